@@ -1,0 +1,32 @@
+#pragma once
+// Console text of the tools. Every text is UTF-8 in the source; it leaves the
+// program as Shift_JIS (code page 932), except on a terminal whose locale is
+// UTF-8, where it stays UTF-8 so that a person can read it. Table files always
+// hold Shift_JIS. Only this module converts; tools never encode by hand.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
+// become "?").
+std::string to_shift_jis(std::string_view utf8);
+
+// Display columns of a text: its length in Shift_JIS bytes.
+std::size_t display_columns(std::string_view utf8);
+
+// The text pushed out to `columns` display columns with trailing blanks
+// (unchanged when it is already that wide or wider).
+std::string pad_to_columns(std::string_view utf8, std::size_t columns);
+
+// True when the stream is a terminal whose locale (LC_ALL, LC_CTYPE or LANG)
+// names UTF-8.
+bool stream_takes_utf8(std::FILE* stream);
+
+// The UTF-8 text in the bytes that the stream takes.
+std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
+
+// printf to a console stream with a UTF-8 format; the format is converted,
+// the arguments (file names, numbers) are written as they are.
+void console_printf(std::FILE* stream, const char* utf8_format, ...)
+    __attribute__((format(printf, 2, 3)));

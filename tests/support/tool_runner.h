@@ -1,0 +1,51 @@
+#pragma once
+// End-to-end test support: each test runs a tool from build/bin in a
+// scratch folder of its own, with answers on standard input, and inspects
+// standard output, standard error, the exit status and the files written.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int exit_status = -1;  // -1 when the tool ended by a signal or timed out
+    int signal = 0;        // the signal that ended it, 0 if none
+    bool timed_out = false;
+    std::string out;  // standard output, bytes as written (Shift_JIS)
+    std::string err;  // standard error, bytes as written
+};
+
+// A fresh, empty folder under the system's temporary folder; removed with
+// everything in it when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Path of a built tool.
+std::filesystem::path tool_path(const std::string& tool);
+
+// Runs the tool in `dir` with `answers` as its standard input.
+ToolRun run_tool(const std::string& tool, const std::string& answers, const std::filesystem::path& dir,
+                 int timeout_seconds = 120);
+
+// Shift_JIS bytes of a UTF-8 text, to compare with what a tool printed.
+std::string sjis(const std::string& utf8);
+
+// Whole-file helpers.
+std::string read_file(const std::filesystem::path& file);
+void write_file(const std::filesystem::path& file, const std::string& bytes);
+std::vector<float> read_floats(const std::filesystem::path& file);
+void write_floats(const std::filesystem::path& file, const std::vector<float>& samples);
+
+// Answer lines joined with line ends: answers({"a.img", "", "5"}).
+std::string answers(const std::vector<std::string>& lines);

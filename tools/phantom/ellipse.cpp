@@ -1,0 +1,38 @@
+#include "tools/phantom/ellipse.h"
+
+#include <cmath>
+
+namespace {
+constexpr double pi = 3.14159265358979;
+}
+
+void draw_ellipse(std::vector<double>& image, std::int32_t width, std::int32_t height, const Ellipse& e) {
+    const double theta = e.angle * pi / 180;
+    const double s = std::sin(theta);
+    const double c = std::cos(theta);
+    const std::int32_t half_w = width / 2;
+    const std::int32_t half_h = height / 2;
+    const double rx = half_w * e.radius_x;
+    const double ry = half_h * e.radius_y;
+    const double cx = half_w * e.centre_x;
+    const double cy = half_h * e.centre_y;
+    const double rx2 = rx * rx;
+    const double ry2 = ry * ry;
+    for (std::int32_t i = 0; i < height; ++i) {
+        const double y0 = (half_h - i) - cy;
+        for (std::int32_t j = 0; j < width; ++j) {
+            const double x0 = (j - half_w) - cx;
+            double sum = 0;
+            for (int k = -15; k <= 15; k += 2) {
+                const double ys = y0 + k / 32.0;
+                for (int m = -15; m <= 15; m += 2) {
+                    const double xs = x0 + m / 32.0;
+                    const double u = xs * c + ys * s;
+                    const double v = ys * c - xs * s;
+                    if (u * u / rx2 + v * v / ry2 <= 1) sum += e.value;
+                }
+            }
+            image[static_cast<std::int64_t>(i) * width + j] += sum * 0.00390625;
+        }
+    }
+}

@@ -1,0 +1,79 @@
+#include "tools/phantom/ellipse_file.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/console_text.h"
+#include "common/dialogue.h"
+
+namespace {
+
+constexpr int field_count = 6;
+
+std::string line_error(const char* utf8_format, const std::string& file_name, long line_number) {
+    const std::string format = console_encoding_of(stderr, utf8_format);
+    char message[answer_buffer_size + 128];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(message, sizeof message, format.c_str(), file_name.c_str(), line_number);
+#pragma GCC diagnostic pop
+    return message;
+}
+
+// Fields of a data line: separated by single tabs, the last one ended by
+// the line end (or by the end of the file).
+int count_fields(const char* line) {
+    int fields = 1;
+    for (const char* p = line; *p != '\0' && *p != '\n'; ++p) {
+        if (*p == '\t') ++fields;
+    }
+    return fields;
+}
+
+bool blank_line(const char* line) { return line[0] == '\0' || line[0] == '\n'; }
+
+}  // namespace
+
+EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std::int32_t count,
+                                std::FILE* echo) {
+    EllipseFileResult result;
+    char line[answer_buffer_size];
+    long line_number = 0;
+    while (static_cast<std::int32_t>(result.ellipses.size()) < count) {
+        if (std::fgets(line, sizeof line, in) == nullptr) {
+            result.error = line_error(" エラー：楕円パラメータが足りません[%s] %ld 行目.\n", file_name, line_number + 1);
+            return result;
+        }
+        ++line_number;
+        const std::size_t length = std::strlen(line);
+        bool line_end_taken = false;  // the line end that did not fit into the buffer
+        if (length > 0 && line[length - 1] != '\n') {
+            const int next = std::fgetc(in);  // a full buffer: is the line longer than 255 bytes?
+            if (next != EOF && next != '\n') {
+                result.error = line_error(" エラー：行が長すぎます（255 バイトまで）[%s] %ld 行目.\n", file_name, line_number);
+                return result;
+            }
+            line_end_taken = next == '\n';
+        }
+        if (line[0] == '#') {
+            std::fputs(line, echo);
+            if (line_end_taken) std::fputs("\n", echo);
+            continue;
+        }
+        if (blank_line(line) || count_fields(line) < field_count) {
+            result.error = line_error(" エラー：楕円パラメータが6個ありません[%s] %ld 行目.\n", file_name, line_number);
+            return result;
+        }
+        double values[field_count];
+        const char* position = line;
+        for (double& value : values) {
+            value = std::strtod(position, nullptr);
+            std::fprintf(echo, "%7.4f ", value);
+            position += std::strcspn(position, "\t\n");
+            if (*position != '\0') ++position;
+        }
+        std::fputs("\n", echo);
+        result.ellipses.push_back({values[0], values[1], values[2], values[3], values[4], values[5]});
+    }
+    return result;
+}

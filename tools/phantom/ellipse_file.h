@@ -1,0 +1,24 @@
+#pragma once
+// The ellipse parameter file of oval_stack: lines of at most 255 bytes;
+// "#" lines are comments, echoed as they stand; every other line holds six
+// tab-separated numbers (centre x, centre y, radius x, radius y, angle in
+// degrees, value), echoed as read.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/phantom/ellipse.h"
+
+struct EllipseFileResult {
+    std::vector<Ellipse> ellipses;
+    std::string error;  // empty when `count` ellipses were read
+};
+
+// Reads `count` ellipses from an open stream, echoing comments and the
+// values read to `echo`. Stops at the first fault (the input ends early, a
+// line longer than 255 bytes, a data line with fewer than six fields) with
+// a one-line message that names the file and the line.
+EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std::int32_t count,
+                                std::FILE* echo);
