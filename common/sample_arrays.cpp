@@ -15,12 +15,32 @@ void require_sample_count(std::int64_t count, const char* what) {
     std::exit(1);
 }
 
-bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
+namespace {
+
+// Bytes the system can still give without swapping others out: MemAvailable,
+// or the physical memory where that is not known.
+long double available_bytes() {
+    if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        long long kib = -1;
+        while (std::fgets(line, sizeof line, info) != nullptr) {
+            if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1) break;
+        }
+        std::fclose(info);
+        if (kib > 0) return static_cast<long double>(kib) * 1024;
+    }
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long page_size = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || page_size <= 0) return true;  // unknown: let the allocator decide
-    const long double wanted = static_cast<long double>(count) * static_cast<long double>(element_bytes);
-    return wanted <= static_cast<long double>(pages) * static_cast<long double>(page_size);
+    if (pages <= 0 || page_size <= 0) return -1;
+    return static_cast<long double>(pages) * static_cast<long double>(page_size);
+}
+
+}  // namespace
+
+bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
+    const long double available = available_bytes();
+    if (available < 0) return true;  // unknown: let the allocator decide
+    return static_cast<long double>(count) * static_cast<long double>(element_bytes) <= available;
 }
 
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {
