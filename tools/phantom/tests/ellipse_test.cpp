@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "tools/phantom/ellipse_file.h"
 
@@ -140,6 +142,50 @@ TEST(EllipseFile, A255ByteLineIsAccepted) {
     const auto r = parse("#" + std::string(254, 'c') + "\n" + line + "\n", 1, echoed);
     EXPECT_TRUE(r.error.empty()) << r.error;
     EXPECT_EQ(echoed.substr(0, 256), "#" + std::string(254, 'c') + "\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Every pixel, every sample: the drawing without any skipping.
+void draw_every_sample(std::vector<double>& image, std::int32_t w, std::int32_t h, const Ellipse& e) {
+    const double theta = e.angle * 3.14159265358979 / 180;
+    const double s = std::sin(theta), c = std::cos(theta);
+    const double rx = (w / 2) * e.radius_x, ry = (h / 2) * e.radius_y;
+    const double cx = (w / 2) * e.centre_x, cy = (h / 2) * e.centre_y;
+    for (std::int32_t i = 0; i < h; ++i)
+        for (std::int32_t j = 0; j < w; ++j) {
+            const double y0 = (h / 2 - i) - cy, x0 = (j - w / 2) - cx;
+            double sum = 0;
+            for (int k = -15; k <= 15; k += 2)
+                for (int m = -15; m <= 15; m += 2) {
+                    const double ys = y0 + k / 32.0, xs = x0 + m / 32.0;
+                    if ((xs * c + ys * s) * (xs * c + ys * s) / (rx * rx) +
+                            (ys * c - xs * s) * (ys * c - xs * s) / (ry * ry) <=
+                        1)
+                        sum += e.value;
+                }
+            image[i * w + j] += sum * 0.00390625;
+        }
+}
+
+TEST(Ellipse, SkippingEmptyPixelsChangesNoBit) {
+    const Ellipse cases[] = {
+        {0, 0, 0.6, 0.8, 10, 0.1},        {0.3, -0.2, 0.05, 0.4, 33.3, -0.7}, {-1.2, 0.9, 0.7, 0.2, -80, 1e-3},
+        {0, 0, 2.0, 2.0, 0, 1.0},          {0, 0, -0.3, 0.2, 45, 1.0},         {0.01, 0.02, 1e-3, 1e-3, 0, 5},
+        {0, 0, INFINITY, 0.3, 10, 1.0},    {0, 0, NAN, 0.3, 0, 1.0},           {0, 0, 0.3, 0.3, 0, NAN},
+        {0, 0, 0.25, 0.25, 0, -0.0},       {0, 0, 1e200, 1e-200, 7, 1.0},      {NAN, 0, 0.3, 0.3, 0, 1.0},
+    };
+    for (const auto& [w, h] : {std::pair{64, 64}, std::pair{33, 17}, std::pair{1, 5}}) {
+        for (const Ellipse& e : cases) {
+            std::vector<double> fast(w * h, 0.25), slow(w * h, 0.25);
+            draw_ellipse(fast, w, h, e);
+            draw_every_sample(slow, w, h, e);
+            ASSERT_EQ(0, std::memcmp(fast.data(), slow.data(), fast.size() * sizeof(double)))
+                << w << "x" << h << " radius " << e.radius_x;
+        }
+    }
 }
 
 }  // namespace
