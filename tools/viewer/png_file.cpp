@@ -88,7 +88,15 @@ void write_grey_png(const std::string& name, const std::vector<unsigned char>& g
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     std::string temporary = (folder / ".raw_to_png.XXXXXX").string();
     const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0) fail_open(name);
+    if (descriptor < 0) {
+        // A folder that takes no new file may still hold a writable picture:
+        // overwrite it as any other tool would, rather than fail.
+        if (std::filesystem::exists(status)) {
+            write_in_place(name, grey, width, height);
+            return;
+        }
+        fail_open(name);
+    }
     ::fchmod(descriptor, new_file_mode(target));
     std::FILE* out = ::fdopen(descriptor, "wb");
     if (out == nullptr) {

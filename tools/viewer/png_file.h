@@ -15,7 +15,8 @@ bool encode_grey_png(std::FILE* out, const unsigned char* grey, std::uint32_t wi
 // one) is written under a temporary name in the same folder and renamed
 // over `name` only when complete, so a reader never sees half a picture
 // and a failed run leaves the old file as it was. Anything else (a device,
-// a pipe) is written in place. A file that cannot be created ends the tool
+// a pipe), or an existing file in a folder where no temporary file can be
+// made, is written in place. A file that cannot be created ends the tool
 // through fail_open, a failed write through fail_write, both naming `name`.
 void write_grey_png(const std::string& name, const std::vector<unsigned char>& grey, std::int32_t width,
                     std::int32_t height);

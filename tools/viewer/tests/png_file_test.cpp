@@ -42,6 +42,19 @@ TEST(PngFile, EncodesEightBitGreyRowZeroFirst) {
     EXPECT_EQ(picture.pixels, three_by_two);
 }
 
+TEST(PngFile, PicturesWiderThanLibpngsDefaultLimit) {
+    ScratchDir dir;
+    std::vector<unsigned char> row(1500000, 0);
+    row.back() = 255;
+    std::FILE* out = std::fopen((dir / "wide.png").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    EXPECT_TRUE(encode_grey_png(out, row.data(), 1500000, 1));
+    std::fclose(out);
+    const GreyPicture picture = read_grey_png(dir / "wide.png");
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(picture.pixels, row);
+}
+
 TEST(PngFile, ANewFileAppearsWholeWithTheUsualPermissions) {
     ScratchDir dir;
     const mode_t mask = ::umask(022);
