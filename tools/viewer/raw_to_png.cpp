@@ -1,0 +1,52 @@
+// raw_to_png: a raw image as an 8-bit greyscale PNG picture, through a
+// display window that maps the lowest value to black and the highest to
+// white (both 0: the image's own finite minimum and maximum).
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/console_text.h"
+#include "common/dialogue.h"
+#include "common/raw_file.h"
+#include "common/sample_arrays.h"
+#include "tools/viewer/grey_window.h"
+#include "tools/viewer/png_file.h"
+
+namespace {
+struct Parameters {
+    std::string input;
+    std::int32_t width, height;
+    std::string output;
+    double low, high;
+};
+}  // namespace
+
+int main() {
+    Parameters p;
+    run_dialogue("raw画像をPNG画像に変換するプログラム", 33,
+                 {
+                     {" 1. 入力画像のファイル名", p.input, "n3-2.img"},
+                     {" 2. 画像の幅", p.width, 256},
+                     {" 3. 画像の高さ", p.height, 256},
+                     {" 4. 出力PNG画像のファイル名", p.output, "n3-2.png"},
+                     {" 5. 表示の下限値（両方0で自動）", p.low, 0.0},
+                     {" 6. 表示の上限値（両方0で自動）", p.high, 0.0},
+                 });
+    // A picture has at least one pixel: sizes of 0 or less have no PNG form.
+    if (p.width < 1 || p.height < 1) {
+        std::fflush(stdout);
+        console_printf(stderr, " エラー：画像の大きさが正しくありません[%d × %d].\n", p.width, p.height);
+        return 1;
+    }
+    const std::int64_t count = sample_count(p.width, p.height);
+
+    std::vector<double> image = take_samples(count);
+    read_raw_file(p.input, image, count);
+    const DisplayWindow window = choose_window(image.data(), count, p.low, p.high);
+    console_printf(stdout, "表示範囲：%f から %f\n", window.low, window.high);
+    const std::vector<unsigned char> grey = map_to_grey(image, p.width, p.height, window);
+    write_grey_png(p.output, grey, p.width, p.height);
+    return 0;
+}
