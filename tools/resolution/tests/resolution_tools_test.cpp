@@ -146,7 +146,14 @@ TEST(SlantProfile, FiguresOfTheDefaultEdges) {
     const ToolRun gain1 = run_tool("slant_profile", "", dir.path());
     ASSERT_EQ(gain1.exit_status, 0) << gain1.err;
     EXPECT_EQ(gain1.err, "");
-    EXPECT_EQ(ends_with_angle(gain1.out), sjis("傾斜角度：2.985479 度\n"));
+    EXPECT_EQ(gain1.out, sjis("\nLSFを求めるプログラム\n\n"
+                              "  1. エッジ画像のファイル名    [edge_a1_th3.0.img] :"
+                              "  2. LSFデータのファイル名     [n4-2.txt] :"
+                              "  3. 画像の幅                  [256] :"
+                              "  4. 画像の高さ                [256] :"
+                              "  5. 出力データ数              [256] :"
+                              "  6. 出力データのピクセル長    [0.100000] :"
+                              "傾斜角度：2.985479 度\n"));
     std::vector<double> lsf, esf;
     for (std::istringstream s(read_file(dir / "n4-2.txt")); !s.eof();) lsf.push_back(0), s >> lsf.back() >> std::ws;
     for (std::istringstream s(read_file(dir / "esf.txt")); !s.eof();) esf.push_back(0), s >> esf.back() >> std::ws;
@@ -172,7 +179,14 @@ TEST(TransferCurve, FiguresOfTheDefaultEdge) {
     draw(dir, "edge_a2_th3.0.img", 256, 256, 2, 3.0);
     const ToolRun run = run_tool("transfer_curve", "", dir.path());
     ASSERT_EQ(run.exit_status, 0) << run.err;
-    EXPECT_EQ(ends_with_angle(run.out), sjis("傾斜角度：2.977850 度\n"));
+    EXPECT_EQ(run.out, sjis("\nMTFを求めるプログラム\n\n"
+                            "  1. エッジ画像のファイル名    [edge_a2_th3.0.img] :"
+                            "  2. MTFデータのファイル名     [n4-3.txt] :"
+                            "  3. 画像の幅                  [256] :"
+                            "  4. 画像の高さ                [256] :"
+                            "  5. 出力データ数              [256] :"
+                            "  6. 出力データのピクセル長    [0.100000] :"
+                            "傾斜角度：2.977850 度\n"));
     EXPECT_FALSE(std::filesystem::exists(dir / "esf.txt"));
     std::vector<double> mtf;
     for (std::istringstream s(read_file(dir / "n4-3.txt")); !s.eof();) mtf.push_back(0), s >> mtf.back() >> std::ws;
