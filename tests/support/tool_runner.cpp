@@ -72,7 +72,7 @@ std::string answers(const std::vector<std::string>& lines) {
 std::string sjis(const std::string& utf8) { return to_shift_jis(utf8); }
 
 ToolRun run_tool(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
-                 int timeout_seconds) {
+                 int timeout_seconds, int timeout_signal) {
     // Standard input, output and error go through files in a private folder
     // beside the scratch folder, so the tool's own folder holds only its files.
     ScratchDir io;
@@ -105,9 +105,18 @@ ToolRun run_tool(const std::string& tool, const std::string& answer_text, const 
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
+            kill(pid, timeout_signal);
+            // A tool that does not end on that signal within a second is killed.
+            for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; ++waited) {
+                if (waited == 500) {
+                    kill(pid, SIGKILL);
+                    waitpid(pid, &status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
             run.timed_out = true;
+            if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

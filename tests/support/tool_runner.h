@@ -34,9 +34,10 @@ private:
 // Path of a built tool.
 std::filesystem::path tool_path(const std::string& tool);
 
-// Runs the tool in `dir` with `answers` as its standard input.
+// Runs the tool in `dir` with `answers` as its standard input. A tool still
+// running after `timeout_seconds` is sent `timeout_signal` (and then killed).
 ToolRun run_tool(const std::string& tool, const std::string& answers, const std::filesystem::path& dir,
-                 int timeout_seconds = 120);
+                 int timeout_seconds = 120, int timeout_signal = 9);
 
 // Shift_JIS bytes of a UTF-8 text, to compare with what a tool printed.
 std::string sjis(const std::string& utf8);

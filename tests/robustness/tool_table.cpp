@@ -1,0 +1,84 @@
+#include "tests/robustness/tool_table.h"
+
+#include <cmath>
+
+#include "tests/support/tool_runner.h"
+
+namespace {
+
+Ask in(const std::string& name) { return {Role::input, true, name}; }
+Ask out(const std::string& name) { return {Role::output, true, name}; }
+Ask size(const std::string& n) { return {Role::size, false, n}; }
+Ask work(const std::string& n) { return {Role::work, false, n}; }
+Ask value(const std::string& v) { return {Role::value, false, v}; }
+
+}  // namespace
+
+const std::vector<ToolEntry>& every_tool() {
+    static const std::vector<ToolEntry> tools = {
+        {"oval_draw", {out("o.img"), size("16"), size("16"), value("0"), value("0"), value("0.5"), value("0.5"),
+                       value("10"), value("0.1")}},
+        {"oval_stack", {in("e.txt"), size("2"), out("o.img"), size("16"), size("16")}},
+        {"raysum", {in("in.img"), size("16"), size("16"), value("0.078125"), out("o.prj"), size("16"), size("16")}},
+        {"attenuate", {in("p.prj"), out("o.prj"), size("16"), size("16"), value("2000")}},
+        {"linearize", {in("c.prj"), out("o.prj"), size("16"), size("16"), value("2000")}},
+        {"quantum_noise", {in("c.prj"), out("o.prj"), size("16"), size("16")}},
+        {"level_noise", {in("in.img"), out("o.img"), size("16"), size("16"), value("20")}},
+        {"scaled_noise", {in("c.prj"), out("o.prj"), size("16"), size("16"), value("20")}},
+        {"raysum_quanta", {in("in.img"), size("16"), size("16"), value("0.078125"), out("o.prj"), size("16"),
+                           size("16"), value("2000")}},
+        {"raysum_normal", {in("in.img"), size("16"), size("16"), value("0.078125"), out("o.prj"), size("16"),
+                           size("16"), value("2000"), value("20")}},
+        {"reconstruct", {in("p.prj"), size("16"), size("16"), out("o.img"), size("16"), size("16"), value("0.078125")}},
+        {"step_target", {out("o.img"), size("16"), size("16"), value("2"), value("3.0")}},
+        {"slant_profile", {in("edge.img"), out("o.txt"), size("16"), size("16"), size("8"), value("0.5")}, {"esf.txt"}},
+        {"transfer_curve", {in("edge.img"), out("o.txt"), size("16"), size("16"), size("8"), value("0.5")}},
+        {"noise_spectrum", {in("in.img"), out("x.txt"), out("y.txt"), size("16"), size("16"), size("2")},
+         {"n4-4_nnps.img"}},
+        {"noise_spectrum_sweep", {out("x.txt"), out("y.txt"), size("16"), size("16"), value("5"), value("5"),
+                                  size("2"), value("1"), size("2"), work("1")},
+         {"n4-5_05dB.img", "n4-5_10dB.img"}},
+        {"recon_noise_sweep", {out("x.txt"), out("y.txt"), size("16"), size("16"), value("5"), value("5"), size("2"),
+                               value("1"), size("2"), work("1")},
+         {"n4-6_05dB.img", "n4-6_10dB.img"}},
+        {"recon_noise_windows", {out("x.txt"), out("y.txt"), size("16"), size("16"), value("20"), value("1"),
+                                 size("2"), work("1")},
+         {"n4-7_w0(u).img", "n4-7_w1(u).img", "n4-7_w2(u).img", "n4-7_w3(u).img", "n4-7_w4(u).img"}},
+        {"recon_noise_diagonal", {out("x.txt"), out("y.txt"), size("16"), size("16"), value("5"), value("5"),
+                                  size("2"), value("1"), size("2"), work("1")},
+         {"n4-9_05dB.img", "n4-9_10dB.img"}},
+        {"box_smooth", {in("in.img"), out("o.img"), size("16"), size("16")}},
+        {"kernel_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), value("1"), value("2"), value("4")}},
+        {"bell_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("2")}},
+        {"rank_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("3")}},
+        {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
+        {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0")}},
+    };
+    return tools;
+}
+
+void prepare_inputs(const std::filesystem::path& folder) {
+    std::vector<float> image(16 * 16), edge(16 * 16), projection(16 * 16), counts(16 * 16);
+    for (int i = 0; i < 16; ++i) {
+        for (int j = 0; j < 16; ++j) {
+            const int k = i * 16 + j;
+            image[k] = 1.0f + 0.25f * std::sin(0.7f * k);
+            edge[k] = 1.0f / (std::exp(-2.0f * ((j - 8) * 0.9986f + (8 - i) * 0.0523f)) + 1.0f);
+            projection[k] = 0.05f * (j % 7);
+            counts[k] = 1000.0f + 10.0f * (k % 13);
+        }
+    }
+    write_floats(folder / "in.img", image);
+    write_floats(folder / "edge.img", edge);
+    write_floats(folder / "p.prj", projection);
+    write_floats(folder / "c.prj", counts);
+    write_file(folder / "e.txt", "# two ellipses\n0\t0\t0.5\t0.5\t0\t1.0\n0\t0\t0.25\t0.25\t30\t-0.5\n");
+}
+
+std::vector<std::string> sane_answers(const ToolEntry& entry, int index, const std::string& answer) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < entry.asks.size(); ++i) {
+        lines.push_back(static_cast<int>(i) == index ? answer : entry.asks[i].sane);
+    }
+    return lines;
+}

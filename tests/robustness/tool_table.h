@@ -1,0 +1,35 @@
+#pragma once
+// Every tool of the suite, its questions in order, and answers for a quick
+// sane run in a folder prepared with small input files.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+enum class Role {
+    input,   // name of a file the tool reads
+    output,  // name of a file the tool writes
+    size,    // a dimension: answers multiply into array sizes
+    work,    // a count of repetitions: huge answers ask for endless but legitimate work
+    value,   // any other number
+};
+
+struct Ask {
+    Role role;
+    bool is_name;      // a file name (else a number)
+    std::string sane;  // the answer of the quick sane run
+};
+
+struct ToolEntry {
+    std::string tool;
+    std::vector<Ask> asks;
+    std::vector<std::string> fixed_outputs;  // files written under names that are not asked
+};
+
+const std::vector<ToolEntry>& every_tool();
+
+// Writes the small input files that the sane answers name into `folder`.
+void prepare_inputs(const std::filesystem::path& folder);
+
+// The sane answers, with answer `index` replaced by `answer` when index >= 0.
+std::vector<std::string> sane_answers(const ToolEntry& entry, int index = -1, const std::string& answer = "");
