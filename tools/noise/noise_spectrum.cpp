@@ -46,6 +46,8 @@ int main() {
     write_raw_file("n4-4_nnps.img", re, count);
 
     axis_band_profile(re.data(), p.width, p.height, p.bin_width, bins, x_profile.data(), ProfileMode::store);
+    // The transpose is H wide and W tall, so the y profile runs along the
+    // vertical frequency axis.
     transpose_spectrum(re.data(), p.width, p.height);
     axis_band_profile(re.data(), p.height, p.width, p.bin_width, bins, y_profile.data(), ProfileMode::store);
 

@@ -48,6 +48,9 @@ void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepS
             for (std::int64_t p = 0; p < plane; ++p) image[p] = image[p] + spectrum[p];
             steps.profile(spectrum, width, height, settings.bin_width, bins,
                           arrays.x_table.data() + static_cast<std::int64_t>(row) * bins);
+            // The transpose is H wide and W tall: the same profile then runs
+            // along the vertical frequency axis, its radii in vertical
+            // frequency samples ((k + 1)·b / H cycles per pixel).
             transpose_spectrum(spectrum, width, height);
             steps.profile(spectrum, height, width, settings.bin_width, bins,
                           arrays.y_table.data() + static_cast<std::int64_t>(row) * bins);

@@ -20,12 +20,8 @@ ctsimtext phm2pj sino.pj 512 512 --phantom shepp-logan >/dev/null
 # Seconds (wall, user) of one command.
 seconds() { /usr/bin/time -f "%e %U" -o t.txt taskset -c "$cpu" "$@" >/dev/null 2>&1 </dev/null; cat t.txt; }
 peer_five() {
-  local wall=0 user=0 w u
-  for _ in 1 2 3 4 5; do
-    read -r w u < <(seconds ctsimtext pjrec sino.pj out.if 512 512 --filter-method fft)
-    wall=$(echo "$wall + $w" | bc); user=$(echo "$user + $u" | bc)
-  done
-  echo "$wall $user"
+  for _ in 1 2 3 4 5; do seconds ctsimtext pjrec sino.pj out.if 512 512 --filter-method fft; done |
+    awk '{ wall += $1; user += $2 } END { print wall, user }'
 }
 
 : > times.txt
