@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
+#define NOISE_SSE2_PAIRS 1
 #endif
 
 #include "common/fft.h"
@@ -70,7 +71,7 @@ void add_run(double* image_row, const double* t, std::int32_t count, const doubl
     while (first <= last && !on_detector(t[first])) ++first;
     while (last >= first && !on_detector(t[last])) --last;
     std::int32_t k = first;
-#ifdef __SSE2__
+#ifdef NOISE_SSE2_PAIRS
     // Two pixels at a time with the very operations of interpolated().
     const __m128d one = _mm_set1_pd(1.0);
     for (; k + 1 <= last; k += 2) {
