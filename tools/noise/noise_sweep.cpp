@@ -1,0 +1,77 @@
+#include "tools/noise/noise_sweep.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/console_text.h"
+#include "common/raw_file.h"
+
+void write_sweep_table(const std::string& name, const double* table, std::int32_t rows, std::int32_t bins,
+                       std::int32_t bin_width, std::int32_t frequency_divisor, const RowText& row_label) {
+    OutputFile out = open_table_file(name);
+    std::FILE* f = out.stream();
+    std::fputs(to_shift_jis("周波数").c_str(), f);
+    for (std::int32_t k = 0; k < bins; ++k) {
+        const double frequency = static_cast<double>((k + 1) * static_cast<std::int64_t>(bin_width));
+        std::fprintf(f, "\t%f", frequency / static_cast<double>(frequency_divisor));
+    }
+    std::fputs("\n", f);
+    for (std::int32_t row = 0; row < rows; ++row) {
+        std::fputs(row_label(row).c_str(), f);
+        for (std::int32_t k = 0; k < bins; ++k)
+            std::fprintf(f, "\t%e", table[static_cast<std::int64_t>(row) * bins + k]);
+        std::fputs("\n", f);
+    }
+    out.close();
+}
+
+void write_profile_table(const std::string& name, const double* profile, std::int32_t bins) {
+    OutputFile out = open_table_file(name);
+    for (std::int32_t k = 0; k < bins; ++k) std::fprintf(out.stream(), "%e\n", profile[k]);
+    out.close();
+}
+
+void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
+    const std::int32_t width = settings.width, height = settings.height;
+    const std::int32_t bins = settings.bins, rows = settings.rows;
+    const std::int64_t plane = static_cast<std::int64_t>(width) * height;
+    std::fill(arrays.x_table.begin(), arrays.x_table.end(), 0.0);
+    std::fill(arrays.y_table.begin(), arrays.y_table.end(), 0.0);
+    std::fill(arrays.stack.begin(), arrays.stack.end(), 0.0);
+
+    double* spectrum = arrays.spectrum_re.data();
+    for (std::int32_t n = 1; n <= settings.repetitions; ++n) {
+        std::fprintf(stderr, "\r noise average [%d/%d]", n, settings.repetitions);
+        for (std::int32_t row = 0; row < rows; ++row) {
+            steps.spectrum(row);
+            double* image = arrays.stack.data() + row * plane;
+            for (std::int64_t p = 0; p < plane; ++p) image[p] = image[p] + spectrum[p];
+            steps.profile(spectrum, width, height, settings.bin_width, bins,
+                          arrays.x_table.data() + static_cast<std::int64_t>(row) * bins);
+            // The transpose is H wide and W tall: the same profile then runs
+            // along the vertical frequency axis, its radii in vertical
+            // frequency samples ((k + 1)·b / H cycles per pixel).
+            transpose_spectrum(spectrum, width, height);
+            steps.profile(spectrum, height, width, settings.bin_width, bins,
+                          arrays.y_table.data() + static_cast<std::int64_t>(row) * bins);
+        }
+    }
+    std::fputs("\n", stderr);
+
+    const double repetitions = static_cast<double>(settings.repetitions);
+    for (double& e : arrays.x_table) e = e / repetitions;
+    for (double& e : arrays.y_table) e = e / repetitions;
+    write_sweep_table(settings.x_table_name, arrays.x_table.data(), rows, bins, settings.bin_width, width,
+                      steps.row_label);
+    write_sweep_table(settings.y_table_name, arrays.y_table.data(), rows, bins, settings.bin_width, height,
+                      steps.row_label);
+
+    for (double& e : arrays.stack) e = e / repetitions;
+    for (std::int32_t row = 0; row < rows; ++row) {
+        double* image = arrays.stack.data() + row * plane;
+        if (steps.final_image) steps.final_image(image);
+        OutputFile out(steps.image_name(row), true);
+        out.write_samples(image, plane);
+        out.close();
+    }
+}

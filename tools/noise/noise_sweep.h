@@ -1,0 +1,55 @@
+#pragma once
+// The measurement loop of the sweep tools and their tables: for every
+// repetition and every table row (a noise level or a filter window) a fresh
+// noise spectrum, summed into the row's image of the stack and profiled in
+// x and, after transposition, in y; then the averages are written as two
+// grid tables and one raw image per row.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/noise/spectrum_profiles.h"
+
+// Label of a table row, or file name of its image, from the row index.
+using RowText = std::function<std::string(std::int32_t row)>;
+
+// The grid table: a header "周波数" with K cells "\t%f" of ((k + 1)·b)/D,
+// then R lines of the row label and K cells "\t%e" of table[ρ·K + k].
+void write_sweep_table(const std::string& name, const double* table, std::int32_t rows, std::int32_t bins,
+                       std::int32_t bin_width, std::int32_t frequency_divisor, const RowText& row_label);
+
+// A one-column table: K lines "%e".
+void write_profile_table(const std::string& name, const double* profile, std::int32_t bins);
+
+struct SweepSettings {
+    std::int32_t width = 0, height = 0;  // of the spectra
+    std::int32_t bin_width = 0, bins = 0;
+    std::int32_t rows = 0;         // R: levels or windows
+    std::int32_t repetitions = 0;  // N, at least 1
+    std::string x_table_name, y_table_name;
+};
+
+// The working arrays of the loop, owned by the tool: the spectrum pair
+// (W·H each), the x and y tables (R·K each) and the image stack (R·W·H).
+struct SweepArrays {
+    std::vector<double>& spectrum_re;
+    std::vector<double>& spectrum_im;
+    std::vector<double>& x_table;
+    std::vector<double>& y_table;
+    std::vector<double>& stack;
+};
+
+struct SweepSteps {
+    // Leaves the spectrum of a fresh noise realisation for row ρ in spectrum_re.
+    std::function<void(std::int32_t row)> spectrum;
+    SweepProfile profile;  // added into the table rows
+    RowText row_label;
+    RowText image_name;
+    std::function<void(double* image)> final_image;  // on each averaged image; may be empty
+};
+
+// Runs the loop, prints the progress "\r noise average [n/N]" and a final
+// line end on standard error, and writes both tables and then the R images.
+void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);

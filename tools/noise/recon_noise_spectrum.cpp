@@ -1,0 +1,16 @@
+#include "tools/noise/recon_noise_spectrum.h"
+
+#include <algorithm>
+
+#include "common/fft.h"
+#include "tools/noise/spectrum_profiles.h"
+
+void reconstructed_noise_spectrum(std::vector<double>& sinogram, std::int32_t angles, std::int32_t level,
+                                  random_state& noise, FilterWindow window, std::vector<double>& re,
+                                  std::vector<double>& im, std::int32_t width, std::int32_t height) {
+    fill_noise_field(sinogram.data(), static_cast<std::int64_t>(angles) * noise_detector_bins, level, noise);
+    reconstruct_noise_sinogram(sinogram.data(), angles, re.data(), width, height, window);
+    std::fill(im.begin(), im.end(), 0.0);
+    fft2_centered(re.data(), im.data(), width, height);
+    power_spectrum(re.data(), im.data(), static_cast<std::int64_t>(width) * height);
+}
