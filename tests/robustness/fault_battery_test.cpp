@@ -152,7 +152,9 @@ TEST(BadInput, StrangeNumbers) {
                     const Snapshot before = snapshot(dir->path());
                     const ToolRun run = run_tool(entry.tool, answers(lines), dir->path(), 2, SIGINT);
                     EXPECT_TRUE(run.timed_out ? run.signal == SIGINT : run.exit_status == 0) << describe(entry, lines);
-                    if (run.timed_out) EXPECT_EQ(before, snapshot(dir->path())) << describe(entry, lines);
+                    if (run.timed_out) {
+                        EXPECT_EQ(before, snapshot(dir->path())) << describe(entry, lines);
+                    }
                     expect_no_litter(dir->path(), entry.tool);
                     continue;
                 }

@@ -23,7 +23,7 @@ struct Ask {
 struct ToolEntry {
     std::string tool;
     std::vector<Ask> asks;
-    std::vector<std::string> fixed_outputs;  // files written under names that are not asked
+    std::vector<std::string> fixed_outputs = {};  // files written under names that are not asked
 };
 
 const std::vector<ToolEntry>& every_tool();
