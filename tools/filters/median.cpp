@@ -58,12 +58,100 @@ double window_median(const double* window, double* scratch, std::int64_t count, 
     return (lower + upper) * 0.5;
 }
 
+namespace {
+
+// The numbers of one band of `a` rows, window after window along the band:
+// the window's columns, each sorted, in a ring of `a` slots, and all its
+// numbers sorted. Sliding one pixel right replaces the oldest column and
+// merges instead of sorting again. NaNs are counted, never sorted.
+class SlidingWindow {
+public:
+    explicit SlidingWindow(std::int64_t a)
+        : a_(a), slots_(take_samples(a * a)), sizes_(take_array<std::int64_t>(a)),
+          slot_nans_(take_array<std::int64_t>(a)), leaving_(take_samples(a)), sorted_(take_samples(a * a)),
+          merged_(take_samples(a * a)) {}
+
+    // The window whose first column is image column `first` (already wrapped).
+    void start(const double* input, const std::int64_t* row_starts, std::int64_t first, std::int64_t width) {
+        size_ = 0;
+        nans_ = 0;
+        oldest_ = 0;
+        for (std::int64_t s = 0; s < a_; ++s) {
+            load(s, input, row_starts, wrap_index(first + s, width));
+            std::copy_n(slot(s), sizes_[s], sorted_.data() + size_);
+            size_ += sizes_[s];
+            nans_ += slot_nans_[s];
+        }
+        std::sort(sorted_.data(), sorted_.data() + size_);
+    }
+
+    // One pixel to the right: `column` (wrapped) replaces the window's first one.
+    void slide(const double* input, const std::int64_t* row_starts, std::int64_t column) {
+        const std::int64_t s = oldest_;
+        const std::int64_t leaving = sizes_[s];
+        std::copy_n(slot(s), leaving, leaving_.data());
+        nans_ -= slot_nans_[s];
+        load(s, input, row_starts, column);
+        nans_ += slot_nans_[s];
+        oldest_ = (s + 1) % a_;
+        merge(leaving_.data(), leaving, slot(s), sizes_[s]);
+    }
+
+    bool has_nan() const { return nans_ > 0; }
+    double at(std::int64_t rank) const { return sorted_[rank]; }
+
+private:
+    double* slot(std::int64_t s) { return slots_.data() + s * a_; }
+
+    void load(std::int64_t s, const double* input, const std::int64_t* row_starts, std::int64_t column) {
+        double* values = slot(s);
+        std::int64_t n = 0;
+        for (std::int64_t l = 0; l < a_; ++l) {
+            const double v = input[row_starts[l] + column];
+            if (!std::isnan(v)) values[n++] = v;
+        }
+        std::sort(values, values + n);
+        sizes_[s] = n;
+        slot_nans_[s] = a_ - n;
+    }
+
+    // sorted_ less the leaving numbers plus the entering ones, in order.
+    // Numbers that compare equal are interchangeable here (a zero's sign is
+    // settled from the gathered window).
+    void merge(const double* leave, std::int64_t leave_count, const double* enter, std::int64_t enter_count) {
+        std::int64_t l = 0, e = 0, n = 0;
+        for (std::int64_t k = 0; k < size_; ++k) {
+            const double x = sorted_[k];
+            if (l < leave_count && x == leave[l]) {
+                ++l;
+                continue;
+            }
+            while (e < enter_count && enter[e] < x) merged_[n++] = enter[e++];
+            merged_[n++] = x;
+        }
+        while (e < enter_count) merged_[n++] = enter[e++];
+        size_ = n;
+        sorted_.swap(merged_);
+    }
+
+    std::int64_t a_;
+    std::vector<double> slots_;
+    std::vector<std::int64_t> sizes_, slot_nans_;
+    std::vector<double> leaving_, sorted_, merged_;
+    std::int64_t size_ = 0, nans_ = 0, oldest_ = 0;
+};
+
+}  // namespace
+
 void median_smooth(const double* input, double* output, std::int32_t width, std::int32_t height,
                    std::int32_t window_width) {
     if (width <= 0 || height <= 0 || window_width <= 0) return;
     const std::int64_t a = window_width;
     const std::int64_t b = a / 2;
     const std::int64_t count = a * a;
+    const std::int64_t middle = count / 2;
+    const bool odd = a % 2 != 0;
+    SlidingWindow sliding(a);
     std::vector<double> window = take_samples(count);
     std::vector<double> scratch = take_samples(count);
     std::vector<std::int64_t> row_starts = take_array<std::int64_t>(a);
@@ -72,6 +160,17 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
     for (std::int64_t i = 0; i < height; ++i) {
         for (std::int64_t l = 0; l < a; ++l) row_starts[l] = wrap_index(l - b + i, height) * width;
         for (std::int64_t j = 0; j < width; ++j) {
+            if (j == 0) {
+                sliding.start(input, row_starts.data(), wrap_index(-b, width), width);
+            } else {
+                sliding.slide(input, row_starts.data(), wrap_index(j - b + a - 1, width));
+            }
+            // The sorted numbers give the value unless a NaN is in the window
+            // or a middle value is a zero, whose sign depends on window order.
+            if (!sliding.has_nan() && sliding.at(middle) != 0.0 && (odd || sliding.at(middle - 1) != 0.0)) {
+                output[i * width + j] = odd ? sliding.at(middle) : (sliding.at(middle - 1) + sliding.at(middle)) * 0.5;
+                continue;
+            }
             for (std::int64_t m = 0; m < a; ++m) columns[m] = wrap_index(m - b + j, width);
             double* gathered = window.data();
             for (std::int64_t l = 0; l < a; ++l) {
