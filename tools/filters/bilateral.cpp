@@ -30,12 +30,18 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
     std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
     std::vector<std::int64_t> columns = take_array<std::int64_t>(n);
     const double spread = (range_width * 2.0) * range_width;
+    // A neighbour whose spatial weight is +0 adds +0 to both sums whenever
+    // its range weight is a number: finite values and a finite, positive
+    // spread. Such terms change nothing and are skipped; all others are
+    // computed, NaN and infinities included.
+    const bool spread_is_number = spread > 0.0 && std::isfinite(spread);
 
     for (std::int64_t i = 0; i < height; ++i) {
         for (std::int64_t l = 0; l < n; ++l) row_starts[l] = wrap_index(i + height - half + l, height) * width;
         for (std::int64_t j = 0; j < width; ++j) {
             for (std::int64_t m = 0; m < n; ++m) columns[m] = wrap_index(j + width - half + m, width);
             const double v = input[i * width + j];
+            const bool may_skip = spread_is_number && std::isfinite(v);
             double sum = 0.0;
             double total = 0.0;
             for (std::int64_t l = 0; l < n; ++l) {
@@ -43,6 +49,7 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
                 const double* ws_row = ws.data() + l * n;
                 for (std::int64_t m = 0; m < n; ++m) {
                     const double t = row[columns[m]];
+                    if (ws_row[m] == 0.0 && may_skip && std::isfinite(t)) continue;
                     const double d = v - t;
                     const double u = std::exp(-(d * d / spread));
                     const double w = u * ws_row[m];

@@ -69,6 +69,13 @@ TEST(Bilateral, EmptyWindowAndZeroWidthsGiveNaN) {
         for (double v : bilateral(in, 3, 2, n, 0.1, 0.1)) EXPECT_EQ(std::bit_cast<std::uint64_t>(v), runtime_nan_bits());
     for (double v : bilateral(in, 3, 2, 3, 0.0, 0.1)) EXPECT_TRUE(std::isnan(v));
     for (double v : bilateral(in, 3, 2, 3, 0.1, 0.0)) EXPECT_TRUE(std::isnan(v));
+    // (δ2 × 2) × δ2 and (v − t)² both infinite: a NaN range weight, even
+    // for the neighbours whose spatial weight is 0.
+    Image far_apart(7 * 7, 1.0);
+    far_apart[0] = 1e200;  // pixel (3, 3) sees it only at offset (−3, −3), where ws = exp(−900) = 0
+    const Image out = bilateral(far_apart, 7, 7, 7, 0.1, 1e200);
+    EXPECT_TRUE(same_values(reference::bilateral(far_apart, 7, 7, 7, 0.1, 1e200), out));
+    EXPECT_TRUE(std::isnan(out[3 * 7 + 3]));
 }
 
 TEST(Bilateral, MatchesTheStraightforwardFilterBitForBit) {
