@@ -3,7 +3,9 @@
 // the periodic image. The result is exactly what sorting the gathered window
 // with the C library's qsort and a three-way comparison (1 when greater, −1
 // when smaller, 0 otherwise) gives, which on this platform is a stable
-// merge sort; the median is found faster by selection where that is exact.
+// merge sort. The filter keeps each window's numbers sorted as it slides
+// along a row, and only a window holding a NaN, or with a zero at a middle
+// rank, is gathered in order and settled value by value.
 
 #include <cstdint>
 

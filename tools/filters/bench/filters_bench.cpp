@@ -10,6 +10,7 @@
 #include "tools/filters/bilateral.h"
 #include "tools/filters/gaussian.h"
 #include "tools/filters/median.h"
+#include "tools/filters/periodic.h"
 #include "tools/filters/three_by_three.h"
 
 namespace {
@@ -56,6 +57,20 @@ void rank(benchmark::State& s) {
     const int a = static_cast<int>(s.range(1));
     run(s, [&](const double* in, double* out, int n) { median_smooth(in, out, n, n, a); });
 }
+// The median as written out: gather every window and qsort it.
+void rank_by_qsort(benchmark::State& s) {
+    const std::int64_t a = s.range(1);
+    run(s, [&](const double* in, double* out, int n) {
+        std::vector<double> window(static_cast<std::size_t>(a * a));
+        for (std::int64_t i = 0; i < n; ++i) {
+            for (std::int64_t j = 0; j < n; ++j) {
+                for (std::int64_t k = 0; k < a * a; ++k)
+                    window[k] = in[wrap_index(k / a - a / 2 + i, n) * n + wrap_index(k % a - a / 2 + j, n)];
+                out[i * n + j] = sorted_window_median(window.data(), a * a, static_cast<std::int32_t>(a));
+            }
+        }
+    });
+}
 void edge(benchmark::State& s) {
     const int width = static_cast<int>(s.range(1));
     run(s, [&](const double* in, double* out, int n) { bilateral_smooth(in, out, n, n, width, 0.1, 0.1); });
@@ -82,6 +97,7 @@ BENCHMARK(box)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(kernel)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(bell)->ArgsProduct({{256, 1024}, {2, 10}})->Unit(benchmark::kMillisecond);
 BENCHMARK(rank)->ArgsProduct({{256, 1024}, {3, 15}})->Unit(benchmark::kMillisecond);
+BENCHMARK(rank_by_qsort)->ArgsProduct({{256, 1024}, {3, 15}})->Unit(benchmark::kMillisecond);
 BENCHMARK(edge)->ArgsProduct({{256, 1024}, {7, 15}})->Unit(benchmark::kMillisecond);
 BENCHMARK(median_select);
 BENCHMARK(median_qsort);
