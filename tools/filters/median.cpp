@@ -63,24 +63,25 @@ namespace {
 // The numbers of one band of `a` rows, window after window along the band:
 // the window's columns, each sorted, in a ring of `a` slots, and all its
 // numbers sorted. Sliding one pixel right replaces the oldest column and
-// merges instead of sorting again. NaNs are counted, never sorted.
+// merges instead of sorting again. NaNs are counted, never sorted; zeros are
+// counted by sign, so that a zero median needs the window order only when
+// both signs are in the window.
 class SlidingWindow {
 public:
     explicit SlidingWindow(std::int64_t a)
-        : a_(a), slots_(take_samples(a * a)), sizes_(take_array<std::int64_t>(a)),
-          slot_nans_(take_array<std::int64_t>(a)), leaving_(take_samples(a)), sorted_(take_samples(a * a)),
-          merged_(take_samples(a * a)) {}
+        : a_(a), slots_(take_samples(a * a)), sizes_(take_array<std::int64_t>(a)), counts_(take_array<Census>(a)),
+          leaving_(take_samples(a)), sorted_(take_samples(a * a)), merged_(take_samples(a * a)) {}
 
     // The window whose first column is image column `first` (already wrapped).
     void start(const double* input, const std::int64_t* row_starts, std::int64_t first, std::int64_t width) {
         size_ = 0;
-        nans_ = 0;
+        total_ = {};
         oldest_ = 0;
         for (std::int64_t s = 0; s < a_; ++s) {
             load(s, input, row_starts, wrap_index(first + s, width));
             std::copy_n(slot(s), sizes_[s], sorted_.data() + size_);
             size_ += sizes_[s];
-            nans_ += slot_nans_[s];
+            total_ += counts_[s];
         }
         std::sort(sorted_.data(), sorted_.data() + size_);
     }
@@ -90,34 +91,58 @@ public:
         const std::int64_t s = oldest_;
         const std::int64_t leaving = sizes_[s];
         std::copy_n(slot(s), leaving, leaving_.data());
-        nans_ -= slot_nans_[s];
+        total_ -= counts_[s];
         load(s, input, row_starts, column);
-        nans_ += slot_nans_[s];
+        total_ += counts_[s];
         oldest_ = (s + 1) % a_;
         merge(leaving_.data(), leaving, slot(s), sizes_[s]);
     }
 
-    bool has_nan() const { return nans_ > 0; }
-    double at(std::int64_t rank) const { return sorted_[rank]; }
+    // The value at `rank` of the stably sorted window, when the counts settle
+    // it: no NaN in the window, and no zero of each sign where a zero is asked.
+    bool settled(std::int64_t rank, double& value) const {
+        if (total_.nans > 0) return false;
+        value = sorted_[rank];
+        if (value != 0.0) return true;
+        if (total_.negative_zeros == 0) value = 0.0;
+        else if (total_.negative_zeros == total_.zeros) value = -0.0;
+        else return false;
+        return true;
+    }
 
 private:
+    struct Census {
+        std::int64_t nans = 0, zeros = 0, negative_zeros = 0;
+        void operator+=(const Census& c) { nans += c.nans, zeros += c.zeros, negative_zeros += c.negative_zeros; }
+        void operator-=(const Census& c) { nans -= c.nans, zeros -= c.zeros, negative_zeros -= c.negative_zeros; }
+    };
+
     double* slot(std::int64_t s) { return slots_.data() + s * a_; }
 
     void load(std::int64_t s, const double* input, const std::int64_t* row_starts, std::int64_t column) {
         double* values = slot(s);
+        Census& c = counts_[s];
+        c = {};
         std::int64_t n = 0;
         for (std::int64_t l = 0; l < a_; ++l) {
             const double v = input[row_starts[l] + column];
-            if (!std::isnan(v)) values[n++] = v;
+            if (std::isnan(v)) {
+                ++c.nans;
+                continue;
+            }
+            if (v == 0.0) {
+                ++c.zeros;
+                c.negative_zeros += std::signbit(v) ? 1 : 0;
+            }
+            values[n++] = v;
         }
         std::sort(values, values + n);
         sizes_[s] = n;
-        slot_nans_[s] = a_ - n;
     }
 
     // sorted_ less the leaving numbers plus the entering ones, in order.
-    // Numbers that compare equal are interchangeable here (a zero's sign is
-    // settled from the gathered window).
+    // Numbers that compare equal are interchangeable here (the sign of a
+    // zero is settled from the counts or the gathered window).
     void merge(const double* leave, std::int64_t leave_count, const double* enter, std::int64_t enter_count) {
         std::int64_t l = 0, e = 0, n = 0;
         for (std::int64_t k = 0; k < size_; ++k) {
@@ -136,9 +161,11 @@ private:
 
     std::int64_t a_;
     std::vector<double> slots_;
-    std::vector<std::int64_t> sizes_, slot_nans_;
+    std::vector<std::int64_t> sizes_;
+    std::vector<Census> counts_;
     std::vector<double> leaving_, sorted_, merged_;
-    std::int64_t size_ = 0, nans_ = 0, oldest_ = 0;
+    std::int64_t size_ = 0, oldest_ = 0;
+    Census total_;
 };
 
 }  // namespace
@@ -165,10 +192,10 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
             } else {
                 sliding.slide(input, row_starts.data(), wrap_index(j - b + a - 1, width));
             }
-            // The sorted numbers give the value unless a NaN is in the window
-            // or a middle value is a zero, whose sign depends on window order.
-            if (!sliding.has_nan() && sliding.at(middle) != 0.0 && (odd || sliding.at(middle - 1) != 0.0)) {
-                output[i * width + j] = odd ? sliding.at(middle) : (sliding.at(middle - 1) + sliding.at(middle)) * 0.5;
+            // Otherwise the window is gathered in order and settled from that.
+            double upper, lower;
+            if (sliding.settled(middle, upper) && (odd || sliding.settled(middle - 1, lower))) {
+                output[i * width + j] = odd ? upper : (lower + upper) * 0.5;
                 continue;
             }
             for (std::int64_t m = 0; m < a; ++m) columns[m] = wrap_index(m - b + j, width);

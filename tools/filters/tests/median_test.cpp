@@ -85,11 +85,11 @@ TEST(Median, MatchesQsortOnEveryImageAndWidth) {
     // Widths up to twice the image, so windows wrap more than once.
     for (auto [w, h] : test_images::sizes) {
         for (int a = 1; a <= 2 * std::max(w, h) + 1; ++a) {
-            for (int kind : {0, 1, 2}) {
-                // Zeros and NaN send a window to the gathered selection; without them the
-                // sorted sliding window alone gives the value.
+            for (int kind : {0, 1, 2, 3, 4}) {
+                // NaN, and zeros of both signs, send a window to the gathered selection;
+                // without them (or with zeros of one sign) the sliding window gives the value.
                 Image in = test_images::mixed(w, h, a * 131 + w * 7 + h + kind, kind == 1);
-                if (kind == 2) std::replace(in.begin(), in.end(), 0.0, 3.0);
+                if (kind >= 2) std::replace(in.begin(), in.end(), 0.0, kind == 2 ? 3.0 : kind == 3 ? 0.0 : -0.0);
                 ASSERT_TRUE(same_bits(reference::median(in, w, h, a), median(in, w, h, a)))
                     << w << "x" << h << " width " << a << " kind " << kind;
             }
