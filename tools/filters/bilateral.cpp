@@ -30,10 +30,11 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
     std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
     std::vector<std::int64_t> columns = take_array<std::int64_t>(n);
     const double spread = (range_width * 2.0) * range_width;
-    // A neighbour whose spatial weight is +0 adds +0 to both sums whenever
-    // its range weight is a number: finite values and a finite, positive
-    // spread. Such terms change nothing and are skipped; all others are
-    // computed, NaN and infinities included.
+    // A neighbour whose spatial weight is 0 adds a zero to both sums, which
+    // leaves them as they are (they start at +0 and never turn −0), as long
+    // as its range weight is a number: finite values and a finite, positive
+    // spread. Such terms are skipped; all others are computed, NaN and
+    // infinities included.
     const bool spread_is_number = spread > 0.0 && std::isfinite(spread);
 
     for (std::int64_t i = 0; i < height; ++i) {
