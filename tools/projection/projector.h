@@ -90,24 +90,26 @@ inline bool cij_entry(const CijAngle& a, double t, std::int32_t bins, CijEntry& 
 void cij_products(const CijAngle& a, std::int32_t width, std::int32_t height, double* column_cos,
                   double* row_sin);
 
+// Which code runs the inner loops: the vector form (AVX2) where the
+// processor has it, or the portable one everywhere; both give the same bytes.
+enum class CodePath { fastest, portable };
+
 // The entries of pixels first … last − 1 of one image row (t = column_cos[q]
 // + y_sin) into first_bin[q] and w0[q], w1[q], w2[q]; an empty entry gets
-// first_bin −1 and weights 0, 0, 0. The vector form, where the processor has
-// it, computes the very same expressions four pixels at a time.
+// first_bin −1 and weights 0, 0, 0. The vector form computes the very same
+// expressions four pixels at a time.
 struct CijRowEntries {
     std::vector<std::int32_t> first_bin;
     std::vector<double> w0, w1, w2;
     explicit CijRowEntries(std::int32_t width);
 };
 void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
-                     std::int32_t last, std::int32_t bins, CijRowEntries& row);
-void cij_row_entries_portable(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
-                              std::int32_t last, std::int32_t bins, CijRowEntries& row);
-bool cij_vector_entries_available();
+                     std::int32_t last, std::int32_t bins, CijRowEntries& row, CodePath path = CodePath::fastest);
+bool vector_code_available();
 
 // Clears the P × N sinogram and adds (w × pixel value) × Δ of every entry
 // to its bins: angles in order, pixels in row-major order, bins k = 0, 1, 2.
 // An empty entry adds (0 × pixel value) × Δ to bins 0, 1 and 2 (those that
 // exist): nothing for finite values, NaN for a NaN or infinite one.
 void project_image(const double* image, std::int32_t width, std::int32_t height, double pixel_length,
-                   const CijTable& cij, double* sinogram);
+                   const CijTable& cij, double* sinogram, CodePath path = CodePath::fastest);

@@ -1,5 +1,7 @@
 #include "tools/recon/fbp.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,6 +24,20 @@ void convolve_every_term(const double* p, const double* kernel, std::int32_t bin
     }
 }
 
+// sum[a] += weight[a] × sample for a = 0 … count − 1: one term into many sums.
+void add_scaled(double* sum, const double* weight, double sample, std::int32_t count) {
+    for (std::int32_t a = 0; a < count; ++a) sum[a] += weight[a] * sample;
+}
+
+__attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* weight, double sample,
+                                                     std::int32_t count) {
+    const __m256d s = _mm256_set1_pd(sample);
+    std::int32_t a = 0;
+    for (; a + 4 <= count; a += 4)
+        _mm256_storeu_pd(sum + a, _mm256_add_pd(_mm256_loadu_pd(sum + a), _mm256_mul_pd(_mm256_loadu_pd(weight + a), s)));
+    add_scaled(sum + a, weight + a, sample, count - a);
+}
+
 // The same sums without the even lags, where the kernel is +0. For a row of
 // finite samples those products are ±0, and adding ±0 changes no sum (a sum
 // that starts at +0 never becomes −0), so every out[j] keeps its bits. The
@@ -30,7 +46,7 @@ void convolve_every_term(const double* p, const double* kernel, std::int32_t bin
 // one contiguous sweep.
 //   odd_lag[off + m] = kernel[|2m + 1|]
 void convolve_odd_lags(const double* p, const double* kernel, const double* odd_lag, std::int32_t off,
-                       std::int32_t bins, double* even_sum, double* odd_sum) {
+                       std::int32_t bins, double* even_sum, double* odd_sum, bool vector) {
     const std::int32_t evens = (bins + 1) / 2;
     const std::int32_t odds = bins / 2;
     std::fill(even_sum, even_sum + evens, 0.0);
@@ -42,12 +58,18 @@ void convolve_odd_lags(const double* p, const double* kernel, const double* odd_
         if (k % 2 == 0) {
             // bin 2a + 1 lies 2(a − b) + 1 away
             const double* weight = odd_lag + off - b;
-            for (std::int32_t a = 0; a < odds; ++a) odd_sum[a] += weight[a] * sample;
+            if (vector)
+                add_scaled_avx2(odd_sum, weight, sample, odds);
+            else
+                add_scaled(odd_sum, weight, sample, odds);
             even_sum[b] += centre * sample;
         } else {
             // bin 2a lies 2(a − b − 1) + 1 away
             const double* weight = odd_lag + off - b - 1;
-            for (std::int32_t a = 0; a < evens; ++a) even_sum[a] += weight[a] * sample;
+            if (vector)
+                add_scaled_avx2(even_sum, weight, sample, evens);
+            else
+                add_scaled(even_sum, weight, sample, evens);
             odd_sum[b] += centre * sample;
         }
     }
@@ -67,7 +89,7 @@ std::vector<double> ramp_kernel(std::int32_t bins, double pixel_length) {
     return kernel;
 }
 
-void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, double pixel_length) {
+void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, double pixel_length, CodePath path) {
     if (bins <= 0 || angles <= 0) return;
     const std::vector<double> kernel = ramp_kernel(bins, pixel_length);
     const std::int32_t evens = (bins + 1) / 2;
@@ -80,11 +102,12 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
     std::vector<double> out = take_samples(bins);
     std::vector<double> even_sum = take_samples(evens);
     std::vector<double> odd_sum = take_samples(bins / 2);
+    const bool vector = path == CodePath::fastest && vector_code_available();
 
     for (std::int32_t i = 0; i < angles; ++i) {
         double* p = sinogram + static_cast<std::int64_t>(i) * bins;
         if (all_finite(p, bins)) {
-            convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data());
+            convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data(), vector);
             for (std::int32_t j = 0; j < bins; ++j) out[j] = j % 2 == 0 ? even_sum[j / 2] : odd_sum[j / 2];
         } else {
             // 0 × NaN or 0 × ∞ is NaN: here every term counts.
@@ -95,7 +118,7 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
 }
 
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
-                  const CijTable& cij) {
+                  const CijTable& cij, CodePath path) {
     const std::int64_t pixels = sample_count(width, height);
     std::fill(image, image + std::max<std::int64_t>(pixels, 0), 0.0);
     const std::int32_t bins = cij.bins;
@@ -112,7 +135,7 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
             const bool empty_adds_nothing = all_finite(p, empty_bins);
             cij_products(a, width, height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < height; ++r) {
-                cij_row_entries(a, column_cos.data(), row_sin[r], 0, width, bins, entries);
+                cij_row_entries(a, column_cos.data(), row_sin[r], 0, width, bins, entries, path);
                 double* pixel = image + static_cast<std::int64_t>(r) * width;
                 for (std::int32_t q = 0; q < width; ++q) {
                     const std::int32_t b = entries.first_bin[q];

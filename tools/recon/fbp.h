@@ -21,10 +21,11 @@ std::vector<double> ramp_kernel(std::int32_t bins, double pixel_length);
 // out[j] is the sum over k = 0 … N − 1, in increasing k and from 0, of
 // kernel[|j − k|] × p[k]: a direct convolution, the row taken as zero
 // outside its N bins.
-void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, double pixel_length);
+void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, double pixel_length,
+                 CodePath path = CodePath::fastest);
 
 // Fills the W × H image from the filtered P × N sinogram: angles in order,
 // pixels in row-major order, p[b0 + k] × w_k for k = 0, 1, 2 of each entry,
 // then every value times π / P.
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
-                  const CijTable& cij);
+                  const CijTable& cij, CodePath path = CodePath::fastest);

@@ -24,11 +24,14 @@ CijTable quiet_cij(const Size& s) {
     return cij;
 }
 
-std::vector<double> project(const std::vector<double>& image, const Size& s, double pixel_length) {
+std::vector<double> project(const std::vector<double>& image, const Size& s, double pixel_length,
+                            CodePath path = CodePath::fastest) {
     std::vector<double> sinogram(static_cast<std::size_t>(std::max(0, s.bins * s.angles)), -1.0);
-    project_image(image.data(), s.width, s.height, pixel_length, quiet_cij(s), sinogram.data());
+    project_image(image.data(), s.width, s.height, pixel_length, quiet_cij(s), sinogram.data(), path);
     return sinogram;
 }
+
+const CodePath both_paths[] = {CodePath::fastest, CodePath::portable};
 
 std::vector<double> random_image(const Size& s, unsigned seed) {
     std::mt19937 rng(seed);
@@ -78,7 +81,7 @@ TEST(CijEntries, EveryEntryEqualsTheStoredTable) {
             cij_products(cij.angle[i], s.width, s.height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < s.height; ++r) {
                 cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, fast);
-                cij_row_entries_portable(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable);
+                cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable, CodePath::portable);
                 for (std::int32_t q = 0; q < s.width; ++q) {
                     const std::size_t e = (static_cast<std::size_t>(i) * s.height + r) * s.width + q;
                     for (const CijRowEntries* row : {&fast, &portable}) {
@@ -101,7 +104,7 @@ TEST(CijEntries, PartialRowsLeaveTheRestAlone) {
     CijRowEntries row(13), whole(13);
     row.first_bin.assign(13, 99);
     cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 3, 10, 13, row);
-    cij_row_entries_portable(cij.angle[2], column_cos.data(), row_sin[0], 0, 13, 13, whole);
+    cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 0, 13, 13, whole, CodePath::portable);
     for (int q = 0; q < 13; ++q) EXPECT_EQ(row.first_bin[q], (q < 3 || q >= 10) ? 99 : whole.first_bin[q]) << q;
 }
 
@@ -110,8 +113,11 @@ TEST(ProjectImage, SameBytesAsTheStoredTable) {
         const std::vector<double> image = random_image(s, 7);
         const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
         for (double pixel_length : {0.078125, 1.0, 0.3}) {
-            EXPECT_TRUE(same_bytes(project(image, s, pixel_length), project_with_table(image, pixel_length, stored)))
-                << name(s) << " pixel length " << pixel_length;
+            for (CodePath path : both_paths) {
+                EXPECT_TRUE(same_bytes(project(image, s, pixel_length, path),
+                                       project_with_table(image, pixel_length, stored)))
+                    << name(s) << " pixel length " << pixel_length;
+            }
         }
     }
 }
@@ -132,8 +138,10 @@ TEST(ProjectImage, ZerosNaNsAndInfinitiesGiveTheStoredTableBytes) {
             for (std::size_t where : {std::size_t{0}, image.size() / 2}) {
                 std::vector<double> spoiled = image;
                 spoiled[where] = odd;
-                EXPECT_TRUE(same_bytes(project(spoiled, s, 0.5), project_with_table(spoiled, 0.5, stored)))
-                    << name(s) << " value " << odd << " at " << where;
+                for (CodePath path : both_paths) {
+                    EXPECT_TRUE(same_bytes(project(spoiled, s, 0.5, path), project_with_table(spoiled, 0.5, stored)))
+                        << name(s) << " value " << odd << " at " << where;
+                }
             }
         }
         // A length that is not finite turns even the zeros into NaN.

@@ -32,8 +32,9 @@ std::vector<double> filter_every_term(std::vector<double> sinogram, std::int32_t
     return sinogram;
 }
 
-std::vector<double> filtered(std::vector<double> sinogram, std::int32_t bins, std::int32_t angles, double d) {
-    ramp_filter(sinogram.data(), bins, angles, d);
+std::vector<double> filtered(std::vector<double> sinogram, std::int32_t bins, std::int32_t angles, double d,
+                             CodePath path = CodePath::fastest) {
+    ramp_filter(sinogram.data(), bins, angles, d, path);
     return sinogram;
 }
 
@@ -62,8 +63,9 @@ TEST(RampFilter, SameBytesAsEveryTermOnFiniteRows) {
             auto sinogram = random_samples(static_cast<std::size_t>(bins) * 5, bins);
             sinogram[0] = -0.0;
             if (bins > 3) sinogram[3] = 0.0;
-            EXPECT_TRUE(same_bytes(filtered(sinogram, bins, 5, d), filter_every_term(sinogram, bins, 5, d)))
-                << bins << " bins, pixel length " << d;
+            const auto expected = filter_every_term(sinogram, bins, 5, d);
+            EXPECT_TRUE(same_bytes(filtered(sinogram, bins, 5, d), expected)) << bins << " bins, pixel length " << d;
+            EXPECT_TRUE(same_bytes(filtered(sinogram, bins, 5, d, CodePath::portable), expected)) << bins << " bins";
         }
     }
 }
@@ -105,12 +107,13 @@ struct Size {
     std::int32_t width, height, bins, angles;
 };
 
-std::vector<double> back_projected(const std::vector<double>& sinogram, const Size& s) {
+std::vector<double> back_projected(const std::vector<double>& sinogram, const Size& s,
+                                   CodePath path = CodePath::fastest) {
     std::FILE* sink = std::fopen("/dev/null", "w");
     const CijTable cij = make_cij(s.width, s.height, s.bins, s.angles, sink);
     std::fclose(sink);
     std::vector<double> image(static_cast<std::size_t>(s.width) * s.height, -1.0);
-    back_project(image.data(), s.width, s.height, sinogram.data(), cij);
+    back_project(image.data(), s.width, s.height, sinogram.data(), cij, path);
     return image;
 }
 
@@ -120,8 +123,10 @@ TEST(BackProject, SameBytesAsTheStoredTable) {
     for (const Size& s : sizes) {
         const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
         const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 11);
-        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_project_with_table(sinogram, stored)))
-            << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+        for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+            EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), back_project_with_table(sinogram, stored)))
+                << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+        }
     }
 }
 
@@ -134,8 +139,10 @@ TEST(BackProject, NaNsAndInfinitiesInTheFirstBinsReachThePixelsOfEmptyEntries) {
                 auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 2);
                 sinogram[static_cast<std::size_t>(s.bins) * (s.angles - 1) + bin] = odd;
                 sinogram[0] = -0.0;
-                EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_project_with_table(sinogram, stored)))
-                    << s.width << " N=" << s.bins << " " << odd << " in bin " << bin;
+                for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+                    EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), back_project_with_table(sinogram, stored)))
+                        << s.width << " N=" << s.bins << " " << odd << " in bin " << bin;
+                }
             }
         }
     }
