@@ -33,8 +33,10 @@ __attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* 
                                                      std::int32_t count) {
     const __m256d s = _mm256_set1_pd(sample);
     std::int32_t a = 0;
-    for (; a + 4 <= count; a += 4)
-        _mm256_storeu_pd(sum + a, _mm256_add_pd(_mm256_loadu_pd(sum + a), _mm256_mul_pd(_mm256_loadu_pd(weight + a), s)));
+    for (; a + 4 <= count; a += 4) {
+        const __m256d term = _mm256_mul_pd(_mm256_loadu_pd(weight + a), s);
+        _mm256_storeu_pd(sum + a, _mm256_add_pd(_mm256_loadu_pd(sum + a), term));
+    }
     add_scaled(sum + a, weight + a, sample, count - a);
 }
 

@@ -81,7 +81,8 @@ TEST(CijEntries, EveryEntryEqualsTheStoredTable) {
             cij_products(cij.angle[i], s.width, s.height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < s.height; ++r) {
                 cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, fast);
-                cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable, CodePath::portable);
+                cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable,
+                                CodePath::portable);
                 for (std::int32_t q = 0; q < s.width; ++q) {
                     const std::size_t e = (static_cast<std::size_t>(i) * s.height + r) * s.width + q;
                     for (const CijRowEntries* row : {&fast, &portable}) {

@@ -55,8 +55,10 @@ std::vector<double> project_with_table(const std::vector<double>& image, double 
             const std::size_t e = static_cast<std::size_t>(i) * cij.width * cij.height + pixel;
             for (int k = 0; k < 3; ++k) {
                 const int bin = cij.index[e] + k;
-                if (bin >= 0 && bin <= cij.bins - 1)
-                    sinogram[static_cast<std::size_t>(i) * cij.bins + bin] += (cij.weight[e * 3 + k] * image[pixel]) * pixel_length;
+                if (bin >= 0 && bin <= cij.bins - 1) {
+                    const double share = (cij.weight[e * 3 + k] * image[pixel]) * pixel_length;
+                    sinogram[static_cast<std::size_t>(i) * cij.bins + bin] += share;
+                }
             }
         }
     return sinogram;
