@@ -1,0 +1,63 @@
+#pragma once
+// cij_entry for four pixels at once with AVX2: the same operations on every
+// lane, its branches turned into selections, so every weight has the bits
+// that cij_entry gives. Only for functions built for AVX2 themselves, called
+// where vector_code_available() says the processor has it.
+
+#include <immintrin.h>
+
+#include "tools/projection/projector.h"
+
+// An angle's geometry in vector registers.
+struct CijVectorAngle {
+    __m256d m, T, d, flank, flank_divisor;
+    __m256d lowest, highest;  // g of the first and the last bin that fill an entry
+    __m256d first_offset;     // N/2 − 1: first bin = g + N/2 − 1
+};
+
+// Four entries: `filled` lanes all ones where the entry is filled; the first
+// bin as a double (−1 where empty), the weights (0 where empty).
+struct CijVectorEntries {
+    __m256d filled, first_bin, w0, w1, w2;
+};
+
+__attribute__((target("avx2"))) inline CijVectorAngle cij_vector_angle(const CijAngle& a, std::int32_t bins) {
+    // h = N/2 + g lies in 1 … N − 2 exactly when g lies in 1 − N/2 … N − 2 − N/2.
+    const double half_bins = bins / 2;
+    return {_mm256_set1_pd(a.m),
+            _mm256_set1_pd(a.T),
+            _mm256_set1_pd(a.d),
+            _mm256_set1_pd(a.flank),
+            _mm256_set1_pd(a.flank_divisor),
+            _mm256_set1_pd(1 - half_bins),
+            _mm256_set1_pd(static_cast<double>(bins) - 2 - half_bins),
+            _mm256_set1_pd(half_bins - 1)};
+}
+
+__attribute__((target("avx2"))) inline CijVectorEntries cij_vector_entries(const CijVectorAngle& a, __m256d t) {
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
+    const __m256d filled =
+        _mm256_and_pd(_mm256_cmp_pd(g, a.lowest, _CMP_GE_OQ), _mm256_cmp_pd(g, a.highest, _CMP_LE_OQ));
+    const __m256d left = _mm256_sub_pd(g, half);
+    const __m256d right = _mm256_add_pd(g, half);
+    const __m256d past_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.m));
+    const __m256d s_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.T));
+    const __m256d past_right = _mm256_sub_pd(_mm256_add_pd(a.m, t), right);
+    const __m256d s_right = _mm256_sub_pd(_mm256_add_pd(a.T, t), right);
+    // s ≥ past always (T ≥ m), so where s ≤ 0 both branches leave the share
+    // 0; it is formed as 0 / d and added to +0.
+    const __m256d top_u = _mm256_and_pd(filled, _mm256_cmp_pd(past_left, zero, _CMP_GT_OQ));
+    const __m256d top_v = _mm256_and_pd(filled, _mm256_cmp_pd(past_right, zero, _CMP_GT_OQ));
+    const __m256d some_u = _mm256_and_pd(filled, _mm256_cmp_pd(s_left, zero, _CMP_GT_OQ));
+    const __m256d some_v = _mm256_and_pd(filled, _mm256_cmp_pd(s_right, zero, _CMP_GT_OQ));
+    const __m256d num_u = _mm256_and_pd(some_u, _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u));
+    const __m256d num_v = _mm256_and_pd(some_v, _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v));
+    const __m256d den_u = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_u, some_u));
+    const __m256d den_v = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_v, some_v));
+    const __m256d u = _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u));
+    const __m256d v = _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v));
+    const __m256d middle = _mm256_and_pd(filled, _mm256_sub_pd(_mm256_sub_pd(one, u), v));
+    const __m256d first_bin = _mm256_blendv_pd(_mm256_set1_pd(-1.0), _mm256_add_pd(g, a.first_offset), filled);
+    return {filled, first_bin, u, middle, v};
+}

@@ -1,0 +1,40 @@
+#include "tools/projection/measurement.h"
+
+#include <cmath>
+
+#include "common/random_deviates.h"
+
+namespace {
+constexpr std::int32_t noise_seed = 999;
+}
+
+void counts_from_projection(const double* projection, double* counts, std::int64_t n, std::int32_t i0) {
+    const double incident = static_cast<double>(i0);
+    for (std::int64_t i = 0; i < n; ++i) counts[i] = std::exp(-projection[i]) * incident;
+}
+
+void projection_from_counts(const double* counts, double* projection, std::int64_t n, std::int32_t i0) {
+    const double incident = static_cast<double>(i0);
+    for (std::int64_t i = 0; i < n; ++i) {
+        const double count = counts[i];
+        projection[i] = count == 0 ? std::log(incident) : std::log(incident / count);
+    }
+}
+
+void apply_poisson_noise(double* samples, std::int64_t n) {
+    if (n <= 0) return;
+    random_state state{noise_seed};
+    for (std::int64_t i = 0; i < n; ++i) samples[i] = poisson_deviate(samples[i], state);
+}
+
+void apply_gaussian_noise(double* samples, std::int64_t n, double sd) {
+    if (n <= 0) return;
+    random_state state{noise_seed};
+    for (std::int64_t i = 0; i < n; ++i) samples[i] = gaussian_deviate(state) * sd + samples[i];
+}
+
+double sample_mean(const double* samples, std::int64_t n) {
+    double sum = 0;
+    for (std::int64_t i = 0; i < n; ++i) sum += samples[i];
+    return sum / static_cast<double>(n);
+}

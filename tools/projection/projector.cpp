@@ -1,0 +1,152 @@
+#include "tools/projection/projector.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/sample_arrays.h"
+#include "tools/projection/cij_vector.h"
+
+CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
+                  std::FILE* progress) {
+    CijTable cij;
+    cij.width = width;
+    cij.height = height;
+    cij.bins = bins;
+    cij.angles = angles;
+    cij.angle = take_array<CijAngle>(angles);
+    for (std::int32_t i = 0; i < angles; ++i) {
+        std::fprintf(progress, "\r *** Make cij [%3d/%3d]", i, angles);
+        CijAngle& a = cij.angle[i];
+        const double theta = i * projection_pi / angles;
+        a.sin_theta = std::sin(theta);
+        a.cos_theta = std::cos(theta);
+        a.c = std::min(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
+        a.d = std::max(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
+        a.m = (a.d - a.c) * 0.5;
+        a.T = (a.c + a.d) * 0.5;
+        a.flank = a.c / (a.d * 2);
+        a.flank_divisor = a.d * 2 * a.c;
+    }
+    std::fprintf(progress, "\r *** Make cij [%3d/%3d]\n", angles, angles);
+    return cij;
+}
+
+void cij_products(const CijAngle& a, std::int32_t width, std::int32_t height, double* column_cos,
+                  double* row_sin) {
+    const std::int32_t half_w = width / 2;
+    const std::int32_t half_h = height / 2;
+    for (std::int32_t q = 0; q < width; ++q) column_cos[q] = static_cast<double>(q - half_w) * a.cos_theta;
+    for (std::int32_t r = 0; r < height; ++r) row_sin[r] = static_cast<double>(half_h - r) * a.sin_theta;
+}
+
+CijRowEntries::CijRowEntries(std::int32_t width)
+    : first_bin(take_array<std::int32_t>(width)), w0(take_samples(width)), w1(take_samples(width)),
+      w2(take_samples(width)) {}
+
+namespace {
+
+void cij_row_entries_portable(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
+                              std::int32_t last, std::int32_t bins, CijRowEntries& row) {
+    for (std::int32_t q = first; q < last; ++q) {
+        CijEntry e;
+        const bool filled = cij_entry(a, column_cos[q] + y_sin, bins, e);
+        row.first_bin[q] = filled ? e.first_bin : -1;
+        row.w0[q] = e.w0;
+        row.w1[q] = e.w1;
+        row.w2[q] = e.w2;
+    }
+}
+
+__attribute__((target("avx2"))) void cij_row_entries_avx2(const CijAngle& a, const double* column_cos,
+                                                          double y_sin, std::int32_t first, std::int32_t last,
+                                                          std::int32_t bins, CijRowEntries& row) {
+    const CijVectorAngle angle = cij_vector_angle(a, bins);
+    const __m256d y = _mm256_set1_pd(y_sin);
+    std::int32_t q = first;
+    for (; q + 4 <= last; q += 4) {
+        const CijVectorEntries e = cij_vector_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
+        _mm256_storeu_pd(row.w0.data() + q, e.w0);
+        _mm256_storeu_pd(row.w1.data() + q, e.w1);
+        _mm256_storeu_pd(row.w2.data() + q, e.w2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row.first_bin.data() + q), _mm256_cvttpd_epi32(e.first_bin));
+    }
+    cij_row_entries_portable(a, column_cos, y_sin, q, last, bins, row);
+}
+
+// Columns first … last − 1 of an image row hold every value that is not ±0.
+struct ValueSpan {
+    std::int32_t first, last;
+};
+
+// A pixel of ±0 adds (w × ±0) × Δ = ±0 to its bins, which changes no bin (a
+// bin sum starts at +0 and never becomes −0), as long as Δ is finite.
+std::vector<ValueSpan> value_spans(const double* image, std::int32_t width, std::int32_t height,
+                                   bool zeros_add_nothing) {
+    std::vector<ValueSpan> spans(static_cast<std::size_t>(height));
+    for (std::int32_t r = 0; r < height; ++r) {
+        const double* row = image + static_cast<std::int64_t>(r) * width;
+        std::int32_t first = 0, last = width;
+        if (zeros_add_nothing) {
+            while (first < width && row[first] == 0) ++first;
+            while (last > first && row[last - 1] == 0) --last;
+        }
+        spans[r] = {first, last};
+    }
+    return spans;
+}
+
+}  // namespace
+
+bool vector_code_available() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
+                     std::int32_t last, std::int32_t bins, CijRowEntries& row, CodePath path) {
+    if (path == CodePath::fastest && vector_code_available())
+        cij_row_entries_avx2(a, column_cos, y_sin, first, last, bins, row);
+    else
+        cij_row_entries_portable(a, column_cos, y_sin, first, last, bins, row);
+}
+
+void project_image(const double* image, std::int32_t width, std::int32_t height, double pixel_length,
+                   const CijTable& cij, double* sinogram, CodePath path) {
+    const std::int32_t bins = cij.bins;
+    const std::int64_t count = sample_count(bins, cij.angles);
+    std::fill(sinogram, sinogram + std::max<std::int64_t>(count, 0), 0.0);
+    if (width <= 0 || height <= 0 || bins <= 0) return;
+    const std::int32_t empty_bins = std::min(bins, 3);
+    const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
+    std::vector<double> column_cos = take_samples(width);
+    std::vector<double> row_sin = take_samples(height);
+    CijRowEntries entries(width);
+    for (std::int32_t i = 0; i < cij.angles; ++i) {
+        const CijAngle& a = cij.angle[i];
+        double* projection = sinogram + static_cast<std::int64_t>(i) * bins;
+        cij_products(a, width, height, column_cos.data(), row_sin.data());
+        for (std::int32_t r = 0; r < height; ++r) {
+            const auto [first, last] = spans[r];
+            if (first >= last) continue;
+            cij_row_entries(a, column_cos.data(), row_sin[r], first, last, bins, entries, path);
+            const double* pixel = image + static_cast<std::int64_t>(r) * width;
+            for (std::int32_t q = first; q < last; ++q) {
+                const double value = pixel[q];
+                const std::int32_t b = entries.first_bin[q];
+                if (b >= 0) {
+                    double* bin = projection + b;
+                    bin[0] += (entries.w0[q] * value) * pixel_length;
+                    bin[1] += (entries.w1[q] * value) * pixel_length;
+                    bin[2] += (entries.w2[q] * value) * pixel_length;
+                } else {
+                    // The entry's weights are 0: (0 × value) × Δ into bins 0,
+                    // 1, 2. Only a NaN (from a NaN or infinite value or
+                    // length) changes a bin; ±0 changes none.
+                    const double nothing = (0.0 * value) * pixel_length;
+                    if (nothing != nothing)
+                        for (std::int32_t k = 0; k < empty_bins; ++k) projection[k] += nothing;
+                }
+            }
+        }
+    }
+}
