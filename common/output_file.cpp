@@ -64,10 +64,8 @@ bool OutputFile::open_beside(const char* mode, bool existed, unsigned existing_m
                  ? ::open(folder_of(name_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
                  : -1;
     unnamed_ = fd >= 0;
-    if (!unnamed_) {  // file systems without unnamed files: a hidden name beside the target
-        std::string pattern = (std::filesystem::path(folder_of(name_)) /
-                               ("." + std::filesystem::path(name_).filename().string() + ".XXXXXX"))
-                                  .string();
+    if (!unnamed_) {  // file systems without unnamed files: a hidden file beside the target
+        std::string pattern = (std::filesystem::path(folder_of(name_)) / ".ct_part_XXXXXX").string();
         fd = mkstemp(pattern.data());
         if (fd < 0) return false;
         pending_name_ = pattern;
@@ -116,9 +114,9 @@ void OutputFile::close() {
         // Give the finished unnamed file a hidden name beside the target.
         const std::string fd_path = "/proc/self/fd/" + std::to_string(fileno(stream));
         for (int attempt = 0; written && pending_name_.empty(); ++attempt) {
+            // A short name: the target's own may already be as long as a name can be.
             std::string candidate = (std::filesystem::path(folder_of(name_)) /
-                                     ("." + std::filesystem::path(name_).filename().string() + ".part" +
-                                      std::to_string(getpid()) + "_" + std::to_string(attempt)))
+                                     (".ct_part_" + std::to_string(getpid()) + "_" + std::to_string(attempt)))
                                         .string();
             if (linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 pending_name_ = candidate;

@@ -86,3 +86,16 @@ TEST(OutputFileDeathTest, OpenFailuresAreReportedWhereOpeningWouldFail) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OutputFile, NamesAsLongAsAFolderTakes) {
+    ScratchDir dir;
+    const auto target = dir / std::string(255, 'n');
+    OutputFile out(target.string(), false);
+    std::fputs("x", out.stream());
+    out.close();
+    EXPECT_EQ(read_file(target), "x");
+}
+
+}  // namespace
