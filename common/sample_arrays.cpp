@@ -40,7 +40,10 @@ long double available_bytes() {
 bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
     const long double available = available_bytes();
     if (available < 0) return true;  // unknown: let the allocator decide
-    return static_cast<long double>(count) * static_cast<long double>(element_bytes) <= available;
+    // One array may take at most half of what is available: a tool holds
+    // several, and a request near the limit would only end in the system's
+    // out-of-memory killer, perhaps of another program.
+    return static_cast<long double>(count) * static_cast<long double>(element_bytes) <= available / 2;
 }
 
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {

@@ -29,8 +29,9 @@ std::vector<T> take_array(std::int64_t count);
 // `element_bytes` bytes.
 [[noreturn]] void fail_memory(std::int64_t count, std::int64_t element_bytes);
 
-// True when `count` elements of `element_bytes` bytes fit in the memory of
-// the machine (a request beyond it would only end in the kernel's OOM killer).
+// True when `count` elements of `element_bytes` bytes fit in half the memory
+// the machine has available (a request beyond it would only end in the
+// kernel's out-of-memory killer).
 bool memory_suffices(std::int64_t count, std::int64_t element_bytes);
 
 template <typename T>

@@ -188,3 +188,26 @@ TEST(BadInput, LongFileNames) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run interrupted at any moment, during the drawing or in the middle of a
+// large write, leaves the previous file whole: never a truncated one.
+TEST(Interruption, AnInterruptedWriteLeavesThePreviousFile) {
+    ScratchDir dir;
+    const std::string answers_text = answers({"big.img", "6000", "6000", "0", "0", "0", "0", "0", "1"});
+    const std::string old_content = "the previous image";
+    for (int milliseconds : {10, 40, 80, 120, 160, 200, 250, 300}) {
+        write_file(dir / "big.img", old_content);
+        const ToolRun run =
+            run_tool_for("oval_draw", answers_text, dir.path(), std::chrono::milliseconds(milliseconds), SIGTERM);
+        const std::string now = read_file(dir / "big.img");
+        EXPECT_TRUE(now == old_content || now.size() == 6000u * 6000u * 4u) << "size " << now.size();
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator{}), 1);
+        if (run.timed_out) {
+            EXPECT_EQ(run.signal, SIGTERM);
+        }
+    }
+}
+
+}  // namespace

@@ -73,6 +73,11 @@ std::string sjis(const std::string& utf8) { return to_shift_jis(utf8); }
 
 ToolRun run_tool(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
                  int timeout_seconds, int timeout_signal) {
+    return run_tool_for(tool, answer_text, dir, std::chrono::seconds(timeout_seconds), timeout_signal);
+}
+
+ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
+                     std::chrono::milliseconds limit, int timeout_signal) {
     // Standard input, output and error go through files in a private folder
     // beside the scratch folder, so the tool's own folder holds only its files.
     ScratchDir io;
@@ -99,7 +104,7 @@ ToolRun run_tool(const std::string& tool, const std::string& answer_text, const 
         return run;
     }
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -119,7 +124,7 @@ ToolRun run_tool(const std::string& tool, const std::string& answer_text, const 
             if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (!run.timed_out && WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
     if (!run.timed_out && WIFSIGNALED(status)) run.signal = WTERMSIG(status);

@@ -3,6 +3,7 @@
 // scratch folder of its own, with answers on standard input, and inspects
 // standard output, standard error, the exit status and the files written.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -38,6 +39,10 @@ std::filesystem::path tool_path(const std::string& tool);
 // running after `timeout_seconds` is sent `timeout_signal` (and then killed).
 ToolRun run_tool(const std::string& tool, const std::string& answers, const std::filesystem::path& dir,
                  int timeout_seconds = 120, int timeout_signal = 9);
+
+// The same with the time limit in milliseconds (to interrupt a run midway).
+ToolRun run_tool_for(const std::string& tool, const std::string& answers, const std::filesystem::path& dir,
+                     std::chrono::milliseconds limit, int timeout_signal);
 
 // Shift_JIS bytes of a UTF-8 text, to compare with what a tool printed.
 std::string sjis(const std::string& utf8);
