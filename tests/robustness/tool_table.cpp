@@ -31,7 +31,7 @@ const std::vector<ToolEntry>& every_tool() {
                            size("16"), value("2000"), value("20")}},
         {"reconstruct", {in("p.prj"), size("16"), size("16"), out("o.img"), size("16"), size("16"), value("0.078125")}},
         {"step_target", {out("o.img"), size("16"), size("16"), value("2"), value("3.0")}},
-        {"slant_profile", {in("edge.img"), out("o.txt"), size("16"), size("16"), size("8"), value("0.5")}, {"esf.txt"}},
+        {"slant_profile", {in("edge.img"), out("o.txt"), size("16"), size("16"), work("8"), value("0.5")}, {"esf.txt"}},
         {"transfer_curve", {in("edge.img"), out("o.txt"), size("16"), size("16"), size("8"), value("0.5")}},
         {"noise_spectrum", {in("in.img"), out("x.txt"), out("y.txt"), size("16"), size("16"), size("2")},
          {"n4-4_nnps.img"}},

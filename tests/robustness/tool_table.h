@@ -10,7 +10,7 @@ enum class Role {
     input,   // name of a file the tool reads
     output,  // name of a file the tool writes
     size,    // a dimension: answers multiply into array sizes
-    work,    // a count of repetitions: huge answers ask for endless but legitimate work
+    work,    // a count of repetitions or points: huge answers may ask for endless but legitimate work
     value,   // any other number
 };
 
