@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/power_profiles.h"
 
 // Label of a table row, or file name of its image, from the row index.
 using RowText = std::function<std::string(std::int32_t row)>;

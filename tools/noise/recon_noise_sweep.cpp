@@ -12,8 +12,8 @@
 #include "tools/noise/noise_parameters.h"
 #include "tools/noise/noise_reconstruction.h"
 #include "tools/noise/noise_sweep.h"
-#include "tools/noise/recon_noise_spectrum.h"
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/reconstructed_noise_power.h"
+#include "tools/noise/power_profiles.h"
 
 namespace {
 struct Parameters {

@@ -9,8 +9,8 @@
 #include "common/fft.h"
 #include "common/random_deviates.h"
 #include "tools/noise/noise_reconstruction.h"
-#include "tools/noise/recon_noise_spectrum.h"
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/reconstructed_noise_power.h"
+#include "tools/noise/power_profiles.h"
 
 namespace {
 

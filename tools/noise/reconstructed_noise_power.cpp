@@ -1,9 +1,9 @@
-#include "tools/noise/recon_noise_spectrum.h"
+#include "tools/noise/reconstructed_noise_power.h"
 
 #include <algorithm>
 
 #include "common/fft.h"
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/power_profiles.h"
 
 void reconstructed_noise_spectrum(std::vector<double>& sinogram, std::int32_t angles, std::int32_t level,
                                   random_state& noise, FilterWindow window, std::vector<double>& re,

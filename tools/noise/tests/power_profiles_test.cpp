@@ -11,7 +11,7 @@
 #include "common/fft.h"
 #include "common/random_deviates.h"
 #include "tools/noise/noise_parameters.h"
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/power_profiles.h"
 #include "tools/noise/tests/straightforward.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/power_profiles.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include "common/sample_arrays.h"
 #include "tools/noise/noise_parameters.h"
 #include "tools/noise/noise_sweep.h"
-#include "tools/noise/spectrum_profiles.h"
+#include "tools/noise/power_profiles.h"
 
 namespace {
 struct Parameters {
