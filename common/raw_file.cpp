@@ -15,6 +15,15 @@ constexpr std::int64_t chunk_samples = 1 << 16;  // samples converted per fread/
 
 OutputFile open_table_file(const std::string& name) { return OutputFile(name, false); }
 
+void write_column_table(const std::string& name, const double* values, std::int64_t count, const char* format) {
+    OutputFile table = open_table_file(name);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    for (std::int64_t i = 0; i < count; ++i) std::fprintf(table.stream(), format, values[i]);
+#pragma GCC diagnostic pop
+    table.close();
+}
+
 void read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count) {
     std::FILE* in = std::fopen(name.c_str(), "rb");
     if (in == nullptr) fail_open(name);

@@ -12,6 +12,10 @@
 // Creates (or replaces) a text table for the tool to fill and close.
 OutputFile open_table_file(const std::string& name);
 
+// Writes a one-column text table: values[0 .. count-1], one per line, each
+// with the given format ("%f\n" or "%e\n").
+void write_column_table(const std::string& name, const double* values, std::int64_t count, const char* format);
+
 // Reads `count` samples from the start of the file into samples[0 .. count-1].
 // A count of 0 or less opens and closes the file only. A file shorter than
 // asked leaves the missing samples 0 and warns on standard error.

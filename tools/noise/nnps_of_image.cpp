@@ -51,7 +51,7 @@ int main() {
     transpose_spectrum(re.data(), p.width, p.height);
     axis_band_profile(re.data(), p.height, p.width, p.bin_width, bins, y_profile.data(), ProfileMode::store);
 
-    write_profile_table(p.x_table, x_profile.data(), bins);
-    write_profile_table(p.y_table, y_profile.data(), bins);
+    write_column_table(p.x_table, x_profile.data(), bins, "%e\n");
+    write_column_table(p.y_table, y_profile.data(), bins, "%e\n");
     return 0;
 }

@@ -25,12 +25,6 @@ void write_sweep_table(const std::string& name, const double* table, std::int32_
     out.close();
 }
 
-void write_profile_table(const std::string& name, const double* profile, std::int32_t bins) {
-    OutputFile out = open_table_file(name);
-    for (std::int32_t k = 0; k < bins; ++k) std::fprintf(out.stream(), "%e\n", profile[k]);
-    out.close();
-}
-
 void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
     const std::int32_t width = settings.width, height = settings.height;
     const std::int32_t bins = settings.bins, rows = settings.rows;

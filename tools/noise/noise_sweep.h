@@ -20,9 +20,6 @@ using RowText = std::function<std::string(std::int32_t row)>;
 void write_sweep_table(const std::string& name, const double* table, std::int32_t rows, std::int32_t bins,
                        std::int32_t bin_width, std::int32_t frequency_divisor, const RowText& row_label);
 
-// A one-column table: K lines "%e".
-void write_profile_table(const std::string& name, const double* profile, std::int32_t bins);
-
 struct SweepSettings {
     std::int32_t width = 0, height = 0;  // of the spectra
     std::int32_t bin_width = 0, bins = 0;

@@ -7,7 +7,6 @@
 #include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
-#include "tools/resolution/column_table.h"
 #include "tools/resolution/edge_spread.h"
 
 namespace {
@@ -39,8 +38,8 @@ int main() {
 
     // Ends the tool before any file is written when the edge cannot be found.
     const std::vector<double> esf = measure_edge_spread(image, p.width, p.height, p.points, p.delta);
-    write_column_table("esf.txt", esf.data(), p.points);
+    write_column_table("esf.txt", esf.data(), p.points, "%f\n");
     line_spread(esf.data(), p.points, p.delta, lsf.data());
-    write_column_table(p.output, lsf.data(), p.points);
+    write_column_table(p.output, lsf.data(), p.points, "%f\n");
     return 0;
 }

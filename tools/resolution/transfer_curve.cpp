@@ -10,7 +10,6 @@
 #include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
-#include "tools/resolution/column_table.h"
 #include "tools/resolution/edge_spread.h"
 #include "tools/resolution/transfer.h"
 
@@ -55,6 +54,6 @@ int main() {
     // Twice: every line ends multiplied by (x / sin x)².
     correct_for_window(mtf.data(), p.points, p.delta);
     correct_for_window(mtf.data(), p.points, p.delta);
-    write_column_table(p.output, mtf.data(), p.points);
+    write_column_table(p.output, mtf.data(), p.points, "%f\n");
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "tests/support/tool_runner.h"
 #include "tools/noise/noise_parameters.h"
+#include "common/raw_file.h"
 #include "tools/noise/noise_sweep.h"
 
 namespace {
@@ -37,9 +38,9 @@ TEST(SweepTable, HeaderFrequenciesLabelsAndCells) {
 TEST(SweepTable, ProfileTableAndAnUnwritableTable) {
     ScratchDir dir;
     const std::vector<double> profile{1.5, -2e-5};
-    write_profile_table((dir / "p.txt").string(), profile.data(), 2);
+    write_column_table((dir / "p.txt").string(), profile.data(), 2, "%e\n");
     EXPECT_EQ(read_file(dir / "p.txt"), "1.500000e+00\n-2.000000e-05\n");
-    EXPECT_EXIT(write_profile_table("/dev/full", profile.data(), 2), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(write_column_table("/dev/full", profile.data(), 2, "%e\n"), testing::ExitedWithCode(1), "");
 }
 
 // The dimensions every profile call saw, for the test below.
