@@ -61,15 +61,32 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8) {
     return stream_takes_utf8(stream) ? std::string(utf8) : to_shift_jis(utf8);
 }
 
-void console_printf(std::FILE* stream, const char* utf8_format, ...) {
+namespace {
+
+void console_vprintf(std::FILE* stream, const char* utf8_format, va_list args) {
     // Shift_JIS trail bytes never take the value of '%', so the converted
     // format keeps every conversion of the original.
     const std::string format = console_encoding_of(stream, utf8_format);
-    va_list args;
-    va_start(args, utf8_format);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     std::vfprintf(stream, format.c_str(), args);
 #pragma GCC diagnostic pop
+}
+
+}  // namespace
+
+void fail_with(const char* utf8_format, ...) {
+    std::fflush(stdout);
+    va_list args;
+    va_start(args, utf8_format);
+    console_vprintf(stderr, utf8_format, args);
+    va_end(args);
+    std::exit(1);
+}
+
+void console_printf(std::FILE* stream, const char* utf8_format, ...) {
+    va_list args;
+    va_start(args, utf8_format);
+    console_vprintf(stream, utf8_format, args);
     va_end(args);
 }

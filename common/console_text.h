@@ -30,3 +30,7 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 // the arguments (file names, numbers) are written as they are.
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// Ends the tool: the message (a UTF-8 format) on standard error, after
+// whatever standard output still holds, then exit status 1.
+[[noreturn]] void fail_with(const char* utf8_format, ...) __attribute__((format(printf, 1, 2)));

@@ -23,17 +23,9 @@ std::string folder_of(const std::string& name) {
 
 }  // namespace
 
-void fail_open(const std::string& name) {
-    std::fflush(stdout);
-    console_printf(stderr, " エラー：ファイルが開きません[%s].\n", name.c_str());
-    std::exit(1);
-}
+void fail_open(const std::string& name) { fail_with(" エラー：ファイルが開きません[%s].\n", name.c_str()); }
 
-void fail_write(const std::string& name) {
-    std::fflush(stdout);
-    console_printf(stderr, " エラー：ファイルに書き込めません[%s].\n", name.c_str());
-    std::exit(1);
-}
+void fail_write(const std::string& name) { fail_with(" エラー：ファイルに書き込めません[%s].\n", name.c_str()); }
 
 OutputFile::OutputFile(std::string name, bool binary) : name_(std::move(name)) {
     const char* mode = binary ? "wb" : "w";

@@ -9,10 +9,8 @@
 
 void require_sample_count(std::int64_t count, const char* what) {
     if (count >= 0) return;
-    std::fflush(stdout);
-    console_printf(stderr, " エラー：データ数が負です[%s = %lld].\n", console_encoding_of(stderr, what).c_str(),
-                   static_cast<long long>(count));
-    std::exit(1);
+    fail_with(" エラー：データ数が負です[%s = %lld].\n", console_encoding_of(stderr, what).c_str(),
+              static_cast<long long>(count));
 }
 
 namespace {
@@ -47,8 +45,6 @@ bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
 }
 
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {
-    std::fflush(stdout);
     const long double bytes = static_cast<long double>(count) * static_cast<long double>(element_bytes);
-    console_printf(stderr, " エラー：メモリが足りません[%.0Lf バイト].\n", bytes);
-    std::exit(1);
+    fail_with(" エラー：メモリが足りません[%.0Lf バイト].\n", bytes);
 }

@@ -33,9 +33,7 @@ int main() {
                  });
     // An empty window has no median: refuse it before any file is touched.
     if (p.window_width <= 0) {
-        std::fflush(stdout);
-        console_printf(stderr, " エラー：参照領域の幅は1以上にしてください[%d].\n", p.window_width);
-        return 1;
+        fail_with(" エラー：参照領域の幅は1以上にしてください[%d].\n", p.window_width);
     }
 
     const std::int64_t count = sample_count(p.width, p.height);

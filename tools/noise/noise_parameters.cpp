@@ -11,12 +11,6 @@ namespace {
 
 bool is_transform_side(std::int32_t side) { return side >= 4 && (side & (side - 1)) == 0; }
 
-[[noreturn]] void fail_parameter(const char* utf8_format, std::int32_t value) {
-    std::fflush(stdout);
-    console_printf(stderr, utf8_format, value);
-    std::exit(1);
-}
-
 }  // namespace
 
 std::int32_t negated_pattern_number(std::int32_t pattern) {
@@ -46,24 +40,22 @@ std::string format_with_number(const char* pattern, std::int32_t value) {
 
 void require_transform_sides(std::int32_t width, std::int32_t height) {
     if (!is_transform_side(width))
-        fail_parameter(" エラー：画像の幅は4以上の2のべき乗にしてください[%d].\n", width);
+        fail_with(" エラー：画像の幅は4以上の2のべき乗にしてください[%d].\n", width);
     if (!is_transform_side(height))
-        fail_parameter(" エラー：画像の高さは4以上の2のべき乗にしてください[%d].\n", height);
+        fail_with(" エラー：画像の高さは4以上の2のべき乗にしてください[%d].\n", height);
 }
 
 void require_bin_width(std::int32_t bin_width) {
-    if (bin_width < 1) fail_parameter(" エラー：周波数ビンは1以上にしてください[%d].\n", bin_width);
+    if (bin_width < 1) fail_with(" エラー：周波数ビンは1以上にしてください[%d].\n", bin_width);
 }
 
 void require_repetitions(std::int32_t repetitions) {
-    if (repetitions < 1) fail_parameter(" エラー：雑音平均化の回数は1以上にしてください[%d].\n", repetitions);
+    if (repetitions < 1) fail_with(" エラー：雑音平均化の回数は1以上にしてください[%d].\n", repetitions);
 }
 
 void require_row_count(std::int32_t rows, const char* what) {
     if (rows >= 0) return;
-    std::fflush(stdout);
-    console_printf(stderr, " エラー：%sが負です[%d].\n", console_encoding_of(stderr, what).c_str(), rows);
-    std::exit(1);
+    fail_with(" エラー：%sが負です[%d].\n", console_encoding_of(stderr, what).c_str(), rows);
 }
 
 std::int64_t stack_count(std::int32_t rows, std::int64_t plane) {

@@ -21,10 +21,7 @@ void warn_bright_start(const Crossing& crossing, const char* sequence) {
 }
 
 [[noreturn]] void fail_edge_not_found(double k, std::int64_t n) {
-    std::fflush(stdout);
-    console_printf(stderr, " エラー：エッジの位置が求まりません[半値の位置 %f, 画素数 %lld].\n", k,
-                   static_cast<long long>(n));
-    std::exit(1);
+    fail_with(" エラー：エッジの位置が求まりません[半値の位置 %f, 画素数 %lld].\n", k, static_cast<long long>(n));
 }
 
 }  // namespace

@@ -34,10 +34,8 @@ int main() {
                  });
     // The transform takes power-of-two lengths only.
     if (!is_transfer_point_count(p.points)) {
-        std::fflush(stdout);
-        console_printf(stderr, " エラー：出力データ数は2から%dまでの2のべき乗にしてください[%d].\n",
-                       max_transfer_points, p.points);
-        return 1;
+        fail_with(" エラー：出力データ数は2から%dまでの2のべき乗にしてください[%d].\n", max_transfer_points,
+                  p.points);
     }
 
     const std::int64_t count = sample_count(p.width, p.height);

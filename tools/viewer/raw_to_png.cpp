@@ -36,9 +36,7 @@ int main() {
                  });
     // A picture has at least one pixel: sizes of 0 or less have no PNG form.
     if (p.width < 1 || p.height < 1) {
-        std::fflush(stdout);
-        console_printf(stderr, " エラー：画像の大きさが正しくありません[%d × %d].\n", p.width, p.height);
-        return 1;
+        fail_with(" エラー：画像の大きさが正しくありません[%d × %d].\n", p.width, p.height);
     }
     const std::int64_t count = sample_count(p.width, p.height);
 
