@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/failure.h"
+
 // The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
 // become "?").
 std::string to_shift_jis(std::string_view utf8);
@@ -32,5 +34,18 @@ void console_printf(std::FILE* stream, const char* utf8_format, ...)
     __attribute__((format(printf, 2, 3)));
 
 // Ends the tool: the message (a UTF-8 format) on standard error, after
-// whatever standard output still holds, then exit status 1.
+// whatever standard output still holds, then exit status 1. Under a
+// FailureCatcher it throws a Failure of the given kind instead (fail_with:
+// an unusable value).
 [[noreturn]] void fail_with(const char* utf8_format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void fail_with_kind(FailureKind kind, const char* utf8_format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// A warning (a UTF-8 format) on standard error, after whatever standard
+// output still holds; kept for the catcher under a FailureCatcher.
+void warn_with(const char* utf8_format, ...) __attribute__((format(printf, 1, 2)));
+
+// A UTF-8 text that fills a %s of a failure or warning message: in the
+// bytes standard error takes, or left in UTF-8 when the message goes to a
+// FailureCatcher.
+std::string message_text(std::string_view utf8);

@@ -23,9 +23,13 @@ std::string folder_of(const std::string& name) {
 
 }  // namespace
 
-void fail_open(const std::string& name) { fail_with(" エラー：ファイルが開きません[%s].\n", name.c_str()); }
+void fail_open(const std::string& name) {
+    fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s].\n", name.c_str());
+}
 
-void fail_write(const std::string& name) { fail_with(" エラー：ファイルに書き込めません[%s].\n", name.c_str()); }
+void fail_write(const std::string& name) {
+    fail_with_kind(FailureKind::file, " エラー：ファイルに書き込めません[%s].\n", name.c_str());
+}
 
 OutputFile::OutputFile(std::string name, bool binary) : name_(std::move(name)) {
     const char* mode = binary ? "wb" : "w";

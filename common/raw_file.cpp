@@ -41,9 +41,8 @@ void read_raw_file(const std::string& name, std::vector<double>& samples, std::i
     std::fclose(in);
     if (got < count) {
         std::fill(samples.begin() + got, samples.begin() + count, 0.0);
-        std::fflush(stdout);
-        console_printf(stderr, " 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
-                       static_cast<long long>(got));
+        warn_with(" 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
+                  static_cast<long long>(got));
     }
 }
 

@@ -9,7 +9,7 @@
 
 void require_sample_count(std::int64_t count, const char* what) {
     if (count >= 0) return;
-    fail_with(" エラー：データ数が負です[%s = %lld].\n", console_encoding_of(stderr, what).c_str(),
+    fail_with(" エラー：データ数が負です[%s = %lld].\n", message_text(what).c_str(),
               static_cast<long long>(count));
 }
 
@@ -46,5 +46,5 @@ bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
 
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {
     const long double bytes = static_cast<long double>(count) * static_cast<long double>(element_bytes);
-    fail_with(" エラー：メモリが足りません[%.0Lf バイト].\n", bytes);
+    fail_with_kind(FailureKind::memory, " エラー：メモリが足りません[%.0Lf バイト].\n", bytes);
 }

@@ -6,15 +6,17 @@
 #include "common/console_text.h"
 #include "common/raw_file.h"
 
+double sweep_frequency(std::int32_t bin, std::int32_t bin_width, std::int32_t frequency_divisor) {
+    const double frequency = static_cast<double>((bin + 1) * static_cast<std::int64_t>(bin_width));
+    return frequency / static_cast<double>(frequency_divisor);
+}
+
 void write_sweep_table(const std::string& name, const double* table, std::int32_t rows, std::int32_t bins,
                        std::int32_t bin_width, std::int32_t frequency_divisor, const RowText& row_label) {
     OutputFile out = open_table_file(name);
     std::FILE* f = out.stream();
     std::fputs(to_shift_jis("周波数").c_str(), f);
-    for (std::int32_t k = 0; k < bins; ++k) {
-        const double frequency = static_cast<double>((k + 1) * static_cast<std::int64_t>(bin_width));
-        std::fprintf(f, "\t%f", frequency / static_cast<double>(frequency_divisor));
-    }
+    for (std::int32_t k = 0; k < bins; ++k) std::fprintf(f, "\t%f", sweep_frequency(k, bin_width, frequency_divisor));
     std::fputs("\n", f);
     for (std::int32_t row = 0; row < rows; ++row) {
         std::fputs(row_label(row).c_str(), f);
@@ -25,7 +27,7 @@ void write_sweep_table(const std::string& name, const double* table, std::int32_
     out.close();
 }
 
-void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
+void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
     const std::int32_t width = settings.width, height = settings.height;
     const std::int32_t bins = settings.bins, rows = settings.rows;
     const std::int64_t plane = static_cast<std::int64_t>(width) * height;
@@ -35,7 +37,8 @@ void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepS
 
     double* spectrum = arrays.spectrum_re.data();
     for (std::int32_t n = 1; n <= settings.repetitions; ++n) {
-        std::fprintf(stderr, "\r noise average [%d/%d]", n, settings.repetitions);
+        if (settings.progress != nullptr)
+            std::fprintf(settings.progress, "\r noise average [%d/%d]", n, settings.repetitions);
         for (std::int32_t row = 0; row < rows; ++row) {
             steps.spectrum(row);
             double* image = arrays.stack.data() + row * plane;
@@ -50,22 +53,35 @@ void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepS
                           arrays.y_table.data() + static_cast<std::int64_t>(row) * bins);
         }
     }
-    std::fputs("\n", stderr);
+    if (settings.progress != nullptr) std::fputs("\n", settings.progress);
 
     const double repetitions = static_cast<double>(settings.repetitions);
     for (double& e : arrays.x_table) e = e / repetitions;
     for (double& e : arrays.y_table) e = e / repetitions;
+    for (double& e : arrays.stack) e = e / repetitions;
+    if (steps.final_image) {
+        for (std::int32_t row = 0; row < rows; ++row) steps.final_image(arrays.stack.data() + row * plane);
+    }
+}
+
+void write_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
+    const std::int32_t width = settings.width, height = settings.height;
+    const std::int32_t bins = settings.bins, rows = settings.rows;
+    const std::int64_t plane = static_cast<std::int64_t>(width) * height;
     write_sweep_table(settings.x_table_name, arrays.x_table.data(), rows, bins, settings.bin_width, width,
                       steps.row_label);
     write_sweep_table(settings.y_table_name, arrays.y_table.data(), rows, bins, settings.bin_width, height,
                       steps.row_label);
 
-    for (double& e : arrays.stack) e = e / repetitions;
     for (std::int32_t row = 0; row < rows; ++row) {
-        double* image = arrays.stack.data() + row * plane;
-        if (steps.final_image) steps.final_image(image);
+        const double* image = arrays.stack.data() + row * plane;
         OutputFile out(steps.image_name(row), true);
         out.write_samples(image, plane);
         out.close();
     }
+}
+
+void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
+    measure_noise_sweep(settings, arrays, steps);
+    write_noise_sweep(settings, arrays, steps);
 }

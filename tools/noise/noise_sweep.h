@@ -6,6 +6,7 @@
 // grid tables and one raw image per row.
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 
 // Label of a table row, or file name of its image, from the row index.
 using RowText = std::function<std::string(std::int32_t row)>;
+
+// Frequency of profile bin k in cycles per pixel: ((k + 1)·b)/D.
+double sweep_frequency(std::int32_t bin, std::int32_t bin_width, std::int32_t frequency_divisor);
 
 // The grid table: a header "周波数" with K cells "\t%f" of ((k + 1)·b)/D,
 // then R lines of the row label and K cells "\t%e" of table[ρ·K + k].
@@ -26,6 +30,7 @@ struct SweepSettings {
     std::int32_t rows = 0;         // R: levels or windows
     std::int32_t repetitions = 0;  // N, at least 1
     std::string x_table_name, y_table_name;
+    std::FILE* progress = stderr;  // where the loop shows its progress; none when null
 };
 
 // The working arrays of the loop, owned by the tool: the spectrum pair
@@ -47,6 +52,14 @@ struct SweepSteps {
     std::function<void(double* image)> final_image;  // on each averaged image; may be empty
 };
 
-// Runs the loop, prints the progress "\r noise average [n/N]" and a final
-// line end on standard error, and writes both tables and then the R images.
+// Runs the loop, printing the progress "\r noise average [n/N]" and a final
+// line end, and leaves the averages: the profiles in the x and y tables and
+// in the stack the R images, each passed through final_image. No file is
+// written.
+void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
+
+// Writes both tables and then the R images of a measured sweep.
+void write_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
+
+// Both, as the tools run them.
 void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);

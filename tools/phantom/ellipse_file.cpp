@@ -56,8 +56,8 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
             line_end_taken = next == '\n';
         }
         if (line[0] == '#') {
-            std::fputs(line, echo);
-            if (line_end_taken) std::fputs("\n", echo);
+            if (echo != nullptr) std::fputs(line, echo);
+            if (echo != nullptr && line_end_taken) std::fputs("\n", echo);
             continue;
         }
         if (blank_line(line) || count_fields(line) < field_count) {
@@ -68,11 +68,11 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
         const char* position = line;
         for (double& value : values) {
             value = std::strtod(position, nullptr);
-            std::fprintf(echo, "%7.4f ", value);
+            if (echo != nullptr) std::fprintf(echo, "%7.4f ", value);
             position += std::strcspn(position, "\t\n");
             if (*position != '\0') ++position;
         }
-        std::fputs("\n", echo);
+        if (echo != nullptr) std::fputs("\n", echo);
         result.ellipses.push_back({values[0], values[1], values[2], values[3], values[4], values[5]});
     }
     return result;

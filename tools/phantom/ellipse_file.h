@@ -17,7 +17,7 @@ struct EllipseFileResult {
 };
 
 // Reads `count` ellipses from an open stream, echoing comments and the
-// values read to `echo`. Stops at the first fault (the input ends early, a
+// values read to `echo` (when it is not null). Stops at the first fault (the input ends early, a
 // line longer than 255 bytes, a data line with fewer than six fields) with
 // a one-line message that names the file and the line.
 EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std::int32_t count,

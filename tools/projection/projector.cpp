@@ -15,7 +15,7 @@ CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, st
     cij.angles = angles;
     cij.angle = take_array<CijAngle>(angles);
     for (std::int32_t i = 0; i < angles; ++i) {
-        std::fprintf(progress, "\r *** Make cij [%3d/%3d]", i, angles);
+        if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]", i, angles);
         CijAngle& a = cij.angle[i];
         const double theta = i * projection_pi / angles;
         a.sin_theta = std::sin(theta);
@@ -27,7 +27,7 @@ CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, st
         a.flank = a.c / (a.d * 2);
         a.flank_divisor = a.d * 2 * a.c;
     }
-    std::fprintf(progress, "\r *** Make cij [%3d/%3d]\n", angles, angles);
+    if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]\n", angles, angles);
     return cij;
 }
 

@@ -45,7 +45,7 @@ struct CijEntry {
 
 // Prepares the table for a W × H image, N bins and P angles, writing
 // "\r *** Make cij [%3d/%3d]" for every angle and a last line with P/P to
-// `progress` (standard error in the tools).
+// `progress` (standard error in the tools; nothing when it is null).
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
                   std::FILE* progress = stderr);
 

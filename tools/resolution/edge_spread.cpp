@@ -15,9 +15,7 @@ constexpr double pi = 3.14159265358979;
 
 void warn_bright_start(const Crossing& crossing, const char* sequence) {
     if (!crossing.starts_above_half) return;
-    std::fflush(stdout);
-    console_printf(stderr, " 警告：エッジが暗から明へ変わっていません[%s].\n",
-                   console_encoding_of(stderr, sequence).c_str());
+    warn_with(" 警告：エッジが暗から明へ変わっていません[%s].\n", message_text(sequence).c_str());
 }
 
 [[noreturn]] void fail_edge_not_found(double k, std::int64_t n) {
@@ -123,12 +121,15 @@ void line_spread(const double* esf, std::int64_t points, double delta, double* l
 }
 
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
-                                        std::int64_t points, double delta) {
+                                        std::int64_t points, double delta, std::FILE* echo,
+                                        double* tilt_degrees) {
     Crossing rows[2];
     const double theta = edge_angle(image, width, height, rows);
     warn_bright_start(rows[0], "先頭の行");
     warn_bright_start(rows[1], "最後の行");
-    console_printf(stdout, "傾斜角度：%f 度\n", theta * 180 / pi);
+    const double degrees = theta * 180 / pi;
+    if (echo != nullptr) console_printf(echo, "傾斜角度：%f 度\n", degrees);
+    if (tilt_degrees != nullptr) *tilt_degrees = degrees;
 
     std::vector<double> distance = distance_map(width, height, theta);
     const std::int64_t n = static_cast<std::int64_t>(distance.size());

@@ -7,6 +7,7 @@
 // its forward difference.
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -48,9 +49,12 @@ std::vector<double> edge_spread(const std::vector<double>& distance, const std::
 // LSF[b] = (ESF[b+1] − ESF[b]) / Δ for b < points − 1, and 0 for the last.
 void line_spread(const double* esf, std::int64_t points, double delta, double* lsf);
 
-// The whole measurement on an edge image: prints the tilt angle line,
-// reorders `image` by distance and returns the ESF over `points` windows.
-// Warns on standard error for every crossing that starts above half; ends
-// the tool (message, exit status 1) when the edge cannot be located.
+// The whole measurement on an edge image: prints the tilt angle line to
+// `echo` (when it is not null), reorders `image` by distance and returns
+// the ESF over `points` windows; `tilt_degrees`, when given, receives the
+// tilt as printed. Warns on standard error for every crossing that starts
+// above half; ends the tool (message, exit status 1) when the edge cannot
+// be located.
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
-                                        std::int64_t points, double delta);
+                                        std::int64_t points, double delta, std::FILE* echo = stdout,
+                                        double* tilt_degrees = nullptr);
