@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/console_text.h"
 #include "common/sample_arrays.h"
 #include "tools/filters/periodic.h"
 
@@ -207,4 +208,8 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
             output[i * width + j] = window_median(window.data(), scratch.data(), count, window_width);
         }
     }
+}
+
+void require_median_window(std::int32_t window_width) {
+    if (window_width <= 0) fail_with(" エラー：参照領域の幅は1以上にしてください[%d].\n", window_width);
 }

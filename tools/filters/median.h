@@ -27,3 +27,7 @@ double window_median(const double* window, double* scratch, std::int64_t count, 
 // or H is 0 or less.
 void median_smooth(const double* input, double* output, std::int32_t width, std::int32_t height,
                    std::int32_t window_width);
+
+// Ends the tool (message, exit status 1) when the window is empty (a width
+// of 0 or less): it has no median. rank_smooth checks before any file.
+void require_median_window(std::int32_t window_width);

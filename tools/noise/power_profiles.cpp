@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/fft.h"
 #include "common/sample_arrays.h"
 
 namespace {
@@ -133,4 +134,20 @@ void diagonal_band_profile(const double* spectrum, std::int32_t width, std::int3
         }
     }
     for (std::int32_t k = 0; k < bins; ++k) out[k] = sums.mean(k) + out[k];
+}
+
+void normalized_noise_power(double* re, double* im, std::int32_t width, std::int32_t height) {
+    const std::int64_t count = static_cast<std::int64_t>(width) * height;
+    fft2_centered(re, im, width, height);
+    power_spectrum(re, im, count);
+    normalize_to_peak(re, count);
+}
+
+void axis_profiles(double* spectrum, std::int32_t width, std::int32_t height, std::int32_t bin_width,
+                   std::int32_t bins, double* x_profile, double* y_profile) {
+    axis_band_profile(spectrum, width, height, bin_width, bins, x_profile, ProfileMode::store);
+    // The transpose is H wide and W tall, so the y profile runs along the
+    // vertical frequency axis.
+    transpose_spectrum(spectrum, width, height);
+    axis_band_profile(spectrum, height, width, bin_width, bins, y_profile, ProfileMode::store);
 }

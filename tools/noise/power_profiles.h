@@ -49,3 +49,14 @@ using SweepProfile = void (*)(const double* spectrum, std::int32_t width, std::i
                               std::int32_t bin_width, std::int32_t bins, double* out);
 void axis_band_profile_add(const double* spectrum, std::int32_t width, std::int32_t height,
                            std::int32_t bin_width, std::int32_t bins, double* out);
+
+// noise_spectrum's spectrum: re holds the W × H noise image and im zeros;
+// re is left holding |F|² of the image's centred transform normalised to
+// its peak, im the imaginary part of the transform.
+void normalized_noise_power(double* re, double* im, std::int32_t width, std::int32_t height);
+
+// noise_spectrum's profiles of a W × H spectrum: the axis band profile into
+// x_profile and, after transposition, the same along the vertical frequency
+// axis into y_profile (both stored). The spectrum is left transposed.
+void axis_profiles(double* spectrum, std::int32_t width, std::int32_t height, std::int32_t bin_width,
+                   std::int32_t bins, double* x_profile, double* y_profile);

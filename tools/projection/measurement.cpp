@@ -38,3 +38,23 @@ double sample_mean(const double* samples, std::int64_t n) {
     for (std::int64_t i = 0; i < n; ++i) sum += samples[i];
     return sum / static_cast<double>(n);
 }
+
+void apply_level_noise(double* samples, std::int64_t n, double decibels) {
+    if (n <= 0) return;
+    // The mean of the input, before any noise, sets one spread for every sample.
+    const double mean = sample_mean(samples, n);
+    const double ratio = std::pow(10.0, decibels / -20.0);
+    apply_gaussian_noise(samples, n, ratio * mean);
+}
+
+void measure_with_poisson_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0) {
+    counts_from_projection(sinogram, counts, n, i0);
+    apply_poisson_noise(counts, n);
+    projection_from_counts(counts, sinogram, n, i0);
+}
+
+void measure_with_gaussian_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0, double sd) {
+    counts_from_projection(sinogram, counts, n, i0);
+    apply_gaussian_noise(counts, n, sd);
+    projection_from_counts(counts, sinogram, n, i0);
+}

@@ -23,3 +23,16 @@ void apply_gaussian_noise(double* samples, std::int64_t n, double sd);
 
 // The mean of the samples, summed in index order from 0, for n > 0.
 double sample_mean(const double* samples, std::int64_t n);
+
+// level_noise: Gaussian noise whose standard deviation is the mean of the
+// samples, before any noise, times 10^(−dB/20). Nothing happens for n <= 0.
+void apply_level_noise(double* samples, std::int64_t n, double decibels);
+
+// The measurement chain of raysum_quanta on a projected sinogram of n
+// samples, in place: counts I0·e^(−p) into `counts`, Poisson noise on the
+// counts, and the projection ln(I0 / count) back into the sinogram.
+void measure_with_poisson_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0);
+
+// The same chain of raysum_normal, with Gaussian noise of standard
+// deviation `sd` on the counts in place of Poisson noise.
+void measure_with_gaussian_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0, double sd);

@@ -3,8 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "common/console_text.h"
 #include "common/fft.h"
 #include "common/sample_arrays.h"
+#include "tools/resolution/edge_spread.h"
 
 namespace {
 constexpr double pi = 3.14159265358979;
@@ -25,4 +27,19 @@ void correct_for_window(double* mtf, std::int32_t n, double delta) {
         const double x = ((i / delta) / n) * pi * delta;
         mtf[i] = (x / std::sin(x)) * mtf[i];
     }
+}
+
+void require_transfer_point_count(std::int32_t n) {
+    if (is_transfer_point_count(n)) return;
+    fail_with(" エラー：出力データ数は2から%dまでの2のべき乗にしてください[%d].\n", max_transfer_points, n);
+}
+
+void measure_transfer(std::vector<double>& image, std::int32_t width, std::int32_t height, std::int32_t points,
+                      double delta, double* lsf, double* mtf, std::FILE* echo) {
+    const std::int64_t lsf_points = 2 * static_cast<std::int64_t>(points);
+    const std::vector<double> esf = measure_edge_spread(image, width, height, lsf_points, delta, echo);
+    line_spread(esf.data(), lsf_points, delta, lsf);
+    transfer_from_line_spread(lsf, points, mtf);
+    correct_for_window(mtf, points, delta);
+    correct_for_window(mtf, points, delta);
 }
