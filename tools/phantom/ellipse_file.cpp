@@ -5,13 +5,15 @@
 
 #include "common/console_text.h"
 #include "common/dialogue.h"
+#include "common/output_file.h"
+#include "common/sample_arrays.h"
 
 namespace {
 
 constexpr int field_count = 6;
 
 std::string line_error(const char* utf8_format, const std::string& file_name, long line_number) {
-    const std::string format = console_encoding_of(stderr, utf8_format);
+    const std::string format = message_text(utf8_format);
     char message[answer_buffer_size + 128];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -76,4 +78,29 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
         result.ellipses.push_back({values[0], values[1], values[2], values[3], values[4], values[5]});
     }
     return result;
+}
+
+namespace {
+
+std::vector<Ellipse> ellipses_or_end(std::FILE* in, const std::string& name, std::int32_t count, std::FILE* echo) {
+    EllipseFileResult table = read_ellipses(in, name, count, echo);
+    std::fclose(in);
+    if (!table.error.empty()) end_run(FailureKind::value, table.error);
+    return std::move(table.ellipses);
+}
+
+}  // namespace
+
+std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t count, std::FILE* echo) {
+    std::FILE* in = std::fopen(file_name.c_str(), "r");
+    if (in == nullptr) fail_open(file_name);
+    return ellipses_or_end(in, file_name, count, echo);
+}
+
+std::vector<Ellipse> ellipses_from_text(const std::string& text, std::int32_t count, std::FILE* echo) {
+    // An empty buffer cannot be opened as a stream, but reads as an empty file.
+    std::string contents = text;
+    std::FILE* in = contents.empty() ? std::tmpfile() : fmemopen(contents.data(), contents.size(), "r");
+    if (in == nullptr) fail_memory(static_cast<std::int64_t>(contents.size()), 1);
+    return ellipses_or_end(in, "<text>", count, echo);
 }

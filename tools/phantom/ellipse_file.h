@@ -22,3 +22,11 @@ struct EllipseFileResult {
 // a one-line message that names the file and the line.
 EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std::int32_t count,
                                 std::FILE* echo);
+
+// oval_stack's ellipses: `count` of them from the named file, echoed to
+// `echo` (when not null). Ends the tool when the file cannot be opened, and
+// with the reader's message at its first fault.
+std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t count, std::FILE* echo);
+
+// The same from the text of such a file (named "<text>" in the messages).
+std::vector<Ellipse> ellipses_from_text(const std::string& text, std::int32_t count, std::FILE* echo);

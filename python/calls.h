@@ -1,0 +1,114 @@
+#pragma once
+// How every function of the module runs a tool.
+//
+// Keywords: a function takes the tool's own question table (the one its
+// dialogue asks), every question that is not a file name as a keyword
+// argument with the tool's default, except the sizes that come from the
+// shape of an input array. Running: the computation runs without the GIL
+// under a FailureCatcher, so a failure that would end the tool raises
+// ValueError (an unusable value or size), OSError (a file) or MemoryError
+// instead, and its warnings become Python warnings; nothing is printed.
+// Noise: every call of a noise function starts, as a fresh run of the tool
+// does, from the generator's state at program start; such calls take turns,
+// since that state belongs to the whole program.
+
+#include <pybind11/pybind11.h>
+
+#include <functional>
+#include <initializer_list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/dialogue.h"
+#include "common/failure.h"
+#include "common/random_deviates.h"
+
+namespace py = pybind11;
+
+// The tool's table with its defaults applied and the keywords put in.
+// TypeError for a keyword the function does not take or a value of the
+// wrong type, ValueError for an integer beyond 32 bits.
+void answer_from_keywords(const char* function, const ToolDialogue& dialogue, const py::kwargs& keywords,
+                          const std::vector<std::string>& from_shapes);
+
+// ValueError unless the size is 0 or more (a tool would read or write a
+// negative number of samples as none, or as a product of two negatives).
+void require_side(std::int32_t value, const char* keyword);
+
+// Raises the Failure as the Python exception of its kind.
+[[noreturn]] void raise_failure(const Failure& failure);
+
+// Emits the warnings as Python UserWarnings (may raise, when warnings are errors).
+void emit_warnings(const std::vector<std::string>& warnings);
+
+// The generator's state belongs to the program: noise runs take turns.
+std::mutex& random_state_lock();
+
+// Runs `work` without the GIL under a FailureCatcher and returns its result
+// (a value that needs no GIL); with `fresh_noise`, first puts the random
+// generator back to its state at program start.
+template <typename Work>
+auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
+    std::optional<decltype(work())> result;
+    std::optional<Failure> failure;
+    std::vector<std::string> warnings;
+    {
+        py::gil_scoped_release released;
+        std::unique_lock<std::mutex> turn(random_state_lock(), std::defer_lock);
+        FailureCatcher catcher;
+        try {
+            if (fresh_noise) {
+                turn.lock();
+                reset_random_program_state();
+            }
+            result.emplace(work());
+        } catch (const Failure& f) {
+            failure.emplace(f);
+        }
+        warnings = catcher.take_warnings();
+    }
+    emit_warnings(warnings);
+    if (failure) raise_failure(*failure);
+    return std::move(*result);
+}
+
+// One function of the module: the tool's name, its table, the name of its
+// input array (none for the tools that only write) and the sizes that come
+// from that array's shape, a line on what it returns, and the body that
+// runs the tool on the parameters and the input.
+template <typename Parameters>
+using ToolBody = std::function<py::object(Parameters& p, py::object input)>;
+
+struct FunctionSignature {
+    const char* name;
+    const char* input;  // nullptr: no input array
+    std::vector<std::string> from_shapes;
+    const char* about;  // English: arguments taken from arrays and what is returned
+};
+
+std::string function_doc(const FunctionSignature& signature, const ToolDialogue& dialogue);
+
+// Takes the input array from the first positional argument or its keyword.
+py::object input_argument(const FunctionSignature& signature, const py::args& args, py::kwargs& keywords);
+
+template <typename Parameters>
+void def_tool(py::module_& m, FunctionSignature signature, ToolDialogue (*dialogue)(Parameters&),
+              ToolBody<Parameters> body) {
+    Parameters defaults{};
+    const std::string doc = function_doc(signature, dialogue(defaults));
+    m.def(
+        signature.name,
+        [signature, dialogue, body](py::args args, py::kwargs keywords) {
+            py::object input = input_argument(signature, args, keywords);
+            Parameters p{};
+            const ToolDialogue table = dialogue(p);
+            answer_from_keywords(signature.name, table, keywords, signature.from_shapes);
+            return body(p, std::move(input));
+        },
+        doc.c_str());
+}
+
+// A named result: a namedtuple type of the module.
+py::object result_type(py::module_& m, const char* name, std::initializer_list<const char*> fields);

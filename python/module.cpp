@@ -1,0 +1,23 @@
+// cttools: the suite's tools as functions on numpy arrays.
+
+#include <pybind11/pybind11.h>
+
+#include "python/module.h"
+
+PYBIND11_MODULE(cttools, m) {
+    m.doc() =
+        "The CT teaching tools as functions on numpy arrays: the same computation as the console tools,\n"
+        "so that, cast to float32, every result holds exactly the bytes the tool writes for the same input.\n"
+        "Each function is named as its tool and takes the tool's questions as keywords with the tool's\n"
+        "defaults; images are float64 arrays of shape (height, width), sinograms (angles, bins).";
+    // The docstrings carry signatures built from the tools' question tables.
+    py::options options;
+    options.disable_function_signatures();
+    register_files(m);
+    register_phantom(m);
+    register_projection(m);
+    register_recon(m);
+    register_resolution(m);
+    register_noise(m);
+    register_filters(m);
+}

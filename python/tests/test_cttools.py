@@ -1,0 +1,223 @@
+"""Every function of cttools against its console tool: the same input as a
+raw file and as an array, the tool's files against the function's result,
+bit for bit (raw files as float32 bytes, tables as the tool prints them);
+then the refusals."""
+
+import inspect
+import math
+import os
+import pathlib
+import subprocess
+
+import numpy as np
+import pytest
+
+import cttools
+
+TOOLS = pathlib.Path(os.environ.get("CT_TOOLS", "build/bin"))
+EXAMPLES = pathlib.Path(os.environ.get("CT_EXAMPLES", "examples"))
+rng = np.random.default_rng(14)
+
+
+def run_tool(tool, answers, folder):
+    """Runs the console tool in the folder with the answers, one per line."""
+    text = "".join(f"{a}\n" for a in answers)
+    done = subprocess.run([TOOLS / tool], input=text.encode(), cwd=folder, capture_output=True, timeout=300)
+    assert done.returncode == 0, done.stderr.decode("cp932", "replace")
+    return done.stdout.decode("cp932")
+
+
+def c_format(spec, value):
+    """A number as C's printf prints it (glibc writes nan with its sign)."""
+    if math.isnan(value):
+        return "-nan" if np.signbit(value) else "nan"
+    return spec % value
+
+
+def column_text(values, spec):
+    return "".join(c_format(spec, v) + "\n" for v in values)
+
+
+def grid_text(sweep, axis):
+    frequencies = sweep.x_frequencies if axis == "x" else sweep.y_frequencies
+    rows = sweep.x if axis == "x" else sweep.y
+    lines = ["周波数" + "".join("\t" + c_format("%f", f) for f in frequencies)]
+    for label, row in zip(sweep.labels, rows):
+        lines.append(label + "".join("\t" + c_format("%e", v) for v in row))
+    return "".join(line + "\n" for line in lines)
+
+
+def same_raw(path, array):
+    assert path.read_bytes() == np.asarray(array, "<f4").tobytes(), path.name
+
+
+def same_text(path, text):
+    assert path.read_bytes() == text.encode("cp932"), path.name
+
+
+image = rng.uniform(0.0, 0.2, (9, 13))               # odd sides
+sinogram = rng.uniform(0.0, 3.0, (11, 15))           # 11 angles of 15 bins
+counts = np.round(rng.uniform(0.0, 40.0, (11, 15)))  # Poisson means below and above 12, zeros
+counts[0, :3] = 0
+edge = cttools.step_target(width=33, height=31, gain=3, angle=5.0)
+flat = 1.0 + rng.normal(0.0, 0.1, (8, 16))
+
+# tool, its answers (input file "in", output "out"), the call, the results
+# and the files they must equal, and whether it draws noise.
+CASES = {
+    "raysum": (["in", 13, 9, 0.1, "out", 15, 11],
+               lambda: cttools.raysum(image, pixel_length=0.1, bins=15, angles=11), image),
+    "attenuate": (["in", "out", 15, 11, 1000], lambda: cttools.attenuate(sinogram, incident=1000), sinogram),
+    "linearize": (["in", "out", 15, 11, 50], lambda: cttools.linearize(counts, incident=50), counts),
+    "quantum_noise": (["in", "out", 15, 11], lambda: cttools.quantum_noise(counts), counts),
+    "level_noise": (["in", "out", 13, 9, 10.5], lambda: cttools.level_noise(image + 1, decibels=10.5), image + 1),
+    "scaled_noise": (["in", "out", 13, 9, 3.5], lambda: cttools.scaled_noise(image, sd=3.5), image),
+    "raysum_quanta": (["in", 13, 9, 0.1, "out", 15, 11, 500],
+                      lambda: cttools.raysum_quanta(image, pixel_length=0.1, bins=15, angles=11, incident=500), image),
+    "raysum_normal": (["in", 13, 9, 0.1, "out", 15, 11, 500, 7.5],
+                      lambda: cttools.raysum_normal(image, pixel_length=0.1, bins=15, angles=11, incident=500, sd=7.5),
+                      image),
+    "reconstruct": (["in", 15, 11, "out", 13, 9, 0.1],
+                    lambda: cttools.reconstruct(sinogram, width=13, height=9, pixel_length=0.1), sinogram),
+    "box_smooth": (["in", "out", 13, 9], lambda: cttools.box_smooth(image), image),
+    "kernel_smooth": (["in", "out", 13, 9, 1, 3, 5], lambda: cttools.kernel_smooth(image, corner=1, side=3, centre=5),
+                      image),
+    "bell_smooth": (["in", "out", 13, 9, 3], lambda: cttools.bell_smooth(image, fwhm=3), image),
+    "rank_smooth": (["in", "out", 13, 9, 4], lambda: cttools.rank_smooth(image, window_width=4), image),
+    "edge_preserve": (["in", "out", 13, 9, 5, 1.5, 0.05],
+                      lambda: cttools.edge_preserve(image, window_width=5, spatial_width=1.5, range_width=0.05), image),
+    "oval_draw": (["out", 13, 9, 0.1, -0.2, 0.5, 0.7, 30, 2.5],
+                  lambda: cttools.oval_draw(width=13, height=9, centre_x=0.1, centre_y=-0.2, radius_x=0.5,
+                                            radius_y=0.7, angle=30.0, value=2.5), None),
+    "oval_stack": ([str((EXAMPLES / "n3-2.txt").resolve()), 11, "out", 15, 11],
+                   lambda: cttools.oval_stack(EXAMPLES / "n3-2.txt", width=15, height=11), None),
+    "step_target": (["out", 13, 9, 3, 5.0], lambda: cttools.step_target(width=13, height=9, gain=3, angle=5.0), None),
+}
+NOISY = {"quantum_noise", "level_noise", "scaled_noise", "raysum_quanta", "raysum_normal"}
+
+
+@pytest.mark.parametrize("tool", sorted(CASES))
+def test_one_output_file(tool, tmp_path):
+    answers, call, given = CASES[tool]
+    if given is not None:
+        cttools.write_raw(tmp_path / "in", given)
+    run_tool(tool, answers, tmp_path)
+    same_raw(tmp_path / "out", call())
+    if tool in NOISY:  # every call starts where a fresh run starts
+        same_raw(tmp_path / "out", call())
+
+
+def test_ellipses_as_text_or_path_give_the_phantom(tmp_path):
+    text = (EXAMPLES / "n3-2.txt").read_text()
+    from_text = cttools.oval_stack(text, ellipse_count=4, width=15, height=11)
+    np.testing.assert_array_equal(from_text, cttools.oval_stack(str(EXAMPLES / "n3-2.txt"), ellipse_count=4,
+                                                                width=15, height=11))
+
+
+def test_slant_profile_and_transfer_curve(tmp_path):
+    cttools.write_raw(tmp_path / "edge.img", edge)
+    printed = run_tool("slant_profile", ["edge.img", "lsf.txt", 33, 31, 21, 0.2], tmp_path)
+    result = cttools.slant_profile(edge, points=21, spacing=0.2)
+    assert f"傾斜角度：{result.angle:f} 度" in printed
+    same_text(tmp_path / "esf.txt", column_text(result.esf, "%f"))
+    same_text(tmp_path / "lsf.txt", column_text(result.lsf, "%f"))
+
+    run_tool("transfer_curve", ["edge.img", "mtf.txt", 33, 31, 16, 0.2], tmp_path)
+    same_text(tmp_path / "mtf.txt", column_text(cttools.transfer_curve(edge, points=16, spacing=0.2), "%f"))
+
+
+def test_noise_spectrum(tmp_path):
+    cttools.write_raw(tmp_path / "noise.img", flat)
+    run_tool("noise_spectrum", ["noise.img", "x.txt", "y.txt", 16, 8, 2], tmp_path)
+    result = cttools.noise_spectrum(flat, bin_width=2)
+    same_text(tmp_path / "x.txt", column_text(result.x, "%e"))
+    same_text(tmp_path / "y.txt", column_text(result.y, "%e"))
+    same_raw(tmp_path / "n4-4_nnps.img", result.spectrum)
+
+
+SWEEPS = {
+    "noise_spectrum_sweep": ([16, 8, 5, 7, 2, 3, 2, 2], "n4-5_{:02d}dB.img",
+                             dict(width=16, height=8, start_level=5, level_step=7, levels=2, pattern=3, bin_width=2,
+                                  repetitions=2)),
+    "recon_noise_sweep": ([16, 16, 10, 5, 2, 1, 2, 1], "n4-6_{:02d}dB.img",
+                          dict(width=16, height=16, start_level=10, levels=2, bin_width=2)),
+    "recon_noise_diagonal": ([8, 8, 10, 5, 2, 2, 1, 1], "n4-9_{:02d}dB.img",
+                             dict(width=8, height=8, start_level=10, levels=2, pattern=2, bin_width=1)),
+    "recon_noise_windows": ([16, 8, 15, 1, 2, 1], "n4-7_w{}(u).img",
+                            dict(width=16, height=8, level=15, bin_width=2)),
+}
+
+
+@pytest.mark.parametrize("tool", sorted(SWEEPS))
+def test_sweep(tool, tmp_path):
+    answers, image_name, keywords = SWEEPS[tool]
+    run_tool(tool, ["x.txt", "y.txt"] + answers, tmp_path)
+    result = getattr(cttools, tool)(**keywords)
+    same_text(tmp_path / "x.txt", grid_text(result, "x"))
+    same_text(tmp_path / "y.txt", grid_text(result, "y"))
+    numbers = [int(label.rstrip("dB")) if label.endswith("dB") else int(label[1]) for label in result.labels]
+    for number, spectrum in zip(numbers, result.images):
+        same_raw(tmp_path / image_name.format(number), spectrum)
+    table = cttools.read_table(tmp_path / "x.txt")  # what the tool wrote, read back
+    assert table.labels == result.labels
+    np.testing.assert_array_equal(table.values, [[float(c_format("%e", v)) for v in row] for row in result.x])
+
+
+def test_defaults_are_the_tools(tmp_path):
+    assert {k: p.default for k, p in inspect.signature(cttools.raysum).parameters.items() if k != "image"} == {
+        "pixel_length": 0.078125, "bins": 256, "angles": 256}
+    picture = rng.uniform(0, 1, (256, 256))
+    cttools.write_raw(tmp_path / "Pict_1.img", picture)
+    run_tool("rank_smooth", [], tmp_path)
+    same_raw(tmp_path / "n5-4.img", cttools.rank_smooth(picture))
+
+
+def test_raw_files_and_tables_meet(tmp_path):
+    cttools.write_raw(tmp_path / "a.img", image)
+    np.testing.assert_array_equal(cttools.read_raw(tmp_path / "a.img", image.shape), image.astype(np.float32))
+    (tmp_path / "t.txt").write_text("1.5\nnan\n-2e-3\n")
+    np.testing.assert_array_equal(cttools.read_table(tmp_path / "t.txt"), [1.5, np.nan, -2e-3])
+    with pytest.warns(UserWarning, match="足りません"):
+        short = cttools.read_raw(tmp_path / "a.img", (10, 13))
+    assert not short[9].any()
+
+
+REFUSALS = [
+    (TypeError, lambda: cttools.raysum(np.zeros((3, 3), complex))),
+    (TypeError, lambda: cttools.raysum(np.array([["a"]]))),
+    (ValueError, lambda: cttools.raysum(np.zeros(5))),
+    (TypeError, lambda: cttools.raysum(image, width=3)),
+    (TypeError, lambda: cttools.raysum(image, bins=1.5)),
+    (TypeError, lambda: cttools.raysum(image, nonsense=1)),
+    (TypeError, lambda: cttools.raysum()),
+    (ValueError, lambda: cttools.raysum(image, bins=-1)),
+    (ValueError, lambda: cttools.raysum(image, angles=2**31)),
+    (ValueError, lambda: cttools.rank_smooth(image, window_width=0)),
+    (ValueError, lambda: cttools.transfer_curve(edge, points=3)),
+    (ValueError, lambda: cttools.slant_profile(np.zeros((5, 5)))),
+    (ValueError, lambda: cttools.noise_spectrum(np.zeros((6, 8)))),
+    (ValueError, lambda: cttools.noise_spectrum_sweep(bin_width=0)),
+    (ValueError, lambda: cttools.recon_noise_sweep(levels=-1)),
+    (ValueError, lambda: cttools.oval_stack("0\t0\n", ellipse_count=2)),
+    (ValueError, lambda: cttools.oval_stack(str(EXAMPLES / "n3-2.txt"), ellipse_count=-1)),
+    (OSError, lambda: cttools.oval_stack("no/such/ellipses.txt")),
+    (OSError, lambda: cttools.read_raw("no/such/file.img", (2, 2))),
+    (OSError, lambda: cttools.write_raw("no/such/folder/file.img", image)),
+    (OSError, lambda: cttools.read_table("no/such/table.txt")),
+]
+
+
+@pytest.mark.parametrize("error, call", REFUSALS, ids=[f"refusal{i}" for i in range(len(REFUSALS))])
+def test_refusals(error, call, capfd):
+    with pytest.raises(error):
+        call()
+    assert capfd.readouterr() == ("", "")  # nothing printed, no dialogue
+
+
+def test_other_layouts_and_dtypes_are_converted():
+    expected = cttools.box_smooth(image)
+    np.testing.assert_array_equal(cttools.box_smooth(np.asfortranarray(image)), expected)
+    np.testing.assert_array_equal(cttools.box_smooth(image.astype(np.float32)), expected)
+    np.testing.assert_array_equal(cttools.box_smooth(image.tolist()), expected)
+    whole = np.arange(12).reshape(3, 4)
+    np.testing.assert_array_equal(cttools.box_smooth(whole), cttools.box_smooth(whole.astype(float)))
