@@ -9,6 +9,7 @@
 #include "common/console_text.h"
 #include "common/output_file.h"
 #include "common/raw_file.h"
+#include "common/sample_arrays.h"
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"

@@ -14,7 +14,7 @@ import pytest
 
 import cttools
 
-TOOLS = pathlib.Path(os.environ.get("CT_TOOLS", "build/bin"))
+TOOLS = pathlib.Path(os.environ.get("CT_TOOLS", "build/bin")).resolve()
 EXAMPLES = pathlib.Path(os.environ.get("CT_EXAMPLES", "examples"))
 rng = np.random.default_rng(14)
 

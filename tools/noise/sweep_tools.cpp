@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/fft.h"
+#include "common/output_file.h"
 #include "common/random_deviates.h"
 #include "common/sample_arrays.h"
 #include "tools/noise/noise_parameters.h"
