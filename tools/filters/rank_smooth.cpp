@@ -18,9 +18,7 @@ int main(int argc, char** argv) {
     RankSmoothParameters p;
     start_tool(argc, argv, rank_smooth_dialogue(p));
     // An empty window has no median: refuse it before any file is touched.
-    if (p.window_width <= 0) {
-        fail_with(" エラー：参照領域の幅は1以上にしてください[%d].\n", p.window_width);
-    }
+    require_median_window(p.window_width);
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/fft.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/noise/noise_parameters.h"
 #include "tools/noise/noise_questions.h"
-#include "tools/noise/noise_sweep.h"
 #include "tools/noise/power_profiles.h"
 
 int main(int argc, char** argv) {
@@ -26,16 +24,9 @@ int main(int argc, char** argv) {
     std::vector<double> x_profile = take_samples(bins), y_profile = take_samples(bins);
 
     read_raw_file(p.image, re, count);
-    fft2_centered(re.data(), im.data(), p.width, p.height);
-    power_spectrum(re.data(), im.data(), count);
-    normalize_to_peak(re.data(), count);
+    normalized_noise_power(re.data(), im.data(), p.width, p.height);
     write_raw_file("n4-4_nnps.img", re, count);
-
-    axis_band_profile(re.data(), p.width, p.height, p.bin_width, bins, x_profile.data(), ProfileMode::store);
-    // The transpose is H wide and W tall, so the y profile runs along the
-    // vertical frequency axis.
-    transpose_spectrum(re.data(), p.width, p.height);
-    axis_band_profile(re.data(), p.height, p.width, p.bin_width, bins, y_profile.data(), ProfileMode::store);
+    axis_profiles(re.data(), p.width, p.height, p.bin_width, bins, x_profile.data(), y_profile.data());
 
     write_column_table(p.x_table, x_profile.data(), bins, "%e\n");
     write_column_table(p.y_table, y_profile.data(), bins, "%e\n");

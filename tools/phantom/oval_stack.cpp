@@ -19,18 +19,10 @@ int main(int argc, char** argv) {
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");
 
-    std::FILE* in = std::fopen(p.ellipse_file.c_str(), "r");
-    if (in == nullptr) fail_open(p.ellipse_file);
-    const EllipseFileResult table = read_ellipses(in, p.ellipse_file, p.ellipse_count, stdout);
-    std::fclose(in);
-    if (!table.error.empty()) {
-        std::fflush(stdout);
-        std::fputs(table.error.c_str(), stderr);
-        return 1;
-    }
+    const std::vector<Ellipse> ellipses = load_ellipses(p.ellipse_file, p.ellipse_count, stdout);
 
     std::vector<double> image = take_samples(count);
-    for (const Ellipse& e : table.ellipses) draw_ellipse(image, p.width, p.height, e);
+    for (const Ellipse& e : ellipses) draw_ellipse(image, p.width, p.height, e);
     write_raw_file(p.output, image, count);
     return 0;
 }

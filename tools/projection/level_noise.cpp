@@ -1,7 +1,6 @@
 // level_noise: white Gaussian noise at a level in decibels below the data
 // mean (standard deviation mean × 10^(−dB/20)).
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -19,12 +18,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> image = take_samples(samples);
     read_raw_file(p.input, image, samples);
-    if (samples > 0) {
-        // The mean of the input, before any noise, sets one spread for every sample.
-        const double mean = sample_mean(image.data(), samples);
-        const double ratio = std::pow(10.0, p.decibels / -20.0);
-        apply_gaussian_noise(image.data(), samples, ratio * mean);
-    }
+    apply_level_noise(image.data(), samples, p.decibels);
     write_raw_file(p.output, image, samples);
     return 0;
 }

@@ -25,9 +25,7 @@ int main(int argc, char** argv) {
     const CijTable cij = make_cij(p.width, p.height, p.bins, p.angles);
     read_raw_file(p.input, image, pixels);
     project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data());
-    counts_from_projection(sinogram.data(), counts.data(), samples, p.incident);
-    apply_gaussian_noise(counts.data(), samples, p.sd);
-    projection_from_counts(counts.data(), sinogram.data(), samples, p.incident);
+    measure_with_gaussian_noise(sinogram.data(), counts.data(), samples, p.incident, p.sd);
     write_raw_file(p.output, sinogram, samples);
     return 0;
 }

@@ -18,10 +18,7 @@ int main(int argc, char** argv) {
     TransferCurveParameters p;
     start_tool(argc, argv, transfer_curve_dialogue(p));
     // The transform takes power-of-two lengths only.
-    if (!is_transfer_point_count(p.points)) {
-        fail_with(" エラー：出力データ数は2から%dまでの2のべき乗にしてください[%d].\n", max_transfer_points,
-                  p.points);
-    }
+    require_transfer_point_count(p.points);
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");
@@ -31,12 +28,7 @@ int main(int argc, char** argv) {
     std::vector<double> mtf = take_samples(p.points);
     read_raw_file(p.input, image, count);
 
-    const std::vector<double> esf = measure_edge_spread(image, p.width, p.height, lsf_points, p.delta);
-    line_spread(esf.data(), lsf_points, p.delta, lsf.data());
-    transfer_from_line_spread(lsf.data(), p.points, mtf.data());
-    // Twice: every line ends multiplied by (x / sin x)².
-    correct_for_window(mtf.data(), p.points, p.delta);
-    correct_for_window(mtf.data(), p.points, p.delta);
+    measure_transfer(image, p.width, p.height, p.points, p.delta, lsf.data(), mtf.data());
     write_column_table(p.output, mtf.data(), p.points, "%f\n");
     return 0;
 }
