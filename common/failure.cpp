@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "common/console_text.h"
 
 namespace {
 
@@ -33,18 +32,18 @@ std::vector<std::string> FailureCatcher::take_warnings() { return std::exchange(
 
 bool failures_are_caught() { return catchers > 0; }
 
-void end_run(FailureKind kind, const std::string& utf8_message) {
-    if (failures_are_caught()) throw Failure(kind, trimmed(utf8_message));
+void end_run(FailureKind kind, const std::string& message) {
+    if (failures_are_caught()) throw Failure(kind, trimmed(message));
     std::fflush(stdout);
-    std::fputs(console_encoding_of(stderr, utf8_message).c_str(), stderr);
+    std::fputs(message.c_str(), stderr);
     std::exit(1);
 }
 
-void give_warning(const std::string& utf8_message) {
+void give_warning(const std::string& message) {
     if (failures_are_caught()) {
-        warnings.push_back(trimmed(utf8_message));
+        warnings.push_back(trimmed(message));
         return;
     }
     std::fflush(stdout);
-    std::fputs(console_encoding_of(stderr, utf8_message).c_str(), stderr);
+    std::fputs(message.c_str(), stderr);
 }

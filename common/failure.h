@@ -40,10 +40,12 @@ public:
 // True while a FailureCatcher is alive on the calling thread.
 bool failures_are_caught();
 
-// Ends the run with the message (already formatted, UTF-8): exit status 1
-// after printing it, or a thrown Failure under a catcher.
-[[noreturn]] void end_run(FailureKind kind, const std::string& utf8_message);
+// Ends the run with the message, already formatted in the bytes that
+// standard error takes, or in UTF-8 under a catcher (message_text of
+// console_text.h gives either): exit status 1 after printing it on standard
+// error, or a thrown Failure under a catcher.
+[[noreturn]] void end_run(FailureKind kind, const std::string& message);
 
-// Gives a warning (already formatted, UTF-8): printed on standard error, or
+// Gives a warning formatted the same way: printed on standard error, or
 // kept for the catcher.
-void give_warning(const std::string& utf8_message);
+void give_warning(const std::string& message);

@@ -48,7 +48,9 @@ TEST(FailureCatcher, FailuresThrowTheirKindAndTheMessageInUtf8) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // nothing printed
         ASSERT_TRUE(failure.has_value()) << c.message;
         EXPECT_EQ(failure->kind(), c.kind) << c.message;
-        if (!c.message.empty()) EXPECT_EQ(failure->what(), c.message);
+        if (!c.message.empty()) {
+            EXPECT_EQ(failure->what(), c.message);
+        }
     }
 }
 
