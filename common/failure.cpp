@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-
 namespace {
 
 // Per thread: the Python module runs tools on several threads at once.

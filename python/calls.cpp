@@ -58,15 +58,16 @@ void answer_from_keywords(const char* function, const ToolDialogue& dialogue, co
     const std::vector<const Question*> questions = keyword_questions(dialogue, from_shapes);
     for (auto [key, value] : keywords) {
         const std::string keyword = py::str(key);
-        const auto found = std::find_if(questions.begin(), questions.end(),
-                                        [&](const Question* q) { return keyword == q->keyword; });
+        const auto found =
+            std::find_if(questions.begin(), questions.end(), [&](const Question* q) { return keyword == q->keyword; });
         if (found == questions.end()) {
             std::string message = std::string(function) + "() got an unexpected keyword argument '" + keyword + "'";
             if (taken_from_shape(from_shapes, keyword)) message += " (it comes from the array's shape)";
             throw py::type_error(message);
         }
         const Question& q = **found;
-        if (auto* integer = std::get_if<std::int32_t*>(&q.field)) **integer = integer_keyword(function, q.keyword, value);
+        if (auto* integer = std::get_if<std::int32_t*>(&q.field))
+            **integer = integer_keyword(function, q.keyword, value);
         if (auto* real = std::get_if<double*>(&q.field)) **real = real_keyword(function, q.keyword, value);
     }
 }

@@ -29,10 +29,9 @@ constexpr const char* returns_image = "image: (height, width). Returns the smoot
 }  // namespace
 
 void register_filters(py::module_& m) {
-    def_tool<BoxSmoothParameters>(m, {"box_smooth", "image", {"width", "height"}, returns_image}, box_smooth_dialogue,
-                                  [](BoxSmoothParameters&, py::object input) {
-                                      return filtered(input, moving_average_3x3);
-                                  });
+    def_tool<BoxSmoothParameters>(
+        m, {"box_smooth", "image", {"width", "height"}, returns_image}, box_smooth_dialogue,
+        [](BoxSmoothParameters&, py::object input) { return filtered(input, moving_average_3x3); });
 
     def_tool<KernelSmoothParameters>(
         m, {"kernel_smooth", "image", {"width", "height"}, returns_image}, kernel_smooth_dialogue,
@@ -45,21 +44,23 @@ void register_filters(py::module_& m) {
 
     def_tool<BellSmoothParameters>(m, {"bell_smooth", "image", {"width", "height"}, returns_image},
                                    bell_smooth_dialogue, [](BellSmoothParameters& p, py::object input) {
-                                       return filtered(input, [&](const double* in, double* out, std::int32_t w,
-                                                                  std::int32_t h) { gaussian_smooth(in, out, w, h, p.fwhm); });
+                                       return filtered(
+                                           input, [&](const double* in, double* out, std::int32_t w, std::int32_t h) {
+                                               gaussian_smooth(in, out, w, h, p.fwhm);
+                                           });
                                    });
 
-    def_tool<RankSmoothParameters>(
-        m, {"rank_smooth", "image", {"width", "height"}, returns_image}, rank_smooth_dialogue,
-        [](RankSmoothParameters& p, py::object input) {
-            run_tool([&] {
-                require_median_window(p.window_width);
-                return 0;
-            });
-            return filtered(input, [&](const double* in, double* out, std::int32_t w, std::int32_t h) {
-                median_smooth(in, out, w, h, p.window_width);
-            });
-        });
+    def_tool<RankSmoothParameters>(m, {"rank_smooth", "image", {"width", "height"}, returns_image},
+                                   rank_smooth_dialogue, [](RankSmoothParameters& p, py::object input) {
+                                       run_tool([&] {
+                                           require_median_window(p.window_width);
+                                           return 0;
+                                       });
+                                       return filtered(
+                                           input, [&](const double* in, double* out, std::int32_t w, std::int32_t h) {
+                                               median_smooth(in, out, w, h, p.window_width);
+                                           });
+                                   });
 
     def_tool<EdgePreserveParameters>(
         m, {"edge_preserve", "image", {"width", "height"}, returns_image}, edge_preserve_dialogue,

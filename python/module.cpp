@@ -1,8 +1,8 @@
 // cttools: the suite's tools as functions on numpy arrays.
 
-#include <pybind11/pybind11.h>
-
 #include "python/module.h"
+
+#include <pybind11/pybind11.h>
 
 PYBIND11_MODULE(cttools, m) {
     m.doc() =

@@ -27,7 +27,8 @@ py::object sweep_result(const py::object& type, SweepOutcome&& o) {
     py::list labels;
     for (const std::string& label : o.labels) labels.append(py::str(label));
     return type(column_result(std::move(x_frequencies)), column_result(std::move(y_frequencies)), labels,
-                array_result(std::move(o.x_table), {s.rows, s.bins}), array_result(std::move(o.y_table), {s.rows, s.bins}),
+                array_result(std::move(o.x_table), {s.rows, s.bins}),
+                array_result(std::move(o.y_table), {s.rows, s.bins}),
                 array_result(std::move(o.stack), {s.rows, s.height, s.width}));
 }
 
@@ -47,7 +48,9 @@ void register_noise(py::module_& m) {
     py::object spectrum_result = result_type(m, "NoiseSpectrum", {"x", "y", "spectrum"});
     def_tool<NoiseSpectrumParameters>(
         m,
-        {"noise_spectrum", "image", {"width", "height"},
+        {"noise_spectrum",
+         "image",
+         {"width", "height"},
          "image: (height, width), sides powers of two. Returns NoiseSpectrum(x, y, spectrum): the x and y\n"
          "NNPS profiles and the whole normalised spectrum (height, width)."},
         noise_spectrum_dialogue, [spectrum_result](NoiseSpectrumParameters& p, py::object input) -> py::object {

@@ -23,22 +23,23 @@ bool names_a_file(py::handle ellipses) {
 }  // namespace
 
 void register_phantom(py::module_& m) {
-    def_tool<OvalDrawParameters>(
-        m, {"oval_draw", nullptr, {}, "Returns the image (height, width) with one ellipse."}, oval_draw_dialogue,
-        [](OvalDrawParameters& p, py::object) -> py::object {
-            require_side(p.width, "width");
-            require_side(p.height, "height");
-            std::vector<double> image = run_tool([&] {
-                std::vector<double> drawn = take_samples(sample_count(p.width, p.height));
-                draw_ellipse(drawn, p.width, p.height, p.ellipse);
-                return drawn;
-            });
-            return plane_result(std::move(image), p.height, p.width);
-        });
+    def_tool<OvalDrawParameters>(m, {"oval_draw", nullptr, {}, "Returns the image (height, width) with one ellipse."},
+                                 oval_draw_dialogue, [](OvalDrawParameters& p, py::object) -> py::object {
+                                     require_side(p.width, "width");
+                                     require_side(p.height, "height");
+                                     std::vector<double> image = run_tool([&] {
+                                         std::vector<double> drawn = take_samples(sample_count(p.width, p.height));
+                                         draw_ellipse(drawn, p.width, p.height, p.ellipse);
+                                         return drawn;
+                                     });
+                                     return plane_result(std::move(image), p.height, p.width);
+                                 });
 
     def_tool<OvalStackParameters>(
         m,
-        {"oval_stack", "ellipses", {},
+        {"oval_stack",
+         "ellipses",
+         {},
          "ellipses: the path of an ellipse file, or its text (a string holding a line break or a tab).\n"
          "Returns the image (height, width) of the first ellipse_count ellipses."},
         oval_stack_dialogue, [](OvalStackParameters& p, py::object ellipses) -> py::object {

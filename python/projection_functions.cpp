@@ -54,7 +54,8 @@ void register_projection(py::module_& m) {
         });
 
     def_tool<LinearizeParameters>(
-        m, {"linearize", "counts", {"bins", "angles"}, "counts: (angles, bins). Returns the projections ln(I0 / count)."},
+        m,
+        {"linearize", "counts", {"bins", "angles"}, "counts: (angles, bins). Returns the projections ln(I0 / count)."},
         linearize_dialogue, [](LinearizeParameters& p, py::object input) -> py::object {
             return same_shape(input, "counts", sinogram_axes, false, [&](const std::vector<double>& counts) {
                 std::vector<double> projection = take_samples(static_cast<std::int64_t>(counts.size()));
@@ -66,7 +67,9 @@ void register_projection(py::module_& m) {
 
     def_tool<QuantumNoiseParameters>(
         m,
-        {"quantum_noise", "counts", {"bins", "angles"},
+        {"quantum_noise",
+         "counts",
+         {"bins", "angles"},
          "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean."},
         quantum_noise_dialogue, [](QuantumNoiseParameters&, py::object input) -> py::object {
             return same_shape(input, "counts", sinogram_axes, true, [](std::vector<double> counts) {
@@ -77,7 +80,9 @@ void register_projection(py::module_& m) {
 
     def_tool<LevelNoiseParameters>(
         m,
-        {"level_noise", "image", {"width", "height"},
+        {"level_noise",
+         "image",
+         {"width", "height"},
          "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean."},
         level_noise_dialogue, [](LevelNoiseParameters& p, py::object input) -> py::object {
             return same_shape(input, "image", image_axes, true, [&](std::vector<double> image) {
@@ -88,7 +93,9 @@ void register_projection(py::module_& m) {
 
     def_tool<ScaledNoiseParameters>(
         m,
-        {"scaled_noise", "image", {"width", "height"},
+        {"scaled_noise",
+         "image",
+         {"width", "height"},
          "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd."},
         scaled_noise_dialogue, [](ScaledNoiseParameters& p, py::object input) -> py::object {
             return same_shape(input, "image", image_axes, true, [&](std::vector<double> data) {
@@ -99,7 +106,9 @@ void register_projection(py::module_& m) {
 
     def_tool<RaysumQuantaParameters>(
         m,
-        {"raysum_quanta", "image", {"width", "height"},
+        {"raysum_quanta",
+         "image",
+         {"width", "height"},
          "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise."},
         raysum_quanta_dialogue, [](RaysumQuantaParameters& p, py::object input) -> py::object {
             const Plane image = plane_argument(input, "image", image_axes);
@@ -119,7 +128,9 @@ void register_projection(py::module_& m) {
 
     def_tool<RaysumNormalParameters>(
         m,
-        {"raysum_normal", "image", {"width", "height"},
+        {"raysum_normal",
+         "image",
+         {"width", "height"},
          "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts."},
         raysum_normal_dialogue, [](RaysumNormalParameters& p, py::object input) -> py::object {
             const Plane image = plane_argument(input, "image", image_axes);

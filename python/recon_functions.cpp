@@ -11,7 +11,9 @@
 void register_recon(py::module_& m) {
     def_tool<ReconstructParameters>(
         m,
-        {"reconstruct", "sinogram", {"bins", "angles"},
+        {"reconstruct",
+         "sinogram",
+         {"bins", "angles"},
          "sinogram: (angles, bins). Returns the image (height, width) by filtered back projection."},
         reconstruct_dialogue, [](ReconstructParameters& p, py::object input) -> py::object {
             Plane sinogram = plane_argument(input, "sinogram", "(angles, bins)");

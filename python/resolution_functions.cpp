@@ -10,23 +10,24 @@
 #include "tools/resolution/transfer.h"
 
 void register_resolution(py::module_& m) {
-    def_tool<StepTargetParameters>(
-        m, {"step_target", nullptr, {}, "Returns the slanted edge image (height, width)."}, step_target_dialogue,
-        [](StepTargetParameters& p, py::object) -> py::object {
-            require_side(p.width, "width");
-            require_side(p.height, "height");
-            std::vector<double> image = run_tool([&] {
-                std::vector<double> drawn = take_samples(sample_count(p.width, p.height));
-                draw_step_edge(drawn, p.width, p.height, p.gain, p.angle);
-                return drawn;
-            });
-            return plane_result(std::move(image), p.height, p.width);
-        });
+    def_tool<StepTargetParameters>(m, {"step_target", nullptr, {}, "Returns the slanted edge image (height, width)."},
+                                   step_target_dialogue, [](StepTargetParameters& p, py::object) -> py::object {
+                                       require_side(p.width, "width");
+                                       require_side(p.height, "height");
+                                       std::vector<double> image = run_tool([&] {
+                                           std::vector<double> drawn = take_samples(sample_count(p.width, p.height));
+                                           draw_step_edge(drawn, p.width, p.height, p.gain, p.angle);
+                                           return drawn;
+                                       });
+                                       return plane_result(std::move(image), p.height, p.width);
+                                   });
 
     py::object slant_result = result_type(m, "SlantProfile", {"angle", "esf", "lsf"});
     def_tool<SlantProfileParameters>(
         m,
-        {"slant_profile", "image", {"width", "height"},
+        {"slant_profile",
+         "image",
+         {"width", "height"},
          "image: (height, width), a slightly tilted edge. Returns SlantProfile(angle, esf, lsf): the tilt in\n"
          "degrees as the tool prints it, and the ESF and LSF of `points` samples (esf.txt and the LSF table)."},
         slant_profile_dialogue, [slant_result](SlantProfileParameters& p, py::object input) -> py::object {
@@ -45,7 +46,9 @@ void register_resolution(py::module_& m) {
 
     def_tool<TransferCurveParameters>(
         m,
-        {"transfer_curve", "image", {"width", "height"},
+        {"transfer_curve",
+         "image",
+         {"width", "height"},
          "image: (height, width), a slightly tilted edge. Returns the MTF, `points` samples."},
         transfer_curve_dialogue, [](TransferCurveParameters& p, py::object input) -> py::object {
             Plane image = plane_argument(input, "image", "(height, width)");
@@ -53,8 +56,8 @@ void register_resolution(py::module_& m) {
                 require_transfer_point_count(p.points);
                 std::vector<double> lsf = take_samples(2 * static_cast<std::int64_t>(p.points));
                 std::vector<double> curve = take_samples(p.points);
-                measure_transfer(image.samples, image.columns, image.rows, p.points, p.delta, lsf.data(),
-                                 curve.data(), nullptr);
+                measure_transfer(image.samples, image.columns, image.rows, p.points, p.delta, lsf.data(), curve.data(),
+                                 nullptr);
                 return curve;
             });
             return column_result(std::move(mtf));

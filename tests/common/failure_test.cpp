@@ -35,8 +35,10 @@ TEST(FailureCatcher, FailuresThrowTheirKindAndTheMessageInUtf8) {
         std::string message;
     };
     const Case cases[] = {
-        {[&] { read_raw_file(missing, samples, 1); }, FailureKind::file, "エラー：ファイルが開きません[" + missing + "]."},
-        {[] { write_raw_file("/dev/full", {1.0}, 1); }, FailureKind::file, "エラー：ファイルに書き込めません[/dev/full]."},
+        {[&] { read_raw_file(missing, samples, 1); }, FailureKind::file,
+         "エラー：ファイルが開きません[" + missing + "]."},
+        {[] { write_raw_file("/dev/full", {1.0}, 1); }, FailureKind::file,
+         "エラー：ファイルに書き込めません[/dev/full]."},
         {[] { require_sample_count(-6, "画像の幅 × 高さ"); }, FailureKind::value,
          "エラー：データ数が負です[画像の幅 × 高さ = -6]."},
         {[] { take_samples(sample_count(2147483647, 2147483647)); }, FailureKind::memory, ""},

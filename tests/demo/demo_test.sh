@@ -15,6 +15,9 @@ while read -r ref; do
   count=$((count + 1))
   [ -s "$out/$ref" ] || { echo "demo_test: index.html names $ref, which is missing or empty"; missing=1; }
 done < <(grep -o 'src="[^"]*"' "$page" | sed 's/^src="//; s/"$//')
+while read -r ref; do
+  [ -s "$out/$ref" ] || { echo "demo_test: index.html links $ref, which is missing or empty"; missing=1; }
+done < <(grep -o 'href="[^"]*"' "$page" | sed 's/^href="//; s/"$//')
 [ $missing -eq 0 ] || exit 1
 [ $count -ge 25 ] || { echo "demo_test: only $count pictures on the page"; exit 1; }
 echo "demo_test: $count pictures, all present"

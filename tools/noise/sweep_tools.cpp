@@ -75,8 +75,8 @@ SweepOutcome reconstructed_level_sweep(const Parameters& p, std::int32_t angles,
     auto level = [&](std::int32_t row) { return level_of_row(p.start_level, p.level_step, row); };
     SweepSteps steps;
     steps.spectrum = [&](std::int32_t row) {
-        reconstructed_noise_spectrum(work.sinogram, angles, level(row), noise, std::nullopt, work.re, work.im,
-                                     p.width, p.height);
+        reconstructed_noise_spectrum(work.sinogram, angles, level(row), noise, std::nullopt, work.re, work.im, p.width,
+                                     p.height);
     };
     steps.profile = profile;
     steps.row_label = [&](std::int32_t row) { return format_with_number("%ddB", level(row)); };
@@ -106,18 +106,21 @@ SweepOutcome measure_noise_spectrum_sweep(const NoiseSpectrumSweepParameters& p,
     steps.row_label = [&](std::int32_t row) { return format_with_number("%ddB", level(row)); };
     steps.image_name = [&](std::int32_t row) { return format_with_number("n4-5_%02ddB.img", level(row)); };
     // The zero frequency, 1 in every normalised spectrum, would hide the noise.
-    steps.final_image = [&](double* image) { image[static_cast<std::int64_t>(p.height / 2) * p.width + p.width / 2] = 0.0; };
+    steps.final_image = [&](double* image) {
+        image[static_cast<std::int64_t>(p.height / 2) * p.width + p.width / 2] = 0.0;
+    };
     run(work, steps);
     return std::move(work.outcome);
 }
 
 SweepOutcome measure_recon_noise_sweep(const ReconNoiseSweepParameters& p, std::FILE* progress) {
-    return reconstructed_level_sweep(p, sweep_angles, axis_bin_count, axis_band_profile_add,
-                                     "n4-6_%02ddB.img", progress);
+    return reconstructed_level_sweep(p, sweep_angles, axis_bin_count, axis_band_profile_add, "n4-6_%02ddB.img",
+                                     progress);
 }
 
 SweepOutcome measure_recon_noise_diagonal(const ReconNoiseDiagonalParameters& p, std::FILE* progress) {
-    return reconstructed_level_sweep(p, diagonal_angles, diagonal_bin_count, diagonal_band_profile, "n4-9_%02ddB.img", progress);
+    return reconstructed_level_sweep(p, diagonal_angles, diagonal_bin_count, diagonal_band_profile, "n4-9_%02ddB.img",
+                                     progress);
 }
 
 SweepOutcome measure_recon_noise_windows(const ReconNoiseWindowsParameters& p, std::FILE* progress) {
@@ -126,9 +129,8 @@ SweepOutcome measure_recon_noise_windows(const ReconNoiseWindowsParameters& p, s
     require_bin_width(p.bin_width);
     require_repetitions(p.repetitions);
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
-    SweepWork work =
-        take_work({p.x_table, p.y_table, p.width, p.height, p.bin_width, p.repetitions, windows}, bins, sweep_angles,
-                  progress);
+    SweepWork work = take_work({p.x_table, p.y_table, p.width, p.height, p.bin_width, p.repetitions, windows}, bins,
+                               sweep_angles, progress);
 
     random_state noise{seed};
     SweepSteps steps;

@@ -13,11 +13,11 @@
 #include "tools/noise/noise_sweep.h"
 
 struct SweepOutcome {
-    SweepSettings settings;                   // sizes, rows and table names
-    std::vector<double> x_table, y_table;     // R × K averaged profiles
-    std::vector<double> stack;                // R averaged images of W × H
-    std::vector<std::string> labels;          // the row labels of the tables
-    std::vector<std::string> image_names;     // the file of each image
+    SweepSettings settings;                // sizes, rows and table names
+    std::vector<double> x_table, y_table;  // R × K averaged profiles
+    std::vector<double> stack;             // R averaged images of W × H
+    std::vector<std::string> labels;       // the row labels of the tables
+    std::vector<std::string> image_names;  // the file of each image
 };
 
 // noise_spectrum_sweep: the NNPS of 1 plus Gaussian noise of each level,
