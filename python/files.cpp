@@ -117,6 +117,7 @@ void register_files(py::module_& m) {
             return array_result(std::move(samples), sides);
         },
         py::arg("path"), py::arg("shape"),
+        "read_raw(path, shape)\n--\n\n"
         "The raw file (little-endian float32, row major) as a float64 array of the given shape.\n"
         "A file shorter than the shape leaves the missing samples 0 and warns, as the tools do.");
 
@@ -131,6 +132,7 @@ void register_files(py::module_& m) {
             });
         },
         py::arg("path"), py::arg("array"),
+        "write_raw(path, array)\n--\n\n"
         "Writes the array as little-endian float32 in C order, as the tools write raw files: the file\n"
         "appears only once complete, and a failed write leaves the previous one as it was.");
 
@@ -162,6 +164,7 @@ void register_files(py::module_& m) {
                         array_result(std::move(table.values), {rows, bins}));
         },
         py::arg("path"),
+        "read_table(path)\n--\n\n"
         "A table written by a tool. A one-column table (LSF, MTF, one NNPS profile) gives a 1-D array;\n"
         "a grid table (its Shift_JIS header 周波数 and the frequencies, then one labelled row per noise\n"
         "level or filter window) gives Table(frequencies, labels, values) with values of shape\n"

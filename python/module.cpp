@@ -20,4 +20,5 @@ PYBIND11_MODULE(cttools, m) {
     register_resolution(m);
     register_noise(m);
     register_filters(m);
+    register_viewer(m);
 }

@@ -13,3 +13,4 @@ void register_recon(py::module_& m);
 void register_resolution(py::module_& m);
 void register_noise(py::module_& m);
 void register_filters(py::module_& m);
+void register_viewer(py::module_& m);

@@ -8,6 +8,7 @@ import math
 import os
 import pathlib
 import subprocess
+import threading
 
 import numpy as np
 import pytest
@@ -163,6 +164,31 @@ def test_sweep(tool, tmp_path):
     np.testing.assert_array_equal(table.values, [[float(c_format("%e", v)) for v in row] for row in result.x])
 
 
+def test_raw_to_png(tmp_path):
+    cttools.write_raw(tmp_path / "in.img", image)
+    printed = run_tool("raw_to_png", ["in.img", 13, 9, "tool.png", 0, 0], tmp_path)
+    window = cttools.raw_to_png(image, tmp_path / "python.png")
+    assert (tmp_path / "python.png").read_bytes() == (tmp_path / "tool.png").read_bytes()
+    assert f"表示範囲：{window.low:f} から {window.high:f}" in printed
+
+
+def test_long_calls_let_other_threads_run():
+    started, steps = threading.Event(), 0
+
+    def project():
+        ones = np.ones((256, 256))
+        started.set()
+        cttools.raysum(ones, angles=512)  # about half a second
+
+    worker = threading.Thread(target=project)
+    worker.start()
+    started.wait()
+    while worker.is_alive():
+        steps += 1
+    worker.join()
+    assert steps > 20000  # with the GIL held throughout, this thread could hardly have run at all
+
+
 def test_defaults_are_the_tools(tmp_path):
     assert {k: p.default for k, p in inspect.signature(cttools.raysum).parameters.items() if k != "image"} == {
         "pixel_length": 0.078125, "bins": 256, "angles": 256}
@@ -204,6 +230,7 @@ REFUSALS = [
     (OSError, lambda: cttools.read_raw("no/such/file.img", (2, 2))),
     (OSError, lambda: cttools.write_raw("no/such/folder/file.img", image)),
     (OSError, lambda: cttools.read_table("no/such/table.txt")),
+    (ValueError, lambda: cttools.raw_to_png(np.zeros((0, 3)), "empty.png")),
 ]
 
 

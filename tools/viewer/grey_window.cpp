@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/console_text.h"
 #include "common/sample_arrays.h"
 
 DisplayWindow finite_range(const double* samples, std::int64_t count) {
@@ -43,4 +44,8 @@ std::vector<unsigned char> map_to_grey(const std::vector<double>& image, std::in
     std::vector<unsigned char> grey = take_array<unsigned char>(count);
     for (std::int64_t i = 0; i < count; ++i) grey[i] = grey_level(image[i], window);
     return grey;
+}
+
+void require_picture_size(std::int32_t width, std::int32_t height) {
+    if (width < 1 || height < 1) fail_with(" エラー：画像の大きさが正しくありません[%d × %d].\n", width, height);
 }

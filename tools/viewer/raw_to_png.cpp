@@ -18,10 +18,7 @@
 int main(int argc, char** argv) {
     RawToPngParameters p;
     start_tool(argc, argv, raw_to_png_dialogue(p));
-    // A picture has at least one pixel: sizes of 0 or less have no PNG form.
-    if (p.width < 1 || p.height < 1) {
-        fail_with(" エラー：画像の大きさが正しくありません[%d × %d].\n", p.width, p.height);
-    }
+    require_picture_size(p.width, p.height);
     const std::int64_t count = sample_count(p.width, p.height);
 
     std::vector<double> image = take_samples(count);

@@ -1,0 +1,41 @@
+// The viewer: raw_to_png writes an image as an 8-bit PNG picture.
+
+#include <string>
+
+#include "python/arrays.h"
+#include "python/calls.h"
+#include "python/module.h"
+#include "tools/viewer/grey_window.h"
+#include "tools/viewer/png_file.h"
+#include "tools/viewer/viewer_questions.h"
+
+void register_viewer(py::module_& m) {
+    // The picture's name is an argument of its own: the one file a call writes.
+    const FunctionSignature signature{
+        "raw_to_png", "image, output", {"width", "height"},
+        "image: (height, width). Writes the PNG picture `output` and returns the DisplayWindow(low, high)\n"
+        "it used (both keywords 0: the image's own finite range)."};
+    RawToPngParameters defaults{};
+    const std::string doc = function_doc(signature, raw_to_png_dialogue(defaults));
+    py::object window_type = result_type(m, "DisplayWindow", {"low", "high"});
+    m.def(
+        "raw_to_png",
+        [window_type](py::handle input, py::handle output, py::kwargs keywords) -> py::object {
+            RawToPngParameters p{};
+            const ToolDialogue table = raw_to_png_dialogue(p);
+            answer_from_keywords("raw_to_png", table, keywords, {"width", "height"});
+            const Plane image = plane_argument(input, "image", "(height, width)");
+            p.output = py::str(py::module_::import("os").attr("fspath")(output));
+            DisplayWindow window{};
+            run_tool([&] {
+                require_picture_size(image.columns, image.rows);
+                window = choose_window(image.samples.data(), static_cast<std::int64_t>(image.samples.size()),
+                                       p.low, p.high);
+                write_grey_png(p.output, map_to_grey(image.samples, image.columns, image.rows, window),
+                               image.columns, image.rows);
+                return 0;
+            });
+            return window_type(window.low, window.high);
+        },
+        py::arg("image"), py::arg("output"), doc.c_str());
+}
