@@ -98,7 +98,7 @@ NOISY = {"quantum_noise", "level_noise", "scaled_noise", "raysum_quanta", "raysu
 
 
 @pytest.mark.parametrize("tool", sorted(CASES))
-def test_one_output_file(tool, tmp_path):
+def test_one_output_file(tool, tmp_path, capfd):
     answers, call, given = CASES[tool]
     if given is not None:
         cttools.write_raw(tmp_path / "in", given)
@@ -106,6 +106,7 @@ def test_one_output_file(tool, tmp_path):
     same_raw(tmp_path / "out", call())
     if tool in NOISY:  # every call starts where a fresh run starts
         same_raw(tmp_path / "out", call())
+    assert capfd.readouterr() == ("", "")  # no dialogue, no progress
 
 
 def test_ellipses_as_text_or_path_give_the_phantom(tmp_path):
@@ -115,10 +116,11 @@ def test_ellipses_as_text_or_path_give_the_phantom(tmp_path):
                                                                 width=15, height=11))
 
 
-def test_slant_profile_and_transfer_curve(tmp_path):
+def test_slant_profile_and_transfer_curve(tmp_path, capfd):
     cttools.write_raw(tmp_path / "edge.img", edge)
     printed = run_tool("slant_profile", ["edge.img", "lsf.txt", 33, 31, 21, 0.2], tmp_path)
     result = cttools.slant_profile(edge, points=21, spacing=0.2)
+    assert capfd.readouterr() == ("", "")
     assert f"傾斜角度：{result.angle:f} 度" in printed
     same_text(tmp_path / "esf.txt", column_text(result.esf, "%f"))
     same_text(tmp_path / "lsf.txt", column_text(result.lsf, "%f"))
@@ -150,10 +152,11 @@ SWEEPS = {
 
 
 @pytest.mark.parametrize("tool", sorted(SWEEPS))
-def test_sweep(tool, tmp_path):
+def test_sweep(tool, tmp_path, capfd):
     answers, image_name, keywords = SWEEPS[tool]
     run_tool(tool, ["x.txt", "y.txt"] + answers, tmp_path)
     result = getattr(cttools, tool)(**keywords)
+    assert capfd.readouterr() == ("", "")
     same_text(tmp_path / "x.txt", grid_text(result, "x"))
     same_text(tmp_path / "y.txt", grid_text(result, "y"))
     numbers = [int(label.rstrip("dB")) if label.endswith("dB") else int(label[1]) for label in result.labels]
