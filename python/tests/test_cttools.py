@@ -211,6 +211,11 @@ def test_raw_files_and_tables_meet(tmp_path):
     assert not short[9].any()
 
 
+def test_warnings_of_the_tools_become_python_warnings():
+    with pytest.warns(UserWarning, match="暗から明"), pytest.raises(ValueError, match="エッジの位置"):
+        cttools.slant_profile(edge[:, ::-1], points=21, spacing=0.2)  # bright to dark: no edge found
+
+
 REFUSALS = [
     (TypeError, lambda: cttools.raysum(np.zeros((3, 3), complex))),
     (TypeError, lambda: cttools.raysum(np.array([["a"]]))),
