@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "common/dialogue.h"
@@ -47,11 +48,12 @@ void emit_warnings(const std::vector<std::string>& warnings);
 std::mutex& random_state_lock();
 
 // Runs `work` without the GIL under a FailureCatcher and returns its result
-// (a value that needs no GIL); with `fresh_noise`, first puts the random
-// generator back to its state at program start.
+// (a value that needs no GIL, or nothing); with `fresh_noise`, first puts
+// the random generator back to its state at program start.
 template <typename Work>
 auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
-    std::optional<decltype(work())> result;
+    using Result = decltype(work());
+    std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
     std::optional<Failure> failure;
     std::vector<std::string> warnings;
     {
@@ -63,7 +65,11 @@ auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
                 turn.lock();
                 reset_random_program_state();
             }
-            result.emplace(work());
+            if constexpr (std::is_void_v<Result>) {
+                work();
+            } else {
+                result.emplace(work());
+            }
         } catch (const Failure& f) {
             failure.emplace(f);
         }
@@ -71,7 +77,7 @@ auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
     }
     emit_warnings(warnings);
     if (failure) raise_failure(*failure);
-    return std::move(*result);
+    if constexpr (!std::is_void_v<Result>) return std::move(*result);
 }
 
 // One function of the module: the tool's name, its table, the name of its

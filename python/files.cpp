@@ -126,10 +126,7 @@ void register_files(py::module_& m) {
         [](py::handle path, py::handle array) {
             const std::string name = path_argument(path);
             std::vector<double> samples = narrowed_samples(array, "array");
-            run_tool([&] {
-                write_raw_file(name, samples, static_cast<std::int64_t>(samples.size()));
-                return 0;
-            });
+            run_tool([&] { write_raw_file(name, samples, static_cast<std::int64_t>(samples.size())); });
         },
         py::arg("path"), py::arg("array"),
         "write_raw(path, array)\n--\n\n"
@@ -153,7 +150,6 @@ void register_files(py::module_& m) {
                 } else {
                     column = column_table(lines, name);
                 }
-                return 0;
             });
             if (!is_grid) return column_result(std::move(column));
             const auto rows = static_cast<py::ssize_t>(table.labels.size());

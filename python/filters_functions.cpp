@@ -52,10 +52,7 @@ void register_filters(py::module_& m) {
 
     def_tool<RankSmoothParameters>(m, {"rank_smooth", "image", {"width", "height"}, returns_image},
                                    rank_smooth_dialogue, [](RankSmoothParameters& p, py::object input) {
-                                       run_tool([&] {
-                                           require_median_window(p.window_width);
-                                           return 0;
-                                       });
+                                       run_tool([&] { require_median_window(p.window_width); });
                                        return filtered(
                                            input, [&](const double* in, double* out, std::int32_t w, std::int32_t h) {
                                                median_smooth(in, out, w, h, p.window_width);

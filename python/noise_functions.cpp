@@ -69,7 +69,6 @@ void register_noise(py::module_& m) {
                 normalized_noise_power(image.samples.data(), im.data(), p.width, p.height);
                 spectrum = image.samples;
                 axis_profiles(image.samples.data(), p.width, p.height, p.bin_width, bins, x.data(), y.data());
-                return 0;
             });
             return spectrum_result(column_result(std::move(x)), column_result(std::move(y)),
                                    plane_result(std::move(spectrum), p.height, p.width));

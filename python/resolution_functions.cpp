@@ -39,7 +39,6 @@ void register_resolution(py::module_& m) {
                 lsf = take_samples(p.points);
                 esf = measure_edge_spread(image.samples, image.columns, image.rows, p.points, p.delta, nullptr, &angle);
                 line_spread(esf.data(), p.points, p.delta, lsf.data());
-                return 0;
             });
             return slant_result(angle, column_result(std::move(esf)), column_result(std::move(lsf)));
         });

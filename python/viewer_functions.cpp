@@ -12,7 +12,9 @@
 void register_viewer(py::module_& m) {
     // The picture's name is an argument of its own: the one file a call writes.
     const FunctionSignature signature{
-        "raw_to_png", "image, output", {"width", "height"},
+        "raw_to_png",
+        "image, output",
+        {"width", "height"},
         "image: (height, width). Writes the PNG picture `output` and returns the DisplayWindow(low, high)\n"
         "it used (both keywords 0: the image's own finite range)."};
     RawToPngParameters defaults{};
@@ -29,11 +31,10 @@ void register_viewer(py::module_& m) {
             DisplayWindow window{};
             run_tool([&] {
                 require_picture_size(image.columns, image.rows);
-                window = choose_window(image.samples.data(), static_cast<std::int64_t>(image.samples.size()),
-                                       p.low, p.high);
-                write_grey_png(p.output, map_to_grey(image.samples, image.columns, image.rows, window),
-                               image.columns, image.rows);
-                return 0;
+                window =
+                    choose_window(image.samples.data(), static_cast<std::int64_t>(image.samples.size()), p.low, p.high);
+                write_grey_png(p.output, map_to_grey(image.samples, image.columns, image.rows, window), image.columns,
+                               image.rows);
             });
             return window_type(window.low, window.high);
         },
