@@ -192,6 +192,11 @@ def test_long_calls_let_other_threads_run():
     assert steps > 20000  # with the GIL held throughout, this thread could hardly have run at all
 
 
+def test_every_tool_has_its_function():
+    tools = {path.name for path in TOOLS.iterdir() if os.access(path, os.X_OK)}
+    assert len(tools) == 25 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
+
+
 def test_defaults_are_the_tools(tmp_path):
     assert {k: p.default for k, p in inspect.signature(cttools.raysum).parameters.items() if k != "image"} == {
         "pixel_length": 0.078125, "bins": 256, "angles": 256}
