@@ -85,7 +85,7 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       samples_written_(other.samples_written_),
       non_finite_(other.non_finite_),
       first_non_finite_(other.first_non_finite_),
-      non_finite_cause_(other.non_finite_cause_) {}
+      non_finite_cause_(std::move(other.non_finite_cause_)) {}
 
 OutputFile::~OutputFile() {
     if (stream_ != nullptr) std::fclose(stream_);
@@ -143,6 +143,6 @@ void OutputFile::close() {
         std::fflush(stdout);
         console_printf(stderr, " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
                        name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
-                       non_finite_cause_ == nullptr ? "" : console_encoding_of(stderr, non_finite_cause_).c_str());
+                       console_encoding_of(stderr, non_finite_cause_).c_str());
     }
 }

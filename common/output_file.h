@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 // " エラー：ファイルが開きません[name]." on standard error, exit status 1.
 [[noreturn]] void fail_open(const std::string& name);
@@ -35,7 +36,7 @@ public:
 
     // What made non-finite samples, when the tool knows it (UTF-8, one
     // sentence); added to the warning of close.
-    void explain_non_finite(const char* cause) { non_finite_cause_ = cause; }
+    void explain_non_finite(std::string cause) { non_finite_cause_ = std::move(cause); }
 
     // Completes the file: every write checked, then put in place;
     // fail_write if anything written did not reach the file. A file that
@@ -54,5 +55,5 @@ private:
     std::int64_t samples_written_ = 0;
     std::int64_t non_finite_ = 0;
     std::int64_t first_non_finite_ = -1;
-    const char* non_finite_cause_ = nullptr;
+    std::string non_finite_cause_;
 };

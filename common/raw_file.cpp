@@ -59,9 +59,9 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
 }
 
 void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
-                    const char* non_finite_cause) {
+                    const std::string& non_finite_cause) {
     OutputFile out(name, true);
-    if (non_finite_cause != nullptr) out.explain_non_finite(non_finite_cause);
+    out.explain_non_finite(non_finite_cause);
     if (count > 0) out.write_samples(samples.data(), count);
     out.close();
 }

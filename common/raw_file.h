@@ -27,4 +27,4 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
 // finite once narrowed are reported in one warning (how many, the first
 // index), with `non_finite_cause` (UTF-8) when the tool knows the cause.
 void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
-                    const char* non_finite_cause = nullptr);
+                    const std::string& non_finite_cause = {});
