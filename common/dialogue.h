@@ -8,7 +8,7 @@
 // arguments of the Python module, so there is no second copy to drift:
 //
 //     ToolDialogue raysum_dialogue(RaysumParameters& p) {
-//         return {{"raysum", "タイトル", 28, "説明…", {}, "raysum < answers.txt"},
+//         return {{"raysum", "タイトル", 28, "説明…", {}, "raysum < answers.txt", nullptr},
 //                 {{" 1. 入力画像のファイル名", "input", p.input, "in.img", FileUse::read},
 //                  {" 2. 画像の幅", "width", p.width, 256},
 //                  {" 3. 画素長(cm/pixel)", "pixel_length", p.pixel_length, 0.078125}}};
@@ -58,7 +58,8 @@ struct ToolDescription {
     int label_width;      // display columns the labels are padded to
     const char* summary;  // UTF-8, two or three sentences: what it does, where it sits in the chain
     std::vector<FixedFile> fixed_files;
-    const char* example;  // one command line with an answers file
+    const char* example;       // one command line with an answers file
+    const char* demo_answers;  // the demo's answers file for this tool, or nullptr
 };
 
 // A tool's description and its question table, bound to its parameter record.
