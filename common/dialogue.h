@@ -67,10 +67,12 @@ struct ToolDialogue {
     std::vector<Question> questions;
 };
 
-// Where the dialogue reads its answers and writes its questions.
+// Where the dialogue reads its answers, writes its questions and warns
+// about answers that are not clean numbers.
 struct DialogueStreams {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
+    std::FILE* err = stderr;
 };
 
 // The four steps of the dialogue. Labels are given already padded.
@@ -90,6 +92,18 @@ void run_dialogue(const char* title, int label_width, const std::vector<Question
                   DialogueStreams io = {});
 void run_dialogue(const ToolDialogue& dialogue, DialogueStreams io = {});
 
+// Answers are read as text: a CR immediately followed by LF counts as the
+// LF alone (answer files saved on Windows), before the input is cut into
+// answers of at most 255 bytes. A CR anywhere else is part of the answer.
+
 // The conversions of an answer line (without regard to Enter alone).
 std::int32_t integer_answer(const char* line);  // strtol, saturated to 32 bits
 double real_answer(const char* line);           // strtod
+
+// Why an answer line is not a clean number of its kind, in a few Japanese
+// words (UTF-8), or nullptr when it is one. Blanks around the number and the
+// line end are clean; letters or other trailing text, a fraction typed for
+// an integer, blanks only, a value saturated to 32 bits and a real that
+// overflows (or is typed as an infinity or NaN) are not.
+const char* integer_answer_problem(const char* line);
+const char* real_answer_problem(const char* line);
