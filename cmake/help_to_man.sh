@@ -32,9 +32,10 @@ paragraph() { awk -v n="$1" 'BEGIN { RS = ""; FS = "\n" } NR == n { print }' <<<
 # body N: the paragraph without its heading line.
 body() { paragraph "$1" | tail -n +2; }
 
-title=$(paragraph 1 | head -n 1 | sed "s/^$name — //")
+title=$(paragraph 1 | head -n 1 | sed -E "s/^$name *(—|：|:) *//")
 upper=$(tr '[:lower:]' '[:upper:]' <<< "$name")
 roff_name=${name//-/\\-}
+examples=/usr/share/doc/ct-teaching-tools/examples/answers   # where the package puts them
 write_page() {
 cat <<MAN
 .TH $upper 1 "" "ct-teaching-tools $version" "CT teaching tools"
@@ -65,10 +66,10 @@ $(body 4 | escape)
 テキストの表はタブ区切りのShift_JISです。
 .SH EXAMPLES
 .nf
-$(body 5 | escape)
+$(body 5 | sed -e 's#build/bin/##' -e "s#examples/answers/#$examples/#" | escape)
 .fi
 .PP
-答えのファイルの例は /usr/share/doc/ct-teaching-tools/examples/answers/ にあります。
+答えのファイルの例は $examples/ にあります。
 .SH EXIT STATUS
 .TP
 .B 0
