@@ -1,6 +1,7 @@
 #include "tools/projection/measurement.h"
 
 #include <cmath>
+#include <string>
 
 #include "common/random_deviates.h"
 
@@ -39,6 +40,13 @@ double sample_mean(const double* samples, std::int64_t n) {
     return sum / static_cast<double>(n);
 }
 
+std::string negative_counts_cause(const double* counts, std::int64_t n) {
+    std::int64_t negative = 0;
+    for (std::int64_t i = 0; i < n; ++i) negative += counts[i] < 0 ? 1 : 0;
+    if (negative == 0) return {};
+    return "原因：対数をとる前のカウントに負の値が " + std::to_string(negative) + " 個ありました（負の数の対数は NaN）。";
+}
+
 void apply_level_noise(double* samples, std::int64_t n, double decibels) {
     if (n <= 0) return;
     // The mean of the input, before any noise, sets one spread for every sample.
@@ -47,14 +55,19 @@ void apply_level_noise(double* samples, std::int64_t n, double decibels) {
     apply_gaussian_noise(samples, n, ratio * mean);
 }
 
-void measure_with_poisson_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0) {
+std::string measure_with_poisson_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0) {
     counts_from_projection(sinogram, counts, n, i0);
     apply_poisson_noise(counts, n);
+    std::string cause = negative_counts_cause(counts, n);
     projection_from_counts(counts, sinogram, n, i0);
+    return cause;
 }
 
-void measure_with_gaussian_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0, double sd) {
+std::string measure_with_gaussian_noise(double* sinogram, double* counts, std::int64_t n, std::int32_t i0,
+                                        double sd) {
     counts_from_projection(sinogram, counts, n, i0);
     apply_gaussian_noise(counts, n, sd);
+    std::string cause = negative_counts_cause(counts, n);
     projection_from_counts(counts, sinogram, n, i0);
+    return cause;
 }

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     const CijTable cij = make_cij(p.width, p.height, p.bins, p.angles);
     read_raw_file(p.input, image, pixels);
     project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data());
-    measure_with_poisson_noise(sinogram.data(), counts.data(), samples, p.incident);
-    write_raw_file(p.output, sinogram, samples);
+    const std::string cause = measure_with_poisson_noise(sinogram.data(), counts.data(), samples, p.incident);
+    write_raw_file(p.output, sinogram, samples, cause);
     return 0;
 }

@@ -53,8 +53,9 @@ void line_spread(const double* esf, std::int64_t points, double delta, double* l
 // `echo` (when it is not null), reorders `image` by distance and returns
 // the ESF over `points` windows; `tilt_degrees`, when given, receives the
 // tilt as printed. Warns on standard error for every crossing that starts
-// above half; ends the tool (message, exit status 1) when the edge cannot
-// be located.
+// above half; ends the tool (message, exit status 1) after the angle line
+// when the angle cannot be measured (a first or last row without a
+// crossing) and when the edge cannot be located.
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
                                         std::int64_t points, double delta, std::FILE* echo = stdout,
                                         double* tilt_degrees = nullptr);
