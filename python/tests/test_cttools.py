@@ -214,6 +214,8 @@ def test_raw_files_and_tables_meet(tmp_path):
     with pytest.warns(UserWarning, match="足りません"):
         short = cttools.read_raw(tmp_path / "a.img", (10, 13))
     assert not short[9].any()
+    with pytest.warns(UserWarning, match="有限でない値"):
+        cttools.write_raw(tmp_path / "nan.img", [np.nan, 1.0])
 
 
 def test_warnings_of_the_tools_become_python_warnings():
