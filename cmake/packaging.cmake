@@ -4,6 +4,7 @@
 #   share/man/man1/<tool>.1                    a man page made from the tool's --help
 #   share/doc/ct-teaching-tools/               README.md, examples/ (phantom file, answer files)
 #   share/ct-teaching-tools/                   the demo script and its plotter
+#   lib/python3/dist-packages/                 the Python module cttools (python/CMakeLists.txt)
 include(GNUInstallDirs)
 
 set(CT_PACKAGE_NAME ct-teaching-tools)
@@ -32,7 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Depends from the shared libraries the programs really link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The demo draws its plots with gnuplot and reads its logs with iconv (libc-bin).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox")
+# The demo draws its plots with gnuplot and reads its logs with iconv (libc-bin);
+# the Python module works on numpy arrays.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox, python3-numpy")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
