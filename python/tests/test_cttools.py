@@ -28,15 +28,15 @@ def run_tool(tool, answers, folder):
     return done.stdout.decode("cp932")
 
 
-def c_format(spec, value):
+def c_format(form, value):
     """A number as C's printf prints it (glibc writes nan with its sign)."""
     if math.isnan(value):
         return "-nan" if np.signbit(value) else "nan"
-    return spec % value
+    return form % value
 
 
-def column_text(values, spec):
-    return "".join(c_format(spec, v) + "\n" for v in values)
+def column_text(values, form):
+    return "".join(c_format(form, v) + "\n" for v in values)
 
 
 def grid_text(sweep, axis):
