@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "common/sample_arrays.h"
+#include "tools/projection/cij_vector.h"
 
 namespace {
 
@@ -77,6 +78,71 @@ void convolve_odd_lags(const double* p, const double* kernel, const double* odd_
     }
 }
 
+// x·C of every image column at one angle (the first term of each pixel's t).
+void column_products(const CijAngle& a, std::int32_t width, double* column_cos) {
+    const std::int32_t half_w = width / 2;
+    for (std::int32_t q = 0; q < width; ++q) column_cos[q] = static_cast<double>(q - half_w) * a.cos_theta;
+}
+
+// Image rows per block of the back projection: a thread passes every angle
+// over one block before the next.
+constexpr std::int32_t rows_per_block = 16;
+
+// Pixels first … last − 1 of one image row (t = column_cos[q] + y_sin) gain
+// p[b0 + k] × w_k, k = 0, 1, 2, of their entries at this angle.
+void back_project_row(const CijAngle& a, const double* column_cos, double y_sin, const double* p,
+                      std::int32_t bins, bool empty_adds_nothing, double* pixel, std::int32_t first,
+                      std::int32_t last) {
+    const std::int32_t empty_bins = std::min(bins, 3);
+    for (std::int32_t q = first; q < last; ++q) {
+        CijEntry e;
+        if (cij_entry(a, column_cos[q] + y_sin, bins, e)) {
+            const double* bin = p + e.first_bin;
+            double sum = pixel[q];
+            sum += bin[0] * e.w0;
+            sum += bin[1] * e.w1;
+            sum += bin[2] * e.w2;
+            pixel[q] = sum;
+        } else if (!empty_adds_nothing) {
+            for (std::int32_t k = 0; k < empty_bins; ++k) pixel[q] += p[k] * 0.0;
+        }
+    }
+}
+
+// The same four pixels at a time, for N ≥ 3, without a branch: an empty
+// entry has weights +0 and takes bins 0, 1, 2, so that it adds p[k] × 0 to
+// the pixel exactly as above (±0, which changes no pixel sum, for finite
+// samples). The three bins of four entries come from two pairs of loads,
+// never past the entry's last bin.
+__attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, const double* column_cos,
+                                                           double y_sin, const double* p, std::int32_t bins,
+                                                           double* pixel, std::int32_t width) {
+    const CijVectorAngle angle = cij_vector_angle(a, bins);
+    const __m256d y = _mm256_set1_pd(y_sin);
+    const __m128i no_bin = _mm_setzero_si128();
+    std::int32_t q = 0;
+    for (; q + 4 <= width; q += 4) {
+        const CijVectorEntries e = cij_vector_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
+        const __m128i first = _mm_max_epi32(_mm256_cvttpd_epi32(e.first_bin), no_bin);
+        const std::int64_t low = _mm_cvtsi128_si64(first), high = _mm_extract_epi64(first, 1);
+        const double* b0 = p + static_cast<std::int32_t>(low);
+        const double* b1 = p + static_cast<std::int32_t>(low >> 32);
+        const double* b2 = p + static_cast<std::int32_t>(high);
+        const double* b3 = p + static_cast<std::int32_t>(high >> 32);
+        const __m256d pairs_02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(b0)), _mm_loadu_pd(b2), 1);
+        const __m256d pairs_13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(b1)), _mm_loadu_pd(b3), 1);
+        const __m256d third = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadh_pd(_mm_load_sd(b0 + 2), b1 + 2)),
+                                                   _mm_loadh_pd(_mm_load_sd(b2 + 2), b3 + 2), 1);
+        __m256d sum = _mm256_loadu_pd(pixel + q);
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_unpacklo_pd(pairs_02, pairs_13), e.w0));
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_unpackhi_pd(pairs_02, pairs_13), e.w1));
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(third, e.w2));
+        _mm256_storeu_pd(pixel + q, sum);
+    }
+    // The last pixels one by one; an empty entry adds p[k] × 0 here too.
+    back_project_row(a, column_cos, y_sin, p, bins, false, pixel, q, width);
+}
+
 }  // namespace
 
 std::vector<double> ramp_kernel(std::int32_t bins, double pixel_length) {
@@ -101,21 +167,27 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
         const std::int64_t lag = std::abs(2 * static_cast<std::int64_t>(m) + 1);
         odd_lag[off + m] = lag < bins ? kernel[lag] : 0.0;
     }
-    std::vector<double> out = take_samples(bins);
-    std::vector<double> even_sum = take_samples(evens);
-    std::vector<double> odd_sum = take_samples(bins / 2);
     const bool vector = path == CodePath::fastest && vector_code_available();
 
-    for (std::int32_t i = 0; i < angles; ++i) {
-        double* p = sinogram + static_cast<std::int64_t>(i) * bins;
-        if (all_finite(p, bins)) {
-            convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data(), vector);
-            for (std::int32_t j = 0; j < bins; ++j) out[j] = j % 2 == 0 ? even_sum[j / 2] : odd_sum[j / 2];
-        } else {
-            // 0 × NaN or 0 × ∞ is NaN: here every term counts.
-            convolve_every_term(p, kernel.data(), bins, out.data());
+    // Rows are filtered independently: the threads share them out.
+#pragma omp parallel
+    {
+        std::vector<double> out = take_samples(bins);
+        std::vector<double> even_sum = take_samples(evens);
+        std::vector<double> odd_sum = take_samples(bins / 2);
+#pragma omp for schedule(static)
+        for (std::int32_t i = 0; i < angles; ++i) {
+            double* p = sinogram + static_cast<std::int64_t>(i) * bins;
+            if (all_finite(p, bins)) {
+                convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data(),
+                                  vector);
+                for (std::int32_t j = 0; j < bins; ++j) out[j] = j % 2 == 0 ? even_sum[j / 2] : odd_sum[j / 2];
+            } else {
+                // 0 × NaN or 0 × ∞ is NaN: here every term counts.
+                convolve_every_term(p, kernel.data(), bins, out.data());
+            }
+            for (std::int32_t j = 0; j < bins; ++j) p[j] = (pixel_length * out[j]) * pixel_length;
         }
-        for (std::int32_t j = 0; j < bins; ++j) p[j] = (pixel_length * out[j]) * pixel_length;
     }
 }
 
@@ -125,31 +197,37 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
     std::fill(image, image + std::max<std::int64_t>(pixels, 0), 0.0);
     const std::int32_t bins = cij.bins;
     if (width > 0 && height > 0 && bins > 0) {
+        // An empty entry adds p[k] × 0 for bins 0, 1, 2: ±0 (no change, a
+        // pixel sum is never −0) unless one of them is NaN or infinite.
         const std::int32_t empty_bins = std::min(bins, 3);
-        std::vector<double> column_cos = take_samples(width);
-        std::vector<double> row_sin = take_samples(height);
-        CijRowEntries entries(width);
-        for (std::int32_t i = 0; i < cij.angles; ++i) {
-            const CijAngle& a = cij.angle[i];
-            const double* p = sinogram + static_cast<std::int64_t>(i) * bins;
-            // An empty entry adds p[k] × 0 for bins 0, 1, 2: ±0 (no change,
-            // a pixel sum is never −0) unless one of them is NaN or infinite.
-            const bool empty_adds_nothing = all_finite(p, empty_bins);
-            cij_products(a, width, height, column_cos.data(), row_sin.data());
-            for (std::int32_t r = 0; r < height; ++r) {
-                cij_row_entries(a, column_cos.data(), row_sin[r], 0, width, bins, entries, path);
-                double* pixel = image + static_cast<std::int64_t>(r) * width;
-                for (std::int32_t q = 0; q < width; ++q) {
-                    const std::int32_t b = entries.first_bin[q];
-                    if (b >= 0) {
-                        const double* bin = p + b;
-                        double sum = pixel[q];
-                        sum += bin[0] * entries.w0[q];
-                        sum += bin[1] * entries.w1[q];
-                        sum += bin[2] * entries.w2[q];
-                        pixel[q] = sum;
-                    } else if (!empty_adds_nothing) {
-                        for (std::int32_t k = 0; k < empty_bins; ++k) pixel[q] += p[k] * 0.0;
+        std::vector<char> empty_adds_nothing = take_array<char>(cij.angles);
+        for (std::int32_t i = 0; i < cij.angles; ++i)
+            empty_adds_nothing[i] = all_finite(sinogram + static_cast<std::int64_t>(i) * bins, empty_bins);
+        const bool vector = path == CodePath::fastest && vector_code_available() && bins >= 3;
+        const std::int32_t blocks = (height + rows_per_block - 1) / rows_per_block;
+        const std::int32_t half_h = height / 2;
+        // Every pixel takes its angles in order; the threads share out
+        // blocks of image rows, each block small enough to stay in the cache
+        // while all angles pass over it.
+#pragma omp parallel
+        {
+            std::vector<double> column_cos = take_samples(width);
+#pragma omp for schedule(static)
+            for (std::int32_t block = 0; block < blocks; ++block) {
+                const std::int32_t first_row = block * rows_per_block;
+                const std::int32_t last_row = std::min(first_row + rows_per_block, height);
+                for (std::int32_t i = 0; i < cij.angles; ++i) {
+                    const CijAngle& a = cij.angle[i];
+                    const double* p = sinogram + static_cast<std::int64_t>(i) * bins;
+                    column_products(a, width, column_cos.data());
+                    for (std::int32_t r = first_row; r < last_row; ++r) {
+                        const double y_sin = static_cast<double>(half_h - r) * a.sin_theta;
+                        double* pixel = image + static_cast<std::int64_t>(r) * width;
+                        if (vector)
+                            back_project_row_avx2(a, column_cos.data(), y_sin, p, bins, pixel, width);
+                        else
+                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty_adds_nothing[i] != 0,
+                                             pixel, 0, width);
                     }
                 }
             }
