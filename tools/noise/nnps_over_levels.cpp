@@ -44,7 +44,6 @@ int main() {
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
 
     const std::int64_t plane = sample_count(p.width, p.height);
-    std::vector<double> re = take_samples(plane), im = take_samples(plane);
     std::vector<double> x_table = take_samples(sample_count(p.levels, bins));
     std::vector<double> y_table = take_samples(sample_count(p.levels, bins));
     std::vector<double> stack = take_samples(stack_count(p.levels, plane));
@@ -52,12 +51,12 @@ int main() {
     random_state noise{p.pattern};
     auto level = [&](std::int32_t row) { return level_of_row(p.start_level, p.level_step, row); };
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
-        fill_noise_field(re.data(), plane, level(row), noise);
-        std::fill(im.begin(), im.end(), 0.0);
-        fft2_centered(re.data(), im.data(), p.width, p.height);
-        power_spectrum(re.data(), im.data(), plane);
-        normalize_to_peak(re.data(), plane);
+    steps.draw = [&](std::int32_t row, SweepWork& work) { fill_noise_field(work.re.data(), plane, level(row), noise); };
+    steps.spectrum = [&](std::int32_t, SweepWork& work) {
+        std::fill(work.im.begin(), work.im.end(), 0.0);
+        fft2_centered(work.re.data(), work.im.data(), p.width, p.height);
+        power_spectrum(work.re.data(), work.im.data(), plane);
+        normalize_to_peak(work.re.data(), plane);
     };
     steps.profile = axis_band_profile_add;
     steps.row_label = [&](std::int32_t row) { return format_with_number("%ddB", level(row)); };
@@ -66,6 +65,6 @@ int main() {
     steps.final_image = [&](double* image) { image[static_cast<std::int64_t>(p.height / 2) * p.width + p.width / 2] = 0.0; };
 
     noise_sweep({p.width, p.height, p.bin_width, bins, p.levels, p.repetitions, p.x_table, p.y_table},
-                {re, im, x_table, y_table, stack}, steps);
+                {x_table, y_table, stack}, steps);
     return 0;
 }

@@ -148,10 +148,14 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
 
     // Every pixel still gathers its angles in the order 0 … A − 1; only the
     // pixels are visited block by block, eight rows per angle at a time.
+    // The blocks are independent: the threads share them out.
     const std::int32_t block = rows_per_block(width);
-    double t[row_group * column_chunk];
-    double c[row_group];
-    for (std::int32_t j0 = 0; j0 < height; j0 += block) {
+    const std::int32_t blocks = (height + block - 1) / block;
+#pragma omp parallel for schedule(static)
+    for (std::int32_t b = 0; b < blocks; ++b) {
+        double t[row_group * column_chunk];
+        double c[row_group];
+        const std::int32_t j0 = b * block;
         const std::int32_t j1 = std::min(j0 + block, height);
         for (std::int32_t i = 0; i < angles; ++i) {
             const double* row = rows + static_cast<std::int64_t>(i) * noise_detector_bins;

@@ -46,8 +46,6 @@ int main() {
     const std::int32_t bins = diagonal_bin_count(p.width, p.bin_width);
 
     const std::int64_t plane = sample_count(p.width, p.height);
-    std::vector<double> sinogram = take_samples(sample_count(angles, noise_detector_bins));
-    std::vector<double> re = take_samples(plane), im = take_samples(plane);
     std::vector<double> x_table = take_samples(sample_count(p.levels, bins));
     std::vector<double> y_table = take_samples(sample_count(p.levels, bins));
     std::vector<double> stack = take_samples(stack_count(p.levels, plane));
@@ -55,14 +53,16 @@ int main() {
     random_state noise{p.pattern};
     auto level = [&](std::int32_t row) { return level_of_row(p.start_level, p.level_step, row); };
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
-        reconstructed_noise_spectrum(sinogram, angles, level(row), noise, std::nullopt, re, im, p.width, p.height);
+    steps.draw = [&](std::int32_t row, SweepWork& work) { draw_noise_sinogram(work.field, angles, level(row), noise); };
+    steps.spectrum = [&](std::int32_t, SweepWork& work) {
+        reconstructed_noise_spectrum(work.field, angles, std::nullopt, work.re, work.im, p.width, p.height);
     };
     steps.profile = diagonal_band_profile;
     steps.row_label = [&](std::int32_t row) { return format_with_number("%ddB", level(row)); };
     steps.image_name = [&](std::int32_t row) { return format_with_number("n4-9_%02ddB.img", level(row)); };
 
-    noise_sweep({p.width, p.height, p.bin_width, bins, p.levels, p.repetitions, p.x_table, p.y_table},
-                {re, im, x_table, y_table, stack}, steps);
+    noise_sweep({p.width, p.height, p.bin_width, bins, p.levels, p.repetitions, p.x_table, p.y_table,
+                 sample_count(angles, noise_detector_bins)},
+                {x_table, y_table, stack}, steps);
     return 0;
 }

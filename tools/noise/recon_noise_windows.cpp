@@ -44,22 +44,22 @@ int main() {
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
 
     const std::int64_t plane = sample_count(p.width, p.height);
-    std::vector<double> sinogram = take_samples(sample_count(angles, noise_detector_bins));
-    std::vector<double> re = take_samples(plane), im = take_samples(plane);
     std::vector<double> x_table = take_samples(sample_count(windows, bins));
     std::vector<double> y_table = take_samples(sample_count(windows, bins));
     std::vector<double> stack = take_samples(stack_count(windows, plane));
 
     random_state noise{p.pattern};
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t window) {
-        reconstructed_noise_spectrum(sinogram, angles, p.level, noise, window, re, im, p.width, p.height);
+    steps.draw = [&](std::int32_t, SweepWork& work) { draw_noise_sinogram(work.field, angles, p.level, noise); };
+    steps.spectrum = [&](std::int32_t window, SweepWork& work) {
+        reconstructed_noise_spectrum(work.field, angles, window, work.re, work.im, p.width, p.height);
     };
     steps.profile = axis_band_profile_add;
     steps.row_label = [](std::int32_t window) { return format_with_number("W%d(u)", window); };
     steps.image_name = [](std::int32_t window) { return format_with_number("n4-7_w%d(u).img", window); };
 
-    noise_sweep({p.width, p.height, p.bin_width, bins, windows, p.repetitions, p.x_table, p.y_table},
-                {re, im, x_table, y_table, stack}, steps);
+    noise_sweep({p.width, p.height, p.bin_width, bins, windows, p.repetitions, p.x_table, p.y_table,
+                 sample_count(angles, noise_detector_bins)},
+                {x_table, y_table, stack}, steps);
     return 0;
 }

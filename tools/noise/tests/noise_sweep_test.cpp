@@ -55,15 +55,16 @@ void recording_profile(const double* spectrum, std::int32_t width, std::int32_t 
 TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
     ScratchDir dir;
     const int w = 32, h = 16, b = 2, bins = axis_bin_count(w, b), rows = 2, repetitions = 2;
-    std::vector<double> re(w * h), im(w * h), x(rows * bins), y(rows * bins), stack(rows * w * h);
-    std::vector<std::vector<double>> spectra;  // what each call of the spectrum step left
+    std::vector<double> x(rows * bins), y(rows * bins), stack(rows * w * h);
+    std::vector<std::vector<double>> spectra;  // what each draw left
     std::vector<int> order;
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
+    steps.draw = [&](std::int32_t row, SweepWork& work) {
         order.push_back(row);
-        for (int p = 0; p < w * h; ++p) re[p] = (p % 7) + 3.0 * row + 0.5 * static_cast<double>(spectra.size());
-        spectra.push_back(re);
+        for (int p = 0; p < w * h; ++p) work.re[p] = (p % 7) + 3.0 * row + 0.5 * static_cast<double>(spectra.size());
+        spectra.push_back(work.re);
     };
+    steps.spectrum = [](std::int32_t, SweepWork&) {};
     steps.profile = recording_profile;
     steps.row_label = decibels;
     steps.image_name = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
@@ -72,7 +73,7 @@ TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
 
     testing::internal::CaptureStderr();
     noise_sweep({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string()},
-                {re, im, x, y, stack}, steps);
+                {x, y, stack}, steps);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\r noise average [1/2]\r noise average [2/2]\n");
 
     EXPECT_EQ(order, (std::vector<int>{0, 1, 0, 1}));  // repetition by repetition, rows in order
