@@ -10,6 +10,7 @@
 #include "common/fft.h"
 #include "tools/noise/noise_reconstruction.h"
 #include "tools/noise/tests/straightforward.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -115,6 +116,17 @@ TEST(Reconstruction, AnglesAndSteps) {
     EXPECT_EQ(noise_projection_angle(100, 403), 100 * 3.14159265358979 / 403.0);
     EXPECT_EQ(noise_angular_step(512), 0.006135923151542559);
     EXPECT_EQ(noise_angular_step(403), 0.007795515269453573);
+}
+
+// The threads share out blocks of image rows: a height of several blocks
+// that does not divide into them.
+TEST(ThreadCounts, BackProjectionGivesTheSameBytes) {
+    const auto rows = test_samples(403 * 512, 9);
+    expect_same_bytes_for_every_thread_count([&] {
+        std::vector<double> image(static_cast<std::size_t>(93) * 301);
+        noise_back_project(image.data(), 93, 301, 1.0, 1.0, rows.data(), 1.0, 403);
+        return image;
+    });
 }
 
 }  // namespace

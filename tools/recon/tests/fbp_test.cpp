@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tools/projection/tests/stored_cij.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -165,6 +166,17 @@ TEST(BackProject, ThePixelLengthMattersOnlyThroughRounding) {
     const auto a = back_projected(filtered(sinogram, 40, 30, 0.078125), s);
     const auto b = back_projected(filtered(sinogram, 40, 30, 1.0), s);
     for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-12 * (1 + std::abs(b[i]))) << i;
+}
+
+// The threads share out rows of the sinogram and blocks of image rows: odd
+// sizes, several blocks, one angle whose NaN reaches the empty entries.
+TEST(ThreadCounts, FilterAndBackProjectionGiveTheSameBytes) {
+    const Size s{37, 53, 31, 23};
+    auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 5);
+    sinogram[static_cast<std::size_t>(s.bins) * 4 + 1] = nan;
+    expect_same_bytes_for_every_thread_count([&] { return filtered(sinogram, s.bins, s.angles, 0.3); });
+    for (CodePath path : {CodePath::fastest, CodePath::portable})
+        expect_same_bytes_for_every_thread_count([&] { return back_projected(sinogram, s, path); });
 }
 
 }  // namespace
