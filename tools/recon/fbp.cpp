@@ -109,22 +109,40 @@ void back_project_row(const CijAngle& a, const double* column_cos, double y_sin,
     }
 }
 
-// The same four pixels at a time, for N ≥ 3, without a branch: an empty
-// entry has weights +0 and takes bins 0, 1, 2, so that it adds p[k] × 0 to
-// the pixel exactly as above (±0, which changes no pixel sum, for finite
-// samples). The three bins of four entries come from two pairs of loads,
-// never past the entry's last bin.
+// True when the entry of a pixel at detector coordinate t is filled: the
+// test of cij_entry alone.
+bool entry_filled(double t, std::int32_t bins) {
+    const double shifted = t + 0.5;
+    std::int64_t g = static_cast<std::int64_t>(shifted);
+    if (static_cast<double>(g) > shifted) --g;
+    const std::int64_t h = bins / 2 + g;
+    return h >= 1 && h <= static_cast<std::int64_t>(bins) - 2;
+}
+
+// The same with AVX2, for N ≥ 3. Along a row t changes monotonically (x·C
+// rounds monotonically in x), so the filled entries form one run of
+// columns; the pixels before and after it go one by one, the run four at a
+// time without a branch. The three bins of four entries come from two pairs
+// of loads and two single ones, never past the entry's last bin.
 __attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, const double* column_cos,
                                                            double y_sin, const double* p, std::int32_t bins,
-                                                           double* pixel, std::int32_t width) {
+                                                           bool empty_adds_nothing, double* pixel,
+                                                           std::int32_t width) {
+    std::int32_t first = 0, last = width;
+    while (first < last && !entry_filled(column_cos[first] + y_sin, bins)) ++first;
+    while (last > first && !entry_filled(column_cos[last - 1] + y_sin, bins)) --last;
+    if (!empty_adds_nothing) {
+        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, 0, first);
+        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, last, width);
+    }
     const CijVectorAngle angle = cij_vector_angle(a, bins);
     const __m256d y = _mm256_set1_pd(y_sin);
-    const __m128i no_bin = _mm_setzero_si128();
-    std::int32_t q = 0;
-    for (; q + 4 <= width; q += 4) {
-        const CijVectorEntries e = cij_vector_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
-        const __m128i first = _mm_max_epi32(_mm256_cvttpd_epi32(e.first_bin), no_bin);
-        const std::int64_t low = _mm_cvtsi128_si64(first), high = _mm_extract_epi64(first, 1);
+    std::int32_t q = first;
+    for (; q + 4 <= last; q += 4) {
+        const CijFilledEntries e =
+            cij_vector_filled_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
+        const __m128i first_bin = _mm256_cvttpd_epi32(e.first_bin);
+        const std::int64_t low = _mm_cvtsi128_si64(first_bin), high = _mm_extract_epi64(first_bin, 1);
         const double* b0 = p + static_cast<std::int32_t>(low);
         const double* b1 = p + static_cast<std::int32_t>(low >> 32);
         const double* b2 = p + static_cast<std::int32_t>(high);
@@ -139,8 +157,7 @@ __attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, co
         sum = _mm256_add_pd(sum, _mm256_mul_pd(third, e.w2));
         _mm256_storeu_pd(pixel + q, sum);
     }
-    // The last pixels one by one; an empty entry adds p[k] × 0 here too.
-    back_project_row(a, column_cos, y_sin, p, bins, false, pixel, q, width);
+    back_project_row(a, column_cos, y_sin, p, bins, true, pixel, q, last);
 }
 
 }  // namespace
@@ -224,7 +241,8 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
                         const double y_sin = static_cast<double>(half_h - r) * a.sin_theta;
                         double* pixel = image + static_cast<std::int64_t>(r) * width;
                         if (vector)
-                            back_project_row_avx2(a, column_cos.data(), y_sin, p, bins, pixel, width);
+                            back_project_row_avx2(a, column_cos.data(), y_sin, p, bins, empty_adds_nothing[i] != 0, pixel,
+                                                  width);
                         else
                             back_project_row(a, column_cos.data(), y_sin, p, bins, empty_adds_nothing[i] != 0,
                                              pixel, 0, width);
