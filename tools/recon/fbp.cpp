@@ -119,11 +119,26 @@ bool entry_filled(double t, std::int32_t bins) {
     return h >= 1 && h <= static_cast<std::int64_t>(bins) - 2;
 }
 
+// Whether four neighbouring pixels of a row always take their first bins
+// from four neighbouring bins: t moves by about |C| ≤ 1 from pixel to
+// pixel, so four pixels' first bins lie within 3 of each other, as long as
+// the rounding of x·C and of t (below 2^-30 for images up to 65536 pixels
+// wide and high) cannot carry three steps of |C| past 3. That fails only at
+// angles within a few millionths of a radian of 0 other than 0 itself.
+bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::int32_t height) {
+    const double step = std::fabs(a.cos_theta);
+    return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
+}
+
 // The same with AVX2, for N ≥ 3. Along a row t changes monotonically (x·C
 // rounds monotonically in x), so the filled entries form one run of
 // columns; the pixels before and after it go one by one, the run four at a
-// time without a branch. The three bins of four entries come from two pairs
-// of loads and two single ones, never past the entry's last bin.
+// time without a branch. The four first bins lie in b … b + 3, b the
+// lowest (the first lane when t grows along the row, the last when it
+// falls): the three bins of each entry are picked by one shuffle from each
+// of the four samples at b, b + 1 and b + 2. These read up to three samples
+// past the entry's last bin, so the row needs three samples after it.
+template <bool t_falls>
 __attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, const double* column_cos,
                                                            double y_sin, const double* p, std::int32_t bins,
                                                            bool empty_adds_nothing, double* pixel,
@@ -137,29 +152,32 @@ __attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, co
     }
     const CijVectorAngle angle = cij_vector_angle(a, bins);
     const __m256d y = _mm256_set1_pd(y_sin);
+    // Lane j's shuffle index: the pair of 32-bit halves 2o, 2o + 1 for an
+    // offset o = first bin − b in 0 … 3, formed in the low bits of the double
+    // 2^52 + 2^32 + o·(2 + 2^33) (exact: all below 2^53).
+    const __m256d pair_scale = _mm256_set1_pd(2.0 + 8589934592.0);
+    const __m256d pair_bias = _mm256_set1_pd(4503599627370496.0 + 4294967296.0);
     std::int32_t q = first;
     for (; q + 4 <= last; q += 4) {
         const CijFilledEntries e =
             cij_vector_filled_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
-        const __m128i first_bin = _mm256_cvttpd_epi32(e.first_bin);
-        const std::int64_t low = _mm_cvtsi128_si64(first_bin), high = _mm_extract_epi64(first_bin, 1);
-        const double* b0 = p + static_cast<std::int32_t>(low);
-        const double* b1 = p + static_cast<std::int32_t>(low >> 32);
-        const double* b2 = p + static_cast<std::int32_t>(high);
-        const double* b3 = p + static_cast<std::int32_t>(high >> 32);
-        const __m256d pairs_02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(b0)), _mm_loadu_pd(b2), 1);
-        const __m256d pairs_13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(b1)), _mm_loadu_pd(b3), 1);
-        const __m256d third = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadh_pd(_mm_load_sd(b0 + 2), b1 + 2)),
-                                                   _mm_loadh_pd(_mm_load_sd(b2 + 2), b3 + 2), 1);
+        const __m256d lowest = _mm256_permute4x64_pd(e.first_bin, t_falls ? 0xFF : 0x00);
+        const double* b = p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest));
+        const __m256i pick = _mm256_castpd_si256(
+            _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(e.first_bin, lowest), pair_scale), pair_bias));
+        const __m256d bin0 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b)), pick));
+        const __m256d bin1 =
+            _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 1)), pick));
+        const __m256d bin2 =
+            _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 2)), pick));
         __m256d sum = _mm256_loadu_pd(pixel + q);
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_unpacklo_pd(pairs_02, pairs_13), e.w0));
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_unpackhi_pd(pairs_02, pairs_13), e.w1));
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(third, e.w2));
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin0, e.w0));
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin1, e.w1));
+        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin2, e.w2));
         _mm256_storeu_pd(pixel + q, sum);
     }
     back_project_row(a, column_cos, y_sin, p, bins, true, pixel, q, last);
 }
-
 }  // namespace
 
 std::vector<double> ramp_kernel(std::int32_t bins, double pixel_length) {
@@ -221,6 +239,12 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         for (std::int32_t i = 0; i < cij.angles; ++i)
             empty_adds_nothing[i] = all_finite(sinogram + static_cast<std::int64_t>(i) * bins, empty_bins);
         const bool vector = path == CodePath::fastest && vector_code_available() && bins >= 3;
+        // The vector rows read three samples past a row's end: the last row
+        // gets them from a copy.
+        std::vector<double> last_projection = take_samples(vector ? static_cast<std::int64_t>(bins) + 3 : 0);
+        if (vector)
+            std::copy(sinogram + static_cast<std::int64_t>(cij.angles - 1) * bins,
+                      sinogram + static_cast<std::int64_t>(cij.angles) * bins, last_projection.begin());
         const std::int32_t blocks = (height + rows_per_block - 1) / rows_per_block;
         const std::int32_t half_h = height / 2;
         // Every pixel takes its angles in order; the threads share out
@@ -235,17 +259,20 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
                 const std::int32_t last_row = std::min(first_row + rows_per_block, height);
                 for (std::int32_t i = 0; i < cij.angles; ++i) {
                     const CijAngle& a = cij.angle[i];
-                    const double* p = sinogram + static_cast<std::int64_t>(i) * bins;
+                    const double* p = vector && i == cij.angles - 1 ? last_projection.data()
+                                                                    : sinogram + static_cast<std::int64_t>(i) * bins;
+                    const bool empty = empty_adds_nothing[i] != 0;
+                    const bool vector_rows = vector && four_bins_apart_at_most_three(a, width, height);
                     column_products(a, width, column_cos.data());
                     for (std::int32_t r = first_row; r < last_row; ++r) {
                         const double y_sin = static_cast<double>(half_h - r) * a.sin_theta;
                         double* pixel = image + static_cast<std::int64_t>(r) * width;
-                        if (vector)
-                            back_project_row_avx2(a, column_cos.data(), y_sin, p, bins, empty_adds_nothing[i] != 0, pixel,
-                                                  width);
+                        if (!vector_rows)
+                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty, pixel, 0, width);
+                        else if (a.cos_theta < 0)
+                            back_project_row_avx2<true>(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
                         else
-                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty_adds_nothing[i] != 0,
-                                             pixel, 0, width);
+                            back_project_row_avx2<false>(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
                     }
                 }
             }
