@@ -83,11 +83,14 @@ __attribute__((target("avx2"))) inline CijFilledEntries cij_vector_filled_entrie
     const __m256d top_v = _mm256_cmp_pd(past_right, zero, _CMP_GT_OQ);
     const __m256d some_u = _mm256_cmp_pd(s_left, zero, _CMP_GT_OQ);
     const __m256d some_v = _mm256_cmp_pd(s_right, zero, _CMP_GT_OQ);
-    const __m256d num_u = _mm256_and_pd(some_u, _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u));
-    const __m256d num_v = _mm256_and_pd(some_v, _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v));
-    const __m256d den_u = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_u, some_u));
-    const __m256d den_v = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_v, some_v));
-    const __m256d u = _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u));
-    const __m256d v = _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v));
+    // A share is 0 where s ≤ 0; elsewhere flank + past / d or s² / (2dc),
+    // formed as +0 + s² / (2dc) in the second case. Where s ≤ 0 the
+    // quotient (s² / (2dc), even 0 / 0 at θ = 0) is masked off afterwards.
+    const __m256d num_u = _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u);
+    const __m256d num_v = _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v);
+    const __m256d den_u = _mm256_blendv_pd(a.flank_divisor, a.d, top_u);
+    const __m256d den_v = _mm256_blendv_pd(a.flank_divisor, a.d, top_v);
+    const __m256d u = _mm256_and_pd(some_u, _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u)));
+    const __m256d v = _mm256_and_pd(some_v, _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v)));
     return {_mm256_add_pd(g, a.first_offset), u, _mm256_sub_pd(_mm256_sub_pd(one, u), v), v};
 }
