@@ -30,9 +30,13 @@ void write_sweep_table(const std::string& name, const double* table, std::int32_
 namespace {
 
 // Realisations computed side by side before their sums are added: a few per
-// thread, so that the threads stay busy while few working arrays are held.
-std::int64_t realisations_per_batch(std::int64_t total) {
-    return std::min<std::int64_t>(total, static_cast<std::int64_t>(thread_count()) * 4);
+// thread, so that the threads stay busy while few working arrays are held;
+// fewer where the memory would not hold them (one at a time at the least,
+// as many working arrays as a single thread needs).
+std::int64_t realisations_per_batch(std::int64_t total, std::int64_t samples_each) {
+    std::int64_t batch = std::min<std::int64_t>(total, static_cast<std::int64_t>(thread_count()) * 4);
+    while (batch > 1 && !memory_suffices(batch * samples_each, sizeof(double))) batch /= 2;
+    return batch;
 }
 
 }  // namespace
@@ -47,7 +51,7 @@ void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepS
 
     // Realisation j of the loop is repetition j / R + 1 of row j % R.
     const std::int64_t total = static_cast<std::int64_t>(rows) * std::max(settings.repetitions, 0);
-    const std::int64_t batch = realisations_per_batch(total);
+    const std::int64_t batch = realisations_per_batch(total, settings.field_samples + 2 * plane);
     std::vector<SweepWork> work(static_cast<std::size_t>(batch));
     for (SweepWork& w : work) {
         w.field = take_samples(settings.field_samples);
