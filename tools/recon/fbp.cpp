@@ -231,7 +231,7 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
     const std::int64_t pixels = sample_count(width, height);
     std::fill(image, image + std::max<std::int64_t>(pixels, 0), 0.0);
     const std::int32_t bins = cij.bins;
-    if (width > 0 && height > 0 && bins > 0) {
+    if (width > 0 && height > 0 && bins > 0 && cij.angles > 0) {
         // An empty entry adds p[k] × 0 for bins 0, 1, 2: ±0 (no change, a
         // pixel sum is never −0) unless one of them is NaN or infinite.
         const std::int32_t empty_bins = std::min(bins, 3);

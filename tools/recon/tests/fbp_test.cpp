@@ -150,6 +150,11 @@ TEST(BackProject, NaNsAndInfinitiesInTheFirstBinsReachThePixelsOfEmptyEntries) {
     }
 }
 
+// No angle at all: nothing is read, and every pixel is 0 × (π / 0), NaN.
+TEST(BackProject, NoAngleReadsNothing) {
+    for (double v : back_projected({}, {5, 3, 9, 0})) EXPECT_TRUE(std::isnan(v));
+}
+
 TEST(BackProject, ZeroSinogramGivesZeroImageAndOneAngleScalesByPi) {
     for (double v : back_projected(std::vector<double>(9 * 4, 0.0), {7, 7, 9, 4})) EXPECT_EQ(v, 0.0);
     // P = 1: only θ = 0, where pixel column q takes bin N/2 + q − W/2 whole.
