@@ -188,7 +188,7 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
     // The blocks are independent: the threads share them out.
     const std::int32_t block = rows_per_block(width);
     const std::int32_t blocks = (height + block - 1) / block;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic)
     for (std::int32_t b = 0; b < blocks; ++b) {
         double t[row_group * column_chunk];
         double c[row_group];

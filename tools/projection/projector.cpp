@@ -125,7 +125,7 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
         std::vector<double> column_cos = take_samples(width);
         std::vector<double> row_sin = take_samples(height);
         CijRowEntries entries(width);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic)
         for (std::int32_t i = 0; i < cij.angles; ++i) {
             const CijAngle& a = cij.angle[i];
             double* projection = sinogram + static_cast<std::int64_t>(i) * bins;

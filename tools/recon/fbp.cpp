@@ -210,7 +210,7 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
         std::vector<double> out = take_samples(bins);
         std::vector<double> even_sum = take_samples(evens);
         std::vector<double> odd_sum = take_samples(bins / 2);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic)
         for (std::int32_t i = 0; i < angles; ++i) {
             double* p = sinogram + static_cast<std::int64_t>(i) * bins;
             if (all_finite(p, bins)) {
@@ -249,11 +249,13 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         const std::int32_t half_h = height / 2;
         // Every pixel takes its angles in order; the threads share out
         // blocks of image rows, each block small enough to stay in the cache
-        // while all angles pass over it.
+        // while all angles pass over it. A thread takes the next block when
+        // it is done with one, so that a core shared with other programs
+        // holds no one up.
 #pragma omp parallel
         {
             std::vector<double> column_cos = take_samples(width);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic)
             for (std::int32_t block = 0; block < blocks; ++block) {
                 const std::int32_t first_row = block * rows_per_block;
                 const std::int32_t last_row = std::min(first_row + rows_per_block, height);
