@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -80,7 +81,11 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
     : name_(std::move(other.name_)),
       stream_(std::exchange(other.stream_, nullptr)),
       pending_name_(std::exchange(other.pending_name_, {})),
-      unnamed_(other.unnamed_) {}
+      unnamed_(other.unnamed_),
+      samples_written_(other.samples_written_),
+      non_finite_(other.non_finite_),
+      first_non_finite_(other.first_non_finite_),
+      non_finite_cause_(std::move(other.non_finite_cause_)) {}
 
 OutputFile::~OutputFile() {
     if (stream_ != nullptr) std::fclose(stream_);
@@ -91,12 +96,19 @@ void OutputFile::write_samples(const double* samples, std::int64_t count) {
     std::vector<float> narrow(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, chunk_samples)));
     for (std::int64_t start = 0; start < count; start += chunk_samples) {
         const std::int64_t n = std::min(chunk_samples, count - start);
-        for (std::int64_t i = 0; i < n; ++i) narrow[i] = static_cast<float>(samples[start + i]);
+        for (std::int64_t i = 0; i < n; ++i) {
+            narrow[i] = static_cast<float>(samples[start + i]);
+            if (!std::isfinite(narrow[i])) {
+                if (non_finite_ == 0) first_non_finite_ = samples_written_ + start + i;
+                ++non_finite_;
+            }
+        }
         if (std::fwrite(narrow.data(), sizeof(float), static_cast<std::size_t>(n), stream_) !=
             static_cast<std::size_t>(n)) {
             fail_write(name_);
         }
     }
+    samples_written_ += std::max<std::int64_t>(count, 0);
 }
 
 void OutputFile::close() {
@@ -126,5 +138,11 @@ void OutputFile::close() {
         if (!pending_name_.empty()) ::unlink(pending_name_.c_str());
         pending_name_.clear();
         fail_write(name_);
+    }
+    if (non_finite_ > 0) {
+        std::fflush(stdout);
+        console_printf(stderr, " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
+                       name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
+                       console_encoding_of(stderr, non_finite_cause_).c_str());
     }
 }

@@ -13,6 +13,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "common/console_text.h"
@@ -71,6 +72,32 @@ std::string answers(const std::vector<std::string>& lines) {
 
 std::string sjis(const std::string& utf8) { return to_shift_jis(utf8); }
 
+std::string without_warnings(const std::string& err) {
+    const std::string mark = sjis(" 警告：");
+    std::string kept;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        std::size_t end = err.find('\n', start);
+        end = end == std::string::npos ? err.size() : end + 1;
+        if (err.compare(start, mark.size(), mark) != 0) kept += err.substr(start, end - start);
+        start = end;
+    }
+    return kept;
+}
+
+std::vector<std::string> warnings_of(const std::string& err) {
+    const std::string mark = sjis(" 警告：");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        std::size_t end = err.find('\n', start);
+        end = end == std::string::npos ? err.size() : end + 1;
+        if (err.compare(start, mark.size(), mark) == 0) lines.push_back(err.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
 ToolRun run_tool(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
                  int timeout_seconds, int timeout_signal) {
     return run_tool_for(tool, answer_text, dir, std::chrono::seconds(timeout_seconds), timeout_signal);
@@ -78,6 +105,18 @@ ToolRun run_tool(const std::string& tool, const std::string& answer_text, const 
 
 ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
                      std::chrono::milliseconds limit, int timeout_signal) {
+    return run_tool_in(tool, {}, answer_text, dir, {}, limit, timeout_signal);
+}
+
+ToolRun run_tool_with(const std::string& tool, const std::vector<std::string>& arguments,
+                      const std::string& answer_text, const std::filesystem::path& dir,
+                      const std::vector<std::string>& environment) {
+    return run_tool_in(tool, arguments, answer_text, dir, environment, std::chrono::seconds(120), SIGKILL);
+}
+
+ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arguments, const std::string& answer_text,
+                    const std::filesystem::path& dir, const std::vector<std::string>& environment,
+                    std::chrono::milliseconds limit, int timeout_signal) {
     // Standard input, output and error go through files in a private folder
     // beside the scratch folder, so the tool's own folder holds only its files.
     ScratchDir io;
@@ -94,9 +133,19 @@ ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, co
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
 
     const std::string program = tool_path(tool).string();
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    // The caller's CT_ENCODING must not change what the tests see.
+    std::vector<char*> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::string_view(*entry).starts_with("CT_ENCODING=")) continue;
+        env.push_back(*entry);
+    }
+    for (const std::string& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
+    env.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     ToolRun run;
     if (spawned != 0) {
