@@ -5,6 +5,7 @@
 # Usage: thread_counts_test.sh SOURCE_DIR BIN_DIR OUT_DIR
 set -euo pipefail
 source_dir=$1 bin=$2 out=$3
+rm -rf "$out"  # the test's own folder in the build tree, made afresh
 
 for threads in 1 3; do
   OMP_NUM_THREADS=$threads "$source_dir/scripts/demo" --no-setup --bin "$bin" --out "$out/$threads" \

@@ -37,6 +37,7 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
     const bool spread_is_number = spread > 0.0 && std::isfinite(spread);
 
     // Output rows are independent: the threads share them out.
+    std::int64_t rows_finished = 0;
 #pragma omp parallel
     {
         std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
@@ -65,7 +66,12 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
                 }
                 output[i * width + j] = sum / total;
             }
+            // Rows finish in any order: the count goes up one row at a
+            // time, under a lock, so that it reads 1, 2, … as on one thread.
+            if (progress != nullptr) {
+#pragma omp critical(row_progress)
+                progress->rows_done(++rows_finished);
+            }
         }
-        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }

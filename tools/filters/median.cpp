@@ -181,6 +181,7 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
 
     // Output rows are independent: the threads share them out, each with
     // its own window.
+    std::int64_t rows_finished = 0;
 #pragma omp parallel
     {
         SlidingWindow sliding(a);
@@ -212,7 +213,12 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
                 }
                 output[i * width + j] = window_median(window.data(), scratch.data(), count, window_width);
             }
+            // Rows finish in any order: the count goes up one row at a
+            // time, under a lock, so that it reads 1, 2, … as on one thread.
+            if (progress != nullptr) {
+#pragma omp critical(row_progress)
+                progress->rows_done(++rows_finished);
+            }
         }
-        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "tests/support/thread_counts.h"
 #include "tools/filters/bilateral.h"
 #include "tools/filters/gaussian.h"
@@ -42,6 +45,34 @@ TEST(ThreadCounts, EveryFilterGivesTheSameBytes) {
     expect_same_bytes_for_every_thread_count_of([](const double* in, double* out) {
         bilateral_smooth(in, out, width, height, 7, 2.0, 0.5);
     });
+}
+
+// Rows finish in any order on eight threads; the progress still counts
+// 1, 2, … up to the last row, as on one thread.
+TEST(ThreadCounts, ProgressCountsTheRowsInOrder) {
+    const std::vector<double> in = test_images::mixed(width, height, 5);
+    std::vector<double> out(in.size());
+    std::string expected;
+    for (int row = 1; row <= height; ++row)
+        expected += "\r *** Filter [" + std::string(row < 10 ? "  " : " ") + std::to_string(row) + "/ 27]" +
+                    (row == height ? "\n" : "");
+    const std::int32_t saved = thread_count();
+    set_thread_count(8);
+    for (int filter = 0; filter < 2; ++filter) {
+        std::FILE* stream = std::tmpfile();
+        ASSERT_NE(stream, nullptr);
+        RowProgress progress("Filter", height, stream);
+        if (filter == 0)
+            median_smooth(in.data(), out.data(), width, height, 3, &progress);
+        else
+            bilateral_smooth(in.data(), out.data(), width, height, 5, 1.0, 0.5, &progress);
+        std::rewind(stream);
+        std::string text;
+        for (int c; (c = std::fgetc(stream)) != EOF;) text += static_cast<char>(c);
+        std::fclose(stream);
+        EXPECT_EQ(text, expected) << (filter == 0 ? "median" : "bilateral");
+    }
+    set_thread_count(saved);
 }
 
 }  // namespace
