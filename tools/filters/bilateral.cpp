@@ -28,8 +28,6 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
     const std::int64_t n = std::max<std::int32_t>(window_width, 0);
     const std::int64_t half = window_width / 2;
     const std::vector<double> ws = spatial_weights(window_width, spatial_width);
-    std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
-    std::vector<std::int64_t> columns = take_array<std::int64_t>(n);
     const double spread = (range_width * 2.0) * range_width;
     // A neighbour whose spatial weight is 0 adds a zero to both sums, which
     // leaves them as they are (they start at +0 and never turn −0), as long
@@ -38,29 +36,42 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
     // infinities included.
     const bool spread_is_number = spread > 0.0 && std::isfinite(spread);
 
-    for (std::int64_t i = 0; i < height; ++i) {
-        for (std::int64_t l = 0; l < n; ++l) row_starts[l] = wrap_index(i + height - half + l, height) * width;
-        for (std::int64_t j = 0; j < width; ++j) {
-            for (std::int64_t m = 0; m < n; ++m) columns[m] = wrap_index(j + width - half + m, width);
-            const double v = input[i * width + j];
-            const bool may_skip = spread_is_number && std::isfinite(v);
-            double sum = 0.0;
-            double total = 0.0;
-            for (std::int64_t l = 0; l < n; ++l) {
-                const double* row = input + row_starts[l];
-                const double* ws_row = ws.data() + l * n;
-                for (std::int64_t m = 0; m < n; ++m) {
-                    const double t = row[columns[m]];
-                    if (ws_row[m] == 0.0 && may_skip && std::isfinite(t)) continue;
-                    const double d = v - t;
-                    const double u = std::exp(-(d * d / spread));
-                    const double w = u * ws_row[m];
-                    sum = sum + t * w;
-                    total = total + w;
+    // Output rows are independent: the threads share them out.
+    std::int64_t rows_finished = 0;
+#pragma omp parallel
+    {
+        std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
+        std::vector<std::int64_t> columns = take_array<std::int64_t>(n);
+#pragma omp for schedule(static)
+        for (std::int64_t i = 0; i < height; ++i) {
+            for (std::int64_t l = 0; l < n; ++l) row_starts[l] = wrap_index(i + height - half + l, height) * width;
+            for (std::int64_t j = 0; j < width; ++j) {
+                for (std::int64_t m = 0; m < n; ++m) columns[m] = wrap_index(j + width - half + m, width);
+                const double v = input[i * width + j];
+                const bool may_skip = spread_is_number && std::isfinite(v);
+                double sum = 0.0;
+                double total = 0.0;
+                for (std::int64_t l = 0; l < n; ++l) {
+                    const double* row = input + row_starts[l];
+                    const double* ws_row = ws.data() + l * n;
+                    for (std::int64_t m = 0; m < n; ++m) {
+                        const double t = row[columns[m]];
+                        if (ws_row[m] == 0.0 && may_skip && std::isfinite(t)) continue;
+                        const double d = v - t;
+                        const double u = std::exp(-(d * d / spread));
+                        const double w = u * ws_row[m];
+                        sum = sum + t * w;
+                        total = total + w;
+                    }
                 }
+                output[i * width + j] = sum / total;
             }
-            output[i * width + j] = sum / total;
+            // Rows finish in any order: the count goes up one row at a
+            // time, under a lock, so that it reads 1, 2, … as on one thread.
+            if (progress != nullptr) {
+#pragma omp critical(row_progress)
+                progress->rows_done(++rows_finished);
+            }
         }
-        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }

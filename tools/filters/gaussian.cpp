@@ -35,7 +35,9 @@ void gaussian_smooth(const double* input, double* output, std::int32_t width, st
     const std::int64_t h = height;
     std::vector<double> rows = take_samples(w * h);
 
-    // Row pass: each sum runs over k upwards, only the lags below L.
+    // Row pass: each sum runs over k upwards, only the lags below L. In both
+    // passes the output rows are independent: the threads share them out.
+#pragma omp parallel for schedule(static)
     for (std::int64_t i = 0; i < h; ++i) {
         const double* in = input + i * w;
         for (std::int64_t j = 0; j < w; ++j) {
@@ -50,6 +52,7 @@ void gaussian_smooth(const double* input, double* output, std::int32_t width, st
 
     // Column pass, a whole output row at a time: each output pixel still
     // takes its terms in increasing k, as a sum down its column would.
+#pragma omp parallel for schedule(static)
     for (std::int64_t i = 0; i < h; ++i) {
         double* out = output + i * w;
         std::fill(out, out + w, 0.0);

@@ -179,35 +179,48 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
     const std::int64_t count = a * a;
     const std::int64_t middle = count / 2;
     const bool odd = a % 2 != 0;
-    SlidingWindow sliding(a);
-    std::vector<double> window = take_samples(count);
-    std::vector<double> scratch = take_samples(count);
-    std::vector<std::int64_t> row_starts = take_array<std::int64_t>(a);
-    std::vector<std::int64_t> columns = take_array<std::int64_t>(a);
 
-    for (std::int64_t i = 0; i < height; ++i) {
-        for (std::int64_t l = 0; l < a; ++l) row_starts[l] = wrap_index(l - b + i, height) * width;
-        for (std::int64_t j = 0; j < width; ++j) {
-            if (j == 0) {
-                sliding.start(input, row_starts.data(), wrap_index(-b, width), width);
-            } else {
-                sliding.slide(input, row_starts.data(), wrap_index(j - b + a - 1, width));
+    // Output rows are independent: the threads share them out, each with
+    // its own window.
+    std::int64_t rows_finished = 0;
+#pragma omp parallel
+    {
+        SlidingWindow sliding(a);
+        std::vector<double> window = take_samples(count);
+        std::vector<double> scratch = take_samples(count);
+        std::vector<std::int64_t> row_starts = take_array<std::int64_t>(a);
+        std::vector<std::int64_t> columns = take_array<std::int64_t>(a);
+
+#pragma omp for schedule(static)
+        for (std::int64_t i = 0; i < height; ++i) {
+            for (std::int64_t l = 0; l < a; ++l) row_starts[l] = wrap_index(l - b + i, height) * width;
+            for (std::int64_t j = 0; j < width; ++j) {
+                if (j == 0) {
+                    sliding.start(input, row_starts.data(), wrap_index(-b, width), width);
+                } else {
+                    sliding.slide(input, row_starts.data(), wrap_index(j - b + a - 1, width));
+                }
+                // Otherwise the window is gathered in order and settled from that.
+                double upper, lower;
+                if (sliding.settled(middle, upper) && (odd || sliding.settled(middle - 1, lower))) {
+                    output[i * width + j] = odd ? upper : (lower + upper) * 0.5;
+                    continue;
+                }
+                for (std::int64_t m = 0; m < a; ++m) columns[m] = wrap_index(m - b + j, width);
+                double* gathered = window.data();
+                for (std::int64_t l = 0; l < a; ++l) {
+                    const double* row = input + row_starts[l];
+                    for (std::int64_t m = 0; m < a; ++m) *gathered++ = row[columns[m]];
+                }
+                output[i * width + j] = window_median(window.data(), scratch.data(), count, window_width);
             }
-            // Otherwise the window is gathered in order and settled from that.
-            double upper, lower;
-            if (sliding.settled(middle, upper) && (odd || sliding.settled(middle - 1, lower))) {
-                output[i * width + j] = odd ? upper : (lower + upper) * 0.5;
-                continue;
+            // Rows finish in any order: the count goes up one row at a
+            // time, under a lock, so that it reads 1, 2, … as on one thread.
+            if (progress != nullptr) {
+#pragma omp critical(row_progress)
+                progress->rows_done(++rows_finished);
             }
-            for (std::int64_t m = 0; m < a; ++m) columns[m] = wrap_index(m - b + j, width);
-            double* gathered = window.data();
-            for (std::int64_t l = 0; l < a; ++l) {
-                const double* row = input + row_starts[l];
-                for (std::int64_t m = 0; m < a; ++m) *gathered++ = row[columns[m]];
-            }
-            output[i * width + j] = window_median(window.data(), scratch.data(), count, window_width);
         }
-        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }
 

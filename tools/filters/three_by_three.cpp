@@ -10,6 +10,8 @@ template <typename SumOfNine>
 void for_each_window(const double* input, double* output, std::int32_t width, std::int32_t height,
                      SumOfNine sum_of_nine) {
     const std::int64_t w = width;
+    // Output rows are independent: the threads share them out.
+#pragma omp parallel for schedule(static)
     for (std::int64_t i = 0; i < height; ++i) {
         const double* rows[3] = {input + ((i - 1 + height) % height) * w, input + i * w,
                                  input + ((i + 1) % height) * w};

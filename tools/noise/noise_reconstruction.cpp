@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include <immintrin.h>
+
 #if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
 #define NOISE_SSE2_PAIRS 1
 #endif
 
@@ -93,6 +94,40 @@ void add_run(double* image_row, const double* t, std::int32_t count, const doubl
     for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
 }
 
+// The same four pixels at a time with AVX2: the very operations of
+// interpolated() on every lane.
+__attribute__((target("avx2"))) void add_run_avx2(double* image_row, const double* t, std::int32_t count,
+                                                  const double* row) {
+    std::int32_t first = 0, last = count - 1;
+    while (first <= last && !on_detector(t[first])) ++first;
+    while (last >= first && !on_detector(t[last])) --last;
+    std::int32_t k = first;
+    const __m256d one = _mm256_set1_pd(1.0);
+    for (; k + 3 <= last; k += 4) {
+        const __m256d tk = _mm256_loadu_pd(t + k);
+        const __m128i n = _mm256_cvttpd_epi32(tk);
+        const __m256d u = _mm256_sub_pd(tk, _mm256_cvtepi32_pd(n));
+        const std::int64_t low = _mm_cvtsi128_si64(n), high = _mm_extract_epi64(n, 1);
+        const double* p0 = row + static_cast<std::int32_t>(low);
+        const double* p1 = row + static_cast<std::int32_t>(low >> 32);
+        const double* p2 = row + static_cast<std::int32_t>(high);
+        const double* p3 = row + static_cast<std::int32_t>(high >> 32);
+        // Lanes 0 and 2, 1 and 3: row[n], row[n + 1] of each pixel.
+        const __m256d pairs_02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p0)), _mm_loadu_pd(p2), 1);
+        const __m256d pairs_13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p1)), _mm_loadu_pd(p3), 1);
+        const __m256d left = _mm256_unpacklo_pd(pairs_02, pairs_13);
+        const __m256d right = _mm256_unpackhi_pd(pairs_02, pairs_13);
+        const __m256d value = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(one, u), left), _mm256_mul_pd(u, right));
+        _mm256_storeu_pd(image_row + k, _mm256_add_pd(_mm256_loadu_pd(image_row + k), value));
+    }
+    for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
+}
+
+bool avx2_available() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
 }  // namespace
 
 double noise_filter_weight(std::int32_t column, double sample_spacing, FilterWindow window) {
@@ -127,7 +162,9 @@ double noise_angular_step(std::int32_t angles) {
 }
 
 void noise_back_project(double* image, std::int32_t width, std::int32_t height, double pixel_width,
-                        double pixel_height, const double* rows, double bin_width, std::int32_t angles) {
+                        double pixel_height, const double* rows, double bin_width, std::int32_t angles,
+                        bool vector_code) {
+    const bool vector = vector_code && avx2_available();
     const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
     std::fill(image, image + pixels, 0.0);
 
@@ -148,10 +185,14 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
 
     // Every pixel still gathers its angles in the order 0 … A − 1; only the
     // pixels are visited block by block, eight rows per angle at a time.
+    // The blocks are independent: the threads share them out.
     const std::int32_t block = rows_per_block(width);
-    double t[row_group * column_chunk];
-    double c[row_group];
-    for (std::int32_t j0 = 0; j0 < height; j0 += block) {
+    const std::int32_t blocks = (height + block - 1) / block;
+#pragma omp parallel for schedule(dynamic)
+    for (std::int32_t b = 0; b < blocks; ++b) {
+        double t[row_group * column_chunk];
+        double c[row_group];
+        const std::int32_t j0 = b * block;
         const std::int32_t j1 = std::min(j0 + block, height);
         for (std::int32_t i = 0; i < angles; ++i) {
             const double* row = rows + static_cast<std::int64_t>(i) * noise_detector_bins;
@@ -162,9 +203,13 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
                 for (std::int32_t k0 = 0; k0 < width; k0 += column_chunk) {
                     const std::int32_t count = std::min(column_chunk, width - k0);
                     next_coordinates(c, rows_here, dx[i], count, t);
-                    for (std::int32_t r = 0; r < rows_here; ++r)
-                        add_run(image + static_cast<std::int64_t>(j + r) * width + k0, t + r * column_chunk, count,
-                                row);
+                    for (std::int32_t r = 0; r < rows_here; ++r) {
+                        double* image_row = image + static_cast<std::int64_t>(j + r) * width + k0;
+                        if (vector)
+                            add_run_avx2(image_row, t + r * column_chunk, count, row);
+                        else
+                            add_run(image_row, t + r * column_chunk, count, row);
+                    }
                 }
             }
         }

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "common/console_text.h"
+#include "common/parallel.h"
+#include "common/sample_arrays.h"
 #include "common/raw_file.h"
 
 double sweep_frequency(std::int32_t bin, std::int32_t bin_width, std::int32_t frequency_divisor) {
@@ -27,6 +29,20 @@ void write_sweep_table(const std::string& name, const double* table, std::int32_
     out.close();
 }
 
+namespace {
+
+// Realisations computed side by side before their sums are added: a few per
+// thread, so that the threads stay busy while few working arrays are held;
+// fewer where the memory would not hold them (one at a time at the least,
+// as many working arrays as a single thread needs).
+std::int64_t realisations_per_batch(std::int64_t total, std::int64_t samples_each) {
+    std::int64_t batch = std::min<std::int64_t>(total, static_cast<std::int64_t>(thread_count()) * 4);
+    while (batch > 1 && !memory_suffices(batch * samples_each, sizeof(double))) batch /= 2;
+    return batch;
+}
+
+}  // namespace
+
 void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
     const std::int32_t width = settings.width, height = settings.height;
     const std::int32_t bins = settings.bins, rows = settings.rows;
@@ -35,12 +51,35 @@ void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, cons
     std::fill(arrays.y_table.begin(), arrays.y_table.end(), 0.0);
     std::fill(arrays.stack.begin(), arrays.stack.end(), 0.0);
 
-    double* spectrum = arrays.spectrum_re.data();
-    for (std::int32_t n = 1; n <= settings.repetitions; ++n) {
-        if (settings.progress != nullptr)
-            std::fprintf(settings.progress, "\r noise average [%d/%d]", n, settings.repetitions);
-        for (std::int32_t row = 0; row < rows; ++row) {
-            steps.spectrum(row);
+    // Realisation j of the loop is repetition j / R + 1 of row j % R.
+    const std::int64_t total = static_cast<std::int64_t>(rows) * std::max(settings.repetitions, 0);
+    const std::int64_t batch = realisations_per_batch(total, settings.field_samples + 2 * plane);
+    std::vector<SweepWork> work(static_cast<std::size_t>(batch));
+    for (SweepWork& w : work) {
+        w.field = take_samples(settings.field_samples);
+        w.re = take_samples(plane);
+        w.im = take_samples(plane);
+    }
+    std::FILE* progress = settings.progress;
+    if (rows <= 0 && progress != nullptr)
+        for (std::int32_t n = 1; n <= settings.repetitions; ++n)
+            std::fprintf(progress, "\r noise average [%d/%d]", n, settings.repetitions);
+
+    for (std::int64_t first = 0; first < total; first += batch) {
+        const std::int64_t count = std::min(batch, total - first);
+        for (std::int64_t j = 0; j < count; ++j) {
+            const std::int32_t row = static_cast<std::int32_t>((first + j) % rows);
+            if (row == 0 && progress != nullptr)
+                std::fprintf(progress, "\r noise average [%d/%d]", static_cast<std::int32_t>((first + j) / rows) + 1,
+                             settings.repetitions);
+            steps.draw(row, work[j]);
+        }
+#pragma omp parallel for schedule(dynamic, 1)
+        for (std::int64_t j = 0; j < count; ++j) steps.spectrum(static_cast<std::int32_t>((first + j) % rows), work[j]);
+
+        for (std::int64_t j = 0; j < count; ++j) {
+            const std::int32_t row = static_cast<std::int32_t>((first + j) % rows);
+            double* spectrum = work[j].re.data();
             double* image = arrays.stack.data() + row * plane;
             for (std::int64_t p = 0; p < plane; ++p) image[p] = image[p] + spectrum[p];
             steps.profile(spectrum, width, height, settings.bin_width, bins,
@@ -53,7 +92,7 @@ void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, cons
                           arrays.y_table.data() + static_cast<std::int64_t>(row) * bins);
         }
     }
-    if (settings.progress != nullptr) std::fputs("\n", settings.progress);
+    if (progress != nullptr) std::fputs("\n", progress);
 
     const double repetitions = static_cast<double>(settings.repetitions);
     for (double& e : arrays.x_table) e = e / repetitions;

@@ -30,22 +30,33 @@ struct SweepSettings {
     std::int32_t rows = 0;         // R: levels or windows
     std::int32_t repetitions = 0;  // N, at least 1
     std::string x_table_name, y_table_name;
-    std::FILE* progress = stderr;  // where the loop shows its progress; none when null
+    std::int64_t field_samples = 0;  // of SweepWork::field (0: the noise is drawn into re)
+    std::FILE* progress = stderr;    // where the loop shows its progress; none when null
 };
 
-// The working arrays of the loop, owned by the tool: the spectrum pair
-// (W·H each), the x and y tables (R·K each) and the image stack (R·W·H).
+// The tables and the image stack, owned by the tool: the x and y tables
+// (R·K each) and the stack (R·W·H).
 struct SweepArrays {
-    std::vector<double>& spectrum_re;
-    std::vector<double>& spectrum_im;
     std::vector<double>& x_table;
     std::vector<double>& y_table;
     std::vector<double>& stack;
 };
 
+// The working arrays of one noise realisation: the drawn noise field (a
+// sinogram, field_samples long) and the spectrum pair (W·H each).
+struct SweepWork {
+    std::vector<double> field, re, im;
+};
+
 struct SweepSteps {
-    // Leaves the spectrum of a fresh noise realisation for row ρ in spectrum_re.
-    std::function<void(std::int32_t row)> spectrum;
+    // Draws a fresh noise realisation for row ρ into work.field (or
+    // work.re). Called on one thread, repetition by repetition and row by
+    // row, so that every run draws the same random sequence.
+    std::function<void(std::int32_t row, SweepWork& work)> draw;
+    // Leaves the spectrum of the drawn noise in work.re. Several
+    // realisations run at once on different threads: it may touch nothing
+    // but `work`.
+    std::function<void(std::int32_t row, SweepWork& work)> spectrum;
     SweepProfile profile;  // added into the table rows
     RowText row_label;
     RowText image_name;
@@ -55,7 +66,9 @@ struct SweepSteps {
 // Runs the loop, printing the progress "\r noise average [n/N]" and a final
 // line end, and leaves the averages: the profiles in the x and y tables and
 // in the stack the R images, each passed through final_image. No file is
-// written.
+// written. The spectra of a few realisations are computed side by side on
+// the threads; they are summed into the stack and the tables in the loop's
+// own order, so the outputs are the same for every thread count.
 void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
 
 // Writes both tables and then the R images of a measured sweep.

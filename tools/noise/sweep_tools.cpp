@@ -22,30 +22,22 @@ struct SweepAnswers {
     std::int32_t width, height, bin_width, repetitions, rows;
 };
 
-// The working arrays of a sweep, taken in the tools' order: the sinogram
-// (when there is one), the spectrum pair, both tables and the stack.
-struct SweepWork {
-    std::vector<double> sinogram, re, im;
-    SweepOutcome outcome;
-};
-
-SweepWork take_work(const SweepAnswers& a, std::int32_t bins, std::int32_t sinogram_angles, std::FILE* progress) {
-    SweepWork work;
+// The tables and the stack, taken in the tools' order; the loop takes the
+// working arrays of its realisations itself.
+SweepOutcome take_outcome(const SweepAnswers& a, std::int32_t bins, std::int64_t field_samples,
+                          std::FILE* progress) {
+    SweepOutcome o;
     const std::int64_t plane = sample_count(a.width, a.height);
-    if (sinogram_angles > 0) work.sinogram = take_samples(sample_count(sinogram_angles, noise_detector_bins));
-    work.re = take_samples(plane);
-    work.im = take_samples(plane);
-    SweepOutcome& o = work.outcome;
     o.x_table = take_samples(sample_count(a.rows, bins));
     o.y_table = take_samples(sample_count(a.rows, bins));
     o.stack = take_samples(stack_count(a.rows, plane));
-    o.settings = {a.width, a.height, a.bin_width, bins, a.rows, a.repetitions, a.x_table, a.y_table, progress};
-    return work;
+    o.settings = {a.width, a.height, a.bin_width, bins, a.rows, a.repetitions, a.x_table, a.y_table, field_samples,
+                  progress};
+    return o;
 }
 
-void run(SweepWork& work, SweepSteps& steps) {
-    SweepOutcome& o = work.outcome;
-    measure_noise_sweep(o.settings, {work.re, work.im, o.x_table, o.y_table, o.stack}, steps);
+void run(SweepOutcome& o, const SweepSteps& steps) {
+    measure_noise_sweep(o.settings, {o.x_table, o.y_table, o.stack}, steps);
     for (std::int32_t row = 0; row < o.settings.rows; ++row) {
         o.labels.push_back(steps.row_label(row));
         o.image_names.push_back(steps.image_name(row));
@@ -70,19 +62,20 @@ SweepOutcome reconstructed_level_sweep(const Parameters& p, std::int32_t angles,
     const std::int32_t seed = negated_pattern_number(p.pattern);
     const SweepAnswers a = level_answers(p);
     const std::int32_t bins = bin_count(p.width, p.bin_width);
-    SweepWork work = take_work(a, bins, angles, progress);
+    SweepOutcome o = take_outcome(a, bins, sample_count(angles, noise_detector_bins), progress);
+
     random_state noise{seed};
     auto level = [&](std::int32_t row) { return level_of_row(p.start_level, p.level_step, row); };
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
-        reconstructed_noise_spectrum(work.sinogram, angles, level(row), noise, std::nullopt, work.re, work.im, p.width,
-                                     p.height);
+    steps.draw = [&](std::int32_t row, SweepWork& work) { draw_noise_sinogram(work.field, angles, level(row), noise); };
+    steps.spectrum = [&](std::int32_t, SweepWork& work) {
+        reconstructed_noise_spectrum(work.field, angles, std::nullopt, work.re, work.im, p.width, p.height);
     };
     steps.profile = profile;
     steps.row_label = [&](std::int32_t row) { return format_with_number("%ddB", level(row)); };
     steps.image_name = [&](std::int32_t row) { return format_with_number(image_pattern, level(row)); };
-    run(work, steps);
-    return std::move(work.outcome);
+    run(o, steps);
+    return o;
 }
 
 }  // namespace
@@ -91,14 +84,14 @@ SweepOutcome measure_noise_spectrum_sweep(const NoiseSpectrumSweepParameters& p,
     const std::int32_t seed = negated_pattern_number(p.pattern);
     const SweepAnswers a = level_answers(p);
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
-    SweepWork work = take_work(a, bins, 0, progress);
+    SweepOutcome o = take_outcome(a, bins, 0, progress);
     const std::int64_t plane = sample_count(p.width, p.height);
 
     random_state noise{seed};
     auto level = [&](std::int32_t row) { return level_of_row(p.start_level, p.level_step, row); };
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
-        fill_noise_field(work.re.data(), plane, level(row), noise);
+    steps.draw = [&](std::int32_t row, SweepWork& work) { fill_noise_field(work.re.data(), plane, level(row), noise); };
+    steps.spectrum = [&](std::int32_t, SweepWork& work) {
         std::fill(work.im.begin(), work.im.end(), 0.0);
         normalized_noise_power(work.re.data(), work.im.data(), p.width, p.height);
     };
@@ -109,8 +102,8 @@ SweepOutcome measure_noise_spectrum_sweep(const NoiseSpectrumSweepParameters& p,
     steps.final_image = [&](double* image) {
         image[static_cast<std::int64_t>(p.height / 2) * p.width + p.width / 2] = 0.0;
     };
-    run(work, steps);
-    return std::move(work.outcome);
+    run(o, steps);
+    return o;
 }
 
 SweepOutcome measure_recon_noise_sweep(const ReconNoiseSweepParameters& p, std::FILE* progress) {
@@ -129,20 +122,20 @@ SweepOutcome measure_recon_noise_windows(const ReconNoiseWindowsParameters& p, s
     require_bin_width(p.bin_width);
     require_repetitions(p.repetitions);
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
-    SweepWork work = take_work({p.x_table, p.y_table, p.width, p.height, p.bin_width, p.repetitions, windows}, bins,
-                               sweep_angles, progress);
+    SweepOutcome o = take_outcome({p.x_table, p.y_table, p.width, p.height, p.bin_width, p.repetitions, windows},
+                                  bins, sample_count(sweep_angles, noise_detector_bins), progress);
 
     random_state noise{seed};
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t window) {
-        reconstructed_noise_spectrum(work.sinogram, sweep_angles, p.level, noise, window, work.re, work.im, p.width,
-                                     p.height);
+    steps.draw = [&](std::int32_t, SweepWork& work) { draw_noise_sinogram(work.field, sweep_angles, p.level, noise); };
+    steps.spectrum = [&](std::int32_t window, SweepWork& work) {
+        reconstructed_noise_spectrum(work.field, sweep_angles, window, work.re, work.im, p.width, p.height);
     };
     steps.profile = axis_band_profile_add;
     steps.row_label = [](std::int32_t window) { return format_with_number("W%d(u)", window); };
     steps.image_name = [](std::int32_t window) { return format_with_number("n4-7_w%d(u).img", window); };
-    run(work, steps);
-    return std::move(work.outcome);
+    run(o, steps);
+    return o;
 }
 
 void write_sweep_outcome(const SweepOutcome& o) {

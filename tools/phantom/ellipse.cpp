@@ -38,6 +38,8 @@ void draw_ellipse(std::vector<double>& image, std::int32_t width, std::int32_t h
     // A pixel without any inside sample adds +0, which changes nothing (no
     // pixel is ever -0): such pixels are skipped.
     const Reach reach = reach_of(rx2, ry2, s, c);
+    // Rows are independent: the threads share them out.
+#pragma omp parallel for schedule(static)
     for (std::int32_t i = 0; i < height; ++i) {
         const double y0 = (half_h - i) - cy;
         if (!(std::abs(y0) <= reach.y)) continue;

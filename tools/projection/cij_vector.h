@@ -61,3 +61,36 @@ __attribute__((target("avx2"))) inline CijVectorEntries cij_vector_entries(const
     const __m256d first_bin = _mm256_blendv_pd(_mm256_set1_pd(-1.0), _mm256_add_pd(g, a.first_offset), filled);
     return {filled, first_bin, u, middle, v};
 }
+
+// The weights of four entries known to be filled (every lane's nearest bin
+// in 1 … N − 2): the same operations as cij_vector_entries without the
+// masks of empty lanes, and the first bin as g + N/2 − 1.
+struct CijFilledEntries {
+    __m256d first_bin, w0, w1, w2;
+};
+
+__attribute__((target("avx2"))) inline CijFilledEntries cij_vector_filled_entries(const CijVectorAngle& a,
+                                                                                  __m256d t) {
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
+    const __m256d left = _mm256_sub_pd(g, half);
+    const __m256d right = _mm256_add_pd(g, half);
+    const __m256d past_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.m));
+    const __m256d s_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.T));
+    const __m256d past_right = _mm256_sub_pd(_mm256_add_pd(a.m, t), right);
+    const __m256d s_right = _mm256_sub_pd(_mm256_add_pd(a.T, t), right);
+    const __m256d top_u = _mm256_cmp_pd(past_left, zero, _CMP_GT_OQ);
+    const __m256d top_v = _mm256_cmp_pd(past_right, zero, _CMP_GT_OQ);
+    const __m256d some_u = _mm256_cmp_pd(s_left, zero, _CMP_GT_OQ);
+    const __m256d some_v = _mm256_cmp_pd(s_right, zero, _CMP_GT_OQ);
+    // A share is 0 where s ≤ 0; elsewhere flank + past / d or s² / (2dc),
+    // formed as +0 + s² / (2dc) in the second case. Where s ≤ 0 the
+    // quotient (s² / (2dc), even 0 / 0 at θ = 0) is masked off afterwards.
+    const __m256d num_u = _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u);
+    const __m256d num_v = _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v);
+    const __m256d den_u = _mm256_blendv_pd(a.flank_divisor, a.d, top_u);
+    const __m256d den_v = _mm256_blendv_pd(a.flank_divisor, a.d, top_v);
+    const __m256d u = _mm256_and_pd(some_u, _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u)));
+    const __m256d v = _mm256_and_pd(some_v, _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v)));
+    return {_mm256_add_pd(g, a.first_offset), u, _mm256_sub_pd(_mm256_sub_pd(one, u), v), v};
+}

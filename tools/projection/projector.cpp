@@ -118,33 +118,39 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     if (width <= 0 || height <= 0 || bins <= 0) return;
     const std::int32_t empty_bins = std::min(bins, 3);
     const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
-    std::vector<double> column_cos = take_samples(width);
-    std::vector<double> row_sin = take_samples(height);
-    CijRowEntries entries(width);
-    for (std::int32_t i = 0; i < cij.angles; ++i) {
-        const CijAngle& a = cij.angle[i];
-        double* projection = sinogram + static_cast<std::int64_t>(i) * bins;
-        cij_products(a, width, height, column_cos.data(), row_sin.data());
-        for (std::int32_t r = 0; r < height; ++r) {
-            const auto [first, last] = spans[r];
-            if (first >= last) continue;
-            cij_row_entries(a, column_cos.data(), row_sin[r], first, last, bins, entries, path);
-            const double* pixel = image + static_cast<std::int64_t>(r) * width;
-            for (std::int32_t q = first; q < last; ++q) {
-                const double value = pixel[q];
-                const std::int32_t b = entries.first_bin[q];
-                if (b >= 0) {
-                    double* bin = projection + b;
-                    bin[0] += (entries.w0[q] * value) * pixel_length;
-                    bin[1] += (entries.w1[q] * value) * pixel_length;
-                    bin[2] += (entries.w2[q] * value) * pixel_length;
-                } else {
-                    // The entry's weights are 0: (0 × value) × Δ into bins 0,
-                    // 1, 2. Only a NaN (from a NaN or infinite value or
-                    // length) changes a bin; ±0 changes none.
-                    const double nothing = (0.0 * value) * pixel_length;
-                    if (nothing != nothing)
-                        for (std::int32_t k = 0; k < empty_bins; ++k) projection[k] += nothing;
+    // Each angle fills its own row of the sinogram: the threads share the
+    // angles out.
+#pragma omp parallel
+    {
+        std::vector<double> column_cos = take_samples(width);
+        std::vector<double> row_sin = take_samples(height);
+        CijRowEntries entries(width);
+#pragma omp for schedule(dynamic)
+        for (std::int32_t i = 0; i < cij.angles; ++i) {
+            const CijAngle& a = cij.angle[i];
+            double* projection = sinogram + static_cast<std::int64_t>(i) * bins;
+            cij_products(a, width, height, column_cos.data(), row_sin.data());
+            for (std::int32_t r = 0; r < height; ++r) {
+                const auto [first, last] = spans[r];
+                if (first >= last) continue;
+                cij_row_entries(a, column_cos.data(), row_sin[r], first, last, bins, entries, path);
+                const double* pixel = image + static_cast<std::int64_t>(r) * width;
+                for (std::int32_t q = first; q < last; ++q) {
+                    const double value = pixel[q];
+                    const std::int32_t b = entries.first_bin[q];
+                    if (b >= 0) {
+                        double* bin = projection + b;
+                        bin[0] += (entries.w0[q] * value) * pixel_length;
+                        bin[1] += (entries.w1[q] * value) * pixel_length;
+                        bin[2] += (entries.w2[q] * value) * pixel_length;
+                    } else {
+                        // The entry's weights are 0: (0 × value) × Δ into bins
+                        // 0, 1, 2. Only a NaN (from a NaN or infinite value or
+                        // length) changes a bin; ±0 changes none.
+                        const double nothing = (0.0 * value) * pixel_length;
+                        if (nothing != nothing)
+                            for (std::int32_t k = 0; k < empty_bins; ++k) projection[k] += nothing;
+                    }
                 }
             }
         }

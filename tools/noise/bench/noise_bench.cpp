@@ -81,7 +81,10 @@ void BM_ReconstructedSpectrum(benchmark::State& s) {
     const auto side = static_cast<std::int32_t>(s.range(0));
     std::vector<double> sinogram(512 * 512), re(static_cast<std::size_t>(side) * side), im(re.size());
     random_state state{-1};
-    for (auto _ : s) reconstructed_noise_spectrum(sinogram, 512, 20, state, 0, re, im, side, side);
+    for (auto _ : s) {
+        draw_noise_sinogram(sinogram, 512, 20, state);
+        reconstructed_noise_spectrum(sinogram, 512, 0, re, im, side, side);
+    }
 }
 BENCHMARK(BM_ReconstructedSpectrum)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond);
 

@@ -10,6 +10,7 @@
 #include "common/fft.h"
 #include "tools/noise/noise_reconstruction.h"
 #include "tools/noise/tests/straightforward.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -24,20 +25,25 @@ TEST(BackProjection, FastVersionGivesTheBitsOfThePlainLoop) {
     // Square and oblong, widths off the vector pairs and column chunks,
     // heights off the row groups, images wider than the detector.
     for (const Case c : {Case{8, 8, 512}, Case{32, 32, 403}, Case{16, 64, 512}, Case{64, 16, 403},
-                         Case{200, 12, 512}, Case{1024, 8, 512}, Case{700, 9, 403}, Case{256, 256, 512}}) {
+                         Case{200, 12, 512}, Case{1024, 8, 512}, Case{700, 9, 403}, Case{256, 256, 512},
+                         Case{37, 11, 403}}) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", " << c.angles << " angles");
         const auto rows = test_samples(static_cast<std::size_t>(c.angles) * 512, c.width);
         std::vector<double> fast(static_cast<std::size_t>(c.width) * c.height, 9.0), plain(fast.size());
-        noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles);
         straightforward_back_project(plain.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles);
-        EXPECT_TRUE(same_bits(fast, plain));
+        for (bool vector_code : {true, false}) {
+            noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles, vector_code);
+            EXPECT_TRUE(same_bits(fast, plain)) << (vector_code ? "vector" : "pairs");
+        }
     }
     // Pixel and bin sizes other than 1 change dx and dy, not the method.
     const auto rows = test_samples(403 * 512, 7);
     std::vector<double> fast(48 * 40), plain(fast.size());
-    noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403);
     straightforward_back_project(plain.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403);
-    EXPECT_TRUE(same_bits(fast, plain));
+    for (bool vector_code : {true, false}) {
+        noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403, vector_code);
+        EXPECT_TRUE(same_bits(fast, plain));
+    }
 }
 
 TEST(BackProjection, TruncatesTowardZeroAndStopsAtTheDetectorEnds) {
@@ -115,6 +121,17 @@ TEST(Reconstruction, AnglesAndSteps) {
     EXPECT_EQ(noise_projection_angle(100, 403), 100 * 3.14159265358979 / 403.0);
     EXPECT_EQ(noise_angular_step(512), 0.006135923151542559);
     EXPECT_EQ(noise_angular_step(403), 0.007795515269453573);
+}
+
+// The threads share out blocks of image rows: a height of several blocks
+// that does not divide into them.
+TEST(ThreadCounts, BackProjectionGivesTheSameBytes) {
+    const auto rows = test_samples(403 * 512, 9);
+    expect_same_bytes_for_every_thread_count([&] {
+        std::vector<double> image(static_cast<std::size_t>(93) * 301);
+        noise_back_project(image.data(), 93, 301, 1.0, 1.0, rows.data(), 1.0, 403);
+        return image;
+    });
 }
 
 }  // namespace

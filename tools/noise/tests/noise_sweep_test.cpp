@@ -11,6 +11,8 @@
 #include "tools/noise/noise_parameters.h"
 #include "common/raw_file.h"
 #include "tools/noise/noise_sweep.h"
+#include "common/random_deviates.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -55,15 +57,16 @@ void recording_profile(const double* spectrum, std::int32_t width, std::int32_t 
 TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
     ScratchDir dir;
     const int w = 32, h = 16, b = 2, bins = axis_bin_count(w, b), rows = 2, repetitions = 2;
-    std::vector<double> re(w * h), im(w * h), x(rows * bins), y(rows * bins), stack(rows * w * h);
-    std::vector<std::vector<double>> spectra;  // what each call of the spectrum step left
+    std::vector<double> x(rows * bins), y(rows * bins), stack(rows * w * h);
+    std::vector<std::vector<double>> spectra;  // what each draw left
     std::vector<int> order;
     SweepSteps steps;
-    steps.spectrum = [&](std::int32_t row) {
+    steps.draw = [&](std::int32_t row, SweepWork& work) {
         order.push_back(row);
-        for (int p = 0; p < w * h; ++p) re[p] = (p % 7) + 3.0 * row + 0.5 * static_cast<double>(spectra.size());
-        spectra.push_back(re);
+        for (int p = 0; p < w * h; ++p) work.re[p] = (p % 7) + 3.0 * row + 0.5 * static_cast<double>(spectra.size());
+        spectra.push_back(work.re);
     };
+    steps.spectrum = [](std::int32_t, SweepWork&) {};
     steps.profile = recording_profile;
     steps.row_label = decibels;
     steps.image_name = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
@@ -72,7 +75,7 @@ TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
 
     testing::internal::CaptureStderr();
     noise_sweep({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string()},
-                {re, im, x, y, stack}, steps);
+                {x, y, stack}, steps);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\r noise average [1/2]\r noise average [2/2]\n");
 
     EXPECT_EQ(order, (std::vector<int>{0, 1, 0, 1}));  // repetition by repetition, rows in order
@@ -103,6 +106,36 @@ TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
     EXPECT_EQ(x_table.substr(0, frequency_header.size() + 9), frequency_header + "\t0.062500");
     EXPECT_NE(x_table.find("\n10dB\t"), std::string::npos);
     EXPECT_NE(read_file(dir / "y.txt").find("\t0.125000"), std::string::npos);  // (k + 1)·b / H
+}
+
+// Realisations in batches of four per thread: with 1, 2, 3 and 8 threads
+// the 15 realisations of 3 rows × 5 repetitions split differently, while the
+// noise is drawn in the loop's order and summed in it.
+TEST(SweepLoop, SameBytesForEveryThreadCount) {
+    ScratchDir dir;
+    const int w = 16, h = 8, b = 1, bins = axis_bin_count(w, b), rows = 3, repetitions = 5;
+    expect_same_bytes_for_every_thread_count([&] {
+        reset_random_program_state();
+        random_state noise{-7};
+        std::vector<double> x(rows * bins), y(rows * bins), stack(rows * w * h);
+        SweepSteps steps;
+        steps.draw = [&](std::int32_t row, SweepWork& work) {
+            for (double& v : work.field) v = gaussian_deviate(noise) + row;
+        };
+        steps.spectrum = [&](std::int32_t, SweepWork& work) {
+            for (int p = 0; p < w * h; ++p) work.re[p] = work.field[p] * work.field[(p * 7) % (w * h)];
+        };
+        steps.profile = axis_band_profile_add;
+        steps.row_label = decibels;
+        steps.image_name = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
+        testing::internal::CaptureStderr();
+        noise_sweep({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string(), w * h},
+                    {x, y, stack}, steps);
+        testing::internal::GetCapturedStderr();
+        stack.insert(stack.end(), x.begin(), x.end());
+        stack.insert(stack.end(), y.begin(), y.end());
+        return stack;
+    });
 }
 
 }  // namespace

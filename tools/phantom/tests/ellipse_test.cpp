@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tools/phantom/ellipse_file.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -186,6 +187,11 @@ TEST(Ellipse, SkippingEmptyPixelsChangesNoBit) {
                 << w << "x" << h << " radius " << e.radius_x;
         }
     }
+}
+
+// The threads share out the rows.
+TEST(ThreadCounts, RasterisingGivesTheSameBytes) {
+    expect_same_bytes_for_every_thread_count([] { return draw(57, 43, {0.1, -0.2, 0.7, 0.4, 30, 1.5}); });
 }
 
 }  // namespace

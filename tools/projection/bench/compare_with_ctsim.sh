@@ -7,7 +7,10 @@
 # time on a busy machine; it is also timed held to one core ("peer_1core"),
 # and our single-threaded tools are compared with the faster of the two.
 # With --large it also runs raysum and reconstruct at 1024 x 1024 with 1024
-# bins and 1024 angles.
+# bins and 1024 angles, side by side with the simulator's FFT-filtered
+# reconstruction of the same size on the same cores, reconstruct both on all
+# the cores (with its user/wall time ratio) and on one thread
+# (OMP_NUM_THREADS=1).
 #
 #   tools/projection/bench/compare_with_ctsim.sh [rounds] [--large]
 set -euo pipefail
@@ -80,10 +83,31 @@ if [ "$large" = yes ]; then
   "$bin/oval_draw" < <(printf 'big.img\n1024\n1024\n0\n0\n0.6\n0.6\n') > /dev/null
   printf 'big.img\n1024\n1024\n0.01953125\nbig.prj\n1024\n1024\n' > large_raysum.answers
   printf 'big.prj\n1024\n1024\nbig_fbp.img\n1024\n1024\n0.01953125\n' > large_reconstruct.answers
-  run large_raysum "$bin/raysum"
-  run large_reconstruct "$bin/reconstruct"
-  echo "1024 x 1024, 1024 bins, 1024 angles:"
+  cp large_reconstruct.answers large_reconstruct_1thread.answers
+  : > large_peer.answers
+  ctsimtext phm2pj big.pj 1024 1024 --phantom shepp-logan
+  # runtimes NAME COMMAND...: one run, appends "wall user" seconds to NAME.cpu
+  runtimes() {
+    local name=$1; shift
+    /usr/bin/time -f "%e %U" -o "$name.one" "$@" < "$name.answers" > /dev/null 2>&1
+    cat "$name.one" >> "$name.cpu"
+  }
+  large_rounds=$(( rounds < 3 ? rounds : 3 ))
+  for ((i = 0; i < large_rounds; ++i)); do
+    run large_peer ctsimtext pjrec big.pj big.if 1024 1024 --filter-method fft
+    run large_raysum "$bin/raysum"
+    run large_reconstruct "$bin/reconstruct"
+    runtimes large_reconstruct "$bin/reconstruct"
+    OMP_NUM_THREADS=1 run large_reconstruct_1thread "$bin/reconstruct"
+  done
+  echo "1024 x 1024, 1024 bins, 1024 angles, $large_rounds rounds, $(nproc) cores:"
+  summary large_peer
   summary large_raysum
   summary large_reconstruct
+  summary large_reconstruct_1thread
+  awk -v a="$(best large_reconstruct)" -v b="$(best large_peer)" -v c="$(median large_reconstruct)" \
+      -v d="$(median large_peer)" 'BEGIN { printf "reconstruct  / peer (fft): best %.2f, median %.2f\n", a / b, c / d }'
+  sort -n large_reconstruct.cpu | awk '{ w[NR] = $1; u[NR] = $2 }
+    END { m = int((NR + 1) / 2); printf "reconstruct  user/wall (median run): %.2f\n", u[m] / w[m] }'
   ls -l big.prj big_fbp.img | awk '{ print "  " $9 ": " $5 " bytes" }'
 fi

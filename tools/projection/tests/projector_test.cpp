@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tools/projection/tests/stored_cij.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -214,6 +215,14 @@ TEST(ProjectImage, DetectorsNarrowerThanThreeBinsSeeNothing) {
         const auto sinogram = project(std::vector<double>(25, 1.0), s, 1.0);
         for (double v : sinogram) EXPECT_EQ(v, 0.0);
     }
+}
+
+// The threads share out the angles: odd sizes, an image wider than tall.
+TEST(ThreadCounts, ProjectionGivesTheSameBytes) {
+    const Size s{37, 23, 41, 29};
+    const auto image = random_image(s, 3);
+    for (CodePath path : both_paths)
+        expect_same_bytes_for_every_thread_count([&] { return project(image, s, 0.25, path); });
 }
 
 }  // namespace

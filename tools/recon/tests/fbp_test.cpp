@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tools/projection/tests/stored_cij.h"
+#include "tests/support/thread_counts.h"
 
 namespace {
 
@@ -149,6 +150,11 @@ TEST(BackProject, NaNsAndInfinitiesInTheFirstBinsReachThePixelsOfEmptyEntries) {
     }
 }
 
+// No angle at all: nothing is read, and every pixel is 0 × (π / 0), NaN.
+TEST(BackProject, NoAngleReadsNothing) {
+    for (double v : back_projected({}, {5, 3, 9, 0})) EXPECT_TRUE(std::isnan(v));
+}
+
 TEST(BackProject, ZeroSinogramGivesZeroImageAndOneAngleScalesByPi) {
     for (double v : back_projected(std::vector<double>(9 * 4, 0.0), {7, 7, 9, 4})) EXPECT_EQ(v, 0.0);
     // P = 1: only θ = 0, where pixel column q takes bin N/2 + q − W/2 whole.
@@ -165,6 +171,30 @@ TEST(BackProject, ThePixelLengthMattersOnlyThroughRounding) {
     const auto a = back_projected(filtered(sinogram, 40, 30, 0.078125), s);
     const auto b = back_projected(filtered(sinogram, 40, 30, 1.0), s);
     for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-12 * (1 + std::abs(b[i]))) << i;
+}
+
+// At angles within about 3·10⁻⁵ rad of 0 (here angle 1 of 200000) four
+// neighbouring pixels may reach past four neighbouring bins, and the vector
+// rows give way to the pixel-by-pixel ones: the bytes stay those of the
+// portable path, and the last row, read past its end by the vector rows,
+// comes from a copy.
+TEST(BackProject, AnglesCloseToZeroAndTheLastRowKeepTheBytesOfThePortablePath) {
+    for (const Size& s : {Size{6, 5, 11, 200000}, Size{21, 19, 23, 9}}) {
+        const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 4);
+        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
+            << s.angles << " angles";
+    }
+}
+
+// The threads share out rows of the sinogram and blocks of image rows: odd
+// sizes, several blocks, one angle whose NaN reaches the empty entries.
+TEST(ThreadCounts, FilterAndBackProjectionGiveTheSameBytes) {
+    const Size s{37, 53, 31, 23};
+    auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 5);
+    sinogram[static_cast<std::size_t>(s.bins) * 4 + 1] = nan;
+    expect_same_bytes_for_every_thread_count([&] { return filtered(sinogram, s.bins, s.angles, 0.3); });
+    for (CodePath path : {CodePath::fastest, CodePath::portable})
+        expect_same_bytes_for_every_thread_count([&] { return back_projected(sinogram, s, path); });
 }
 
 }  // namespace
