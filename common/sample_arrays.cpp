@@ -44,6 +44,10 @@ bool memory_suffices(std::int64_t count, std::int64_t element_bytes) {
     return static_cast<long double>(count) * static_cast<long double>(element_bytes) <= available / 2;
 }
 
+void require_memory(std::int64_t count, std::int64_t element_bytes) {
+    if (!memory_suffices(count, element_bytes)) fail_memory(count, element_bytes);
+}
+
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {
     const long double bytes = static_cast<long double>(count) * static_cast<long double>(element_bytes);
     fail_with_kind(FailureKind::memory, " エラー：メモリが足りません[%.0Lf バイト].\n", bytes);

@@ -29,6 +29,12 @@ std::vector<T> take_array(std::int64_t count);
 // `element_bytes` bytes.
 [[noreturn]] void fail_memory(std::int64_t count, std::int64_t element_bytes);
 
+// Ends the tool with the out-of-memory message unless `count` elements of
+// `element_bytes` bytes fit (memory_suffices). Checked before threads start
+// that each take such an array: a failure on one of them could neither end
+// the run cleanly nor reach a caller that catches it.
+void require_memory(std::int64_t count, std::int64_t element_bytes);
+
 // True when `count` elements of `element_bytes` bytes fit in half the memory
 // the machine has available (a request beyond it would only end in the
 // kernel's out-of-memory killer).

@@ -246,6 +246,8 @@ REFUSALS = [
     (OSError, lambda: cttools.write_raw("no/such/folder/file.img", image)),
     (OSError, lambda: cttools.read_table("no/such/table.txt")),
     (ValueError, lambda: cttools.raw_to_png(np.zeros((0, 3)), "empty.png")),
+    (MemoryError, lambda: cttools.reconstruct(sinogram, width=2**30, height=2**30)),
+    (MemoryError, lambda: cttools.rank_smooth(image, window_width=100000)),  # windows of the threads
 ]
 
 

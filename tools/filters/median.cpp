@@ -181,7 +181,8 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
     const bool odd = a % 2 != 0;
 
     // Output rows are independent: the threads share them out, each with
-    // its own window.
+    // its own window, whose largest arrays are checked here, before them.
+    require_memory(count, sizeof(double));
     std::int64_t rows_finished = 0;
 #pragma omp parallel
     {
