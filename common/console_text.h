@@ -19,8 +19,9 @@ std::size_t display_columns(std::string_view utf8);
 // (unchanged when it is already that wide or wider).
 std::string pad_to_columns(std::string_view utf8, std::size_t columns);
 
-// True when the stream is a terminal whose locale (LC_ALL, LC_CTYPE or LANG)
-// names UTF-8.
+// True when the stream is a terminal that shows UTF-8: on POSIX one whose
+// locale (LC_ALL, LC_CTYPE or LANG) names UTF-8, on Windows a console whose
+// output code page is 65001.
 bool stream_takes_utf8(std::FILE* stream);
 
 // The UTF-8 text in the bytes that the stream takes.

@@ -1,9 +1,5 @@
 #include "tests/support/tool_runner.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,11 +9,9 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include "common/console_text.h"
-
-extern char** environ;
+#include "tests/support/process_start.h"
 
 ScratchDir::ScratchDir() {
     std::random_device rd;
@@ -38,7 +32,7 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path tool_path(const std::string& tool) { return std::filesystem::path(CT_TOOL_DIR) / tool; }
+std::filesystem::path tool_path(const std::string& tool) { return std::filesystem::path(CT_TOOL_DIR) / (tool + CT_TOOL_SUFFIX); }
 
 std::string read_file(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -86,49 +80,16 @@ ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, co
     const auto err_file = io / "stderr";
     write_file(in_file, answer_text);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in_file.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-
-    const std::string program = tool_path(tool).string();
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const ProcessEnd end = run_process(tool_path(tool), dir, in_file, out_file, err_file, limit, timeout_signal);
     ToolRun run;
-    if (spawned != 0) {
-        run.err = "cannot start " + program;
+    if (!end.started) {
+        run.err = "cannot start " + tool_path(tool).string();
         return run;
     }
-
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, timeout_signal);
-            // A tool that does not end on that signal within a second is killed.
-            for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; ++waited) {
-                if (waited == 500) {
-                    kill(pid, SIGKILL);
-                    waitpid(pid, &status, 0);
-                    break;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            run.timed_out = true;
-            if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!run.timed_out && WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
-    if (!run.timed_out && WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    run.out = read_file(out_file);
-    run.err = read_file(err_file);
+    run.exit_status = end.exit_status;
+    run.signal = end.signal;
+    run.timed_out = end.timed_out;
+    run.out = console_text_with_lf(read_file(out_file));
+    run.err = console_text_with_lf(read_file(err_file));
     return run;
 }
