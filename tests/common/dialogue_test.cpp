@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/console_text.h"
+#include "tests/support/tool_runner.h"
 
 namespace {
 
@@ -17,11 +18,8 @@ struct Record {
 
 // Runs a three-question dialogue on the given answers; returns what it printed.
 std::string converse(const std::string& input, Record& r) {
-    std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")  // an input that ends at once
-                                  : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
-    char* printed = nullptr;
-    std::size_t printed_size = 0;
-    std::FILE* out = open_memstream(&printed, &printed_size);
+    std::FILE* in = stream_reading(input);  // an empty input ends at once
+    std::FILE* out = std::tmpfile();
     run_dialogue("テスト", 20,
                  {
                      {" 1. ファイル名", r.name, "in.img"},
@@ -29,11 +27,8 @@ std::string converse(const std::string& input, Record& r) {
                      {" 3. 画素長", r.length, 0.078125},
                  },
                  {in, out});
-    std::fclose(out);
     std::fclose(in);
-    std::string text(printed, printed_size);
-    std::free(printed);
-    return text;
+    return written_and_closed(out);
 }
 
 TEST(Dialogue, EnterKeepsEveryDefaultAndTheQuestionsAreShown) {

@@ -57,6 +57,23 @@ void write_floats(const std::filesystem::path& file, const std::vector<float>& s
     write_file(file, std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float)));
 }
 
+std::FILE* stream_reading(const std::string& bytes) {
+    std::FILE* stream = std::tmpfile();
+    if (stream == nullptr) throw std::runtime_error("cannot create a temporary file");
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::rewind(stream);
+    return stream;
+}
+
+std::string written_and_closed(std::FILE* stream) {
+    std::string bytes;
+    std::rewind(stream);
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) bytes.append(block, n);
+    std::fclose(stream);
+    return bytes;
+}
+
 std::string answers(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\n";
