@@ -38,11 +38,29 @@ std::wstring wide_text(std::string_view text, UINT code_page, DWORD flags) {
     return wide;
 }
 
+// Where glibc's CP932 and Windows' code page 932 part ways: characters that
+// glibc also maps (the JIS forms of ¢ £ ¥ ¬ — ‖ ‾ − 〜) and characters only
+// Windows maps (U+0080 and four private-use ones). The bytes follow glibc,
+// so that both builds print the same.
+struct Cp932Exception {
+    wchar_t character;
+    const char* bytes;  // "?" where glibc has no form
+};
+constexpr Cp932Exception glibc_forms[] = {
+    {L'\u00A2', "\x81\x91"}, {L'\u00A3', "\x81\x92"}, {L'\u00A5', "\x5C"}, {L'\u00AC', "\x81\xCA"},
+    {L'\u2014', "\x81\x5C"}, {L'\u2016', "\x81\x61"}, {L'\u203E', "\x7E"}, {L'\u2212', "\x81\x7C"},
+    {L'\u301C', "\x81\x60"}, {L'\u0080', "?"},       {L'\uF8F0', "?"},    {L'\uF8F1', "?"},
+    {L'\uF8F2', "?"},       {L'\uF8F3', "?"},
+};
+
 // One character, given as its UTF-8 bytes, in code page 932; "?" where it
 // has none (no best-fit look-alikes: the bytes must match iconv's).
 std::string cp932_character(std::string_view utf8_character) {
     const std::wstring wide = wide_text(utf8_character, CP_UTF8, MB_ERR_INVALID_CHARS);
     if (wide.empty()) return "?";
+    for (const Cp932Exception& exception : glibc_forms) {
+        if (wide.size() == 1 && wide[0] == exception.character) return exception.bytes;
+    }
     char bytes[8];
     BOOL defaulted = FALSE;
     const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
