@@ -68,13 +68,21 @@ void ask_real(const std::string& padded_label, double& field, DialogueStreams io
     field = real_answer(line);
 }
 
-void run_dialogue(const char* title, int label_width, std::initializer_list<Question> questions,
-                  DialogueStreams io) {
+void apply_defaults(const std::vector<Question>& questions) {
     for (const Question& q : questions) {
         if (auto* name = std::get_if<std::string*>(&q.field)) **name = std::get<const char*>(q.initial);
         if (auto* integer = std::get_if<std::int32_t*>(&q.field)) **integer = std::get<std::int32_t>(q.initial);
         if (auto* real = std::get_if<double*>(&q.field)) **real = std::get<double>(q.initial);
     }
+}
+
+void run_dialogue(const ToolDialogue& dialogue, DialogueStreams io) {
+    run_dialogue(dialogue.about.title, dialogue.about.label_width, dialogue.questions, io);
+}
+
+void run_dialogue(const char* title, int label_width, const std::vector<Question>& questions,
+                  DialogueStreams io) {
+    apply_defaults(questions);
     show_title(title, io);
     for (const Question& q : questions) {
         const std::string label = pad_to_columns(q.label, static_cast<std::size_t>(label_width));

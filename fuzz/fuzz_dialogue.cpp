@@ -14,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double x = 0, y = 0, angle = 0;
     run_dialogue("楕円画像", 36,
                  {
-                     {" 1. 入力画像のファイル名", input, "in.img"},
-                     {" 2. 画像の幅　", width, 256},
-                     {" 3. 画像の高さ", height, 256},
-                     {" 4. 中心x座標", x, 0.0},
-                     {" 5. 中心y座標", y, 0.0},
-                     {" 6. 出力画像のファイル名", output, "out.img"},
-                     {" 7. 回転角 （度）", angle, 10.0},
+                     {" 1. 入力画像のファイル名", "input", input, "in.img", FileUse::read},
+                     {" 2. 画像の幅　", "width", width, 256},
+                     {" 3. 画像の高さ", "height", height, 256},
+                     {" 4. 中心x座標", "x", x, 0.0},
+                     {" 5. 中心y座標", "y", y, 0.0},
+                     {" 6. 出力画像のファイル名", "output", output, "out.img", FileUse::written},
+                     {" 7. 回転角 （度）", "angle", angle, 10.0},
                  },
                  {in, out});
     std::fclose(in);

@@ -22,9 +22,9 @@ std::string converse(const std::string& input, Record& r) {
     std::FILE* out = std::tmpfile();
     run_dialogue("テスト", 20,
                  {
-                     {" 1. ファイル名", r.name, "in.img"},
-                     {" 2. 画像の幅", r.count, 256},
-                     {" 3. 画素長", r.length, 0.078125},
+                     {" 1. ファイル名", "input", r.name, "in.img", FileUse::read},
+                     {" 2. 画像の幅", "width", r.count, 256},
+                     {" 3. 画素長", "pixel_length", r.length, 0.078125},
                  },
                  {in, out});
     std::fclose(in);

@@ -5,29 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
+#include "tools/filters/filters_questions.h"
 #include "tools/filters/gaussian.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height;
-    std::int32_t fwhm;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("重畳型ガウシアンフィルタのプログラム", 31,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "Pict_1.img"},
-                     {" 2. 出力画像のファイル名", p.output, "n5-3.img"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. ガウス関数の半値幅（画素）", p.fwhm, 2},
-                 });
+int main(int argc, char** argv) {
+    BellSmoothParameters p;
+    start_tool(argc, argv, bell_smooth_dialogue(p));
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

@@ -4,27 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
+#include "tools/filters/filters_questions.h"
 #include "tools/filters/three_by_three.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("移動平均フィルタのプログラム", 26,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "Pict_1.img"},
-                     {" 2. 出力画像のファイル名", p.output, "n5-1.img"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                 });
+int main(int argc, char** argv) {
+    BoxSmoothParameters p;
+    start_tool(argc, argv, box_smooth_dialogue(p));
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

@@ -6,33 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
+#include "tools/filters/filters_questions.h"
 #include "tools/filters/three_by_three.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height;
-    std::int32_t corner, side, centre;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
+int main(int argc, char** argv) {
+    KernelSmoothParameters p;
     // Question 5 sets the corners and question 7 the centre, whatever their
     // labels say: so the defaults 1, 2, 4 make 1 2 1 / 2 4 2 / 1 2 1.
-    run_dialogue("加重平均フィルタのプログラム", 29,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "Pict_1.img"},
-                     {" 2. 出力画像のファイル名", p.output, "n5-2.img"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. フィルタ関数（中央）", p.corner, 1},
-                     {" 6. フィルタ関数（上下左右）", p.side, 2},
-                     {" 7. フィルタ関数（斜め方向）", p.centre, 4},
-                 });
+    start_tool(argc, argv, kernel_smooth_dialogue(p));
     const SmoothingKernel kernel = make_smoothing_kernel(p.corner, p.side, p.centre);
     print_smoothing_kernel(stdout, kernel);
 

@@ -8,29 +8,15 @@
 #include <vector>
 
 #include "common/console_text.h"
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
+#include "tools/filters/filters_questions.h"
 #include "tools/filters/median.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height;
-    std::int32_t window_width;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("メディアンフィルタのプログラム", 27,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "Pict_1.img"},
-                     {" 2. 出力画像のファイル名", p.output, "n5-4.img"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. 参照領域の幅（画素）", p.window_width, 3},
-                 });
+int main(int argc, char** argv) {
+    RankSmoothParameters p;
+    start_tool(argc, argv, rank_smooth_dialogue(p));
     // An empty window has no median: refuse it before any file is touched.
     if (p.window_width <= 0) {
         fail_with(" エラー：参照領域の幅は1以上にしてください[%d].\n", p.window_width);

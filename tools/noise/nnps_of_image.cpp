@@ -5,32 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/fft.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/noise/noise_parameters.h"
+#include "tools/noise/noise_questions.h"
 #include "tools/noise/noise_sweep.h"
 #include "tools/noise/power_profiles.h"
 
-namespace {
-struct Parameters {
-    std::string image, x_table, y_table;
-    std::int32_t width, height, bin_width;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("NNPSを求めるプログラム", 29,
-                 {
-                     {" 1. 雑音画像のファイル名", p.image, "rect_0_uni_1_-1.img"},
-                     {" 2. x方向のNNPSのファイル名", p.x_table, "n4-4x.txt"},
-                     {" 3. y方向のMNPSのファイル名", p.y_table, "n4-4y.txt"},
-                     {" 4. 画像の幅", p.width, 256},
-                     {" 5. 画像の高さ", p.height, 256},
-                     {" 6. NNPSの周波数ビン", p.bin_width, 5},
-                 });
+int main(int argc, char** argv) {
+    NoiseSpectrumParameters p;
+    start_tool(argc, argv, noise_spectrum_dialogue(p));
     require_transform_sides(p.width, p.height);
     require_bin_width(p.bin_width);
     const std::int32_t bins = axis_bin_count(p.width, p.bin_width);

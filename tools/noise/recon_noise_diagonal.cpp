@@ -6,38 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/random_deviates.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/noise/noise_parameters.h"
+#include "tools/noise/noise_questions.h"
 #include "tools/noise/noise_reconstruction.h"
 #include "tools/noise/noise_sweep.h"
-#include "tools/noise/reconstructed_noise_power.h"
 #include "tools/noise/power_profiles.h"
+#include "tools/noise/reconstructed_noise_power.h"
 
 namespace {
-struct Parameters {
-    std::string x_table, y_table;
-    std::int32_t width, height, start_level, level_step, levels, pattern, bin_width, repetitions;
-};
 constexpr std::int32_t angles = 403;
 }  // namespace
 
-int main() {
-    Parameters p;
-    run_dialogue("ガウス雑音の雑音レベルを変えてFBP雑音のNPSを求めるプログラム", 33,
-                 {
-                     {" 1. x方向のNPSのファイル名", p.x_table, "n4-8x.txt"},
-                     {" 2. y方向のNPSのファイル名", p.y_table, "n4-8y.txt"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. ガウス雑音の開始レベル（dB）", p.start_level, 5},
-                     {" 6. ガウス雑音の間隔レベル（dB）", p.level_step, 5},
-                     {" 7. ガウス雑音のレベルの数", p.levels, 6},
-                     {" 8. 乱数のパターン番号（1以上）", p.pattern, 1},
-                     {" 9. NPSの周波数ビン", p.bin_width, 5},
-                     {"10. 雑音平均化の回数", p.repetitions, 1},
-                 });
+int main(int argc, char** argv) {
+    ReconNoiseDiagonalParameters p;
+    start_tool(argc, argv, recon_noise_diagonal_dialogue(p));
     p.pattern = negated_pattern_number(p.pattern);
     require_transform_sides(p.width, p.height);
     require_bin_width(p.bin_width);

@@ -6,37 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogue.h"
 #include "common/random_deviates.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/noise/noise_parameters.h"
+#include "tools/noise/noise_questions.h"
 #include "tools/noise/noise_reconstruction.h"
 #include "tools/noise/noise_sweep.h"
-#include "tools/noise/reconstructed_noise_power.h"
 #include "tools/noise/power_profiles.h"
+#include "tools/noise/reconstructed_noise_power.h"
 
 namespace {
-struct Parameters {
-    std::string x_table, y_table;
-    std::int32_t width, height, level, pattern, bin_width, repetitions;
-};
 constexpr std::int32_t angles = 512;
 constexpr std::int32_t windows = 5;
 }  // namespace
 
-int main() {
-    Parameters p;
-    run_dialogue("再構成フィルタの窓関数を変えてFBP雑音のNPSを求めるプログラム", 32,
-                 {
-                     {" 1. x方向のNPSのファイル名", p.x_table, "n4-7x.txt"},
-                     {" 2. y方向のNPSのファイル名", p.y_table, "n4-7y.txt"},
-                     {" 3. 画像の幅", p.width, 512},
-                     {" 4. 画像の高さ", p.height, 512},
-                     {" 5. ガウス雑音のレベル（dB）", p.level, 20},
-                     {" 6. 乱数のパターン番号（1以上）", p.pattern, 1},
-                     {" 7. NPSの周波数ビン", p.bin_width, 5},
-                     {" 8. 雑音平均化の回数", p.repetitions, 1},
-                 });
+int main(int argc, char** argv) {
+    ReconNoiseWindowsParameters p;
+    start_tool(argc, argv, recon_noise_windows_dialogue(p));
     p.pattern = negated_pattern_number(p.pattern);
     require_transform_sides(p.width, p.height);
     require_bin_width(p.bin_width);

@@ -5,31 +5,16 @@
 #include <cstdio>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/phantom/ellipse.h"
 #include "tools/phantom/ellipse_file.h"
+#include "tools/phantom/phantom_questions.h"
 
-namespace {
-struct Parameters {
-    std::string ellipse_file;
-    std::int32_t ellipse_count;
-    std::string output;
-    std::int32_t width, height;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("2次元楕円画像を作成するプログラム（複数の楕円）", 32,
-                 {
-                     {" 1. 楕円パラメータのファイル名", p.ellipse_file, "n3-2.txt"},
-                     {" 2. 楕円の数", p.ellipse_count, 11},
-                     {" 3. 出力画像のファイル名", p.output, "n3-2.img"},
-                     {" 4. 画像の幅　", p.width, 256},
-                     {" 5. 画像の高さ", p.height, 256},
-                 });
+int main(int argc, char** argv) {
+    OvalStackParameters p;
+    start_tool(argc, argv, oval_stack_dialogue(p));
     require_sample_count(p.ellipse_count, "楕円の数");
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

@@ -5,29 +5,15 @@
 #include <cstdint>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/projection/measurement.h"
+#include "tools/projection/projection_questions.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height;
-    double decibels;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("ガウス雑音をデシベル単位で印加するプログラム", 32,
-                 {
-                     {" 1. 画像データのファイル名", p.input, "xdisk_1.img"},
-                     {" 2. 雑音入りデータのファイル名", p.output, "a.img.img"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. 雑音レベル（dB）", p.decibels, 20.0},
-                 });
+int main(int argc, char** argv) {
+    LevelNoiseParameters p;
+    start_tool(argc, argv, level_noise_dialogue(p));
     const std::int64_t samples = sample_count(p.width, p.height);
     require_sample_count(samples, "画像の幅 × 高さ");
 

@@ -4,27 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/projection/measurement.h"
+#include "tools/projection/projection_questions.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t bins, angles;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("ポアソン雑音を印加するプログラム", 32,
-                 {
-                     {" 1. 計測データのファイル名", p.input, "xdisk_1_I0_2000.prj"},
-                     {" 2. 雑音入りデータのファイル名", p.output, "xdisk_1_I0_2000_poi.prj"},
-                     {" 3. 投影の幅", p.bins, 256},
-                     {" 4. 投影数　", p.angles, 256},
-                 });
+int main(int argc, char** argv) {
+    QuantumNoiseParameters p;
+    start_tool(argc, argv, quantum_noise_dialogue(p));
     const std::int64_t samples = sample_count(p.bins, p.angles);
     require_sample_count(samples, "投影の幅 × 投影数");
 

@@ -4,33 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
+#include "tools/projection/projection_questions.h"
 #include "tools/projection/projector.h"
 
-namespace {
-struct Parameters {
-    std::string input;
-    std::int32_t width, height;
-    double pixel_length;
-    std::string output;
-    std::int32_t bins, angles;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("線減弱係数の2次元画像から投影を作成するプログラム", 28,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "xdisk_1.img"},
-                     {" 2. 画像の幅　", p.width, 256},
-                     {" 3. 画像の高さ", p.height, 256},
-                     {" 4. 画素長(cm/pixel)", p.pixel_length, 0.078125},
-                     {" 5. 投影データのファイル名", p.output, "xdisk_1.prj"},
-                     {" 6. 投影の幅", p.bins, 256},
-                     {" 7. 投影数", p.angles, 256},
-                 });
+int main(int argc, char** argv) {
+    RaysumParameters p;
+    start_tool(argc, argv, raysum_dialogue(p));
     const std::int64_t pixels = sample_count(p.width, p.height);
     require_sample_count(pixels, "画像の幅 × 高さ");
     const std::int64_t samples = sample_count(p.bins, p.angles);

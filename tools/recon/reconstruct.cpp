@@ -6,34 +6,16 @@
 #include <string>
 
 #include "common/console_text.h"
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/projection/projector.h"
 #include "tools/recon/fbp.h"
+#include "tools/recon/recon_questions.h"
 
-namespace {
-struct Parameters {
-    std::string input;  // names of up to 255 bytes, as in every tool
-    std::int32_t bins, angles;
-    std::string output;
-    std::int32_t width, height;
-    double pixel_length;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("FBP法の投影再構成プログラム", 27,
-                 {
-                     {" 1. 入力投影のファイル名", p.input, "xdisk_9.prj"},
-                     {" 2. 投影の幅", p.bins, 256},
-                     {" 3. 投影数", p.angles, 256},
-                     {" 4. 出力画像のファイル名", p.output, "a.img"},
-                     {" 5. 画像の幅", p.width, 256},
-                     {" 6. 画像の高さ", p.height, 256},
-                     {" 7. 画素長 (cm/pixel)", p.pixel_length, 0.078125},
-                 });
+int main(int argc, char** argv) {
+    ReconstructParameters p;
+    start_tool(argc, argv, reconstruct_dialogue(p));
     const std::int64_t samples = sample_count(p.bins, p.angles);
     require_sample_count(samples, "投影の幅 × 投影数");
     const std::int64_t pixels = sample_count(p.width, p.height);

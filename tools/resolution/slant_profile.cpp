@@ -4,30 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/resolution/edge_spread.h"
+#include "tools/resolution/resolution_questions.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height, points;
-    double delta;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("LSFを求めるプログラム", 29,
-                 {
-                     {" 1. エッジ画像のファイル名", p.input, "edge_a1_th3.0.img"},
-                     {" 2. LSFデータのファイル名", p.output, "n4-2.txt"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. 出力データ数", p.points, 256},
-                     {" 6. 出力データのピクセル長", p.delta, 0.1},
-                 });
+int main(int argc, char** argv) {
+    SlantProfileParameters p;
+    start_tool(argc, argv, slant_profile_dialogue(p));
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

@@ -4,29 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/resolution/edge_target.h"
+#include "tools/resolution/resolution_questions.h"
 
-namespace {
-struct Parameters {
-    std::string output;
-    std::int32_t width, height, gain;
-    double angle;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("エッジ画像を作成するプログラム", 29,
-                 {
-                     {" 1. エッジ画像のファイル名", p.output, "n4-1.img"},
-                     {" 2. 画像の幅", p.width, 256},
-                     {" 3. 画像の高さ", p.height, 256},
-                     {" 4. シグモイド曲線のゲイン", p.gain, 2},
-                     {" 5. エッジの傾斜角度（度）", p.angle, 3.0},
-                 });
+int main(int argc, char** argv) {
+    StepTargetParameters p;
+    start_tool(argc, argv, step_target_dialogue(p));
 
     const std::int64_t count = sample_count(p.width, p.height);
     require_sample_count(count, "画像の幅 × 高さ");

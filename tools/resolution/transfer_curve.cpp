@@ -7,31 +7,16 @@
 #include <string>
 
 #include "common/console_text.h"
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/resolution/edge_spread.h"
+#include "tools/resolution/resolution_questions.h"
 #include "tools/resolution/transfer.h"
 
-namespace {
-struct Parameters {
-    std::string input, output;
-    std::int32_t width, height, points;
-    double delta;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("MTFを求めるプログラム", 29,
-                 {
-                     {" 1. エッジ画像のファイル名", p.input, "edge_a2_th3.0.img"},
-                     {" 2. MTFデータのファイル名", p.output, "n4-3.txt"},
-                     {" 3. 画像の幅", p.width, 256},
-                     {" 4. 画像の高さ", p.height, 256},
-                     {" 5. 出力データ数", p.points, 256},
-                     {" 6. 出力データのピクセル長", p.delta, 0.1},
-                 });
+int main(int argc, char** argv) {
+    TransferCurveParameters p;
+    start_tool(argc, argv, transfer_curve_dialogue(p));
     // The transform takes power-of-two lengths only.
     if (!is_transfer_point_count(p.points)) {
         fail_with(" エラー：出力データ数は2から%dまでの2のべき乗にしてください[%d].\n", max_transfer_points,

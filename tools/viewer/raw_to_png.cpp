@@ -8,32 +8,16 @@
 #include <vector>
 
 #include "common/console_text.h"
-#include "common/dialogue.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/tool_start.h"
 #include "tools/viewer/grey_window.h"
 #include "tools/viewer/png_file.h"
+#include "tools/viewer/viewer_questions.h"
 
-namespace {
-struct Parameters {
-    std::string input;
-    std::int32_t width, height;
-    std::string output;
-    double low, high;
-};
-}  // namespace
-
-int main() {
-    Parameters p;
-    run_dialogue("raw画像をPNG画像に変換するプログラム", 33,
-                 {
-                     {" 1. 入力画像のファイル名", p.input, "n3-2.img"},
-                     {" 2. 画像の幅", p.width, 256},
-                     {" 3. 画像の高さ", p.height, 256},
-                     {" 4. 出力PNG画像のファイル名", p.output, "n3-2.png"},
-                     {" 5. 表示の下限値（両方0で自動）", p.low, 0.0},
-                     {" 6. 表示の上限値（両方0で自動）", p.high, 0.0},
-                 });
+int main(int argc, char** argv) {
+    RawToPngParameters p;
+    start_tool(argc, argv, raw_to_png_dialogue(p));
     // A picture has at least one pixel: sizes of 0 or less have no PNG form.
     if (p.width < 1 || p.height < 1) {
         fail_with(" エラー：画像の大きさが正しくありません[%d × %d].\n", p.width, p.height);

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <variant>
+
+#include "common/dialogue.h"
+#include "tests/robustness/tool_table.h"
+#include "tools/filters/filters_questions.h"
+#include "tools/noise/noise_questions.h"
+#include "tools/phantom/phantom_questions.h"
+#include "tools/projection/projection_questions.h"
+#include "tools/recon/recon_questions.h"
+#include "tools/resolution/resolution_questions.h"
+#include "tools/viewer/viewer_questions.h"
+
+namespace {
+
+// One record per tool, alive for the whole test run, and its table.
+template <typename Record>
+ToolDialogue bound(ToolDialogue (*dialogue)(Record&)) {
+    static Record record;
+    return dialogue(record);
+}
+
+std::vector<ToolDialogue> every_dialogue() {
+    return {
+        bound(oval_draw_dialogue),          bound(oval_stack_dialogue),       bound(raysum_dialogue),
+        bound(attenuate_dialogue),          bound(linearize_dialogue),        bound(quantum_noise_dialogue),
+        bound(level_noise_dialogue),        bound(scaled_noise_dialogue),     bound(raysum_quanta_dialogue),
+        bound(raysum_normal_dialogue),      bound(reconstruct_dialogue),      bound(step_target_dialogue),
+        bound(slant_profile_dialogue),      bound(transfer_curve_dialogue),   bound(noise_spectrum_dialogue),
+        bound(noise_spectrum_sweep_dialogue), bound(recon_noise_sweep_dialogue), bound(recon_noise_windows_dialogue),
+        bound(recon_noise_diagonal_dialogue), bound(box_smooth_dialogue),     bound(kernel_smooth_dialogue),
+        bound(bell_smooth_dialogue),        bound(rank_smooth_dialogue),      bound(edge_preserve_dialogue),
+        bound(raw_to_png_dialogue),
+    };
+}
+
+std::string keywords_of(const ToolDialogue& d) {
+    std::string joined;
+    for (const Question& q : d.questions) joined += std::string(joined.empty() ? "" : " ") + q.keyword;
+    return joined;
+}
+
+}  // namespace
+
+TEST(QuestionTables, EveryToolOfTheSuiteHasOneTableAndADescription) {
+    std::set<std::string> names;
+    for (const ToolDialogue& d : every_dialogue()) {
+        SCOPED_TRACE(d.about.name);
+        EXPECT_TRUE(names.insert(d.about.name).second);
+        EXPECT_GT(std::string(d.about.title).size(), 0u);
+        EXPECT_GT(std::string(d.about.summary).size(), 60u);
+        EXPECT_NE(std::string(d.about.example).find(std::string("build/bin/") + d.about.name), std::string::npos);
+        EXPECT_GT(d.about.label_width, 20);
+    }
+    for (const ToolEntry& entry : every_tool()) EXPECT_TRUE(names.count(entry.tool)) << entry.tool;
+    EXPECT_EQ(names.size(), every_tool().size());
+}
+
+TEST(QuestionTables, LabelsAreNumberedInOrderAndKeywordsAreUniqueSnakeCase) {
+    const std::regex snake_case("[a-z][a-z0-9]*(_[a-z0-9]+)*");
+    for (const ToolDialogue& d : every_dialogue()) {
+        SCOPED_TRACE(d.about.name);
+        std::set<std::string> keywords;
+        for (std::size_t i = 0; i < d.questions.size(); ++i) {
+            const Question& q = d.questions[i];
+            // " 1. ", "10. " and the full-width stop of "6．" all count.
+            const std::string label = q.label;
+            const std::string number = std::to_string(i + 1);
+            const std::size_t at = label.find_first_not_of(' ');
+            EXPECT_EQ(label.substr(at, number.size()), number) << label;
+            const std::string after = label.substr(at + number.size());
+            EXPECT_TRUE(after.starts_with(".") || after.starts_with("．")) << label;
+            EXPECT_TRUE(std::regex_match(q.keyword, snake_case)) << q.keyword;
+            EXPECT_TRUE(keywords.insert(q.keyword).second) << q.keyword;
+        }
+    }
+}
+
+TEST(QuestionTables, FileRowsSayWhetherTheToolReadsOrWritesAndAgreeWithTheBattery) {
+    std::map<std::string, ToolDialogue> by_name;
+    for (const ToolDialogue& d : every_dialogue()) by_name.emplace(d.about.name, d);
+    for (const ToolEntry& entry : every_tool()) {
+        SCOPED_TRACE(entry.tool);
+        const ToolDialogue& d = by_name.at(entry.tool);
+        ASSERT_EQ(d.questions.size(), entry.asks.size());
+        for (std::size_t i = 0; i < entry.asks.size(); ++i) {
+            const Question& q = d.questions[i];
+            const bool is_name = std::holds_alternative<std::string*>(q.field);
+            EXPECT_EQ(is_name, entry.asks[i].is_name) << q.label;
+            if (!is_name) {
+                EXPECT_EQ(q.file, FileUse::none) << q.label;
+                continue;
+            }
+            EXPECT_EQ(q.file, entry.asks[i].role == Role::input ? FileUse::read : FileUse::written) << q.label;
+        }
+        // Files written under names of their own are listed for --help.
+        EXPECT_EQ(d.about.fixed_files.empty(), entry.fixed_outputs.empty());
+    }
+}
+
+TEST(QuestionTables, KeywordsThatThePythonModuleReliesOn) {
+    std::map<std::string, std::string> keywords;
+    for (const ToolDialogue& d : every_dialogue()) keywords[d.about.name] = keywords_of(d);
+    EXPECT_EQ(keywords["raysum"], "input width height pixel_length output bins angles");
+    EXPECT_EQ(keywords["reconstruct"], "input bins angles output width height pixel_length");
+    EXPECT_EQ(keywords["rank_smooth"], "input output width height window_width");
+}
+
+TEST(QuestionTables, DefaultsReachTheRecordWithoutAnyDialogue) {
+    RaysumParameters p;
+    apply_defaults(raysum_dialogue(p).questions);
+    EXPECT_EQ(p.input, "xdisk_1.img");
+    EXPECT_EQ(p.width, 256);
+    EXPECT_EQ(p.pixel_length, 0.078125);
+    EXPECT_EQ(p.angles, 256);
+}
