@@ -1,7 +1,8 @@
 // The Windows side of platform.h: consoles through _isatty and the console
 // output code page, memory from GlobalMemoryStatusEx, code page 932 through
-// WideCharToMultiByte, and outputs written to a hidden file beside the
-// target that MoveFileExW puts in place.
+// WideCharToMultiByte, and outputs written to a temporary file beside the
+// target, marked for deletion until it is complete, that MoveFileExW then
+// puts in place.
 
 #include <windows.h>
 #include <io.h>
@@ -124,6 +125,12 @@ std::FILE* stream_of(HANDLE handle) {
     return stream;
 }
 
+bool set_delete_on_close(HANDLE handle, bool deleted) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleted ? TRUE : FALSE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
 bool open_in_place(const std::string& name, PendingOutput& output) {
     output.stream = std::fopen(name.c_str(), "wb");
     return output.stream != nullptr;
@@ -158,12 +165,15 @@ bool open_pending_output(const std::string& name, PendingOutput& output) {
             (std::filesystem::path(folder) /
              (L".ct_part_" + std::to_wstring(_getpid()) + L"_" + std::to_wstring(attempt)))
                 .wstring();
-        HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS) continue;
             break;
         }
+        // Marked for deletion while it is written: if the run ends before the
+        // file is finished, the system removes it with the last handle.
+        set_delete_on_close(handle, true);
         output.stream = stream_of(handle);
         if (output.stream == nullptr) {
             DeleteFileW(temporary.c_str());
@@ -176,6 +186,12 @@ bool open_pending_output(const std::string& name, PendingOutput& output) {
 }
 
 bool finish_pending_output(const std::string& name, PendingOutput& output) {
+    // A finished file is kept: its deletion is called off before it closes.
+    if (!output.temporary.empty() &&
+        !set_delete_on_close(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(output.stream))), false)) {
+        drop_pending_output(output);
+        return false;
+    }
     std::FILE* stream = std::exchange(output.stream, nullptr);
     bool written = std::fclose(stream) == 0;
     if (written && !output.temporary.empty()) {

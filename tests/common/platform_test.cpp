@@ -70,4 +70,19 @@ TEST(Platform, TablesHoldLfLineEndsAndTheNullDeviceTakesAnything) {
     EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path().filename(), "t.txt");
 }
 
+TEST(Platform, AnOutputThatIsNeverFinishedLeavesNothingBehind) {
+    // The stream closed without finishing, as when the run is killed:
+    // the system itself removes the temporary file.
+    ScratchDir dir;
+    write_file(dir / "x.img", "previous");
+    PendingOutput output;
+    ASSERT_TRUE(open_pending_output((dir / "x.img").string(), output));
+    std::fputs("half", output.stream);
+    std::fclose(output.stream);
+    EXPECT_EQ(read_file(dir / "x.img"), "previous");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
 }  // namespace
