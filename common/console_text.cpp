@@ -1,5 +1,6 @@
 #include "common/console_text.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdlib>
 
@@ -16,7 +17,23 @@ std::string pad_to_columns(std::string_view utf8, std::size_t columns) {
     return padded;
 }
 
-bool stream_takes_utf8(std::FILE* stream) { return is_terminal(stream) && terminal_shows_utf8(); }
+static std::string lower_case(const char* text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+bool stream_takes_utf8(std::FILE* stream) {
+    // CT_ENCODING forces one encoding for every stream (a pipe into less or
+    // tee, a C locale on a UTF-8 terminal); otherwise a terminal that shows
+    // UTF-8 gets UTF-8 and everything else Shift_JIS.
+    if (const char* forced = std::getenv("CT_ENCODING")) {
+        const std::string name = lower_case(forced);
+        if (name == "utf-8") return true;
+        if (name == "cp932") return false;
+    }
+    return is_terminal(stream) && terminal_shows_utf8();
+}
 
 std::string console_encoding_of(std::FILE* stream, std::string_view utf8) {
     return stream_takes_utf8(stream) ? std::string(utf8) : to_shift_jis(utf8);

@@ -1,7 +1,8 @@
 #pragma once
 // Console text of the tools. Every text is UTF-8 in the source; it leaves the
 // program as Shift_JIS (code page 932), except on a terminal whose locale is
-// UTF-8, where it stays UTF-8 so that a person can read it. Table files always
+// UTF-8, where it stays UTF-8 so that a person can read it, or where
+// CT_ENCODING asks for one of the two. Table files always
 // hold Shift_JIS. Only this module converts; tools never encode by hand.
 
 #include <cstdio>
@@ -19,9 +20,11 @@ std::size_t display_columns(std::string_view utf8);
 // (unchanged when it is already that wide or wider).
 std::string pad_to_columns(std::string_view utf8, std::size_t columns);
 
-// True when the stream is a terminal that shows UTF-8: on POSIX one whose
-// locale (LC_ALL, LC_CTYPE or LANG) names UTF-8, on Windows a console whose
-// output code page is 65001.
+// True when the environment variable CT_ENCODING is "utf-8"; false when it
+// is "cp932"; otherwise (unset or any other value) true when the stream is a
+// terminal that shows UTF-8: on POSIX one whose locale (LC_ALL, LC_CTYPE or
+// LANG) names UTF-8, on Windows a console whose output code page is 65001.
+// The one place where the console encoding is chosen.
 bool stream_takes_utf8(std::FILE* stream);
 
 // The UTF-8 text in the bytes that the stream takes.

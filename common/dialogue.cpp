@@ -1,6 +1,8 @@
 #include "common/dialogue.h"
 
+#include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -10,10 +12,68 @@
 namespace {
 
 // Reads one answer line of at most 255 bytes (the line end included when it
-// fits). False when the input has ended or failed: nothing was answered.
+// fits), a CR LF pair counting as the LF alone. False when the input has
+// ended or failed: nothing was answered.
 bool read_answer(std::FILE* in, char (&line)[answer_buffer_size]) {
     if (std::feof(in) || std::ferror(in)) return false;
-    return std::fgets(line, answer_buffer_size, in) != nullptr;
+    int used = 0;
+    while (used < answer_buffer_size - 1) {
+        int c = std::getc(in);
+        if (c == EOF) break;
+        if (c == '\r') {
+            const int next = std::getc(in);
+            if (next == '\n') {
+                c = '\n';
+            } else if (next != EOF) {
+                std::ungetc(next, in);
+            }
+        }
+        line[used++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    line[used] = '\0';
+    return used > 0;
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// True when nothing but blanks follows `rest`.
+bool only_blanks(const char* rest) {
+    while (*rest != '\0' && is_blank(*rest)) ++rest;
+    return *rest == '\0';
+}
+
+// The answer as typed, without its line end, for a warning.
+std::string typed(const char* line) {
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+// The label without the padding and the leading blank, for a warning.
+std::string bare_label(const std::string& padded_label) {
+    const std::size_t first = padded_label.find_first_not_of(' ');
+    const std::size_t last = padded_label.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : padded_label.substr(first, last - first + 1);
+}
+
+void warn_answer(DialogueStreams io, const std::string& padded_label, const char* line, const char* problem,
+                 const std::string& used) {
+    std::fflush(io.out);
+    // The answer is echoed in the bytes the user typed.
+    console_printf(io.err, " 警告：「%s」への答え[%s]は%s。%s として使います。\n",
+                   console_encoding_of(io.err, bare_label(padded_label)).c_str(), typed(line).c_str(),
+                   console_encoding_of(io.err, problem).c_str(), used.c_str());
+}
+
+// The shortest decimal form that reads back as the same double.
+std::string shortest(double value) {
+    char text[40];
+    for (int digits = 6; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value || std::isnan(value)) break;
+    }
+    return text;
 }
 
 void write_question(DialogueStreams io, const std::string& padded_label, const char* value_format, ...)
@@ -41,6 +101,34 @@ std::int32_t integer_answer(const char* line) {
 
 double real_answer(const char* line) { return std::strtod(line, nullptr); }
 
+const char* integer_answer_problem(const char* line) {
+    if (only_blanks(line)) return "空白だけです";
+    char* rest = nullptr;
+    errno = 0;
+    const long value = std::strtol(line, &rest, 10);
+    if (rest == line) return "数ではありません";
+    if (errno == ERANGE || value > INT32_MAX || value < INT32_MIN) return "32ビットの整数の範囲を超えています";
+    if (*rest == '.' || *rest == 'e' || *rest == 'E') {
+        // A fraction or an exponent typed for an integer: the digits before it count.
+        char* real_end = nullptr;
+        std::strtod(line, &real_end);
+        if (real_end > rest && only_blanks(real_end)) return "整数ではありません";
+    }
+    if (!only_blanks(rest)) return "数の後に余分な文字があります";
+    return nullptr;
+}
+
+const char* real_answer_problem(const char* line) {
+    if (only_blanks(line)) return "空白だけです";
+    char* rest = nullptr;
+    const double value = std::strtod(line, &rest);
+    if (rest == line) return "数ではありません";
+    if (std::isinf(value)) return "有限の実数ではありません（範囲を超えたか無限大）";
+    if (std::isnan(value)) return "有限の実数ではありません（非数）";
+    if (!only_blanks(rest)) return "数の後に余分な文字があります";
+    return nullptr;
+}
+
 void show_title(const char* title, DialogueStreams io) {
     std::fprintf(io.out, "\n%s\n\n", console_encoding_of(io.out, title).c_str());
 }
@@ -59,6 +147,9 @@ void ask_int(const std::string& padded_label, std::int32_t& field, DialogueStrea
     char line[answer_buffer_size];
     if (!read_answer(io.in, line) || line[0] == '\n') return;
     field = integer_answer(line);
+    if (const char* problem = integer_answer_problem(line)) {
+        warn_answer(io, padded_label, line, problem, std::to_string(field));
+    }
 }
 
 void ask_real(const std::string& padded_label, double& field, DialogueStreams io) {
@@ -66,6 +157,9 @@ void ask_real(const std::string& padded_label, double& field, DialogueStreams io
     char line[answer_buffer_size];
     if (!read_answer(io.in, line) || line[0] == '\n') return;
     field = real_answer(line);
+    if (const char* problem = real_answer_problem(line)) {
+        warn_answer(io, padded_label, line, problem, shortest(field));
+    }
 }
 
 void apply_defaults(const std::vector<Question>& questions) {

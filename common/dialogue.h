@@ -8,7 +8,7 @@
 // arguments of the Python module, so there is no second copy to drift:
 //
 //     ToolDialogue raysum_dialogue(RaysumParameters& p) {
-//         return {{"raysum", "タイトル", 28, "説明…", {}, "raysum < answers.txt"},
+//         return {{"raysum", "タイトル", 28, "説明…", {}, "raysum < answers.txt", nullptr},
 //                 {{" 1. 入力画像のファイル名", "input", p.input, "in.img", FileUse::read},
 //                  {" 2. 画像の幅", "width", p.width, 256},
 //                  {" 3. 画素長(cm/pixel)", "pixel_length", p.pixel_length, 0.078125}}};
@@ -58,7 +58,8 @@ struct ToolDescription {
     int label_width;      // display columns the labels are padded to
     const char* summary;  // UTF-8, two or three sentences: what it does, where it sits in the chain
     std::vector<FixedFile> fixed_files;
-    const char* example;  // one command line with an answers file
+    const char* example;       // one command line with an answers file
+    const char* demo_answers;  // the demo's answers file for this tool, or nullptr
 };
 
 // A tool's description and its question table, bound to its parameter record.
@@ -67,10 +68,12 @@ struct ToolDialogue {
     std::vector<Question> questions;
 };
 
-// Where the dialogue reads its answers and writes its questions.
+// Where the dialogue reads its answers, writes its questions and warns
+// about answers that are not clean numbers.
 struct DialogueStreams {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
+    std::FILE* err = stderr;
 };
 
 // The four steps of the dialogue. Labels are given already padded.
@@ -90,6 +93,18 @@ void run_dialogue(const char* title, int label_width, const std::vector<Question
                   DialogueStreams io = {});
 void run_dialogue(const ToolDialogue& dialogue, DialogueStreams io = {});
 
+// Answers are read as text: a CR immediately followed by LF counts as the
+// LF alone (answer files saved on Windows), before the input is cut into
+// answers of at most 255 bytes. A CR anywhere else is part of the answer.
+
 // The conversions of an answer line (without regard to Enter alone).
 std::int32_t integer_answer(const char* line);  // strtol, saturated to 32 bits
 double real_answer(const char* line);           // strtod
+
+// Why an answer line is not a clean number of its kind, in a few Japanese
+// words (UTF-8), or nullptr when it is one. Blanks around the number and the
+// line end are clean; letters or other trailing text, a fraction typed for
+// an integer, blanks only, a value saturated to 32 bits and a real that
+// overflows (or is typed as an infinity or NaN) are not.
+const char* integer_answer_problem(const char* line);
+const char* real_answer_problem(const char* line);

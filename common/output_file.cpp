@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,12 @@ OutputFile::OutputFile(std::string name, bool /*binary*/) : name_(std::move(name
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : name_(std::move(other.name_)), output_(std::exchange(other.output_, PendingOutput{})) {}
+    : name_(std::move(other.name_)),
+      output_(std::exchange(other.output_, PendingOutput{})),
+      samples_written_(other.samples_written_),
+      non_finite_(other.non_finite_),
+      first_non_finite_(other.first_non_finite_),
+      non_finite_cause_(std::move(other.non_finite_cause_)) {}
 
 OutputFile::~OutputFile() {
     if (output_.stream != nullptr) drop_pending_output(output_);
@@ -29,12 +35,19 @@ void OutputFile::write_samples(const double* samples, std::int64_t count) {
     std::vector<float> narrow(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, chunk_samples)));
     for (std::int64_t start = 0; start < count; start += chunk_samples) {
         const std::int64_t n = std::min(chunk_samples, count - start);
-        for (std::int64_t i = 0; i < n; ++i) narrow[i] = static_cast<float>(samples[start + i]);
+        for (std::int64_t i = 0; i < n; ++i) {
+            narrow[i] = static_cast<float>(samples[start + i]);
+            if (!std::isfinite(narrow[i])) {
+                if (non_finite_ == 0) first_non_finite_ = samples_written_ + start + i;
+                ++non_finite_;
+            }
+        }
         if (std::fwrite(narrow.data(), sizeof(float), static_cast<std::size_t>(n), output_.stream) !=
             static_cast<std::size_t>(n)) {
             fail_write(name_);
         }
     }
+    samples_written_ += std::max<std::int64_t>(count, 0);
 }
 
 void OutputFile::close() {
@@ -44,4 +57,10 @@ void OutputFile::close() {
         fail_write(name_);
     }
     if (!finish_pending_output(name_, output_)) fail_write(name_);
+    if (non_finite_ > 0) {
+        std::fflush(stdout);
+        console_printf(stderr, " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
+                       name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
+                       console_encoding_of(stderr, non_finite_cause_).c_str());
+    }
 }

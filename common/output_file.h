@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "common/platform.h"
 
@@ -34,14 +35,25 @@ public:
     std::FILE* stream() const { return output_.stream; }
     const std::string& name() const { return name_; }
 
-    // Writes the samples narrowed to 32-bit floats, in order.
+    // Writes the samples narrowed to 32-bit floats, in order, counting the
+    // samples that are not finite once narrowed (NaN, infinities).
     void write_samples(const double* samples, std::int64_t count);
 
+    // What made non-finite samples, when the tool knows it (UTF-8, one
+    // sentence); added to the warning of close.
+    void explain_non_finite(std::string cause) { non_finite_cause_ = std::move(cause); }
+
     // Completes the file: every write checked, then put in place;
-    // fail_write if anything written did not reach the file.
+    // fail_write if anything written did not reach the file. A file that
+    // holds non-finite samples is then reported in one warning line on
+    // standard error: how many and the first index.
     void close();
 
 private:
     std::string name_;
     PendingOutput output_;
+    std::int64_t samples_written_ = 0;
+    std::int64_t non_finite_ = 0;
+    std::int64_t first_non_finite_ = -1;
+    std::string non_finite_cause_;
 };

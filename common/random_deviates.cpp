@@ -1,5 +1,6 @@
 #include "common/random_deviates.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
 
@@ -38,12 +39,13 @@ std::int32_t advance(std::int32_t seed) {
 }
 
 void initialise(random_state& state) {
-    // -seed, computed without overflow: the most negative seed has no
-    // positive counterpart and starts from 1, as 0 does. The modulus itself
-    // would lock the generator at 0 (and the Gaussian deviate in an endless
-    // loop), so it starts from 1 as well.
+    // -seed as 32-bit arithmetic gives it: the most negative seed negates to
+    // itself, fails "-seed >= 1" and starts from 1, as 0 does. A seed of
+    // -2147483647 starts from the modulus itself: its warm-up steps give 0,
+    // the first deviate is 0.0, and the next draw finds the seed at 0 and
+    // initialises again from 1, so nothing locks.
     const std::int64_t negated = -static_cast<std::int64_t>(state.seed);
-    state.seed = (negated >= 1 && negated < modulus) ? static_cast<std::int32_t>(negated) : 1;
+    state.seed = (negated >= 1 && negated <= INT32_MAX) ? static_cast<std::int32_t>(negated) : 1;
     for (int j = table_size + 7; j >= 0; --j) {
         state.seed = advance(state.seed);
         if (j < table_size) program_state.shuffle_table[j] = state.seed;

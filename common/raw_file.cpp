@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -24,17 +25,21 @@ void write_column_table(const std::string& name, const double* values, std::int6
     table.close();
 }
 
-void read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count) {
+std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count) {
     std::FILE* in = std::fopen(name.c_str(), "rb");
     if (in == nullptr) fail_open(name);
     struct stat info {};
     if (fstat(fileno(in), &info) == 0 && S_ISDIR(info.st_mode)) fail_open(name);  // a folder holds no samples
     std::vector<float> narrow(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, chunk_samples)));
     std::int64_t got = 0;
+    std::int64_t non_finite = 0;
     while (got < count) {
         const std::int64_t want = std::min(chunk_samples, count - got);
         const std::size_t n = std::fread(narrow.data(), sizeof(float), static_cast<std::size_t>(want), in);
-        for (std::size_t i = 0; i < n; ++i) samples[got + i] = narrow[i];
+        for (std::size_t i = 0; i < n; ++i) {
+            samples[got + i] = narrow[i];
+            if (!std::isfinite(narrow[i])) ++non_finite;
+        }
         got += static_cast<std::int64_t>(n);
         if (static_cast<std::int64_t>(n) < want) break;
     }
@@ -45,10 +50,18 @@ void read_raw_file(const std::string& name, std::vector<double>& samples, std::i
         console_printf(stderr, " 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
                        static_cast<long long>(got));
     }
+    if (non_finite > 0) {
+        std::fflush(stdout);
+        console_printf(stderr, " 警告：入力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります。\n", name.c_str(),
+                       static_cast<long long>(non_finite));
+    }
+    return non_finite;
 }
 
-void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count) {
+void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
+                    const std::string& non_finite_cause) {
     OutputFile out(name, true);
+    out.explain_non_finite(non_finite_cause);
     if (count > 0) out.write_samples(samples.data(), count);
     out.close();
 }

@@ -72,6 +72,10 @@ std::string help_text(const ToolDialogue& dialogue) {
     }
 
     text += "\n例:\n  " + std::string(about.example) + "\n";
+    text += "  answers.txt には質問の順に1行に1つずつ答えを書きます（空行は既定値のまま、足りない分も既定値）。\n";
+    if (about.demo_answers != nullptr) {
+        text += "  デモの答え: " + std::string(about.demo_answers) + "（scripts/demo が demo/ フォルダで使います）\n";
+    }
     text += "\nオプション: -h, --help この説明 / --version 版数\n";
     return text;
 }

@@ -29,15 +29,75 @@ TEST_F(RandomDeviates, SeedMinusSeven) {
     EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.643754235302915);
 }
 
-TEST_F(RandomDeviates, SeedsWithoutAUsableStartBehaveAsPatternOne) {
-    // The most negative seed and the negated modulus would overflow or lock
-    // the generator at 0; both start the sequence of seed 1.
-    for (std::int32_t seed : {INT32_MIN, -2147483647}) {
+// The uniform generator written out from its definition, with 64-bit
+// products in place of Schrage's method: initialise when the seed is not
+// positive or the table empty (-seed in 32-bit arithmetic, 1 unless that is
+// at least 1), 40 warm-up steps filling entries 31 .. 0, then one step and
+// one exchange with the entry the last output chooses.
+struct DefinitionGenerator {
+    std::int32_t seed;
+    std::int32_t table[32] = {};
+    std::int32_t last = 0;
+
+    static std::int32_t step(std::int32_t s) {
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(s) * 16807 % 2147483647);
+    }
+    double uniform() {
+        if (seed <= 0 || last == 0) {
+            const std::int32_t negated = seed == INT32_MIN ? INT32_MIN : -seed;  // wraps as 32 bits do
+            seed = negated >= 1 ? negated : 1;
+            for (int j = 39; j >= 0; --j) {
+                seed = step(seed);
+                if (j < 32) table[j] = seed;
+            }
+            last = table[0];
+        }
+        seed = step(seed);
+        const int j = last / 67108864;
+        last = table[j];
+        table[j] = seed;
+        const double r = last * (1.0 / 2147483647);
+        return r > 0.99999988 ? 0.99999988 : r;
+    }
+    double gaussian() {  // the first deviate of a pair (no spare kept here)
+        double a, b, r;
+        do {
+            a = 2.0 * uniform() - 1.0;
+            b = 2.0 * uniform() - 1.0;
+            r = a * a + b * b;
+        } while (r >= 1.0 || r == 0.0);
+        return b * std::sqrt(std::log(r) * -2.0 / r);
+    }
+};
+
+TEST_F(RandomDeviates, EverySeedFollowsTheDefinitionStepByStep) {
+    for (std::int32_t seed : {-1, 0, 1, 999, -7, -123456789, -2147483646, -2147483647, INT32_MIN}) {
         reset_random_program_state();
         random_state state{seed};
-        EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.41599935685098144);
-        EXPECT_GT(gaussian_deviate(state), -10.0);  // and never locks up
+        DefinitionGenerator reference{seed};
+        for (int i = 0; i < 200; ++i) ASSERT_EQ(uniform_deviate(state), reference.uniform()) << seed << " #" << i;
     }
+}
+
+TEST_F(RandomDeviates, TheNegatedModulusGivesZeroOnceThenRestartsFromOne) {
+    // The warm-up from 2147483647 gives 0 throughout: the first deviate is
+    // 0.0, and the next draw finds the seed at 0 and starts again from 1.
+    random_state state{-2147483647};
+    EXPECT_EQ(uniform_deviate(state), 0.0);
+    EXPECT_EQ(state.seed, 0);
+    EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.41599935685098144);
+    EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.09196489075755929);
+
+    // The Gaussian deviate rejects that first pair (a = -1, r > 1) and goes on.
+    reset_random_program_state();
+    random_state gaussian_state{-2147483647};
+    DefinitionGenerator reference{-2147483647};
+    EXPECT_EQ(gaussian_deviate(gaussian_state), reference.gaussian());
+
+    // The most negative seed negates to itself and starts from 1.
+    reset_random_program_state();
+    random_state lowest{INT32_MIN};
+    EXPECT_DOUBLE_EQ(uniform_deviate(lowest), 0.41599935685098144);
 }
 
 TEST_F(RandomDeviates, ReseedsOnlyWhenTheSeedIsNotPositive) {

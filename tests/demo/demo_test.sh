@@ -4,6 +4,9 @@
 set -euo pipefail
 source_dir=$1 bin=$2 out=$3
 
+# The folder is this test's own: an earlier demo's, or one from before the
+# demo marked its folders.
+rm -rf "$out"
 "$source_dir/scripts/demo" --no-setup --bin "$bin" --out "$out" > "$out.log" 2>&1 || {
   cat "$out.log"; echo "demo_test: the demo failed"; exit 1; }
 grep -q "demo: done" "$out.log"
@@ -18,6 +21,20 @@ done < <(grep -o 'src="[^"]*"' "$page" | sed 's/^src="//; s/"$//')
 [ $missing -eq 0 ] || exit 1
 [ $count -ge 25 ] || { echo "demo_test: only $count pictures on the page"; exit 1; }
 echo "demo_test: $count pictures, all present"
+
+# Every picture links to itself at full size.
+linked=$(grep -c '<a href="\([^"]*\)"><img src="\1"' "$page" || true)
+[ "$linked" -eq "$count" ] || { echo "demo_test: $linked of $count pictures link to their full size"; exit 1; }
+
+# Every caption's command runs as written from the root of the checkout.
+commands=0
+while IFS= read -r command; do
+  commands=$((commands + 1))
+  (cd "$source_dir" && bash -c "$command" > /dev/null 2>&1) || {
+    echo "demo_test: the caption's command failed from the checkout's root: $command"; exit 1; }
+done < <(grep -o '<code>[^<]*</code>' "$page" | sed 's/<code>//; s/<\/code>//; s/&lt;/</g; s/&gt;/>/g; s/&amp;/\&/g' | sort -u)
+[ $commands -ge 20 ] || { echo "demo_test: only $commands commands on the page"; exit 1; }
+echo "demo_test: $commands caption commands run from the checkout's root"
 
 # Every picture loads in a browser, when one is installed.
 browser=$(command -v chromium || command -v chromium-browser || true)

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 struct ProcessEnd {
     bool started = false;
@@ -14,11 +15,16 @@ struct ProcessEnd {
     bool timed_out = false;
 };
 
-// Runs `program` in `dir` with standard input read from `in` and standard
-// output and error written to `out` and `err`. A process still running after
+// The environment of this process, as "NAME=value" entries.
+std::vector<std::string> current_environment();
+
+// Runs `program` with `arguments` and the environment `environment` (all of
+// it, "NAME=value" entries) in `dir`, with standard input read from `in` and
+// standard output and error written to `out` and `err`. A process still running after
 // `limit` is sent `timeout_signal`, and killed if that does not end it within
 // a second (on Windows it is terminated at once).
-ProcessEnd run_process(const std::filesystem::path& program, const std::filesystem::path& dir,
+ProcessEnd run_process(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::filesystem::path& dir,
                        const std::filesystem::path& in, const std::filesystem::path& out,
                        const std::filesystem::path& err, std::chrono::milliseconds limit, int timeout_signal);
 

@@ -11,7 +11,14 @@
 
 extern char** environ;
 
-ProcessEnd run_process(const std::filesystem::path& program, const std::filesystem::path& dir,
+std::vector<std::string> current_environment() {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+    return entries;
+}
+
+ProcessEnd run_process(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::filesystem::path& dir,
                        const std::filesystem::path& in, const std::filesystem::path& out,
                        const std::filesystem::path& err, std::chrono::milliseconds limit, int timeout_signal) {
     posix_spawn_file_actions_t actions;
@@ -22,9 +29,14 @@ ProcessEnd run_process(const std::filesystem::path& program, const std::filesyst
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
 
     const std::string name = program.string();
-    char* argv[] = {const_cast<char*>(name.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(name.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> env;
+    for (const std::string& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
+    env.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, name.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&pid, name.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     ProcessEnd end;
     if (spawned != 0) return end;

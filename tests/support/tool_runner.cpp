@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "common/console_text.h"
 #include "tests/support/process_start.h"
@@ -82,6 +83,32 @@ std::string answers(const std::vector<std::string>& lines) {
 
 std::string sjis(const std::string& utf8) { return to_shift_jis(utf8); }
 
+std::string without_warnings(const std::string& err) {
+    const std::string mark = sjis(" 警告：");
+    std::string kept;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        std::size_t end = err.find('\n', start);
+        end = end == std::string::npos ? err.size() : end + 1;
+        if (err.compare(start, mark.size(), mark) != 0) kept += err.substr(start, end - start);
+        start = end;
+    }
+    return kept;
+}
+
+std::vector<std::string> warnings_of(const std::string& err) {
+    const std::string mark = sjis(" 警告：");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        std::size_t end = err.find('\n', start);
+        end = end == std::string::npos ? err.size() : end + 1;
+        if (err.compare(start, mark.size(), mark) == 0) lines.push_back(err.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
 ToolRun run_tool(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
                  int timeout_seconds, int timeout_signal) {
     return run_tool_for(tool, answer_text, dir, std::chrono::seconds(timeout_seconds), timeout_signal);
@@ -89,6 +116,19 @@ ToolRun run_tool(const std::string& tool, const std::string& answer_text, const 
 
 ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, const std::filesystem::path& dir,
                      std::chrono::milliseconds limit, int timeout_signal) {
+    return run_tool_in(tool, {}, answer_text, dir, {}, limit, timeout_signal);
+}
+
+ToolRun run_tool_with(const std::string& tool, const std::vector<std::string>& arguments,
+                      const std::string& answer_text, const std::filesystem::path& dir,
+                      const std::vector<std::string>& environment) {
+    // 9 is SIGKILL on POSIX; Windows terminates a run past its time anyway.
+    return run_tool_in(tool, arguments, answer_text, dir, environment, std::chrono::seconds(120), 9);
+}
+
+ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arguments, const std::string& answer_text,
+                    const std::filesystem::path& dir, const std::vector<std::string>& environment,
+                    std::chrono::milliseconds limit, int timeout_signal) {
     // Standard input, output and error go through files in a private folder
     // beside the scratch folder, so the tool's own folder holds only its files.
     ScratchDir io;
@@ -97,7 +137,14 @@ ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, co
     const auto err_file = io / "stderr";
     write_file(in_file, answer_text);
 
-    const ProcessEnd end = run_process(tool_path(tool), dir, in_file, out_file, err_file, limit, timeout_signal);
+    // The caller's CT_ENCODING must not change what the tests see.
+    std::vector<std::string> env;
+    for (std::string& entry : current_environment()) {
+        if (!std::string_view(entry).starts_with("CT_ENCODING=")) env.push_back(std::move(entry));
+    }
+    env.insert(env.end(), environment.begin(), environment.end());
+    const ProcessEnd end =
+        run_process(tool_path(tool), arguments, env, dir, in_file, out_file, err_file, limit, timeout_signal);
     ToolRun run;
     if (!end.started) {
         run.err = "cannot start " + tool_path(tool).string();

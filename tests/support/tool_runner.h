@@ -45,6 +45,20 @@ ToolRun run_tool(const std::string& tool, const std::string& answers, const std:
 ToolRun run_tool_for(const std::string& tool, const std::string& answers, const std::filesystem::path& dir,
                      std::chrono::milliseconds limit, int timeout_signal);
 
+// The same with command-line arguments and extra environment entries
+// ("NAME=value"). Every run leaves out the caller's own CT_ENCODING.
+ToolRun run_tool_with(const std::string& tool, const std::vector<std::string>& arguments,
+                      const std::string& answers, const std::filesystem::path& dir,
+                      const std::vector<std::string>& environment = {});
+ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arguments, const std::string& answers,
+                    const std::filesystem::path& dir, const std::vector<std::string>& environment,
+                    std::chrono::milliseconds limit, int timeout_signal);
+
+// Standard error without its warning lines (" 警告：..."), which never
+// belong to what a run is compared on; and those lines alone.
+std::string without_warnings(const std::string& err);
+std::vector<std::string> warnings_of(const std::string& err);
+
 // Shift_JIS bytes of a UTF-8 text, to compare with what a tool printed.
 std::string sjis(const std::string& utf8);
 

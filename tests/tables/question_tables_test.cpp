@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
 #include <string>
 #include <variant>
 
+#include "common/console_text.h"
 #include "common/dialogue.h"
+#include "common/tool_start.h"
+#include "tests/support/tool_runner.h"
 #include "tests/robustness/tool_table.h"
 #include "tools/filters/filters_questions.h"
 #include "tools/noise/noise_questions.h"
@@ -54,7 +58,10 @@ TEST(QuestionTables, EveryToolOfTheSuiteHasOneTableAndADescription) {
         EXPECT_TRUE(names.insert(d.about.name).second);
         EXPECT_GT(std::string(d.about.title).size(), 0u);
         EXPECT_GT(std::string(d.about.summary).size(), 60u);
-        EXPECT_NE(std::string(d.about.example).find(std::string("build/bin/") + d.about.name), std::string::npos);
+        EXPECT_EQ(std::string(d.about.example), std::string(d.about.name) + " < answers.txt");
+        if (d.about.demo_answers != nullptr) {
+            EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(CT_SOURCE_DIR) / d.about.demo_answers));
+        }
         EXPECT_GT(d.about.label_width, 20);
     }
     for (const ToolEntry& entry : every_tool()) EXPECT_TRUE(names.count(entry.tool)) << entry.tool;
@@ -118,4 +125,56 @@ TEST(QuestionTables, DefaultsReachTheRecordWithoutAnyDialogue) {
     EXPECT_EQ(p.width, 256);
     EXPECT_EQ(p.pixel_length, 0.078125);
     EXPECT_EQ(p.angles, 256);
+}
+
+// Every tool run with each argument in an empty folder, with answers on
+// standard input that would make files if they were read.
+TEST(ToolArguments, HelpVersionAndUnknownArgumentsTouchNothing) {
+    for (const ToolDialogue& d : every_dialogue()) {
+        SCOPED_TRACE(d.about.name);
+        const std::string stdin_answers = answers(std::vector<std::string>(12, "x.img"));
+        ScratchDir dir;
+
+        for (const char* option : {"--help", "-h"}) {
+            const ToolRun help = run_tool_with(d.about.name, {option}, stdin_answers, dir.path());
+            EXPECT_EQ(help.exit_status, 0);
+            EXPECT_EQ(help.err, "");
+            EXPECT_EQ(help.out, sjis(help_text(d)));  // Shift_JIS through a pipe
+        }
+        const std::string text = help_text(d);
+        for (const Question& q : d.questions) {
+            EXPECT_NE(text.find(q.keyword), std::string::npos) << q.keyword;
+            std::string label = q.label;
+            while (label.back() == ' ') label.pop_back();
+            EXPECT_NE(text.find(label), std::string::npos) << label;
+            if (const auto* name = std::get_if<const char*>(&q.initial)) {
+                EXPECT_NE(text.find(std::string("[") + *name + "]"), std::string::npos);
+            }
+        }
+        for (const FixedFile& f : d.about.fixed_files) EXPECT_NE(text.find(f.name), std::string::npos);
+        EXPECT_NE(text.find(d.about.example), std::string::npos);
+
+        const ToolRun utf8 = run_tool_with(d.about.name, {"--help"}, "", dir.path(), {"CT_ENCODING=utf-8"});
+        EXPECT_EQ(utf8.out, text);
+
+        const ToolRun version = run_tool_with(d.about.name, {"--version"}, stdin_answers, dir.path());
+        EXPECT_EQ(version.exit_status, 0);
+        EXPECT_EQ(version.out, std::string(d.about.name) + " " + suite_version() + "\n");
+        EXPECT_EQ(version.err, "");
+
+        for (const std::vector<std::string>& wrong :
+             std::vector<std::vector<std::string>>{{"--frobnicate"}, {"x.img"}, {"--help", "extra"}, {"-"}}) {
+            const ToolRun refused = run_tool_with(d.about.name, wrong, stdin_answers, dir.path());
+            EXPECT_EQ(refused.exit_status, 2) << wrong[0];
+            EXPECT_EQ(refused.out, "");
+            EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+            EXPECT_NE(refused.err.find(wrong.size() == 1 ? wrong[0] : wrong[1]), std::string::npos) << refused.err;
+            EXPECT_NE(refused.err.find("--help"), std::string::npos);
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
+}
+
+TEST(ToolArguments, TheVersionComesFromTheProject) {
+    EXPECT_TRUE(std::regex_match(suite_version(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
 }

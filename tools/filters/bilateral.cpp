@@ -22,7 +22,8 @@ std::vector<double> spatial_weights(std::int32_t window_width, double spatial_wi
 }
 
 void bilateral_smooth(const double* input, double* output, std::int32_t width, std::int32_t height,
-                      std::int32_t window_width, double spatial_width, double range_width) {
+                      std::int32_t window_width, double spatial_width, double range_width,
+                      RowProgress* progress) {
     if (width <= 0 || height <= 0) return;
     const std::int64_t n = std::max<std::int32_t>(window_width, 0);
     const std::int64_t half = window_width / 2;
@@ -60,5 +61,6 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
             }
             output[i * width + j] = sum / total;
         }
+        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }

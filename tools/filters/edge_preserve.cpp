@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/raw_file.h"
+#include "common/row_progress.h"
 #include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/filters/bilateral.h"
@@ -20,8 +21,9 @@ int main(int argc, char** argv) {
     std::vector<double> input = take_samples(count);
     std::vector<double> output = take_samples(count);
     read_raw_file(p.input, input, count);
+    RowProgress progress("Bilateral filter", p.height);
     bilateral_smooth(input.data(), output.data(), p.width, p.height, p.window_width, p.spatial_width,
-                     p.range_width);
+                     p.range_width, &progress);
     write_raw_file(p.output, output, count);
     return 0;
 }

@@ -5,7 +5,7 @@ ToolDialogue box_smooth_dialogue(BoxSmoothParameters& p) {
              "画像の 3×3 移動平均をとります（端は周期的につながるものとします）。"
              "再構成画像の雑音を減らすフィルタの比較に使います。",
              {},
-             "build/bin/box_smooth < examples/answers/10_box_smooth.txt"},
+             "box_smooth < answers.txt", "examples/answers/10_box_smooth.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "Pict_1.img", FileUse::read},
              {" 2. 出力画像のファイル名", "output", p.output, "n5-1.img", FileUse::written},
@@ -19,7 +19,7 @@ ToolDialogue kernel_smooth_dialogue(KernelSmoothParameters& p) {
              "対称な 3×3 の重みで加重平均をとります（端は周期的）。"
              "質問5が四隅、質問7が中央の重みになり、既定値で 1 2 1 / 2 4 2 / 1 2 1 です。使った重みを表示してから画像を読みます。",
              {},
-             "build/bin/kernel_smooth < examples/answers/11_kernel_smooth.txt"},
+             "kernel_smooth < answers.txt", "examples/answers/11_kernel_smooth.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "Pict_1.img", FileUse::read},
              {" 2. 出力画像のファイル名", "output", p.output, "n5-2.img", FileUse::written},
@@ -36,7 +36,7 @@ ToolDialogue bell_smooth_dialogue(BellSmoothParameters& p) {
              "半値幅を画素数で与えたガウス関数を、行方向、列方向の順に畳み込みます（端は折り返さない）。"
              "再構成画像の雑音を減らすフィルタの一つです。",
              {},
-             "build/bin/bell_smooth < examples/answers/12_bell_smooth.txt"},
+             "bell_smooth < answers.txt", "examples/answers/12_bell_smooth.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "Pict_1.img", FileUse::read},
              {" 2. 出力画像のファイル名", "output", p.output, "n5-3.img", FileUse::written},
@@ -51,7 +51,7 @@ ToolDialogue rank_smooth_dialogue(RankSmoothParameters& p) {
              "各画素のまわりの正方形の領域のメディアン（中央値）をとります（端は周期的）。"
              "エッジを残しつつごま塩状の雑音を消すフィルタです。",
              {},
-             "build/bin/rank_smooth < examples/answers/13_rank_smooth.txt"},
+             "rank_smooth < answers.txt", "examples/answers/13_rank_smooth.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "Pict_1.img", FileUse::read},
              {" 2. 出力画像のファイル名", "output", p.output, "n5-4.img", FileUse::written},
@@ -66,7 +66,7 @@ ToolDialogue edge_preserve_dialogue(EdgePreserveParameters& p) {
              "Bilateral フィルタ（距離と画素値の差の両方で重みをつける加重平均）でエッジを保ったまま平滑化します（端は周期的）。"
              "δ1 は距離（画素）、δ2 は画素値の重みの幅で、既定値ではほとんど変化しません。",
              {},
-             "build/bin/edge_preserve < examples/answers/14_edge_preserve.txt"},
+             "edge_preserve < answers.txt", "examples/answers/14_edge_preserve.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "xdisk_1_I0_2000_sd20_fbp.img", FileUse::read},
              {" 2. 出力画像のファイル名", "output", p.output, "n5-5.img", FileUse::written},

@@ -194,7 +194,7 @@ private:
 }  // namespace
 
 void median_smooth(const double* input, double* output, std::int32_t width, std::int32_t height,
-                   std::int32_t window_width) {
+                   std::int32_t window_width, RowProgress* progress) {
     if (width <= 0 || height <= 0 || window_width <= 0) return;
     const std::int64_t a = window_width;
     const std::int64_t b = a / 2;
@@ -229,5 +229,6 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
             }
             output[i * width + j] = window_median(window.data(), scratch.data(), count, window_width);
         }
+        if (progress != nullptr) progress->rows_done(i + 1);
     }
 }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "common/row_progress.h"
+
 // The three-way comparison of two doubles handed to qsort.
 int compare_ascending(const void* a, const void* b);
 
@@ -25,5 +27,6 @@ double window_median(const double* window, double* scratch, std::int64_t count, 
 // width / 2 pixels up and left; windows wider than the image wrap around as
 // often as needed. Nothing is written for a width of 0 or less, or when W
 // or H is 0 or less.
+// `progress`, when given, hears of every finished row.
 void median_smooth(const double* input, double* output, std::int32_t width, std::int32_t height,
-                   std::int32_t window_width);
+                   std::int32_t window_width, RowProgress* progress = nullptr);

@@ -9,6 +9,7 @@
 
 #include "common/console_text.h"
 #include "common/raw_file.h"
+#include "common/row_progress.h"
 #include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/filters/filters_questions.h"
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
     std::vector<double> input = take_samples(count);
     std::vector<double> output = take_samples(count);
     read_raw_file(p.input, input, count);
-    median_smooth(input.data(), output.data(), p.width, p.height, p.window_width);
+    RowProgress progress("Median filter", p.height);
+    median_smooth(input.data(), output.data(), p.width, p.height, p.window_width, &progress);
     write_raw_file(p.output, output, count);
     return 0;
 }

@@ -5,7 +5,7 @@ ToolDialogue oval_draw_dialogue(OvalDrawParameters& p) {
              "回転した楕円を1つ、指定した減弱係数で塗りつぶした画像（float の raw 画像）を作ります。"
              "座標は画像の幅を2とする正規化座標です。連鎖の出発点の一つで、一様な平坦画像（雑音の評価用）もこれで作れます。",
              {},
-             "build/bin/oval_draw < examples/answers/18_oval_draw_flat.txt"},
+             "oval_draw < answers.txt", "examples/answers/18_oval_draw_flat.txt"},
             {
              {" 1. 出力画像のファイル名", "output", p.output, "n3-1.img", FileUse::written},
              {" 2. 画像の幅　", "width", p.width, 256},
@@ -24,7 +24,7 @@ ToolDialogue oval_stack_dialogue(OvalStackParameters& p) {
              "楕円パラメータのファイルに並んだ楕円を1つずつ描いて足し合わせ、頭部ファントムのような試験画像を作ります。"
              "連鎖の最初の一歩で、できた画像を raysum などが投影します。",
              {},
-             "build/bin/oval_stack < examples/answers/01_oval_stack.txt"},
+             "oval_stack < answers.txt", "examples/answers/01_oval_stack.txt"},
             {
              {" 1. 楕円パラメータのファイル名", "input", p.ellipse_file, "n3-2.txt", FileUse::read},
              {" 2. 楕円の数", "ellipse_count", p.ellipse_count, 11},

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     std::vector<double> projection = take_samples(samples);
     std::vector<double> counts = take_samples(samples);
     read_raw_file(p.input, counts, samples);
+    const std::string cause = negative_counts_cause(counts.data(), samples);
     projection_from_counts(counts.data(), projection.data(), samples, p.incident);
-    write_raw_file(p.output, projection, samples);
+    write_raw_file(p.output, projection, samples, cause);
     return 0;
 }

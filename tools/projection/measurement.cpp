@@ -1,6 +1,7 @@
 #include "tools/projection/measurement.h"
 
 #include <cmath>
+#include <string>
 
 #include "common/random_deviates.h"
 
@@ -37,4 +38,11 @@ double sample_mean(const double* samples, std::int64_t n) {
     double sum = 0;
     for (std::int64_t i = 0; i < n; ++i) sum += samples[i];
     return sum / static_cast<double>(n);
+}
+
+std::string negative_counts_cause(const double* counts, std::int64_t n) {
+    std::int64_t negative = 0;
+    for (std::int64_t i = 0; i < n; ++i) negative += counts[i] < 0 ? 1 : 0;
+    if (negative == 0) return {};
+    return "原因：対数をとる前のカウントに負の値が " + std::to_string(negative) + " 個ありました（負の数の対数は NaN）。";
 }

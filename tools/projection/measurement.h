@@ -6,6 +6,7 @@
 // draws the sequence that starts from seed 1.
 
 #include <cstdint>
+#include <string>
 
 // counts[i] = e^(−projection[i]) × I0 for i = 0 … n − 1 (Beer–Lambert law).
 void counts_from_projection(const double* projection, double* counts, std::int64_t n, std::int32_t i0);
@@ -13,6 +14,11 @@ void counts_from_projection(const double* projection, double* counts, std::int64
 // projection[i] = ln(I0 / counts[i]), and ln(I0) where the count is 0
 // (a ray that no photon survived counts as one photon).
 void projection_from_counts(const double* counts, double* projection, std::int64_t n, std::int32_t i0);
+
+// Why projection_from_counts will give NaN samples, for the warning about
+// them: the number of negative counts (noise can push a count below 0), or
+// an empty text when there are none.
+std::string negative_counts_cause(const double* counts, std::int64_t n);
 
 // Replaces every sample by a Poisson deviate with the sample as its mean.
 // Nothing happens for n <= 0.

@@ -5,7 +5,7 @@ ToolDialogue raysum_dialogue(RaysumParameters& p) {
              "線減弱係数の画像を平行ビームで投影し、線積分のサイノグラム（1行が1投影角）を作ります。"
              "ファントムの次の段で、結果は reconstruct で再構成するか、attenuate で計測データにします。",
              {},
-             "build/bin/raysum < examples/answers/02_raysum.txt"},
+             "raysum < answers.txt", "examples/answers/02_raysum.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "xdisk_1.img", FileUse::read},
              {" 2. 画像の幅　", "width", p.width, 256},
@@ -22,7 +22,7 @@ ToolDialogue attenuate_dialogue(AttenuateParameters& p) {
              "投影データ（線積分 p）を入射光子数 I0 の検出器カウント I0·e^(−p) に変えます。"
              "raysum の次の段で、quantum_noise で雑音を加え、linearize で投影データに戻します。",
              {},
-             "build/bin/attenuate < examples/answers/03_attenuate.txt"},
+             "attenuate < answers.txt", "examples/answers/03_attenuate.txt"},
             {
              {" 1. 投影データのファイル名", "input", p.input, "xdisk_1.prj", FileUse::read},
              {" 2. 計測データのファイル名", "output", p.output, "xdisk_1_I0_2000.prj", FileUse::written},
@@ -37,7 +37,7 @@ ToolDialogue linearize_dialogue(LinearizeParameters& p) {
              "検出器カウントを ln(I0 / カウント) で投影データに戻します（attenuate の逆）。"
              "雑音を加えた計測データの次の段で、結果は reconstruct で再構成します。",
              {},
-             "build/bin/linearize < examples/answers/05_linearize.txt"},
+             "linearize < answers.txt", "examples/answers/05_linearize.txt"},
             {
              {" 1. 計測データのファイル名", "input", p.input, "xdisk_1_I0_2000_poi.prj", FileUse::read},
              {" 2. 投影データのファイル名", "output", p.output, "xdisk_1_I0_2000_poisson.prj", FileUse::written},
@@ -52,7 +52,7 @@ ToolDialogue quantum_noise_dialogue(QuantumNoiseParameters& p) {
              "計測データの各カウントを、それを平均とするポアソン乱数に置き換えて光子雑音を加えます。"
              "attenuate と linearize の間の段です。",
              {},
-             "build/bin/quantum_noise < examples/answers/04_quantum_noise.txt"},
+             "quantum_noise < answers.txt", "examples/answers/04_quantum_noise.txt"},
             {
              {" 1. 計測データのファイル名", "input", p.input, "xdisk_1_I0_2000.prj", FileUse::read},
              {" 2. 雑音入りデータのファイル名", "output", p.output, "xdisk_1_I0_2000_poi.prj", FileUse::written},
@@ -66,7 +66,7 @@ ToolDialogue level_noise_dialogue(LevelNoiseParameters& p) {
              "データの平均値よりデシベルで指定しただけ低いレベルの白色ガウス雑音（標準偏差 平均×10^(−dB/20)）を加えます。"
              "平坦画像に雑音を加えて noise_spectrum で NNPS を求めるのに使います。",
              {},
-             "build/bin/level_noise < examples/answers/19_level_noise.txt"},
+             "level_noise < answers.txt", "examples/answers/19_level_noise.txt"},
             {
              {" 1. 画像データのファイル名", "input", p.input, "xdisk_1.img", FileUse::read},
              {" 2. 雑音入りデータのファイル名", "output", p.output, "a.img.img", FileUse::written},
@@ -81,7 +81,7 @@ ToolDialogue scaled_noise_dialogue(ScaledNoiseParameters& p) {
              "任意の raw ファイルに、係数 c で決まる標準偏差のガウス雑音を加えます。"
              "level_noise の仲間で、デモの連鎖には含まれません。",
              {},
-             "printf 'n3-2_I0_2000.prj\\nnoisy.prj\\n256\\n256\\n20\\n' | build/bin/scaled_noise"},
+             "scaled_noise < answers.txt", nullptr},
             {
              {" 1. 画像データのファイル名", "input", p.input, "xdisk_1_I0_2000.prj", FileUse::read},
              {" 2. 雑音入りデータのファイル名", "output", p.output, "a.img.prj", FileUse::written},
@@ -96,7 +96,7 @@ ToolDialogue raysum_quanta_dialogue(RaysumQuantaParameters& p) {
              "raysum、attenuate、quantum_noise、linearize の4段を1回で行い、ポアソン雑音入りの投影データを作ります。"
              "結果は reconstruct で再構成します。",
              {},
-             "build/bin/raysum_quanta < examples/answers/06_raysum_quanta.txt"},
+             "raysum_quanta < answers.txt", "examples/answers/06_raysum_quanta.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "xdisk_1.img", FileUse::read},
              {" 2. 画像の幅　", "width", p.width, 256},
@@ -114,7 +114,7 @@ ToolDialogue raysum_normal_dialogue(RaysumNormalParameters& p) {
              "投影、カウントへの変換、ガウス雑音の付加、対数変換を1回で行い、ガウス雑音入りの投影データを作ります。"
              "雑音でカウントが0以下になった標本は対数で非数（NaN）になります。結果は reconstruct で再構成します。",
              {},
-             "build/bin/raysum_normal < examples/answers/07_raysum_normal.txt"},
+             "raysum_normal < answers.txt", "examples/answers/07_raysum_normal.txt"},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "xdisk_1.img", FileUse::read},
              {" 2. 画像の幅　", "width", p.width, 256},

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data());
     counts_from_projection(sinogram.data(), counts.data(), samples, p.incident);
     apply_poisson_noise(counts.data(), samples);
+    const std::string cause = negative_counts_cause(counts.data(), samples);
     projection_from_counts(counts.data(), sinogram.data(), samples, p.incident);
-    write_raw_file(p.output, sinogram, samples);
+    write_raw_file(p.output, sinogram, samples, cause);
     return 0;
 }

@@ -5,7 +5,7 @@ ToolDialogue reconstruct_dialogue(ReconstructParameters& p) {
              "サイノグラムをフィルタ補正逆投影（FBP 法、ランプフィルタ）で断面画像に再構成します。"
              "投影を作る段（raysum、linearize など）の次で、結果は平滑化フィルタや raw_to_png に渡せます。",
              {},
-             "build/bin/reconstruct < examples/answers/08_reconstruct.txt"},
+             "reconstruct < answers.txt", "examples/answers/08_reconstruct.txt"},
             {
              {" 1. 入力投影のファイル名", "input", p.input, "xdisk_9.prj", FileUse::read},
              {" 2. 投影の幅", "bins", p.bins, 256},

@@ -25,11 +25,16 @@ int main(int argc, char** argv) {
     std::vector<double> image = take_samples(pixels);
     const CijTable cij = make_cij(p.width, p.height, p.bins, p.angles);
     console_printf(stdout, " *** Read projection data ***\n");
-    read_raw_file(p.input, sinogram, samples);
+    const std::int64_t non_finite = read_raw_file(p.input, sinogram, samples);
     console_printf(stdout, " *** Reconstruction ***\n");
     ramp_filter(sinogram.data(), p.bins, p.angles, p.pixel_length);
     back_project(image.data(), p.width, p.height, sinogram.data(), cij);
     console_printf(stdout, " *** Write image data ***\n");
-    write_raw_file(p.output, image, pixels);
+    // The ramp filter spreads one NaN over its whole projection, and back
+    // projection that projection over the whole image.
+    write_raw_file(p.output, image, pixels,
+                   non_finite == 0 ? std::string()
+                                   : "原因：投影データの有限でない値 " + std::to_string(non_finite) +
+                                         " 個をランプフィルタが投影全体に、逆投影が画像全体に広げました。");
     return 0;
 }

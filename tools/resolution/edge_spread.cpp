@@ -24,6 +24,11 @@ void warn_bright_start(const Crossing& crossing, const char* sequence) {
     fail_with(" エラー：エッジの位置が求まりません[半値の位置 %f, 画素数 %lld].\n", k, static_cast<long long>(n));
 }
 
+[[noreturn]] void fail_angle_not_measured(const Crossing rows[2]) {
+    fail_with(" エラー：エッジの傾斜角度が求まりません[先頭の行の半値の位置 %f, 最後の行の半値の位置 %f].\n",
+              rows[0].index, rows[1].index);
+}
+
 }  // namespace
 
 Crossing half_max_crossing(const double* v, std::int64_t m) {
@@ -129,6 +134,9 @@ std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t
     warn_bright_start(rows[0], "先頭の行");
     warn_bright_start(rows[1], "最後の行");
     console_printf(stdout, "傾斜角度：%f 度\n", theta * 180 / pi);
+    // A flat, all-zero or NaN first or last row has no crossing: without an
+    // angle there is no distance map, so stop before any file is opened.
+    if (std::isnan(theta)) fail_angle_not_measured(rows);
 
     std::vector<double> distance = distance_map(width, height, theta);
     const std::int64_t n = static_cast<std::int64_t>(distance.size());

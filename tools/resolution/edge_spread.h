@@ -51,6 +51,8 @@ void line_spread(const double* esf, std::int64_t points, double delta, double* l
 // The whole measurement on an edge image: prints the tilt angle line,
 // reorders `image` by distance and returns the ESF over `points` windows.
 // Warns on standard error for every crossing that starts above half; ends
-// the tool (message, exit status 1) when the edge cannot be located.
+// the tool (message, exit status 1) after the angle line when the angle
+// cannot be measured (a first or last row without a crossing) and when the
+// edge cannot be located.
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
                                         std::int64_t points, double delta);

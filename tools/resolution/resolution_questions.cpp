@@ -5,7 +5,7 @@ ToolDialogue step_target_dialogue(StepTargetParameters& p) {
              "シグモイド曲線で少しぼけた、わずかに傾いたエッジの画像を作ります。"
              "解像特性の評価の出発点で、slant_profile と transfer_curve がこの画像を読みます。",
              {},
-             "build/bin/step_target < examples/answers/15_step_target.txt"},
+             "step_target < answers.txt", "examples/answers/15_step_target.txt"},
             {
              {" 1. エッジ画像のファイル名", "output", p.output, "n4-1.img", FileUse::written},
              {" 2. 画像の幅", "width", p.width, 256},
@@ -20,7 +20,7 @@ ToolDialogue slant_profile_dialogue(SlantProfileParameters& p) {
              "傾いたエッジの画像からエッジの傾斜角度を測り、エッジ広がり関数（ESF）と、その差分の線広がり関数（LSF）を求めます。"
              "step_target の次の段です。",
              {{"esf.txt", FileUse::written, "ESF の表"}},
-             "build/bin/slant_profile < examples/answers/16_slant_profile.txt"},
+             "slant_profile < answers.txt", "examples/answers/16_slant_profile.txt"},
             {
              {" 1. エッジ画像のファイル名", "input", p.input, "edge_a1_th3.0.img", FileUse::read},
              {" 2. LSFデータのファイル名", "output", p.output, "n4-2.txt", FileUse::written},
@@ -36,7 +36,7 @@ ToolDialogue transfer_curve_dialogue(TransferCurveParameters& p) {
              "傾いたエッジの画像から ESF と LSF を求め、そのフーリエ変換の絶対値として MTF（変調伝達関数）を求めます。"
              "step_target の次の段で、slant_profile と同じ測り方です。",
              {},
-             "build/bin/transfer_curve < examples/answers/17_transfer_curve.txt"},
+             "transfer_curve < answers.txt", "examples/answers/17_transfer_curve.txt"},
             {
              {" 1. エッジ画像のファイル名", "input", p.input, "edge_a2_th3.0.img", FileUse::read},
              {" 2. MTFデータのファイル名", "output", p.output, "n4-3.txt", FileUse::written},

@@ -5,7 +5,7 @@ ToolDialogue raw_to_png_dialogue(RawToPngParameters& p) {
              "raw 画像を 8 ビットの PNG 画像に変換します。"
              "表示の下限と上限がどちらも0なら画像の最小値と最大値を使います。連鎖のどの段の画像も見られるようにする道具です。",
              {},
-             "printf 'n3-2.img\\n256\\n256\\nn3-2.png\\n0\\n0\\n' | build/bin/raw_to_png"},
+             "raw_to_png < answers.txt", nullptr},
             {
              {" 1. 入力画像のファイル名", "input", p.input, "n3-2.img", FileUse::read},
              {" 2. 画像の幅", "width", p.width, 256},

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -248,18 +249,32 @@ TEST(SlantProfile, SmallAndEmptyPointCounts) {
 
 // ---- images the measurement cannot use, and bad parameters ----
 
-TEST(SlantProfile, AnEdgeThatCannotBeLocatedWritesNothing) {
+TEST(SlantProfile, AnAngleThatCannotBeMeasuredEndsBeforeAnyFile) {
+    // A flat row, an all-zero row (the top of a phantom) and a NaN row have
+    // no half-maximum crossing: the angle line is printed, then the tool
+    // ends with status 1 and the files of an earlier run stay as they were.
     ScratchDir dir;
+    std::vector<float> phantom_like(64, 0.0f);
+    for (int i = 24; i < 40; ++i) phantom_like[i] = 1.0f;  // rows 3 and 4 bright, first and last rows 0
+    std::vector<float> nan_row(64, 1.0f);
+    for (int j = 56; j < 64; ++j) nan_row[j] = std::numeric_limits<float>::quiet_NaN();
     write_floats(dir / "flat.img", std::vector<float>(64, 0.25f));
-    for (const char* tool : {"slant_profile", "transfer_curve"}) {
-        const ToolRun run = run_tool(tool, answers({"flat.img", "t.txt", "8", "8", "8"}), dir.path());
-        EXPECT_EQ(run.exit_status, 1) << tool;
-        EXPECT_NE(run.out.find(sjis("傾斜角度：")), std::string::npos);
-        EXPECT_NE(run.err.find(sjis("エラー：エッジの位置が求まりません")), std::string::npos) << run.err;
-        EXPECT_FALSE(std::filesystem::exists(dir / "t.txt"));
-        EXPECT_FALSE(std::filesystem::exists(dir / "esf.txt"));
+    write_floats(dir / "zero_rows.img", phantom_like);
+    write_floats(dir / "nan_row.img", nan_row);
+    for (const char* image : {"flat.img", "zero_rows.img", "nan_row.img"}) {
+        for (const char* tool : {"slant_profile", "transfer_curve"}) {
+            write_file(dir / "t.txt", "earlier table\n");
+            write_file(dir / "esf.txt", "earlier esf\n");
+            const ToolRun run = run_tool(tool, answers({image, "t.txt", "8", "8", "8"}), dir.path());
+            EXPECT_EQ(run.exit_status, 1) << tool << image;
+            EXPECT_NE(run.out.find(sjis("傾斜角度：")), std::string::npos);
+            EXPECT_NE(run.err.find(sjis(" エラー：エッジの傾斜角度が求まりません[")), std::string::npos) << run.err;
+            EXPECT_EQ(read_file(dir / "t.txt"), "earlier table\n");
+            EXPECT_EQ(read_file(dir / "esf.txt"), "earlier esf\n");
+        }
     }
     // No pixels at all.
+    std::filesystem::remove(dir / "t.txt");
     const ToolRun empty = run_tool("slant_profile", answers({"flat.img", "t.txt", "0", "8", "8"}), dir.path());
     EXPECT_EQ(empty.exit_status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "t.txt"));

@@ -1,0 +1,16 @@
+#include "common/row_progress.h"
+
+#include <unistd.h>
+
+RowProgress::RowProgress(const char* label, std::int32_t rows)
+    : RowProgress(label, rows, isatty(fileno(stderr)) ? stderr : nullptr) {}
+
+RowProgress::RowProgress(const char* label, std::int32_t rows, std::FILE* stream)
+    : label_(label), rows_(rows), stream_(stream) {}
+
+void RowProgress::rows_done(std::int64_t done) {
+    if (stream_ == nullptr) return;
+    std::fprintf(stream_, "\r *** %s [%3lld/%3d]%s", label_, static_cast<long long>(done), rows_,
+                 done >= rows_ ? "\n" : "");
+    std::fflush(stream_);
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The installed suite, as a lab machine would have it: `cmake --install` into
+# a scratch prefix, then the Debian package unpacked into a scratch root. Both
+# must hold every tool and man page and run the start of the chain from the
+# installed example files.
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR SCRATCH_DIR
+set -euo pipefail
+source=$1 build=$2 scratch=$3
+rm -rf "$scratch"; mkdir -p "$scratch"
+tools=$(find "$build/bin" -maxdepth 1 -type f -perm -u+x | wc -l)   # build/bin holds the tools alone
+fail() { echo "install_test: $*"; exit 1; }
+
+# check_tree ROOT: tools, man pages, documents, and the chain's first steps.
+check_tree() {
+  local root=$1 doc=$1/share/doc/ct-teaching-tools
+  local n_bin n_man
+  n_bin=$(find "$root/bin" -maxdepth 1 -type f -perm -u+x | wc -l)
+  n_man=$(find "$root/share/man/man1" -name '*.1*' | wc -l)
+  [ "$n_bin" -eq "$tools" ] || fail "$root/bin holds $n_bin programs, not $tools"
+  [ "$n_man" -eq "$tools" ] || fail "$root/share/man/man1 holds $n_man pages, not $tools"
+  [ -s "$doc/README.md" ] && [ -s "$doc/examples/n3-2.txt" ] && [ -s "$doc/examples/answers/02_raysum.txt" ] \
+    || fail "$doc lacks the README or the examples"
+  local run=$scratch/run-$(basename "$root")
+  mkdir -p "$run" && cp "$doc/examples/n3-2.txt" "$run/"
+  (cd "$run" && "$root/bin/oval_stack" < "$doc/examples/answers/01_oval_stack.txt" > oval.log 2>&1 \
+     && "$root/bin/raysum" < "$doc/examples/answers/02_raysum.txt" > raysum.log 2>&1) \
+    || fail "oval_stack or raysum from $root/bin failed"
+  [ "$(stat -c %s "$run/n3-2.img")" -eq 262144 ] && [ "$(stat -c %s "$run/n3-2.prj")" -eq 262144 ] \
+    || fail "the installed tools wrote no 256 x 256 phantom and sinogram"
+  cmp -s "$run/n3-2.prj" "$scratch/reference.prj" || fail "$root/bin/raysum differs from the build's"
+}
+
+cmake --install "$build" --prefix "$scratch/prefix" > "$scratch/install.log" || fail "cmake --install failed"
+# The build's own tools give the reference sinogram.
+ref=$scratch/reference answers=$source/examples/answers
+mkdir -p "$ref" && cp "$source/examples/n3-2.txt" "$ref/"
+(cd "$ref" && "$build/bin/oval_stack" < "$answers/01_oval_stack.txt" && "$build/bin/raysum" < "$answers/02_raysum.txt") \
+  > /dev/null 2>&1 || fail "the build's oval_stack or raysum failed"
+cp "$ref/n3-2.prj" "$scratch/reference.prj"
+
+check_tree "$scratch/prefix"
+
+# Every page renders without a warning, as man -l shows it.
+for page in "$scratch"/prefix/share/man/man1/*.1; do
+  warnings=$(groff -ww -k -man -Tutf8 -z "$page" 2>&1)
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+MANWIDTH=80 man -l "$scratch/prefix/share/man/man1/raysum.1" 2>/dev/null | grep -q 'SYNOPSIS' \
+  || fail "man -l raysum.1 shows no SYNOPSIS"
+
+# The Debian package: its fields, then its contents unpacked and run.
+(cd "$build" && cpack -G DEB -B "$scratch/package" > "$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; fail "cpack failed"; }
+deb=$(find "$scratch/package" -maxdepth 1 -name '*.deb' | head -n 1)
+[ -n "$deb" ] || fail "cpack made no .deb"
+depends=$(dpkg-deb -f "$deb" Depends)
+case $depends in *libc6*) ;; *) fail "Depends lacks libc6: $depends" ;; esac
+if ldd "$build/bin/raw_to_png" | grep -q libpng; then
+  case $depends in *libpng*) ;; *) fail "Depends lacks libpng: $depends" ;; esac
+fi
+[ "$(dpkg-deb -f "$deb" Section)" = science ] || fail "Section is not science"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
+dpkg-deb -x "$deb" "$scratch/root"
+check_tree "$scratch/root/usr"
+
+# The installed demo runs its chain from the unpacked package alone.
+PATH=/usr/bin:/bin "$scratch/root/usr/share/ct-teaching-tools/demo" --out "$scratch/demo" > "$scratch/demo.log" 2>&1 \
+  || { cat "$scratch/demo.log"; fail "the installed demo failed"; }
+[ -s "$scratch/demo/index.html" ] || fail "the installed demo wrote no page"
+echo "install_test: $tools tools and man pages installed and packaged ($(basename "$deb"): Depends $depends)"
