@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/compiler.h"
+
 // The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
 // become "?").
 std::string to_shift_jis(std::string_view utf8);
@@ -33,8 +35,8 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 // printf to a console stream with a UTF-8 format; the format is converted,
 // the arguments (file names, numbers) are written as they are.
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
-    __attribute__((format(printf, 2, 3)));
+    CT_PRINTF_FORMAT(2, 3);
 
 // Ends the tool: the message (a UTF-8 format) on standard error, after
 // whatever standard output still holds, then exit status 1.
-[[noreturn]] void fail_with(const char* utf8_format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void fail_with(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);

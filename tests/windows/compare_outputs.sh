@@ -60,6 +60,6 @@ while IFS= read -r -d '' file; do
   else
     echo "FAILED    $name: $rms"; failed=$((failed + 1))
   fi
-done < <(find "$linux" -maxdepth 1 -type f ! -name '*.html' ! -name 'n3-2.txt' -print0 | sort -z)
+done < <(find "$linux" -maxdepth 1 -type f ! -name '*.html' ! -name 'n3-2.txt' ! -name '.*' -print0 | sort -z)
 echo "compare_outputs: $identical identical, $close within float32 rounding, $failed failed"
 [ $((identical + close)) -gt 0 ] && [ $failed -eq 0 ]

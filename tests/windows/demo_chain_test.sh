@@ -12,6 +12,7 @@ fi
 for build in linux windows; do
   options=(--bin "$linux_bin")
   [ $build = linux ] || options=(--windows --bin "$windows_bin")
+  rm -rf "${out:?}/demo-$build"   # this test's own folder in the build tree, made afresh
   "$source_dir/scripts/demo" --no-setup "${options[@]}" --out "$out/demo-$build" > "$out/demo-$build.log" 2>&1 || {
     cat "$out/demo-$build.log"; echo "demo_chain_test: the $build demo failed"; exit 1; }
 done
