@@ -24,5 +24,9 @@ add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
 # tools themselves write 3.14159265358979).
 add_compile_definitions(_USE_MATH_DEFINES)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# OpenMP's runtime as the static archive, not the import library of its DLL.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgomp.a
+                OUTPUT_VARIABLE ct_static_gomp OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(OpenMP_gomp_LIBRARY ${ct_static_gomp} CACHE FILEPATH "libgomp, linked statically")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine_run)
