@@ -6,7 +6,6 @@
 #include "common/console_text.h"
 #include "common/dialogue.h"
 #include "common/output_file.h"
-#include "common/sample_arrays.h"
 
 namespace {
 
@@ -98,9 +97,15 @@ std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t co
 }
 
 std::vector<Ellipse> ellipses_from_text(const std::string& text, std::int32_t count, std::FILE* echo) {
-    // An empty buffer cannot be opened as a stream, but reads as an empty file.
-    std::string contents = text;
-    std::FILE* in = contents.empty() ? std::tmpfile() : fmemopen(contents.data(), contents.size(), "r");
-    if (in == nullptr) fail_memory(static_cast<std::int64_t>(contents.size()), 1);
-    return ellipses_or_end(in, "<text>", count, echo);
+    // Through a temporary file: the reader takes a stream, and the C
+    // library has no portable stream over memory.
+    const std::string name = "<text>";
+    std::FILE* in = std::tmpfile();
+    if (in == nullptr) fail_open(name);
+    if (std::fwrite(text.data(), 1, text.size(), in) != text.size()) {
+        std::fclose(in);
+        fail_write(name);
+    }
+    std::rewind(in);
+    return ellipses_or_end(in, name, count, echo);
 }
