@@ -37,8 +37,8 @@ TEST(FailureCatcher, FailuresThrowTheirKindAndTheMessageInUtf8) {
     const Case cases[] = {
         {[&] { read_raw_file(missing, samples, 1); }, FailureKind::file,
          "エラー：ファイルが開きません[" + missing + "]."},
-        {[] { write_raw_file("/dev/full", {1.0}, 1); }, FailureKind::file,
-         "エラー：ファイルに書き込めません[/dev/full]."},
+        {[&] { write_raw_file((dir / "no" / "folder.img").string(), {1.0}, 1); }, FailureKind::file,
+         "エラー：ファイルが開きません[" + (dir / "no" / "folder.img").string() + "]."},
         {[] { require_sample_count(-6, "画像の幅 × 高さ"); }, FailureKind::value,
          "エラー：データ数が負です[画像の幅 × 高さ = -6]."},
         {[] { take_samples(sample_count(2147483647, 2147483647)); }, FailureKind::memory, ""},
