@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/compiler.h"
+
 // The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
 // become "?").
 std::string to_shift_jis(std::string_view utf8);
@@ -22,8 +24,9 @@ std::string pad_to_columns(std::string_view utf8, std::size_t columns);
 
 // True when the environment variable CT_ENCODING is "utf-8"; false when it
 // is "cp932"; otherwise (unset or any other value) true when the stream is a
-// terminal whose locale (LC_ALL, LC_CTYPE or LANG) names UTF-8. The one
-// place where the console encoding is chosen.
+// terminal that shows UTF-8: on POSIX one whose locale (LC_ALL, LC_CTYPE or
+// LANG) names UTF-8, on Windows a console whose output code page is 65001.
+// The one place where the console encoding is chosen.
 bool stream_takes_utf8(std::FILE* stream);
 
 // The UTF-8 text in the bytes that the stream takes.
@@ -32,8 +35,8 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 // printf to a console stream with a UTF-8 format; the format is converted,
 // the arguments (file names, numbers) are written as they are.
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
-    __attribute__((format(printf, 2, 3)));
+    CT_PRINTF_FORMAT(2, 3);
 
 // Ends the tool: the message (a UTF-8 format) on standard error, after
 // whatever standard output still holds, then exit status 1.
-[[noreturn]] void fail_with(const char* utf8_format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void fail_with(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);

@@ -77,7 +77,7 @@ std::string shortest(double value) {
 }
 
 void write_question(DialogueStreams io, const std::string& padded_label, const char* value_format, ...)
-    __attribute__((format(printf, 3, 4)));
+    CT_PRINTF_FORMAT(3, 4);
 
 void write_question(DialogueStreams io, const std::string& padded_label, const char* value_format, ...) {
     const std::string label = console_encoding_of(io.out, padded_label);

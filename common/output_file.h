@@ -1,14 +1,17 @@
 #pragma once
-// A file being written. Regular files are written to an unnamed file in the
-// same folder and put in place by rename only once complete and closed
-// without error, so a failed or interrupted run leaves the previous file
-// intact and never a truncated one. Devices and pipes (/dev/null, /dev/full,
-// a fifo) and links are written directly, as they are.
+// A file being written. Regular files are written to a temporary file in the
+// same folder and put in place only once complete and closed without error,
+// so a failed or interrupted run leaves the previous file intact and never a
+// truncated one. Devices and pipes (/dev/null, /dev/full, a fifo, NUL on
+// Windows) and links are written directly, as they are. How the temporary
+// file is made and put in place is the system's part (common/platform.h).
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
+
+#include "common/platform.h"
 
 // " エラー：ファイルが開きません[name]." on standard error, exit status 1.
 [[noreturn]] void fail_open(const std::string& name);
@@ -18,8 +21,10 @@
 
 class OutputFile {
 public:
-    // Opens for writing ("wb" or "w"); fail_open when the file cannot be
-    // opened for writing, exactly where creating or truncating it would fail.
+    // Opens for writing; fail_open when the file cannot be opened for
+    // writing, exactly where creating or truncating it would fail. Raw data
+    // (`binary`) and text tables alike are written byte for byte, so a table
+    // holds LF line ends on every system.
     OutputFile(std::string name, bool binary);
     OutputFile(OutputFile&& other) noexcept;
     OutputFile(const OutputFile&) = delete;
@@ -27,7 +32,7 @@ public:
     OutputFile& operator=(OutputFile&&) = delete;
     ~OutputFile();  // an unfinished file is dropped; the previous one stays
 
-    std::FILE* stream() const { return stream_; }
+    std::FILE* stream() const { return output_.stream; }
     const std::string& name() const { return name_; }
 
     // Writes the samples narrowed to 32-bit floats, in order, counting the
@@ -45,13 +50,8 @@ public:
     void close();
 
 private:
-    void open_in_place(const char* mode);
-    bool open_beside(const char* mode, bool existed, unsigned existing_mode);
-
     std::string name_;
-    std::FILE* stream_ = nullptr;
-    std::string pending_name_;  // a named temporary file to rename at close, if any
-    bool unnamed_ = false;      // the stream is an unnamed file that close links in
+    PendingOutput output_;
     std::int64_t samples_written_ = 0;
     std::int64_t non_finite_ = 0;
     std::int64_t first_non_finite_ = -1;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/console_text.h"
+#include "tests/support/tool_runner.h"
 
 namespace {
 
@@ -18,14 +19,9 @@ struct Record {
 // Runs a three-question dialogue on the given answers; returns what it
 // printed, and its warnings in `warned` when asked.
 std::string converse(const std::string& input, Record& r, std::string* warned = nullptr) {
-    std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")  // an input that ends at once
-                                  : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
-    char* printed = nullptr;
-    std::size_t printed_size = 0;
-    std::FILE* out = open_memstream(&printed, &printed_size);
-    char* warnings = nullptr;
-    std::size_t warnings_size = 0;
-    std::FILE* err = open_memstream(&warnings, &warnings_size);
+    std::FILE* in = stream_reading(input);  // an empty input ends at once
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
     run_dialogue("テスト", 20,
                  {
                      {" 1. ファイル名", "input", r.name, "in.img", FileUse::read},
@@ -33,14 +29,10 @@ std::string converse(const std::string& input, Record& r, std::string* warned = 
                      {" 3. 画素長", "pixel_length", r.length, 0.078125},
                  },
                  {in, out, err});
-    std::fclose(out);
-    std::fclose(err);
     std::fclose(in);
-    std::string text(printed, printed_size);
-    if (warned != nullptr) *warned = std::string(warnings, warnings_size);
-    std::free(printed);
-    std::free(warnings);
-    return text;
+    const std::string warnings = written_and_closed(err);
+    if (warned != nullptr) *warned = warnings;
+    return written_and_closed(out);
 }
 
 TEST(Dialogue, EnterKeepsEveryDefaultAndTheQuestionsAreShown) {

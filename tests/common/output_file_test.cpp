@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> folder_entries(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -35,13 +35,13 @@ TEST(OutputFile, CloseReplacesTheFileAndKeepsItsPermissions) {
     ScratchDir dir;
     const auto target = dir / "table.txt";
     write_file(target, "old old old old");
-    chmod(target.c_str(), 0640);
+    chmod(target.string().c_str(), 0640);
     OutputFile out = open_table_file(target.string());
     std::fputs("new\n", out.stream());
     out.close();
     EXPECT_EQ(read_file(target), "new\n");
     struct stat info {};
-    stat(target.c_str(), &info);
+    stat(target.string().c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"table.txt"});
 }

@@ -22,7 +22,7 @@ using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshot(const std::filesystem::path& folder) {
     Snapshot files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder)] = read_file(entry.path());
+        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = read_file(entry.path());
         if (entry.is_directory()) files[entry.path().lexically_relative(folder).string() + "/"] = "";
     }
     return files;

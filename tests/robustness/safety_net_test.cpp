@@ -26,7 +26,7 @@ std::string with_crlf(const std::string& text) {
 
 std::map<std::string, std::string> files_in(const fs::path& folder) {
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename()] = read_file(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename().string()] = read_file(entry.path());
     return files;
 }
 

@@ -1,9 +1,5 @@
 #include "tests/support/tool_runner.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,11 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
-#include <thread>
 
 #include "common/console_text.h"
-
-extern char** environ;
+#include "tests/support/process_start.h"
 
 ScratchDir::ScratchDir() {
     std::random_device rd;
@@ -39,7 +33,7 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path tool_path(const std::string& tool) { return std::filesystem::path(CT_TOOL_DIR) / tool; }
+std::filesystem::path tool_path(const std::string& tool) { return std::filesystem::path(CT_TOOL_DIR) / (tool + CT_TOOL_SUFFIX); }
 
 std::string read_file(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -62,6 +56,23 @@ std::vector<float> read_floats(const std::filesystem::path& file) {
 
 void write_floats(const std::filesystem::path& file, const std::vector<float>& samples) {
     write_file(file, std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float)));
+}
+
+std::FILE* stream_reading(const std::string& bytes) {
+    std::FILE* stream = std::tmpfile();
+    if (stream == nullptr) throw std::runtime_error("cannot create a temporary file");
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::rewind(stream);
+    return stream;
+}
+
+std::string written_and_closed(std::FILE* stream) {
+    std::string bytes;
+    std::rewind(stream);
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) bytes.append(block, n);
+    std::fclose(stream);
+    return bytes;
 }
 
 std::string answers(const std::vector<std::string>& lines) {
@@ -111,7 +122,8 @@ ToolRun run_tool_for(const std::string& tool, const std::string& answer_text, co
 ToolRun run_tool_with(const std::string& tool, const std::vector<std::string>& arguments,
                       const std::string& answer_text, const std::filesystem::path& dir,
                       const std::vector<std::string>& environment) {
-    return run_tool_in(tool, arguments, answer_text, dir, environment, std::chrono::seconds(120), SIGKILL);
+    // 9 is SIGKILL on POSIX; Windows terminates a run past its time anyway.
+    return run_tool_in(tool, arguments, answer_text, dir, environment, std::chrono::seconds(120), 9);
 }
 
 ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arguments, const std::string& answer_text,
@@ -125,59 +137,23 @@ ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arg
     const auto err_file = io / "stderr";
     write_file(in_file, answer_text);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in_file.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-
-    const std::string program = tool_path(tool).string();
-    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
     // The caller's CT_ENCODING must not change what the tests see.
-    std::vector<char*> env;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::string_view(*entry).starts_with("CT_ENCODING=")) continue;
-        env.push_back(*entry);
+    std::vector<std::string> env;
+    for (std::string& entry : current_environment()) {
+        if (!std::string_view(entry).starts_with("CT_ENCODING=")) env.push_back(std::move(entry));
     }
-    for (const std::string& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
-    env.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
+    env.insert(env.end(), environment.begin(), environment.end());
+    const ProcessEnd end =
+        run_process(tool_path(tool), arguments, env, dir, in_file, out_file, err_file, limit, timeout_signal);
     ToolRun run;
-    if (spawned != 0) {
-        run.err = "cannot start " + program;
+    if (!end.started) {
+        run.err = "cannot start " + tool_path(tool).string();
         return run;
     }
-
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, timeout_signal);
-            // A tool that does not end on that signal within a second is killed.
-            for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; ++waited) {
-                if (waited == 500) {
-                    kill(pid, SIGKILL);
-                    waitpid(pid, &status, 0);
-                    break;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            run.timed_out = true;
-            if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!run.timed_out && WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
-    if (!run.timed_out && WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    run.out = read_file(out_file);
-    run.err = read_file(err_file);
+    run.exit_status = end.exit_status;
+    run.signal = end.signal;
+    run.timed_out = end.timed_out;
+    run.out = console_text_with_lf(read_file(out_file));
+    run.err = console_text_with_lf(read_file(err_file));
     return run;
 }

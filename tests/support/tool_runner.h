@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -66,6 +67,12 @@ std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& bytes);
 std::vector<float> read_floats(const std::filesystem::path& file);
 void write_floats(const std::filesystem::path& file, const std::vector<float>& samples);
+
+// In-memory streams for library functions that read or write a FILE*, on
+// every system: a temporary file holding `bytes`, read from its start; and
+// what was written into a stream (such as std::tmpfile()), which is closed.
+std::FILE* stream_reading(const std::string& bytes);
+std::string written_and_closed(std::FILE* stream);
 
 // Answer lines joined with line ends: answers({"a.img", "", "5"}).
 std::string answers(const std::vector<std::string>& lines);

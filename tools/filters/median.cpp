@@ -25,6 +25,28 @@ double at_stable_rank(const double* window, std::int64_t count, std::int64_t ran
     return value;  // not reached: the rank lies among the zeros
 }
 
+// Sorts values[0 … count − 1] by compare_ascending exactly as glibc's qsort
+// does: a top-down merge sort that splits at count / 2 and, on a tie or a
+// comparison with a NaN, takes from the left half. Written out here so that
+// every system, Windows with its own qsort included, sorts a window holding
+// NaNs into the same order.
+void merge_sort_ascending(double* values, std::int64_t count, double* scratch) {
+    if (count <= 1) return;
+    const std::int64_t left_count = count / 2;
+    merge_sort_ascending(values, left_count, scratch);
+    merge_sort_ascending(values + left_count, count - left_count, scratch);
+    const double* left = values;
+    const double* right = values + left_count;
+    const double* const left_end = right;
+    const double* const right_end = values + count;
+    double* out = scratch;
+    while (left < left_end && right < right_end) {
+        *out++ = compare_ascending(left, right) <= 0 ? *left++ : *right++;
+    }
+    while (left < left_end) *out++ = *left++;
+    std::memcpy(values, scratch, static_cast<std::size_t>(out - scratch) * sizeof(double));
+}
+
 }  // namespace
 
 int compare_ascending(const void* a, const void* b) {
@@ -36,7 +58,8 @@ int compare_ascending(const void* a, const void* b) {
 }
 
 double sorted_window_median(double* window, std::int64_t count, std::int32_t width) {
-    std::qsort(window, static_cast<std::size_t>(count), sizeof(double), compare_ascending);
+    std::vector<double> scratch(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+    merge_sort_ascending(window, count, scratch.data());
     const std::int64_t middle = count / 2;
     if (width % 2 != 0) return window[middle];
     return (window[middle - 1] + window[middle]) * 0.5;
@@ -44,8 +67,8 @@ double sorted_window_median(double* window, std::int64_t count, std::int32_t wid
 
 double window_median(const double* window, double* scratch, std::int64_t count, std::int32_t width) {
     std::memcpy(scratch, window, static_cast<std::size_t>(count) * sizeof(double));
-    // With a NaN the comparison is no ordering, and only qsort itself knows
-    // where its merges leave each value.
+    // With a NaN the comparison is no ordering, and only the merges
+    // themselves know where they leave each value.
     if (std::any_of(window, window + count, [](double v) { return std::isnan(v); })) {
         return sorted_window_median(scratch, count, width);
     }

@@ -2,8 +2,8 @@
 // The median filter: every output pixel is the median of a square window of
 // the periodic image. The result is exactly what sorting the gathered window
 // with the C library's qsort and a three-way comparison (1 when greater, −1
-// when smaller, 0 otherwise) gives, which on this platform is a stable
-// merge sort. The filter keeps each window's numbers sorted as it slides
+// when smaller, 0 otherwise) gives on Linux, where it is a stable merge
+// sort; the filter does those merges itself, so Windows gives the same. The filter keeps each window's numbers sorted as it slides
 // along a row, and only a window holding a NaN, or with a zero at a middle
 // rank, is gathered in order and settled value by value.
 
@@ -14,12 +14,12 @@
 // The three-way comparison of two doubles handed to qsort.
 int compare_ascending(const void* a, const void* b);
 
-// Median of window[0 … count − 1] by qsort: the middle value for an odd
+// Median of window[0 … count − 1] sorted as glibc's qsort sorts it: the middle value for an odd
 // `width`, the mean of the two middle values for an even one. Sorts `window`.
 double sorted_window_median(double* window, std::int64_t count, std::int32_t width);
 
-// The same value without sorting the whole window (falls back to qsort when
-// the window holds a NaN). `window` keeps its gathered order; `scratch`
+// The same value without sorting the whole window (sorts it when the
+// window holds a NaN). `window` keeps its gathered order; `scratch`
 // holds `count` values of work space.
 double window_median(const double* window, double* scratch, std::int64_t count, std::int32_t width);
 

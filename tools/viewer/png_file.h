@@ -7,8 +7,9 @@
 #include <vector>
 
 // Encodes a width × height greyscale picture (row 0 at the top, one byte
-// per pixel) as a PNG into an open stream. False when libpng fails or a
-// write does not go through; libpng's own messages are kept quiet.
+// per pixel) as a PNG into an open stream. False when the encoder (libpng,
+// or stb on Windows) fails or a write does not go through; the encoder's
+// own messages are kept quiet.
 bool encode_grey_png(std::FILE* out, const unsigned char* grey, std::uint32_t width, std::uint32_t height);
 
 // Writes the picture as a PNG file named `name`, whole or not at all (as

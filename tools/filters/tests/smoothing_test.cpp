@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/tool_runner.h"
 #include "tools/filters/gaussian.h"
 #include "tools/filters/tests/reference_filters.h"
 #include "tools/filters/tests/test_images.h"
@@ -74,11 +75,9 @@ TEST(WeightedAverage, KernelPlacesAnswersAndWrapsItsDivisor) {
 }
 
 TEST(WeightedAverage, PrintsTheKernelInThreeLines) {
-    char buffer[256] = {};
-    std::FILE* out = fmemopen(buffer, sizeof buffer, "w");
+    std::FILE* out = std::tmpfile();
     print_smoothing_kernel(out, make_smoothing_kernel(1, 2, 4));
-    std::fclose(out);
-    EXPECT_EQ(std::string(buffer), "\t\t1\t2\t1\nh(x,y) = 1/16 (\t2\t4\t2 )\n\t\t1\t2\t1\n");
+    EXPECT_EQ(written_and_closed(out), "\t\t1\t2\t1\nh(x,y) = 1/16 (\t2\t4\t2 )\n\t\t1\t2\t1\n");
 }
 
 TEST(WeightedAverage, ImpulseReproducesTheKernelAndZeroDivisorGivesNonFinite) {

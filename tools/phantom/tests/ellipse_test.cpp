@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tests/support/tool_runner.h"
 #include "tools/phantom/ellipse_file.h"
 #include "tests/support/thread_counts.h"
 
@@ -87,15 +88,11 @@ TEST(Ellipse, ClippedAtTheImageBorder) {
 }
 
 EllipseFileResult parse(const std::string& text, std::int32_t count, std::string& echoed) {
-    std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    char* printed = nullptr;
-    std::size_t size = 0;
-    std::FILE* echo = open_memstream(&printed, &size);
+    std::FILE* in = stream_reading(text);
+    std::FILE* echo = std::tmpfile();
     EllipseFileResult result = read_ellipses(in, "e.txt", count, echo);
-    std::fclose(echo);
     std::fclose(in);
-    echoed.assign(printed, size);
-    std::free(printed);
+    echoed = written_and_closed(echo);
     return result;
 }
 

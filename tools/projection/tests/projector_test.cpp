@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "tests/support/tool_runner.h"
 #include "tools/projection/tests/stored_cij.h"
 #include "tests/support/thread_counts.h"
 
@@ -54,22 +55,16 @@ std::string name(const Size& s) {
 }
 
 TEST(MakeCij, PrintsTheCounterForEveryAngleAndAFinalLine) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
+    std::FILE* out = std::tmpfile();
     const CijTable cij = make_cij(4, 4, 4, 3, out);
-    std::fclose(out);
-    EXPECT_EQ(std::string(text, size),
+    EXPECT_EQ(written_and_closed(out),
               "\r *** Make cij [  0/  3]\r *** Make cij [  1/  3]\r *** Make cij [  2/  3]\r *** Make cij [  3/  3]\n");
-    std::free(text);
     ASSERT_EQ(cij.angle.size(), 3u);
     EXPECT_EQ(cij.angle[1].sin_theta, std::sin(1 * 3.14159265358979 / 3));
 
-    out = open_memstream(&text, &size);
+    out = std::tmpfile();
     make_cij(4, 4, 4, 0, out);
-    std::fclose(out);
-    EXPECT_EQ(std::string(text, size), "\r *** Make cij [  0/  0]\n");
-    std::free(text);
+    EXPECT_EQ(written_and_closed(out), "\r *** Make cij [  0/  0]\n");
 }
 
 TEST(CijEntries, EveryEntryEqualsTheStoredTable) {

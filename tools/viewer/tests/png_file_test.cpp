@@ -17,20 +17,20 @@ const std::vector<unsigned char> three_by_two{0, 1, 2, 253, 254, 255};
 
 std::vector<fs::path> folder_entries(const fs::path& folder) {
     std::vector<fs::path> entries;
-    for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path().filename().string());
     std::sort(entries.begin(), entries.end());
     return entries;
 }
 
 mode_t permissions_of(const fs::path& file) {
     struct stat info {};
-    ::stat(file.c_str(), &info);
+    ::stat(file.string().c_str(), &info);
     return info.st_mode & 07777;
 }
 
 TEST(PngFile, EncodesEightBitGreyRowZeroFirst) {
     ScratchDir dir;
-    std::FILE* out = std::fopen((dir / "p.png").c_str(), "wb");
+    std::FILE* out = std::fopen((dir / "p.png").string().c_str(), "wb");
     ASSERT_NE(out, nullptr);
     EXPECT_TRUE(encode_grey_png(out, three_by_two.data(), 3, 2));
     std::fclose(out);
@@ -46,7 +46,7 @@ TEST(PngFile, PicturesWiderThanLibpngsDefaultLimit) {
     ScratchDir dir;
     std::vector<unsigned char> row(1500000, 0);
     row.back() = 255;
-    std::FILE* out = std::fopen((dir / "wide.png").c_str(), "wb");
+    std::FILE* out = std::fopen((dir / "wide.png").string().c_str(), "wb");
     ASSERT_NE(out, nullptr);
     EXPECT_TRUE(encode_grey_png(out, row.data(), 1500000, 1));
     std::fclose(out);

@@ -1,0 +1,44 @@
+#pragma once
+// What the tools need from the operating system, behind one small interface
+// each: platform_posix.cpp on Linux and other POSIX systems,
+// platform_windows.cpp on Windows. CMake compiles exactly one of them.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// True when the stream is an interactive console or terminal.
+bool is_terminal(std::FILE* stream);
+
+// True when a terminal shows UTF-8: on POSIX a locale (LC_ALL, LC_CTYPE or
+// LANG) that names UTF-8, on Windows a console output code page of 65001.
+bool terminal_shows_utf8();
+
+// Bytes the system can still give without swapping others out, or -1 when
+// that is not known.
+long double available_memory_bytes();
+
+// The UTF-8 text in code page 932 (Shift_JIS) bytes; characters without a
+// code page 932 form become "?".
+std::string utf8_to_cp932(std::string_view utf8);
+
+// A regular file being written under a temporary identity and put in place
+// of its target only once complete.
+struct PendingOutput {
+    std::FILE* stream = nullptr;
+    std::string temporary;  // a named temporary file to move over the target, if any
+    bool unnamed = false;   // the stream is an unnamed file, named only when finished
+};
+
+// Opens `name` for writing in binary mode. Devices, pipes and links are
+// opened in place; a regular file or a new name gets a temporary file in the
+// same folder. False, with nothing changed, exactly where creating or
+// truncating `name` would fail.
+bool open_pending_output(const std::string& name, PendingOutput& output);
+
+// Closes the stream (already flushed) and puts the temporary file in place
+// of `name`. False when that fails; the temporary file is then gone.
+bool finish_pending_output(const std::string& name, PendingOutput& output);
+
+// Closes and removes an unfinished output; the previous file stays.
+void drop_pending_output(PendingOutput& output);

@@ -1,0 +1,160 @@
+// The POSIX side of platform.h: terminals through isatty and the locale,
+// memory from /proc/meminfo, code page 932 through iconv, and outputs
+// written to an unnamed file (O_TMPFILE) or a hidden one beside the target.
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "common/platform.h"
+
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+bool terminal_shows_utf8() {
+    const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        std::string lower(value);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
+    }
+    return false;
+}
+
+long double available_memory_bytes() {
+    // MemAvailable, or the physical memory where that is not known.
+    if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        long long kib = -1;
+        while (std::fgets(line, sizeof line, info) != nullptr) {
+            if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1) break;
+        }
+        std::fclose(info);
+        if (kib > 0) return static_cast<long double>(kib) * 1024;
+    }
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || page_size <= 0) return -1;
+    return static_cast<long double>(pages) * static_cast<long double>(page_size);
+}
+
+std::string utf8_to_cp932(std::string_view utf8) {
+    std::string out;
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);  // no converter: pass through
+    out.resize(utf8.size() * 2 + 8);
+    char* in_ptr = const_cast<char*>(utf8.data());
+    std::size_t in_left = utf8.size();
+    char* out_ptr = out.data();
+    std::size_t out_left = out.size();
+    while (in_left > 0) {
+        if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) break;  // cannot happen: Shift_JIS never needs more than the UTF-8 bytes
+        // A character without a Shift_JIS form: skip its UTF-8 bytes, write "?".
+        *out_ptr++ = '?';
+        --out_left;
+        do {
+            ++in_ptr;
+            --in_left;
+        } while (in_left > 0 && (static_cast<unsigned char>(*in_ptr) & 0xC0) == 0x80);
+    }
+    iconv_close(cd);
+    out.resize(out.size() - out_left);
+    return out;
+}
+
+namespace {
+
+std::string folder_of(const std::string& name) {
+    const std::string folder = std::filesystem::path(name).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+bool open_in_place(const std::string& name, PendingOutput& output) {
+    output.stream = std::fopen(name.c_str(), "wb");
+    return output.stream != nullptr;
+}
+
+bool open_beside(const std::string& name, bool existed, unsigned existing_mode, PendingOutput& output) {
+    // An unnamed file vanishes by itself if the run ends before it is
+    // finished. Naming it at the end goes through /proc/self/fd.
+    int fd = ::access("/proc/self/fd", X_OK) == 0
+                 ? ::open(folder_of(name).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+                 : -1;
+    output.unnamed = fd >= 0;
+    if (!output.unnamed) {  // file systems without unnamed files: a hidden file beside the target
+        std::string pattern = (std::filesystem::path(folder_of(name)) / ".ct_part_XXXXXX").string();
+        fd = mkstemp(pattern.data());
+        if (fd < 0) return false;
+        output.temporary = pattern;
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    if (existed) fchmod(fd, existing_mode);  // the replacement keeps the old file's permissions
+    output.stream = fdopen(fd, "wb");
+    if (output.stream == nullptr) {
+        ::close(fd);
+        if (!output.temporary.empty()) ::unlink(output.temporary.c_str());
+        output = PendingOutput{};
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool open_pending_output(const std::string& name, PendingOutput& output) {
+    output = PendingOutput{};
+    struct stat link_info {};
+    const bool existed = lstat(name.c_str(), &link_info) == 0;
+    if (existed && !S_ISREG(link_info.st_mode)) return open_in_place(name, output);  // device, pipe, link, folder
+    // Ask the system whether the name can be written, without truncating:
+    // the same failures as opening it for writing, nothing changed on success.
+    const int probe = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (probe < 0) return false;
+    ::close(probe);
+    if (!existed) ::unlink(name.c_str());
+    return open_beside(name, existed, link_info.st_mode & 07777, output) || open_in_place(name, output);
+}
+
+bool finish_pending_output(const std::string& name, PendingOutput& output) {
+    std::FILE* stream = std::exchange(output.stream, nullptr);
+    bool written = true;
+    if (output.unnamed) {
+        // Give the finished unnamed file a hidden name beside the target.
+        const std::string fd_path = "/proc/self/fd/" + std::to_string(fileno(stream));
+        for (int attempt = 0; written && output.temporary.empty(); ++attempt) {
+            // A short name: the target's own may already be as long as a name can be.
+            std::string candidate = (std::filesystem::path(folder_of(name)) /
+                                     (".ct_part_" + std::to_string(getpid()) + "_" + std::to_string(attempt)))
+                                        .string();
+            if (linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                output.temporary = candidate;
+            } else if (errno != EEXIST || attempt > 100) {
+                written = false;
+            }
+        }
+    }
+    if (std::fclose(stream) != 0) written = false;
+    if (written && !output.temporary.empty()) {
+        written = std::rename(output.temporary.c_str(), name.c_str()) == 0;
+        if (written) output.temporary.clear();
+    }
+    if (!written) drop_pending_output(output);
+    return written;
+}
+
+void drop_pending_output(PendingOutput& output) {
+    if (output.stream != nullptr) std::fclose(output.stream);
+    if (!output.temporary.empty()) ::unlink(output.temporary.c_str());
+    output = PendingOutput{};
+}

@@ -1,0 +1,106 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/process_start.h"
+
+namespace {
+
+// A handle the child inherits as one of its standard streams.
+HANDLE inheritable(const std::filesystem::path& file, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES security{};
+    security.nLength = sizeof security;
+    security.bInheritHandle = TRUE;
+    return CreateFileW(file.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &security, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::wstring wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+    return out;
+}
+
+// One argument of a command line as the C runtime splits it again: quoted
+// when it holds blanks or quotes, backslashes doubled before a quote.
+std::wstring quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+}  // namespace
+
+std::vector<std::string> current_environment() {
+    std::vector<std::string> entries;
+    for (char** entry = _environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+    return entries;
+}
+
+ProcessEnd run_process(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::filesystem::path& dir,
+                       const std::filesystem::path& in, const std::filesystem::path& out,
+                       const std::filesystem::path& err, std::chrono::milliseconds limit, int /*timeout_signal*/) {
+    // Windows has no signals: a run past its time is terminated.
+    ProcessEnd end;
+    HANDLE streams[] = {inheritable(in, GENERIC_READ, OPEN_EXISTING), inheritable(out, GENERIC_WRITE, CREATE_ALWAYS),
+                        inheritable(err, GENERIC_WRITE, CREATE_ALWAYS)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = streams[0];
+    startup.hStdOutput = streams[1];
+    startup.hStdError = streams[2];
+    std::wstring command_line = quoted(program.wstring());
+    for (const std::string& argument : arguments) command_line += L" " + quoted(wide(argument));
+    std::wstring block;  // NAME=value entries, each ended by a NUL, and one more NUL
+    for (const std::string& entry : environment) block += wide(entry) + L'\0';
+    block += L'\0';
+    PROCESS_INFORMATION process{};
+    const bool handles_open = streams[0] != INVALID_HANDLE_VALUE && streams[1] != INVALID_HANDLE_VALUE &&
+                              streams[2] != INVALID_HANDLE_VALUE;
+    end.started = handles_open && CreateProcessW(program.wstring().c_str(), command_line.data(), nullptr, nullptr,
+                                                 TRUE, CREATE_UNICODE_ENVIRONMENT, block.data(), dir.wstring().c_str(),
+                                                 &startup, &process);
+    for (HANDLE stream : streams) {
+        if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
+    }
+    if (!end.started) return end;
+    CloseHandle(process.hThread);
+
+    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        end.timed_out = true;
+    } else {
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        end.exit_status = static_cast<int>(code);
+    }
+    CloseHandle(process.hProcess);
+    return end;
+}
+
+std::string console_text_with_lf(std::string bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text += bytes[i];
+    }
+    return text;
+}
