@@ -130,13 +130,12 @@ bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::i
     return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
 }
 
-// The sums of pixels pixel[0 … 3] with four filled entries added, with
-// AVX2, for N ≥ 3.
-// The four first bins lie in b … b + 3, b the lowest (the first lane when t
-// grows along the row, the last when it falls): the three bins of each
-// entry are picked by one shuffle from each of the four samples at b, b + 1
-// and b + 2. These read up to three samples past the entry's last bin, so
-// the row needs three samples after it.
+// The sums of pixels pixel[0 … 3] with four filled entries added (AVX2,
+// N ≥ 3). The four first bins lie in b … b + 3, b the lowest (the first
+// lane when t grows along the row, the last when it falls): the three bins
+// of each entry are picked by one shuffle from each of the four samples at
+// b, b + 1 and b + 2. These read up to three samples past the entry's last
+// bin, so the row needs three samples after it.
 template <bool t_falls>
 __attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, __m256d first_bin, __m256d w0,
                                                                __m256d w1, __m256d w2, const double* pixel) {
