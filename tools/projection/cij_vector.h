@@ -62,16 +62,16 @@ __attribute__((target("avx2"))) inline CijVectorEntries cij_vector_entries(const
     return {filled, first_bin, u, middle, v};
 }
 
-// The weights of four entries known to be filled (every lane's nearest bin
-// in 1 … N − 2): the same operations as cij_vector_entries without the
-// masks of empty lanes, and the first bin as g + N/2 − 1.
-struct CijFilledEntries {
-    __m256d first_bin, w0, w1, w2;
+// The nearest bins g and the outer shares u (of bin h − 1) and v (of bin
+// h + 1) of four entries known to be filled (every lane's nearest bin in
+// 1 … N − 2): the same operations as cij_vector_entries without the masks
+// of empty lanes.
+struct CijShares {
+    __m256d g, u, v;
 };
 
-__attribute__((target("avx2"))) inline CijFilledEntries cij_vector_filled_entries(const CijVectorAngle& a,
-                                                                                  __m256d t) {
-    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+__attribute__((target("avx2"))) inline CijShares cij_vector_shares(const CijVectorAngle& a, __m256d t) {
+    const __m256d half = _mm256_set1_pd(0.5), zero = _mm256_setzero_pd();
     const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
     const __m256d left = _mm256_sub_pd(g, half);
     const __m256d right = _mm256_add_pd(g, half);
@@ -92,5 +92,18 @@ __attribute__((target("avx2"))) inline CijFilledEntries cij_vector_filled_entrie
     const __m256d den_v = _mm256_blendv_pd(a.flank_divisor, a.d, top_v);
     const __m256d u = _mm256_and_pd(some_u, _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u)));
     const __m256d v = _mm256_and_pd(some_v, _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v)));
-    return {_mm256_add_pd(g, a.first_offset), u, _mm256_sub_pd(_mm256_sub_pd(one, u), v), v};
+    return {g, u, v};
+}
+
+// The weights of four entries known to be filled, and the first bin as
+// g + N/2 − 1.
+struct CijFilledEntries {
+    __m256d first_bin, w0, w1, w2;
+};
+
+__attribute__((target("avx2"))) inline CijFilledEntries cij_vector_filled_entries(const CijVectorAngle& a,
+                                                                                  __m256d t) {
+    const CijShares s = cij_vector_shares(a, t);
+    const __m256d one = _mm256_set1_pd(1.0);
+    return {_mm256_add_pd(s.g, a.first_offset), s.u, _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v), s.v};
 }

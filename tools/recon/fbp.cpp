@@ -84,9 +84,9 @@ void column_products(const CijAngle& a, std::int32_t width, double* column_cos) 
     for (std::int32_t q = 0; q < width; ++q) column_cos[q] = static_cast<double>(q - half_w) * a.cos_theta;
 }
 
-// Image rows per block of the back projection: a thread passes every angle
-// over one block before the next.
-constexpr std::int32_t rows_per_block = 16;
+// Pairs of image rows per block of the back projection: a thread passes
+// every angle over one block before the next.
+constexpr std::int32_t pairs_per_block = 8;
 
 // Pixels first … last − 1 of one image row (t = column_cos[q] + y_sin) gain
 // p[b0 + k] × w_k, k = 0, 1, 2, of their entries at this angle.
@@ -130,53 +130,219 @@ bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::i
     return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
 }
 
-// The same with AVX2, for N ≥ 3. Along a row t changes monotonically (x·C
-// rounds monotonically in x), so the filled entries form one run of
-// columns; the pixels before and after it go one by one, the run four at a
-// time without a branch. The four first bins lie in b … b + 3, b the
-// lowest (the first lane when t grows along the row, the last when it
-// falls): the three bins of each entry are picked by one shuffle from each
-// of the four samples at b, b + 1 and b + 2. These read up to three samples
-// past the entry's last bin, so the row needs three samples after it.
+// The sums of pixels pixel[0 … 3] with four filled entries added (AVX2,
+// N ≥ 3). The four first bins lie in b … b + 3, b the lowest (the first
+// lane when t grows along the row, the last when it falls): the three bins
+// of each entry are picked by one shuffle from each of the four samples at
+// b, b + 1 and b + 2. These read up to three samples past the entry's last
+// bin, so the row needs three samples after it.
 template <bool t_falls>
-__attribute__((target("avx2"))) void back_project_row_avx2(const CijAngle& a, const double* column_cos,
-                                                           double y_sin, const double* p, std::int32_t bins,
-                                                           bool empty_adds_nothing, double* pixel,
-                                                           std::int32_t width) {
-    std::int32_t first = 0, last = width;
-    while (first < last && !entry_filled(column_cos[first] + y_sin, bins)) ++first;
-    while (last > first && !entry_filled(column_cos[last - 1] + y_sin, bins)) --last;
-    if (!empty_adds_nothing) {
-        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, 0, first);
-        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, last, width);
-    }
-    const CijVectorAngle angle = cij_vector_angle(a, bins);
-    const __m256d y = _mm256_set1_pd(y_sin);
+__attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, __m256d first_bin, __m256d w0,
+                                                               __m256d w1, __m256d w2, const double* pixel) {
     // Lane j's shuffle index: the pair of 32-bit halves 2o, 2o + 1 for an
     // offset o = first bin − b in 0 … 3, formed in the low bits of the double
     // 2^52 + 2^32 + o·(2 + 2^33) (exact: all below 2^53).
     const __m256d pair_scale = _mm256_set1_pd(2.0 + 8589934592.0);
     const __m256d pair_bias = _mm256_set1_pd(4503599627370496.0 + 4294967296.0);
-    std::int32_t q = first;
-    for (; q + 4 <= last; q += 4) {
+    const __m256d lowest = _mm256_permute4x64_pd(first_bin, t_falls ? 0xFF : 0x00);
+    const double* b = p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest));
+    const __m256i pick = _mm256_castpd_si256(
+        _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(first_bin, lowest), pair_scale), pair_bias));
+    const __m256d bin0 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b)), pick));
+    const __m256d bin1 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 1)), pick));
+    const __m256d bin2 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 2)), pick));
+    __m256d sum = _mm256_loadu_pd(pixel);
+    sum = _mm256_add_pd(sum, _mm256_mul_pd(bin0, w0));
+    sum = _mm256_add_pd(sum, _mm256_mul_pd(bin1, w1));
+    return _mm256_add_pd(sum, _mm256_mul_pd(bin2, w2));
+}
+
+// Lanes 0 … done − 1 set: the pixels that a last group of four, moved back
+// to end with its row's run, has already had.
+__attribute__((target("avx2"))) inline __m256d lanes_done(std::int32_t done) {
+    return _mm256_castsi256_pd(_mm256_cmpgt_epi64(_mm256_set1_epi64x(done), _mm256_setr_epi64x(0, 1, 2, 3)));
+}
+
+// Stores the four sums but where `keep` is set.
+__attribute__((target("avx2"))) inline void store_but(double* pixel, __m256d sums, __m256d keep) {
+    _mm256_storeu_pd(pixel, _mm256_blendv_pd(sums, _mm256_loadu_pd(pixel), keep));
+}
+
+// Columns first … last − 1 of a row whose entries are all filled, four at
+// a time without a branch. The last one to three of four or more go in a
+// group that ends with the run, its lanes done before kept as they are;
+// fewer than four go one by one.
+template <bool t_falls>
+__attribute__((target("avx2"))) void back_project_filled_avx2(const CijVectorAngle& angle, const CijAngle& a,
+                                                              const double* column_cos, double y_sin, const double* p,
+                                                              std::int32_t bins, double* pixel, std::int32_t first,
+                                                              std::int32_t last) {
+    const __m256d y = _mm256_set1_pd(y_sin);
+    const auto sums = [&](std::int32_t q) __attribute__((target("avx2"), always_inline)) {
         const CijFilledEntries e =
             cij_vector_filled_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
-        const __m256d lowest = _mm256_permute4x64_pd(e.first_bin, t_falls ? 0xFF : 0x00);
-        const double* b = p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest));
-        const __m256i pick = _mm256_castpd_si256(
-            _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(e.first_bin, lowest), pair_scale), pair_bias));
-        const __m256d bin0 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b)), pick));
-        const __m256d bin1 =
-            _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 1)), pick));
-        const __m256d bin2 =
-            _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 2)), pick));
-        __m256d sum = _mm256_loadu_pd(pixel + q);
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin0, e.w0));
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin1, e.w1));
-        sum = _mm256_add_pd(sum, _mm256_mul_pd(bin2, e.w2));
-        _mm256_storeu_pd(pixel + q, sum);
+        return four_entry_sums<t_falls>(p, e.first_bin, e.w0, e.w1, e.w2, pixel + q);
+    };
+    if (last - first < 4) {
+        back_project_row(a, column_cos, y_sin, p, bins, true, pixel, first, last);
+        return;
     }
-    back_project_row(a, column_cos, y_sin, p, bins, true, pixel, q, last);
+    std::int32_t q = first;
+    for (; q + 4 <= last; q += 4) _mm256_storeu_pd(pixel + q, sums(q));
+    if (q < last) store_but(pixel + last - 4, sums(last - 4), lanes_done(q - (last - 4)));
+}
+
+// The filled entries of a row form one run of columns, first … last − 1:
+// along a row t changes monotonically (x·C rounds monotonically in x).
+struct FilledRun {
+    std::int32_t first, last;
+};
+
+// The ends are found four columns at a time from each side, then column by
+// column.
+__attribute__((target("avx2"))) FilledRun filled_run(const CijVectorAngle& angle, const double* column_cos,
+                                                     double y_sin, std::int32_t bins, std::int32_t width) {
+    const __m256d y = _mm256_set1_pd(y_sin), half = _mm256_set1_pd(0.5);
+    const auto any_filled = [&](std::int32_t q) __attribute__((target("avx2"), always_inline)) {
+        const __m256d g = _mm256_floor_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(column_cos + q), y), half));
+        return _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(g, angle.lowest, _CMP_GE_OQ),
+                                                _mm256_cmp_pd(g, angle.highest, _CMP_LE_OQ))) != 0;
+    };
+    std::int32_t first = 0, last = width;
+    while (first + 4 <= last && !any_filled(first)) first += 4;
+    while (first < last && !entry_filled(column_cos[first] + y_sin, bins)) ++first;
+    while (last - 4 >= first && !any_filled(last - 4)) last -= 4;
+    while (last > first && !entry_filled(column_cos[last - 1] + y_sin, bins)) --last;
+    return {first, last};
+}
+
+// Columns from … to − 1 of one row with AVX2, for N ≥ 3, given the row's
+// filled run: the empty pixels one by one, the filled ones four at a time.
+template <bool t_falls>
+__attribute__((target("avx2"))) void back_project_columns_avx2(const CijVectorAngle& angle, const CijAngle& a,
+                                                               const double* column_cos, double y_sin,
+                                                               const double* p, std::int32_t bins,
+                                                               bool empty_adds_nothing, double* pixel,
+                                                               FilledRun run, std::int32_t from, std::int32_t to) {
+    const std::int32_t first = std::min(std::max(run.first, from), to);
+    const std::int32_t last = std::max(std::min(run.last, to), first);
+    if (!empty_adds_nothing) {
+        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, from, first);
+        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, last, to);
+    }
+    back_project_filled_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, pixel, first, last);
+}
+
+// A row and its mirror row, whose pixels lie at (−x, −y), with AVX2, for
+// N ≥ 3. The mirror of the pixel at column q is at column 2·(W/2) − q, and
+// its t is −t with the very same bits: x·C and y·S change sign exactly and
+// rounding to nearest is symmetric. Where its nearest bin is −g (always but
+// where t + 0.5 and −t + 0.5 round to a tie or across an integer), the
+// mirror's bin edges are −R and −L, and its shares are the pixel's shares
+// swapped, bit for bit: −R − (−t − m) is (m + t) − R, −R − (−t − T) is
+// (T + t) − R, (m − t) − (−L) is L − (t − m), and so on. Only its middle
+// share, (1 − v) − u, is formed anew, and its first bin is N/2 − g − 1. So
+// the two divisions of four entries serve eight pixels; the mirror's four
+// pixels run the other way along its row. Where both entries are filled the
+// two rows go together, four pixels at a time; a mirror pixel whose nearest
+// bin is not −g goes on its own.
+template <bool t_falls>
+__attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorAngle& angle, const CijAngle& a,
+                                                                const double* column_cos, double y_sin,
+                                                                double mirror_y_sin, const double* p,
+                                                                std::int32_t bins, bool empty_adds_nothing,
+                                                                double* pixel, double* mirror_pixel,
+                                                                std::int32_t width) {
+    const FilledRun run = filled_run(angle, column_cos, y_sin, bins, width);
+    const FilledRun mirror_run = filled_run(angle, column_cos, mirror_y_sin, bins, width);
+    // Columns q whose own and whose mirror's (2·(W/2) − q) entries are filled.
+    const std::int32_t mirror_sum = 2 * (width / 2);
+    const std::int32_t pair_first = std::min(std::max(run.first, mirror_sum - mirror_run.last + 1), run.last);
+    const std::int32_t pair_last = std::max(std::min(run.last, mirror_sum - mirror_run.first + 1), pair_first);
+
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d y = _mm256_set1_pd(y_sin);
+    // Columns q … q + 3 and their mirrors, but those of the first `done`
+    // lanes, which an earlier group has had.
+    const auto pair_of_groups = [&](std::int32_t q,
+                                     std::int32_t done) __attribute__((target("avx2"), always_inline)) {
+        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y);
+        const CijShares s = cij_vector_shares(angle, t);
+        const __m256d sums = four_entry_sums<t_falls>(p, _mm256_add_pd(s.g, angle.first_offset), s.u,
+                                                      _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v), s.v, pixel + q);
+        const __m256d keep = lanes_done(done);
+        if (done == 0)
+            _mm256_storeu_pd(pixel + q, sums);
+        else
+            store_but(pixel + q, sums, keep);
+        // The mirror's nearest bin, −t + 0.5 rounded as its own pixel has it.
+        const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
+        const __m256d same = _mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_EQ_OQ);
+        const std::int32_t mirror_q = mirror_sum - q - 3;
+        if (_mm256_movemask_pd(same) == 0xF) {
+            // Lane j of the mirror, column mirror_q + j, is lane 3 − j here.
+            const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
+            const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
+            const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
+            const __m256d mirror_sums =
+                four_entry_sums<t_falls>(p, _mm256_sub_pd(angle.first_offset, g), u,
+                                         _mm256_sub_pd(_mm256_sub_pd(one, u), v), v, mirror_pixel + mirror_q);
+            if (done == 0)
+                _mm256_storeu_pd(mirror_pixel + mirror_q, mirror_sums);
+            else
+                store_but(mirror_pixel + mirror_q, mirror_sums, _mm256_permute4x64_pd(keep, 0x1B));
+        } else {
+            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q,
+                             mirror_q + 4 - done);
+        }
+    };
+    std::int32_t q = pair_first;
+    if (pair_last - pair_first >= 4) {
+        for (; q + 4 <= pair_last; q += 4) pair_of_groups(q, 0);
+        if (q < pair_last) pair_of_groups(pair_last - 4, q - (pair_last - 4));
+        q = pair_last;
+    }
+    // The rest of each row, on both sides of the columns done together.
+    back_project_columns_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
+                                       pair_first);
+    back_project_columns_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, q,
+                                       width);
+    const std::int32_t mirror_first = q > pair_first ? mirror_sum - q + 1 : width;
+    const std::int32_t mirror_last = q > pair_first ? mirror_sum - pair_first + 1 : width;
+    back_project_columns_avx2<t_falls>(angle, a, column_cos, mirror_y_sin, p, bins, empty_adds_nothing,
+                                       mirror_pixel, mirror_run, 0, mirror_first);
+    back_project_columns_avx2<t_falls>(angle, a, column_cos, mirror_y_sin, p, bins, empty_adds_nothing,
+                                       mirror_pixel, mirror_run, mirror_last, width);
+}
+
+// One row, or a row and its mirror row, with AVX2 (N ≥ 3), t rising or
+// falling along the rows as the sign of C says.
+__attribute__((target("avx2"))) void back_project_row_vector(const CijAngle& a, const double* column_cos,
+                                                             double y_sin, const double* p, std::int32_t bins,
+                                                             bool empty_adds_nothing, double* pixel,
+                                                             std::int32_t width) {
+    const CijVectorAngle angle = cij_vector_angle(a, bins);
+    const FilledRun run = filled_run(angle, column_cos, y_sin, bins, width);
+    if (a.cos_theta < 0)
+        back_project_columns_avx2<true>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
+                                        width);
+    else
+        back_project_columns_avx2<false>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
+                                         width);
+}
+
+__attribute__((target("avx2"))) void back_project_row_pair_vector(const CijAngle& a, const double* column_cos,
+                                                                  double y_sin, double mirror_y_sin, const double* p,
+                                                                  std::int32_t bins, bool empty_adds_nothing,
+                                                                  double* pixel, double* mirror_pixel,
+                                                                  std::int32_t width) {
+    const CijVectorAngle angle = cij_vector_angle(a, bins);
+    if (a.cos_theta < 0)
+        back_project_row_pair_avx2<true>(angle, a, column_cos, y_sin, mirror_y_sin, p, bins, empty_adds_nothing,
+                                         pixel, mirror_pixel, width);
+    else
+        back_project_row_pair_avx2<false>(angle, a, column_cos, y_sin, mirror_y_sin, p, bins, empty_adds_nothing,
+                                          pixel, mirror_pixel, width);
 }
 }  // namespace
 
@@ -245,20 +411,29 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         if (vector)
             std::copy(sinogram + static_cast<std::int64_t>(cij.angles - 1) * bins,
                       sinogram + static_cast<std::int64_t>(cij.angles) * bins, last_projection.begin());
-        const std::int32_t blocks = (height + rows_per_block - 1) / rows_per_block;
+        // Row r and row 2·(H/2) − r hold mirror pixels (−x, −y) and go
+        // together: rows pair_first … H/2 − 1 with their mirrors below the
+        // middle. The rows without a partner (row 0 when H is even) and the
+        // middle row H/2, its own mirror, go on their own as block 0.
         const std::int32_t half_h = height / 2;
+        const std::int32_t mirror_sum = 2 * half_h;
+        const std::int32_t pair_first = mirror_sum - height + 1;
+        const std::int32_t pair_blocks = (half_h - pair_first + pairs_per_block - 1) / pairs_per_block;
+        const std::int32_t lone_rows[] = {0, half_h};
+        const std::int32_t lone_count = pair_first > 0 ? 2 : 1;
+        const std::int32_t* lone_first = pair_first > 0 ? lone_rows : lone_rows + 1;
         // Every pixel takes its angles in order; the threads share out
-        // blocks of image rows, each block small enough to stay in the cache
-        // while all angles pass over it. A thread takes the next block when
-        // it is done with one, so that a core shared with other programs
-        // holds no one up.
+        // blocks of image rows (a block of rows and their mirrors, or the
+        // lone rows), each block small enough to stay in the cache while all
+        // angles pass over it. A thread takes the next block when it is done
+        // with one, so that a core shared with other programs holds no one up.
 #pragma omp parallel
         {
             std::vector<double> column_cos = take_samples(width);
 #pragma omp for schedule(dynamic)
-            for (std::int32_t block = 0; block < blocks; ++block) {
-                const std::int32_t first_row = block * rows_per_block;
-                const std::int32_t last_row = std::min(first_row + rows_per_block, height);
+            for (std::int32_t block = 0; block <= pair_blocks; ++block) {
+                const std::int32_t first_row = pair_first + (block - 1) * pairs_per_block;
+                const std::int32_t last_row = std::min(first_row + pairs_per_block, half_h);
                 for (std::int32_t i = 0; i < cij.angles; ++i) {
                     const CijAngle& a = cij.angle[i];
                     const double* p = vector && i == cij.angles - 1 ? last_projection.data()
@@ -266,15 +441,30 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
                     const bool empty = empty_adds_nothing[i] != 0;
                     const bool vector_rows = vector && four_bins_apart_at_most_three(a, width, height);
                     column_products(a, width, column_cos.data());
-                    for (std::int32_t r = first_row; r < last_row; ++r) {
+                    auto one_row = [&](std::int32_t r) {
                         const double y_sin = static_cast<double>(half_h - r) * a.sin_theta;
                         double* pixel = image + static_cast<std::int64_t>(r) * width;
-                        if (!vector_rows)
-                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty, pixel, 0, width);
-                        else if (a.cos_theta < 0)
-                            back_project_row_avx2<true>(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
+                        if (vector_rows)
+                            back_project_row_vector(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
                         else
-                            back_project_row_avx2<false>(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
+                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty, pixel, 0, width);
+                    };
+                    if (block == 0) {
+                        for (std::int32_t k = 0; k < lone_count; ++k) one_row(lone_first[k]);
+                        continue;
+                    }
+                    for (std::int32_t r = first_row; r < last_row; ++r) {
+                        if (vector_rows) {
+                            const std::int32_t mirror_r = mirror_sum - r;
+                            back_project_row_pair_vector(a, column_cos.data(),
+                                                         static_cast<double>(half_h - r) * a.sin_theta,
+                                                         static_cast<double>(half_h - mirror_r) * a.sin_theta, p,
+                                                         bins, empty, image + static_cast<std::int64_t>(r) * width,
+                                                         image + static_cast<std::int64_t>(mirror_r) * width, width);
+                        } else {
+                            one_row(r);
+                            one_row(mirror_sum - r);
+                        }
                     }
                 }
             }

@@ -186,6 +186,47 @@ TEST(BackProject, AnglesCloseToZeroAndTheLastRowKeepTheBytesOfThePortablePath) {
     }
 }
 
+// Row r and row 2·(H/2) − r go together, pixel (x, y) with (−x, −y):
+// odd and even widths and heights, W ≠ H, few bins (many empty entries,
+// the two rows' runs of filled entries of different lengths) and many,
+// 45 degrees (P = 4, 8), and an empty entry's NaN.
+TEST(BackProject, MirrorRowsGiveTheBytesOfThePortablePath) {
+    const Size sizes[] = {{37, 24, 64, 8},  {24, 37, 16, 12}, {40, 40, 101, 4}, {33, 35, 7, 45},
+                          {64, 48, 200, 90}, {2, 9, 5, 4},     {9, 2, 3, 8},     {18, 17, 18, 16}};
+    for (const Size& s : sizes) {
+        auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 7);
+        const auto expected = back_projected(sinogram, s, CodePath::portable);
+        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), expected))
+            << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+        sinogram[static_cast<std::size_t>(s.bins) * (s.angles / 2) + 1] = nan;
+        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
+            << s.width << "x" << s.height << " with a NaN";
+    }
+}
+
+// Angles whose t = x·C + y·S falls on halves: where t + 0.5 is an integer
+// the mirror's nearest bin is not −g and the mirror pixel is formed on its
+// own. Here C and S are rounded to eighths, which makes many pixels such
+// ties, while the shares keep the geometry of the true angles (at a tie
+// they come out near 1/2 each, but not exactly, so taking the pixel's
+// shares swapped onto the wrong bins would show).
+TEST(BackProject, TiesAtHalfABinKeepTheBytesOfThePortablePath) {
+    const Size s{23, 20, 31, 8};
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    CijTable cij = make_cij(s.width, s.height, s.bins, s.angles, sink);
+    std::fclose(sink);
+    for (CijAngle& a : cij.angle) {
+        a.cos_theta = std::round(a.cos_theta * 8) / 8;
+        a.sin_theta = std::round(a.sin_theta * 8) / 8;
+    }
+    const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 3);
+    std::vector<double> fast(static_cast<std::size_t>(s.width) * s.height);
+    std::vector<double> portable(fast.size());
+    back_project(fast.data(), s.width, s.height, sinogram.data(), cij, CodePath::fastest);
+    back_project(portable.data(), s.width, s.height, sinogram.data(), cij, CodePath::portable);
+    EXPECT_TRUE(same_bytes(fast, portable));
+}
+
 // The threads share out rows of the sinogram and blocks of image rows: odd
 // sizes, several blocks, one angle whose NaN reaches the empty entries.
 TEST(ThreadCounts, FilterAndBackProjectionGiveTheSameBytes) {
