@@ -34,38 +34,10 @@ __attribute__((target("avx2"))) inline CijVectorAngle cij_vector_angle(const Cij
             _mm256_set1_pd(half_bins - 1)};
 }
 
-__attribute__((target("avx2"))) inline CijVectorEntries cij_vector_entries(const CijVectorAngle& a, __m256d t) {
-    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
-    const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
-    const __m256d filled =
-        _mm256_and_pd(_mm256_cmp_pd(g, a.lowest, _CMP_GE_OQ), _mm256_cmp_pd(g, a.highest, _CMP_LE_OQ));
-    const __m256d left = _mm256_sub_pd(g, half);
-    const __m256d right = _mm256_add_pd(g, half);
-    const __m256d past_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.m));
-    const __m256d s_left = _mm256_sub_pd(left, _mm256_sub_pd(t, a.T));
-    const __m256d past_right = _mm256_sub_pd(_mm256_add_pd(a.m, t), right);
-    const __m256d s_right = _mm256_sub_pd(_mm256_add_pd(a.T, t), right);
-    // s ≥ past always (T ≥ m), so where s ≤ 0 both branches leave the share
-    // 0; it is formed as 0 / d and added to +0.
-    const __m256d top_u = _mm256_and_pd(filled, _mm256_cmp_pd(past_left, zero, _CMP_GT_OQ));
-    const __m256d top_v = _mm256_and_pd(filled, _mm256_cmp_pd(past_right, zero, _CMP_GT_OQ));
-    const __m256d some_u = _mm256_and_pd(filled, _mm256_cmp_pd(s_left, zero, _CMP_GT_OQ));
-    const __m256d some_v = _mm256_and_pd(filled, _mm256_cmp_pd(s_right, zero, _CMP_GT_OQ));
-    const __m256d num_u = _mm256_and_pd(some_u, _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u));
-    const __m256d num_v = _mm256_and_pd(some_v, _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v));
-    const __m256d den_u = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_u, some_u));
-    const __m256d den_v = _mm256_blendv_pd(a.d, a.flank_divisor, _mm256_andnot_pd(top_v, some_v));
-    const __m256d u = _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u));
-    const __m256d v = _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v));
-    const __m256d middle = _mm256_and_pd(filled, _mm256_sub_pd(_mm256_sub_pd(one, u), v));
-    const __m256d first_bin = _mm256_blendv_pd(_mm256_set1_pd(-1.0), _mm256_add_pd(g, a.first_offset), filled);
-    return {filled, first_bin, u, middle, v};
-}
-
 // The nearest bins g and the outer shares u (of bin h − 1) and v (of bin
-// h + 1) of four entries known to be filled (every lane's nearest bin in
-// 1 … N − 2): the same operations as cij_vector_entries without the masks
-// of empty lanes.
+// h + 1) of four entries, as if every lane were filled: callers that know
+// every lane's nearest bin lies in 1 … N − 2 use them as they are,
+// cij_vector_entries masks the lanes that are empty.
 struct CijShares {
     __m256d g, u, v;
 };
@@ -93,6 +65,20 @@ __attribute__((target("avx2"))) inline CijShares cij_vector_shares(const CijVect
     const __m256d u = _mm256_and_pd(some_u, _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u)));
     const __m256d v = _mm256_and_pd(some_v, _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v)));
     return {g, u, v};
+}
+
+// Any four entries: the shares of cij_vector_shares kept only in the lanes
+// whose nearest bin lies in 1 … N − 2; empty lanes get first bin −1 and the
+// weights 0, 0, 0.
+__attribute__((target("avx2"))) inline CijVectorEntries cij_vector_entries(const CijVectorAngle& a, __m256d t) {
+    const CijShares s = cij_vector_shares(a, t);
+    const __m256d filled =
+        _mm256_and_pd(_mm256_cmp_pd(s.g, a.lowest, _CMP_GE_OQ), _mm256_cmp_pd(s.g, a.highest, _CMP_LE_OQ));
+    const __m256d u = _mm256_and_pd(filled, s.u);
+    const __m256d v = _mm256_and_pd(filled, s.v);
+    const __m256d middle = _mm256_and_pd(filled, _mm256_sub_pd(_mm256_sub_pd(_mm256_set1_pd(1.0), u), v));
+    const __m256d first_bin = _mm256_blendv_pd(_mm256_set1_pd(-1.0), _mm256_add_pd(s.g, a.first_offset), filled);
+    return {filled, first_bin, u, middle, v};
 }
 
 // The weights of four entries known to be filled, and the first bin as
