@@ -29,6 +29,24 @@ py::object same_shape(py::object input, const char* name, const char* axes, bool
     return plane_result(std::move(out), plane.rows, plane.columns);
 }
 
+// The one-run chains: the sinogram of an image, then counts with noise and
+// back to projections by the library's `measure` step, from a fresh noise state.
+template <typename Parameters, typename Measure>
+py::object noisy_sinogram(const Parameters& p, py::object input, Measure measure) {
+    const Plane image = plane_argument(input, "image", image_axes);
+    require_side(p.bins, "bins");
+    require_side(p.angles, "angles");
+    std::vector<double> sinogram = run_tool(
+        [&] {
+            std::vector<double> measured = projected(image, p.pixel_length, p.bins, p.angles);
+            std::vector<double> counts = take_samples(static_cast<std::int64_t>(measured.size()));
+            measure(measured.data(), counts.data(), static_cast<std::int64_t>(measured.size()));
+            return measured;
+        },
+        true);
+    return plane_result(std::move(sinogram), p.angles, p.bins);
+}
+
 }  // namespace
 
 void register_projection(py::module_& m) {
@@ -111,19 +129,9 @@ void register_projection(py::module_& m) {
          {"width", "height"},
          "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise."},
         raysum_quanta_dialogue, [](RaysumQuantaParameters& p, py::object input) -> py::object {
-            const Plane image = plane_argument(input, "image", image_axes);
-            require_side(p.bins, "bins");
-            require_side(p.angles, "angles");
-            std::vector<double> sinogram = run_tool(
-                [&] {
-                    std::vector<double> measured = projected(image, p.pixel_length, p.bins, p.angles);
-                    std::vector<double> counts = take_samples(static_cast<std::int64_t>(measured.size()));
-                    measure_with_poisson_noise(measured.data(), counts.data(),
-                                               static_cast<std::int64_t>(measured.size()), p.incident);
-                    return measured;
-                },
-                true);
-            return plane_result(std::move(sinogram), p.angles, p.bins);
+            return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
+                measure_with_poisson_noise(sinogram, counts, n, p.incident);
+            });
         });
 
     def_tool<RaysumNormalParameters>(
@@ -133,18 +141,8 @@ void register_projection(py::module_& m) {
          {"width", "height"},
          "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts."},
         raysum_normal_dialogue, [](RaysumNormalParameters& p, py::object input) -> py::object {
-            const Plane image = plane_argument(input, "image", image_axes);
-            require_side(p.bins, "bins");
-            require_side(p.angles, "angles");
-            std::vector<double> sinogram = run_tool(
-                [&] {
-                    std::vector<double> measured = projected(image, p.pixel_length, p.bins, p.angles);
-                    std::vector<double> counts = take_samples(static_cast<std::int64_t>(measured.size()));
-                    measure_with_gaussian_noise(measured.data(), counts.data(),
-                                                static_cast<std::int64_t>(measured.size()), p.incident, p.sd);
-                    return measured;
-                },
-                true);
-            return plane_result(std::move(sinogram), p.angles, p.bins);
+            return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
+                measure_with_gaussian_noise(sinogram, counts, n, p.incident, p.sd);
+            });
         });
 }
