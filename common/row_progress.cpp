@@ -1,9 +1,9 @@
 #include "common/row_progress.h"
 
-#include <unistd.h>
+#include "common/platform.h"
 
 RowProgress::RowProgress(const char* label, std::int32_t rows)
-    : RowProgress(label, rows, isatty(fileno(stderr)) ? stderr : nullptr) {}
+    : RowProgress(label, rows, is_terminal(stderr) ? stderr : nullptr) {}
 
 RowProgress::RowProgress(const char* label, std::int32_t rows, std::FILE* stream)
     : label_(label), rows_(rows), stream_(stream) {}
