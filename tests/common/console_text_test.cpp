@@ -1,4 +1,5 @@
 #include "common/console_text.h"
+#include "tests/support/tool_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ TEST(ConsoleText, PaddingCountsColumnsNotBytes) {
 }
 
 TEST(ConsoleText, PipesGetShiftJis) {
-    std::FILE* pipe_like = tmpfile();
+    std::FILE* pipe_like = stream_writing();
     EXPECT_FALSE(stream_takes_utf8(pipe_like));
     EXPECT_EQ(console_encoding_of(pipe_like, "度"), "\x93\x78");
     std::fclose(pipe_like);

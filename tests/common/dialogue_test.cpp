@@ -20,8 +20,8 @@ struct Record {
 // printed, and its warnings in `warned` when asked.
 std::string converse(const std::string& input, Record& r, std::string* warned = nullptr) {
     std::FILE* in = stream_reading(input);  // an empty input ends at once
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    std::FILE* out = stream_writing();
+    std::FILE* err = stream_writing();
     run_dialogue("テスト", 20,
                  {
                      {" 1. ファイル名", "input", r.name, "in.img", FileUse::read},

@@ -9,7 +9,7 @@
 #include "tests/support/tool_runner.h"
 
 TEST(RowProgress, RewritesOneLineAndEndsItAfterTheLastRow) {
-    std::FILE* stream = std::tmpfile();
+    std::FILE* stream = stream_writing();
     RowProgress progress("Median filter", 3, stream);
     for (int row = 1; row <= 3; ++row) progress.rows_done(row);
     EXPECT_EQ(written_and_closed(stream),

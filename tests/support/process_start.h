@@ -1,9 +1,11 @@
 #pragma once
-// Starting a tool for an end-to-end test, the one part of the test runner
-// that differs between systems: process_start_posix.cpp (posix_spawn,
-// signals) and process_start_windows.cpp (CreateProcessW, TerminateProcess).
+// Starting a tool for an end-to-end test, and scratch streams: the parts of
+// the test runner that differ between systems: process_start_posix.cpp
+// (posix_spawn, signals, tmpfile) and process_start_windows.cpp
+// (CreateProcessW, TerminateProcess, a named file deleted on close).
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,3 +34,7 @@ ProcessEnd run_process(const std::filesystem::path& program, const std::vector<s
 // "\n" (Windows writes "\r\n" in text mode), so that tests compare one text
 // on every system.
 std::string console_text_with_lf(std::string bytes);
+
+// A new empty stream for reading and writing, in a file of its own that is
+// removed when the stream is closed; null when none can be made.
+std::FILE* scratch_stream();

@@ -70,3 +70,5 @@ ProcessEnd run_process(const std::filesystem::path& program, const std::vector<s
 }
 
 std::string console_text_with_lf(std::string bytes) { return bytes; }
+
+std::FILE* scratch_stream() { return std::tmpfile(); }

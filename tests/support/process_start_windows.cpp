@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "tests/support/process_start.h"
@@ -103,4 +105,18 @@ std::string console_text_with_lf(std::string bytes) {
         text += bytes[i];
     }
     return text;
+}
+
+// The C library's tmpfile makes its files in the root of the drive under
+// names from a sequence that test processes running side by side can race
+// for; this name is random and in the temporary folder, and "D" deletes the
+// file when the stream is closed.
+std::FILE* scratch_stream() {
+    static std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::filesystem::path name = std::filesystem::temp_directory_path() /
+                                           ("ct_stream_" + std::to_string(random()) + "_" + std::to_string(random()));
+        if (std::FILE* stream = _wfopen(name.c_str(), L"w+bD")) return stream;
+    }
+    return nullptr;
 }

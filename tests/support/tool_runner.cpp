@@ -58,9 +58,14 @@ void write_floats(const std::filesystem::path& file, const std::vector<float>& s
     write_file(file, std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float)));
 }
 
-std::FILE* stream_reading(const std::string& bytes) {
-    std::FILE* stream = std::tmpfile();
+std::FILE* stream_writing() {
+    std::FILE* stream = scratch_stream();
     if (stream == nullptr) throw std::runtime_error("cannot create a temporary file");
+    return stream;
+}
+
+std::FILE* stream_reading(const std::string& bytes) {
+    std::FILE* stream = stream_writing();
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::rewind(stream);
     return stream;

@@ -69,9 +69,11 @@ std::vector<float> read_floats(const std::filesystem::path& file);
 void write_floats(const std::filesystem::path& file, const std::vector<float>& samples);
 
 // In-memory streams for library functions that read or write a FILE*, on
-// every system: a temporary file holding `bytes`, read from its start; and
-// what was written into a stream (such as std::tmpfile()), which is closed.
+// every system: a temporary file holding `bytes`, read from its start; an
+// empty one to write into; and what was written into a stream, which is
+// closed. Each is a file of its own, removed when closed.
 std::FILE* stream_reading(const std::string& bytes);
+std::FILE* stream_writing();
 std::string written_and_closed(std::FILE* stream);
 
 // Answer lines joined with line ends: answers({"a.img", "", "5"}).

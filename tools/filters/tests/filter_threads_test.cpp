@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/thread_counts.h"
+#include "tests/support/tool_runner.h"
 #include "tools/filters/bilateral.h"
 #include "tools/filters/gaussian.h"
 #include "tools/filters/median.h"
@@ -59,7 +60,7 @@ TEST(ThreadCounts, ProgressCountsTheRowsInOrder) {
     const std::int32_t saved = thread_count();
     set_thread_count(8);
     for (int filter = 0; filter < 2; ++filter) {
-        std::FILE* stream = std::tmpfile();
+        std::FILE* stream = stream_writing();
         ASSERT_NE(stream, nullptr);
         RowProgress progress("Filter", height, stream);
         if (filter == 0)

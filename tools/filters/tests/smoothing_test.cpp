@@ -75,7 +75,7 @@ TEST(WeightedAverage, KernelPlacesAnswersAndWrapsItsDivisor) {
 }
 
 TEST(WeightedAverage, PrintsTheKernelInThreeLines) {
-    std::FILE* out = std::tmpfile();
+    std::FILE* out = stream_writing();
     print_smoothing_kernel(out, make_smoothing_kernel(1, 2, 4));
     EXPECT_EQ(written_and_closed(out), "\t\t1\t2\t1\nh(x,y) = 1/16 (\t2\t4\t2 )\n\t\t1\t2\t1\n");
 }

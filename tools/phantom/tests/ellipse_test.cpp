@@ -89,7 +89,7 @@ TEST(Ellipse, ClippedAtTheImageBorder) {
 
 EllipseFileResult parse(const std::string& text, std::int32_t count, std::string& echoed) {
     std::FILE* in = stream_reading(text);
-    std::FILE* echo = std::tmpfile();
+    std::FILE* echo = stream_writing();
     EllipseFileResult result = read_ellipses(in, "e.txt", count, echo);
     std::fclose(in);
     echoed = written_and_closed(echo);

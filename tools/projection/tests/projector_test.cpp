@@ -55,14 +55,14 @@ std::string name(const Size& s) {
 }
 
 TEST(MakeCij, PrintsTheCounterForEveryAngleAndAFinalLine) {
-    std::FILE* out = std::tmpfile();
+    std::FILE* out = stream_writing();
     const CijTable cij = make_cij(4, 4, 4, 3, out);
     EXPECT_EQ(written_and_closed(out),
               "\r *** Make cij [  0/  3]\r *** Make cij [  1/  3]\r *** Make cij [  2/  3]\r *** Make cij [  3/  3]\n");
     ASSERT_EQ(cij.angle.size(), 3u);
     EXPECT_EQ(cij.angle[1].sin_theta, std::sin(1 * 3.14159265358979 / 3));
 
-    out = std::tmpfile();
+    out = stream_writing();
     make_cij(4, 4, 4, 0, out);
     EXPECT_EQ(written_and_closed(out), "\r *** Make cij [  0/  0]\n");
 }
