@@ -233,6 +233,19 @@ __attribute__((target("avx2"))) void back_project_columns_avx2(const CijVectorAn
     back_project_filled_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, pixel, first, last);
 }
 
+// The columns of a row pair go in chunks of groups of four: first the
+// entries of every group (the long chain from t through the two divisions
+// to the weights), then the sums, so that the processor overlaps the chains
+// of many groups instead of waiting for each group's weights in turn.
+struct PairChunk {
+    static constexpr std::int32_t groups = 16;
+    __m256d first_bin[groups], w0[groups], w1[groups], w2[groups];
+    __m256d mirror_first_bin[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
+    std::int32_t start[groups];  // first column of the group
+    std::int32_t done[groups];   // its lanes that an earlier group has had
+    bool mirror_takes_shares[groups];
+};
+
 // A row and its mirror row, whose pixels lie at (−x, −y), with AVX2, for
 // N ≥ 3. The mirror of the pixel at column q is at column 2·(W/2) − q, and
 // its t is −t with the very same bits: x·C and y·S change sign exactly and
@@ -262,45 +275,68 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
 
     const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
     const __m256d y = _mm256_set1_pd(y_sin);
-    // Columns q … q + 3 and their mirrors, but those of the first `done`
-    // lanes, which an earlier group has had.
-    const auto pair_of_groups = [&](std::int32_t q,
-                                     std::int32_t done) __attribute__((target("avx2"), always_inline)) {
-        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y);
+    PairChunk c;
+    // Group j of the chunk: columns start … start + 3 and their mirrors. The
+    // mirror's lane j is lane 3 − j here (column mirror_sum − start − 3 + j).
+    const auto entries = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
+        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + c.start[j]), y);
         const CijShares s = cij_vector_shares(angle, t);
-        const __m256d sums = four_entry_sums<t_falls>(p, _mm256_add_pd(s.g, angle.first_offset), s.u,
-                                                      _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v), s.v, pixel + q);
-        const __m256d keep = lanes_done(done);
-        if (done == 0)
-            _mm256_storeu_pd(pixel + q, sums);
-        else
-            store_but(pixel + q, sums, keep);
+        c.first_bin[j] = _mm256_add_pd(s.g, angle.first_offset);
+        c.w0[j] = s.u;
+        c.w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v);
+        c.w2[j] = s.v;
         // The mirror's nearest bin, −t + 0.5 rounded as its own pixel has it.
         const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
-        const __m256d same = _mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_EQ_OQ);
-        const std::int32_t mirror_q = mirror_sum - q - 3;
-        if (_mm256_movemask_pd(same) == 0xF) {
-            // Lane j of the mirror, column mirror_q + j, is lane 3 − j here.
-            const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
-            const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
-            const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
-            const __m256d mirror_sums =
-                four_entry_sums<t_falls>(p, _mm256_sub_pd(angle.first_offset, g), u,
-                                         _mm256_sub_pd(_mm256_sub_pd(one, u), v), v, mirror_pixel + mirror_q);
-            if (done == 0)
-                _mm256_storeu_pd(mirror_pixel + mirror_q, mirror_sums);
-            else
-                store_but(mirror_pixel + mirror_q, mirror_sums, _mm256_permute4x64_pd(keep, 0x1B));
-        } else {
-            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q,
-                             mirror_q + 4 - done);
-        }
+        c.mirror_takes_shares[j] =
+            _mm256_movemask_pd(_mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_EQ_OQ)) == 0xF;
+        const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
+        const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
+        const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
+        c.mirror_first_bin[j] = _mm256_sub_pd(angle.first_offset, g);
+        c.mirror_w0[j] = u;
+        c.mirror_w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, u), v);
+        c.mirror_w2[j] = v;
     };
+    const auto sums = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
+        double* at = pixel + c.start[j];
+        const __m256d sum = four_entry_sums<t_falls>(p, c.first_bin[j], c.w0[j], c.w1[j], c.w2[j], at);
+        if (c.done[j] == 0)
+            _mm256_storeu_pd(at, sum);
+        else
+            store_but(at, sum, lanes_done(c.done[j]));
+    };
+    const auto mirror_sums = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
+        const std::int32_t mirror_q = mirror_sum - c.start[j] - 3;
+        double* at = mirror_pixel + mirror_q;
+        if (!c.mirror_takes_shares[j]) {
+            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q,
+                             mirror_q + 4 - c.done[j]);
+            return;
+        }
+        const __m256d sum =
+            four_entry_sums<t_falls>(p, c.mirror_first_bin[j], c.mirror_w0[j], c.mirror_w1[j], c.mirror_w2[j], at);
+        if (c.done[j] == 0)
+            _mm256_storeu_pd(at, sum);
+        else
+            store_but(at, sum, _mm256_permute4x64_pd(lanes_done(c.done[j]), 0x1B));
+    };
+    // A chunk's groups of four one after another; the last one to three
+    // columns of the run go in a group that ends with the run, its lanes done
+    // before kept as they are.
     std::int32_t q = pair_first;
     if (pair_last - pair_first >= 4) {
-        for (; q + 4 <= pair_last; q += 4) pair_of_groups(q, 0);
-        if (q < pair_last) pair_of_groups(pair_last - 4, q - (pair_last - 4));
-        q = pair_last;
+        while (q < pair_last) {
+            std::int32_t groups = 0;
+            for (; groups < PairChunk::groups && q < pair_last; ++groups) {
+                const std::int32_t start = std::min(q, pair_last - 4);
+                c.start[groups] = start;
+                c.done[groups] = q - start;
+                q = start + 4;
+            }
+            for (std::int32_t j = 0; j < groups; ++j) entries(j);
+            for (std::int32_t j = 0; j < groups; ++j) sums(j);
+            for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j);
+        }
     }
     // The rest of each row, on both sides of the columns done together.
     back_project_columns_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
