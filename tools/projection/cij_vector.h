@@ -28,7 +28,10 @@ __attribute__((target("avx2"))) inline CijVectorAngle cij_vector_angle(const Cij
             _mm256_set1_pd(a.T),
             _mm256_set1_pd(a.d),
             _mm256_set1_pd(a.flank),
-            _mm256_set1_pd(a.flank_divisor),
+            // (d × 2) × c is 0 only at θ = 0, where c = 0 makes T = m: there
+            // s equals past, so a lane that takes no flank share has s ≤ 0
+            // and divides 0 by this. 1 stands in so that it gives 0, not NaN.
+            _mm256_set1_pd(a.flank_divisor != 0 ? a.flank_divisor : 1.0),
             _mm256_set1_pd(1 - half_bins),
             _mm256_set1_pd(static_cast<double>(bins) - 2 - half_bins),
             _mm256_set1_pd(half_bins - 1)};
@@ -53,17 +56,18 @@ __attribute__((target("avx2"))) inline CijShares cij_vector_shares(const CijVect
     const __m256d s_right = _mm256_sub_pd(_mm256_add_pd(a.T, t), right);
     const __m256d top_u = _mm256_cmp_pd(past_left, zero, _CMP_GT_OQ);
     const __m256d top_v = _mm256_cmp_pd(past_right, zero, _CMP_GT_OQ);
-    const __m256d some_u = _mm256_cmp_pd(s_left, zero, _CMP_GT_OQ);
-    const __m256d some_v = _mm256_cmp_pd(s_right, zero, _CMP_GT_OQ);
-    // A share is 0 where s ≤ 0; elsewhere flank + past / d or s² / (2dc),
-    // formed as +0 + s² / (2dc) in the second case. Where s ≤ 0 the
-    // quotient (s² / (2dc), even 0 / 0 at θ = 0) is masked off afterwards.
-    const __m256d num_u = _mm256_blendv_pd(_mm256_mul_pd(s_left, s_left), past_left, top_u);
-    const __m256d num_v = _mm256_blendv_pd(_mm256_mul_pd(s_right, s_right), past_right, top_v);
+    // A share is flank + past / d where past > 0; elsewhere s² / (2dc)
+    // where s > 0, formed as +0 + s² / (2dc), and 0 where s ≤ 0: s is then
+    // taken as +0 (max gives its second operand, +0, for s = −0 too), and
+    // +0 + 0 / (2dc) is +0.
+    const __m256d positive_left = _mm256_max_pd(s_left, zero);
+    const __m256d positive_right = _mm256_max_pd(s_right, zero);
+    const __m256d num_u = _mm256_blendv_pd(_mm256_mul_pd(positive_left, positive_left), past_left, top_u);
+    const __m256d num_v = _mm256_blendv_pd(_mm256_mul_pd(positive_right, positive_right), past_right, top_v);
     const __m256d den_u = _mm256_blendv_pd(a.flank_divisor, a.d, top_u);
     const __m256d den_v = _mm256_blendv_pd(a.flank_divisor, a.d, top_v);
-    const __m256d u = _mm256_and_pd(some_u, _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u)));
-    const __m256d v = _mm256_and_pd(some_v, _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v)));
+    const __m256d u = _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u));
+    const __m256d v = _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v));
     return {g, u, v};
 }
 

@@ -241,9 +241,6 @@ struct PairChunk {
     static constexpr std::int32_t groups = 16;
     __m256d first_bin[groups], w0[groups], w1[groups], w2[groups];
     __m256d mirror_first_bin[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
-    std::int32_t start[groups];  // first column of the group
-    std::int32_t done[groups];   // its lanes that an earlier group has had
-    bool mirror_takes_shares[groups];
 };
 
 // A row and its mirror row, whose pixels lie at (−x, −y), with AVX2, for
@@ -276,66 +273,86 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
     const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
     const __m256d y = _mm256_set1_pd(y_sin);
     PairChunk c;
-    // Group j of the chunk: columns start … start + 3 and their mirrors. The
-    // mirror's lane j is lane 3 − j here (column mirror_sum − start − 3 + j).
-    const auto entries = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
-        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + c.start[j]), y);
-        const CijShares s = cij_vector_shares(angle, t);
-        c.first_bin[j] = _mm256_add_pd(s.g, angle.first_offset);
-        c.w0[j] = s.u;
-        c.w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v);
-        c.w2[j] = s.v;
-        // The mirror's nearest bin, −t + 0.5 rounded as its own pixel has it.
-        const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
-        c.mirror_takes_shares[j] =
-            _mm256_movemask_pd(_mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_EQ_OQ)) == 0xF;
-        const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
-        const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
-        const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
-        c.mirror_first_bin[j] = _mm256_sub_pd(angle.first_offset, g);
-        c.mirror_w0[j] = u;
-        c.mirror_w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, u), v);
-        c.mirror_w2[j] = v;
+    // Group j of a chunk from column `from`: columns from + 4j … from + 4j + 3
+    // and their mirrors, the mirror's lane j being lane 3 − j here (column
+    // mirror_sum − from − 4j − 3 + j). True when every mirror's nearest bin
+    // is −g, so that every mirror takes the swapped shares.
+    const auto entries = [&](std::int32_t from, std::int32_t groups) __attribute__((target("avx2"), always_inline)) {
+        __m256d differs = zero;
+        for (std::int32_t j = 0; j < groups; ++j) {
+            const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + from + 4 * j), y);
+            const CijShares s = cij_vector_shares(angle, t);
+            c.first_bin[j] = _mm256_add_pd(s.g, angle.first_offset);
+            c.w0[j] = s.u;
+            c.w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v);
+            c.w2[j] = s.v;
+            // The mirror's nearest bin, −t + 0.5 rounded as its own pixel has it.
+            const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
+            differs = _mm256_or_pd(differs, _mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_NEQ_UQ));
+            const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
+            const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
+            const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
+            c.mirror_first_bin[j] = _mm256_sub_pd(angle.first_offset, g);
+            c.mirror_w0[j] = u;
+            c.mirror_w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, u), v);
+            c.mirror_w2[j] = v;
+        }
+        return _mm256_movemask_pd(differs) == 0;
     };
-    const auto sums = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
-        double* at = pixel + c.start[j];
+    // The same question for one group alone.
+    const auto mirror_takes_shares = [&](std::int32_t start) __attribute__((target("avx2"), always_inline)) {
+        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + start), y);
+        const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
+        const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
+        return _mm256_movemask_pd(_mm256_cmp_pd(_mm256_add_pd(mirror_g, g), zero, _CMP_EQ_OQ)) == 0xF;
+    };
+    // Group j's sums into columns start … start + 3, but those of its first
+    // `done` lanes, which an earlier group has had.
+    const auto sums = [&](std::int32_t j, std::int32_t start,
+                          std::int32_t done) __attribute__((target("avx2"), always_inline)) {
+        double* at = pixel + start;
         const __m256d sum = four_entry_sums<t_falls>(p, c.first_bin[j], c.w0[j], c.w1[j], c.w2[j], at);
-        if (c.done[j] == 0)
+        if (done == 0)
             _mm256_storeu_pd(at, sum);
         else
-            store_but(at, sum, lanes_done(c.done[j]));
+            store_but(at, sum, lanes_done(done));
     };
-    const auto mirror_sums = [&](std::int32_t j) __attribute__((target("avx2"), always_inline)) {
-        const std::int32_t mirror_q = mirror_sum - c.start[j] - 3;
+    const auto mirror_sums = [&](std::int32_t j, std::int32_t start, std::int32_t done,
+                                 bool takes_shares) __attribute__((target("avx2"), always_inline)) {
+        const std::int32_t mirror_q = mirror_sum - start - 3;
         double* at = mirror_pixel + mirror_q;
-        if (!c.mirror_takes_shares[j]) {
-            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q,
-                             mirror_q + 4 - c.done[j]);
+        if (!takes_shares) {
+            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q, mirror_q + 4 - done);
             return;
         }
         const __m256d sum =
             four_entry_sums<t_falls>(p, c.mirror_first_bin[j], c.mirror_w0[j], c.mirror_w1[j], c.mirror_w2[j], at);
-        if (c.done[j] == 0)
+        if (done == 0)
             _mm256_storeu_pd(at, sum);
         else
-            store_but(at, sum, _mm256_permute4x64_pd(lanes_done(c.done[j]), 0x1B));
+            store_but(at, sum, _mm256_permute4x64_pd(lanes_done(done), 0x1B));
     };
-    // A chunk's groups of four one after another; the last one to three
-    // columns of the run go in a group that ends with the run, its lanes done
-    // before kept as they are.
+    // Chunks of whole groups; the last one to three columns of the run go
+    // in a group of their own that ends with the run.
     std::int32_t q = pair_first;
     if (pair_last - pair_first >= 4) {
-        while (q < pair_last) {
-            std::int32_t groups = 0;
-            for (; groups < PairChunk::groups && q < pair_last; ++groups) {
-                const std::int32_t start = std::min(q, pair_last - 4);
-                c.start[groups] = start;
-                c.done[groups] = q - start;
-                q = start + 4;
-            }
-            for (std::int32_t j = 0; j < groups; ++j) entries(j);
-            for (std::int32_t j = 0; j < groups; ++j) sums(j);
-            for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j);
+        while (q + 4 <= pair_last) {
+            const std::int32_t groups = std::min(PairChunk::groups, (pair_last - q) / 4);
+            const bool every_mirror_takes_shares = entries(q, groups);
+            for (std::int32_t j = 0; j < groups; ++j) sums(j, q + 4 * j, 0);
+            if (every_mirror_takes_shares)
+                for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j, q + 4 * j, 0, true);
+            else
+                for (std::int32_t j = 0; j < groups; ++j)
+                    mirror_sums(j, q + 4 * j, 0, mirror_takes_shares(q + 4 * j));
+            q += 4 * groups;
+        }
+        if (q < pair_last) {
+            const std::int32_t start = pair_last - 4;
+            const bool takes_shares = entries(start, 1);
+            sums(0, start, q - start);
+            mirror_sums(0, start, q - start, takes_shares);
+            q = pair_last;
         }
     }
     // The rest of each row, on both sides of the columns done together.
