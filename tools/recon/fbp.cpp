@@ -131,23 +131,19 @@ bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::i
 }
 
 // The sums of pixels pixel[0 … 3] with four filled entries added (AVX2,
-// N ≥ 3). The four first bins lie in b … b + 3, b the lowest (the first
-// lane when t grows along the row, the last when it falls): the three bins
-// of each entry are picked by one shuffle from each of the four samples at
-// b, b + 1 and b + 2. These read up to three samples past the entry's last
-// bin, so the row needs three samples after it.
-template <bool t_falls>
-__attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, __m256d first_bin, __m256d w0,
-                                                               __m256d w1, __m256d w2, const double* pixel) {
-    // Lane j's shuffle index: the pair of 32-bit halves 2o, 2o + 1 for an
-    // offset o = first bin − b in 0 … 3, formed in the low bits of the double
-    // 2^52 + 2^32 + o·(2 + 2^33) (exact: all below 2^53).
+// N ≥ 3), lane j's three bins being b + o_j, b + o_j + 1 and b + o_j + 2
+// for an offset o_j in 0 … 3 (given as a double): they are picked by one
+// shuffle from each of the four samples at b, b + 1 and b + 2. These read
+// up to three samples past the entry's last bin, so the row needs three
+// samples after it.
+__attribute__((target("avx2"))) inline __m256d picked_sums(const double* b, __m256d offset, __m256d w0, __m256d w1,
+                                                           __m256d w2, const double* pixel) {
+    // Lane j's shuffle index: the pair of 32-bit halves 2o, 2o + 1, formed
+    // in the low bits of the double 2^52 + 2^32 + o·(2 + 2^33) (exact: all
+    // below 2^53).
     const __m256d pair_scale = _mm256_set1_pd(2.0 + 8589934592.0);
     const __m256d pair_bias = _mm256_set1_pd(4503599627370496.0 + 4294967296.0);
-    const __m256d lowest = _mm256_permute4x64_pd(first_bin, t_falls ? 0xFF : 0x00);
-    const double* b = p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest));
-    const __m256i pick = _mm256_castpd_si256(
-        _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(first_bin, lowest), pair_scale), pair_bias));
+    const __m256i pick = _mm256_castpd_si256(_mm256_add_pd(_mm256_mul_pd(offset, pair_scale), pair_bias));
     const __m256d bin0 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b)), pick));
     const __m256d bin1 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 1)), pick));
     const __m256d bin2 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 2)), pick));
@@ -155,6 +151,21 @@ __attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, 
     sum = _mm256_add_pd(sum, _mm256_mul_pd(bin0, w0));
     sum = _mm256_add_pd(sum, _mm256_mul_pd(bin1, w1));
     return _mm256_add_pd(sum, _mm256_mul_pd(bin2, w2));
+}
+
+// The lane that holds the lowest of four first bins: the first when t grows
+// along the row, the last when it falls (the bins lie within 3 of it).
+template <bool t_falls>
+__attribute__((target("avx2"))) inline __m256d lowest_lane(__m256d bins) {
+    return _mm256_permute4x64_pd(bins, t_falls ? 0xFF : 0x00);
+}
+
+template <bool t_falls>
+__attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, __m256d first_bin, __m256d w0,
+                                                               __m256d w1, __m256d w2, const double* pixel) {
+    const __m256d lowest = lowest_lane<t_falls>(first_bin);
+    return picked_sums(p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest)), _mm256_sub_pd(first_bin, lowest), w0, w1,
+                       w2, pixel);
 }
 
 // Lanes 0 … done − 1 set: the pixels that a last group of four, moved back
@@ -239,8 +250,9 @@ __attribute__((target("avx2"))) void back_project_columns_avx2(const CijVectorAn
 // of many groups instead of waiting for each group's weights in turn.
 struct PairChunk {
     static constexpr std::int32_t groups = 16;
-    __m256d first_bin[groups], w0[groups], w1[groups], w2[groups];
-    __m256d mirror_first_bin[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
+    // g of each lane, and the mirror's (−g) negated, in the mirror's lanes
+    __m256d g[groups], w0[groups], w1[groups], w2[groups];
+    __m256d mirror_minus_g[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
 };
 
 // A row and its mirror row, whose pixels lie at (−x, −y), with AVX2, for
@@ -273,6 +285,7 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
     const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
     const __m256d y = _mm256_set1_pd(y_sin);
     PairChunk c;
+    const std::int32_t first_offset = bins / 2 - 1;
     // Group j of a chunk from column `from`: columns from + 4j … from + 4j + 3
     // and their mirrors, the mirror's lane j being lane 3 − j here (column
     // mirror_sum − from − 4j − 3 + j). True when every mirror's nearest bin
@@ -282,7 +295,7 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
         for (std::int32_t j = 0; j < groups; ++j) {
             const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + from + 4 * j), y);
             const CijShares s = cij_vector_shares(angle, t);
-            c.first_bin[j] = _mm256_add_pd(s.g, angle.first_offset);
+            c.g[j] = s.g;
             c.w0[j] = s.u;
             c.w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v);
             c.w2[j] = s.v;
@@ -292,7 +305,7 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
             const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
             const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
             const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
-            c.mirror_first_bin[j] = _mm256_sub_pd(angle.first_offset, g);
+            c.mirror_minus_g[j] = g;
             c.mirror_w0[j] = u;
             c.mirror_w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, u), v);
             c.mirror_w2[j] = v;
@@ -311,7 +324,10 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
     const auto sums = [&](std::int32_t j, std::int32_t start,
                           std::int32_t done) __attribute__((target("avx2"), always_inline)) {
         double* at = pixel + start;
-        const __m256d sum = four_entry_sums<t_falls>(p, c.first_bin[j], c.w0[j], c.w1[j], c.w2[j], at);
+        // First bins g + N/2 − 1, the offsets those of g.
+        const __m256d lowest = lowest_lane<t_falls>(c.g[j]);
+        const __m256d sum = picked_sums(p + first_offset + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest)),
+                                        _mm256_sub_pd(c.g[j], lowest), c.w0[j], c.w1[j], c.w2[j], at);
         if (done == 0)
             _mm256_storeu_pd(at, sum);
         else
@@ -325,8 +341,11 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
             back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q, mirror_q + 4 - done);
             return;
         }
-        const __m256d sum =
-            four_entry_sums<t_falls>(p, c.mirror_first_bin[j], c.mirror_w0[j], c.mirror_w1[j], c.mirror_w2[j], at);
+        // First bins N/2 − 1 − (−g): the lowest is that of the highest −g.
+        const __m256d highest = lowest_lane<t_falls>(c.mirror_minus_g[j]);
+        const __m256d sum = picked_sums(p + first_offset - _mm_cvtsd_si32(_mm256_castpd256_pd128(highest)),
+                                        _mm256_sub_pd(highest, c.mirror_minus_g[j]), c.mirror_w0[j], c.mirror_w1[j],
+                                        c.mirror_w2[j], at);
         if (done == 0)
             _mm256_storeu_pd(at, sum);
         else
