@@ -194,8 +194,8 @@ TEST(BackProject, MirrorRowsGiveTheBytesOfThePortablePath) {
     const Size sizes[] = {{37, 24, 64, 8},  {24, 37, 16, 12}, {40, 40, 101, 4}, {33, 35, 7, 45},
                           {64, 48, 200, 90}, {2, 9, 5, 4},     {9, 2, 3, 8},     {18, 17, 18, 16},
                           // rows longer than one chunk of columns; 129 paired
-                          // columns leave a last chunk of one group that
-                          // overlaps the chunk before
+                          // columns end in a group of their own that overlaps
+                          // the chunk before
                           {130, 9, 190, 6},  {133, 12, 64, 10}};
     for (const Size& s : sizes) {
         auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 7);
