@@ -45,6 +45,13 @@ struct CijShares {
     __m256d g, u, v;
 };
 
+// when_set where the mask's lanes are all ones, otherwise elsewhere. By
+// and, and-not and or rather than blendv: those leave the ports that do the
+// arithmetic free for it.
+__attribute__((target("avx2"))) inline __m256d cij_select(__m256d mask, __m256d when_set, __m256d otherwise) {
+    return _mm256_or_pd(_mm256_and_pd(mask, when_set), _mm256_andnot_pd(mask, otherwise));
+}
+
 __attribute__((target("avx2"))) inline CijShares cij_vector_shares(const CijVectorAngle& a, __m256d t) {
     const __m256d half = _mm256_set1_pd(0.5), zero = _mm256_setzero_pd();
     const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
@@ -62,10 +69,10 @@ __attribute__((target("avx2"))) inline CijShares cij_vector_shares(const CijVect
     // +0 + 0 / (2dc) is +0.
     const __m256d positive_left = _mm256_max_pd(s_left, zero);
     const __m256d positive_right = _mm256_max_pd(s_right, zero);
-    const __m256d num_u = _mm256_blendv_pd(_mm256_mul_pd(positive_left, positive_left), past_left, top_u);
-    const __m256d num_v = _mm256_blendv_pd(_mm256_mul_pd(positive_right, positive_right), past_right, top_v);
-    const __m256d den_u = _mm256_blendv_pd(a.flank_divisor, a.d, top_u);
-    const __m256d den_v = _mm256_blendv_pd(a.flank_divisor, a.d, top_v);
+    const __m256d num_u = cij_select(top_u, past_left, _mm256_mul_pd(positive_left, positive_left));
+    const __m256d num_v = cij_select(top_v, past_right, _mm256_mul_pd(positive_right, positive_right));
+    const __m256d den_u = cij_select(top_u, a.d, a.flank_divisor);
+    const __m256d den_v = cij_select(top_v, a.d, a.flank_divisor);
     const __m256d u = _mm256_add_pd(_mm256_and_pd(top_u, a.flank), _mm256_div_pd(num_u, den_u));
     const __m256d v = _mm256_add_pd(_mm256_and_pd(top_v, a.flank), _mm256_div_pd(num_v, den_v));
     return {g, u, v};
