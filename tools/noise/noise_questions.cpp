@@ -1,5 +1,27 @@
 #include "tools/noise/noise_questions.h"
 
+namespace {
+
+// The ten questions of a level sweep, the spectrum named in the labels of
+// questions 1, 2 and 9.
+std::vector<Question> level_sweep_questions(LevelSweepParameters& p, const char* x_label, const char* x_default,
+                                            const char* y_label, const char* y_default, const char* bin_label) {
+    return {
+        {x_label, "x_output", p.x_table, x_default, FileUse::written},
+        {y_label, "y_output", p.y_table, y_default, FileUse::written},
+        {" 3. 画像の幅", "width", p.width, 256},
+        {" 4. 画像の高さ", "height", p.height, 256},
+        {" 5. ガウス雑音の開始レベル（dB）", "start_level", p.start_level, 5},
+        {" 6. ガウス雑音の間隔レベル（dB）", "level_step", p.level_step, 5},
+        {" 7. ガウス雑音のレベルの数", "levels", p.levels, 6},
+        {" 8. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
+        {bin_label, "bin_width", p.bin_width, 5},
+        {"10. 雑音平均化の回数", "repetitions", p.repetitions, 1},
+    };
+}
+
+}  // namespace
+
 ToolDialogue noise_spectrum_dialogue(NoiseSpectrumParameters& p) {
     return {{"noise_spectrum", "NNPSを求めるプログラム", 29,
              "1枚の雑音画像の正規化雑音パワースペクトル（NNPS）を求め、2次元画像と x、y 方向の帯の平均の表に保存します。"
@@ -22,18 +44,8 @@ ToolDialogue noise_spectrum_sweep_dialogue(NoiseSpectrumSweepParameters& p) {
              "入力ファイルは使わず、画像は内部で作ります。",
              {{"n4-5_05dB.img, n4-5_10dB.img …", FileUse::written, "雑音レベルごとの NNPS 画像"}},
              "noise_spectrum_sweep < answers.txt", "examples/answers/21_nnps_over_levels.txt"},
-            {
-             {" 1. x方向のNNPSのファイル名", "x_output", p.x_table, "n4-5x.txt", FileUse::written},
-             {" 2. y方向のNNPSのファイル名", "y_output", p.y_table, "n4-5y.txt", FileUse::written},
-             {" 3. 画像の幅", "width", p.width, 256},
-             {" 4. 画像の高さ", "height", p.height, 256},
-             {" 5. ガウス雑音の開始レベル（dB）", "start_level", p.start_level, 5},
-             {" 6. ガウス雑音の間隔レベル（dB）", "level_step", p.level_step, 5},
-             {" 7. ガウス雑音のレベルの数", "levels", p.levels, 6},
-             {" 8. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
-             {" 9. NNPSの周波数ビン", "bin_width", p.bin_width, 5},
-             {"10. 雑音平均化の回数", "repetitions", p.repetitions, 1},
-            }};
+            level_sweep_questions(p, " 1. x方向のNNPSのファイル名", "n4-5x.txt", " 2. y方向のNNPSのファイル名", "n4-5y.txt",
+                                  " 9. NNPSの周波数ビン")};
 }
 
 ToolDialogue recon_noise_sweep_dialogue(ReconNoiseSweepParameters& p) {
@@ -42,18 +54,8 @@ ToolDialogue recon_noise_sweep_dialogue(ReconNoiseSweepParameters& p) {
              "入力ファイルは使わず、ランプフィルタが高い周波数の雑音を強める様子を示します。",
              {{"n4-6_05dB.img, n4-6_10dB.img …", FileUse::written, "雑音レベルごとの NPS 画像"}},
              "recon_noise_sweep < answers.txt", "examples/answers/22_recon_noise_sweep.txt"},
-            {
-             {" 1. x方向のNPSのファイル名", "x_output", p.x_table, "n4-6x.txt", FileUse::written},
-             {" 2. y方向のNPSのファイル名", "y_output", p.y_table, "n4-6y.txt", FileUse::written},
-             {" 3. 画像の幅", "width", p.width, 256},
-             {" 4. 画像の高さ", "height", p.height, 256},
-             {" 5. ガウス雑音の開始レベル（dB）", "start_level", p.start_level, 5},
-             {" 6. ガウス雑音の間隔レベル（dB）", "level_step", p.level_step, 5},
-             {" 7. ガウス雑音のレベルの数", "levels", p.levels, 6},
-             {" 8. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
-             {" 9. NPSの周波数ビン", "bin_width", p.bin_width, 5},
-             {"10. 雑音平均化の回数", "repetitions", p.repetitions, 1},
-            }};
+            level_sweep_questions(p, " 1. x方向のNPSのファイル名", "n4-6x.txt", " 2. y方向のNPSのファイル名", "n4-6y.txt",
+                                  " 9. NPSの周波数ビン")};
 }
 
 ToolDialogue recon_noise_windows_dialogue(ReconNoiseWindowsParameters& p) {
@@ -80,16 +82,6 @@ ToolDialogue recon_noise_diagonal_dialogue(ReconNoiseDiagonalParameters& p) {
              "入力ファイルは使わず、recon_noise_sweep の対角方向版です。",
              {{"n4-9_05dB.img, n4-9_10dB.img …", FileUse::written, "雑音レベルごとの NPS 画像"}},
              "recon_noise_diagonal < answers.txt", "examples/answers/24_recon_noise_diagonal.txt"},
-            {
-             {" 1. x方向のNPSのファイル名", "x_output", p.x_table, "n4-8x.txt", FileUse::written},
-             {" 2. y方向のNPSのファイル名", "y_output", p.y_table, "n4-8y.txt", FileUse::written},
-             {" 3. 画像の幅", "width", p.width, 256},
-             {" 4. 画像の高さ", "height", p.height, 256},
-             {" 5. ガウス雑音の開始レベル（dB）", "start_level", p.start_level, 5},
-             {" 6. ガウス雑音の間隔レベル（dB）", "level_step", p.level_step, 5},
-             {" 7. ガウス雑音のレベルの数", "levels", p.levels, 6},
-             {" 8. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
-             {" 9. NPSの周波数ビン", "bin_width", p.bin_width, 5},
-             {"10. 雑音平均化の回数", "repetitions", p.repetitions, 1},
-            }};
+            level_sweep_questions(p, " 1. x方向のNPSのファイル名", "n4-8x.txt", " 2. y方向のNPSのファイル名", "n4-8y.txt",
+                                  " 9. NPSの周波数ビン")};
 }

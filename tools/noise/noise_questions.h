@@ -13,16 +13,17 @@ struct NoiseSpectrumParameters {
 };
 ToolDialogue noise_spectrum_dialogue(NoiseSpectrumParameters& p);
 
-struct NoiseSpectrumSweepParameters {
+// The three tools that sweep the Gaussian noise level ask the same ten
+// questions; only the spectrum they name and their tables' names differ.
+struct LevelSweepParameters {
     std::string x_table, y_table;
     std::int32_t width, height, start_level, level_step, levels, pattern, bin_width, repetitions;
 };
+
+using NoiseSpectrumSweepParameters = LevelSweepParameters;
 ToolDialogue noise_spectrum_sweep_dialogue(NoiseSpectrumSweepParameters& p);
 
-struct ReconNoiseSweepParameters {
-    std::string x_table, y_table;
-    std::int32_t width, height, start_level, level_step, levels, pattern, bin_width, repetitions;
-};
+using ReconNoiseSweepParameters = LevelSweepParameters;
 ToolDialogue recon_noise_sweep_dialogue(ReconNoiseSweepParameters& p);
 
 struct ReconNoiseWindowsParameters {
@@ -31,8 +32,5 @@ struct ReconNoiseWindowsParameters {
 };
 ToolDialogue recon_noise_windows_dialogue(ReconNoiseWindowsParameters& p);
 
-struct ReconNoiseDiagonalParameters {
-    std::string x_table, y_table;
-    std::int32_t width, height, start_level, level_step, levels, pattern, bin_width, repetitions;
-};
+using ReconNoiseDiagonalParameters = LevelSweepParameters;
 ToolDialogue recon_noise_diagonal_dialogue(ReconNoiseDiagonalParameters& p);

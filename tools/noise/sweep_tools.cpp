@@ -47,8 +47,7 @@ void run(SweepOutcome& o, const SweepSteps& steps) {
 using BinCount = std::int32_t (*)(std::int32_t width, std::int32_t bin_width);
 
 // The three sweeps over noise levels.
-template <typename Parameters>
-SweepAnswers level_answers(const Parameters& p) {
+SweepAnswers level_answers(const LevelSweepParameters& p) {
     require_transform_sides(p.width, p.height);
     require_bin_width(p.bin_width);
     require_repetitions(p.repetitions);
@@ -56,8 +55,7 @@ SweepAnswers level_answers(const Parameters& p) {
     return {p.x_table, p.y_table, p.width, p.height, p.bin_width, p.repetitions, p.levels};
 }
 
-template <typename Parameters>
-SweepOutcome reconstructed_level_sweep(const Parameters& p, std::int32_t angles, BinCount bin_count,
+SweepOutcome reconstructed_level_sweep(const LevelSweepParameters& p, std::int32_t angles, BinCount bin_count,
                                        SweepProfile profile, const char* image_pattern, std::FILE* progress) {
     const std::int32_t seed = negated_pattern_number(p.pattern);
     const SweepAnswers a = level_answers(p);
