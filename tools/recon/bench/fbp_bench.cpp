@@ -69,6 +69,15 @@ __attribute__((target("avx2"))) void linear_back_project(double* image, std::int
     }
 }
 
+// The rate of a back projection of size² pixels from size angles, and its
+// time per pixel-angle update.
+void report_updates(benchmark::State& state, std::int32_t size) {
+    const double updates = static_cast<double>(size) * size * size;
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(updates));
+    state.counters["ns_per_update"] =
+        benchmark::Counter(updates * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // Runs the benchmark with `threads` threads (0: all the process has).
 void use_threads(benchmark::State& state, std::int32_t threads, std::int32_t all) {
     set_thread_count(threads == 0 ? all : threads);
@@ -103,10 +112,7 @@ void BM_BackProject(benchmark::State& state) {
         back_project(image.data(), size, size, sinogram.data(), cij);
         benchmark::DoNotOptimize(image.data());
     }
-    const double updates = static_cast<double>(size) * size * size;
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(updates));
-    state.counters["ns_per_update"] =
-        benchmark::Counter(updates * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    report_updates(state, size);
 }
 BENCHMARK(BM_BackProject)->Args({256, 1})->Args({256, 0})->Args({1024, 1})->Args({1024, 0})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -125,10 +131,7 @@ void BM_BackProjectYardstick(benchmark::State& state) {
         linear_back_project(image.data(), size, sinogram.data(), blocked ? 16 : size);
         benchmark::DoNotOptimize(image.data());
     }
-    const double updates = static_cast<double>(size) * size * size;
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(updates));
-    state.counters["ns_per_update"] =
-        benchmark::Counter(updates * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    report_updates(state, size);
 }
 // Second argument: 0 the plain yardstick, 1 the same in blocks of image rows.
 BENCHMARK(BM_BackProjectYardstick)->Args({256, 0})->Args({256, 1})->Args({1024, 0})->Args({1024, 1})
