@@ -19,7 +19,7 @@ void fail_write(const std::string& name) {
     fail_with_kind(FailureKind::file, " エラー：ファイルに書き込めません[%s].\n", name.c_str());
 }
 
-OutputFile::OutputFile(std::string name, bool /*binary*/) : name_(std::move(name)) {
+OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
     if (!open_pending_output(name_, output_)) fail_open(name_);
 }
 

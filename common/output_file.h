@@ -23,9 +23,9 @@ class OutputFile {
 public:
     // Opens for writing; fail_open when the file cannot be opened for
     // writing, exactly where creating or truncating it would fail. Raw data
-    // (`binary`) and text tables alike are written byte for byte, so a table
-    // holds LF line ends on every system.
-    OutputFile(std::string name, bool binary);
+    // and text tables alike are written byte for byte, so a table holds LF
+    // line ends on every system.
+    explicit OutputFile(std::string name);
     OutputFile(OutputFile&& other) noexcept;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

@@ -14,7 +14,7 @@ namespace {
 constexpr std::int64_t chunk_samples = 1 << 16;  // samples converted per fread/fwrite
 }
 
-OutputFile open_table_file(const std::string& name) { return OutputFile(name, false); }
+OutputFile open_table_file(const std::string& name) { return OutputFile(name); }
 
 void write_column_table(const std::string& name, const double* values, std::int64_t count, const char* format) {
     OutputFile table = open_table_file(name);
@@ -58,7 +58,7 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
 
 void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
                     const std::string& non_finite_cause) {
-    OutputFile out(name, true);
+    OutputFile out(name);
     out.explain_non_finite(non_finite_cause);
     if (count > 0) out.write_samples(samples.data(), count);
     out.close();

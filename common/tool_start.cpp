@@ -64,8 +64,9 @@ std::string help_text(const ToolDialogue& dialogue) {
     text += "\nファイル（既定の名前）:\n";
     for (const Question& q : dialogue.questions) {
         if (q.file == FileUse::none) continue;
+        const std::string label = trimmed(q.label);
         text += row(q.file == FileUse::read ? "読む" : "書く", 4,
-                    default_of(q) + "  （質問" + trimmed(q.label).substr(0, trimmed(q.label).find('.')) + "）");
+                    default_of(q) + "  （質問" + label.substr(0, label.find('.')) + "）");
     }
     for (const FixedFile& f : about.fixed_files) {
         text += row(f.use == FileUse::read ? "読む" : "書く", 4, std::string(f.name) + "  （" + f.about + "）");

@@ -22,7 +22,7 @@ TEST(OutputFile, AnUnfinishedFileLeavesThePreviousOneAndNoLitter) {
     const auto target = dir / "image.img";
     write_file(target, "previous");
     {
-        OutputFile out(target.string(), true);
+        OutputFile out(target.string());
         std::fputs("half of the new content", out.stream());
         std::fflush(out.stream());
         EXPECT_EQ(read_file(target), "previous");
@@ -49,7 +49,7 @@ TEST(OutputFile, CloseReplacesTheFileAndKeepsItsPermissions) {
 TEST(OutputFile, NewFilesAppearOnlyWhenComplete) {
     ScratchDir dir;
     const auto target = dir / "new.img";
-    OutputFile out(target.string(), true);
+    OutputFile out(target.string());
     EXPECT_FALSE(std::filesystem::exists(target));
     const double samples[] = {1.0, 2.0};
     out.write_samples(samples, 2);
@@ -58,7 +58,7 @@ TEST(OutputFile, NewFilesAppearOnlyWhenComplete) {
 }
 
 TEST(OutputFile, DevicesAreWrittenDirectly) {
-    OutputFile out("/dev/null", true);
+    OutputFile out("/dev/null");
     std::fputs("discarded", out.stream());
     out.close();
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
@@ -68,7 +68,7 @@ TEST(OutputFile, LinksAreFollowedNotReplaced) {
     ScratchDir dir;
     write_file(dir / "real.txt", "before");
     std::filesystem::create_symlink("real.txt", dir / "link.txt");
-    OutputFile out((dir / "link.txt").string(), false);
+    OutputFile out((dir / "link.txt").string());
     std::fputs("after", out.stream());
     out.close();
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
@@ -78,10 +78,10 @@ TEST(OutputFile, LinksAreFollowedNotReplaced) {
 TEST(OutputFileDeathTest, OpenFailuresAreReportedWhereOpeningWouldFail) {
     ScratchDir dir;
     std::filesystem::create_directory(dir / "folder");
-    EXPECT_EXIT(OutputFile((dir / "folder").string(), true), testing::ExitedWithCode(1), "folder\\]");
-    EXPECT_EXIT(OutputFile((dir / "missing" / "x.img").string(), true), testing::ExitedWithCode(1), "x\\.img\\]");
-    EXPECT_EXIT(OutputFile("", true), testing::ExitedWithCode(1), "\\[\\]");
-    EXPECT_EXIT(OutputFile((dir / std::string(300, 'n')).string(), true), testing::ExitedWithCode(1), "nnn\\]");
+    EXPECT_EXIT(OutputFile((dir / "folder").string()), testing::ExitedWithCode(1), "folder\\]");
+    EXPECT_EXIT(OutputFile((dir / "missing" / "x.img").string()), testing::ExitedWithCode(1), "x\\.img\\]");
+    EXPECT_EXIT(OutputFile(""), testing::ExitedWithCode(1), "\\[\\]");
+    EXPECT_EXIT(OutputFile((dir / std::string(300, 'n')).string()), testing::ExitedWithCode(1), "nnn\\]");
     EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"folder"});
 }
 
@@ -92,7 +92,7 @@ namespace {
 TEST(OutputFile, NamesAsLongAsAFolderTakes) {
     ScratchDir dir;
     const auto target = dir / std::string(255, 'n');
-    OutputFile out(target.string(), false);
+    OutputFile out(target.string());
     std::fputs("x", out.stream());
     out.close();
     EXPECT_EQ(read_file(target), "x");

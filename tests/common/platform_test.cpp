@@ -64,7 +64,7 @@ TEST(Platform, TablesHoldLfLineEndsAndTheNullDeviceTakesAnything) {
 #else
     const char* null_device = "/dev/null";
 #endif
-    OutputFile out(null_device, false);
+    OutputFile out(null_device);
     std::fputs("discarded\n", out.stream());
     out.close();
     EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path().filename(), "t.txt");

@@ -114,7 +114,7 @@ void write_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const 
 
     for (std::int32_t row = 0; row < rows; ++row) {
         const double* image = arrays.stack.data() + row * plane;
-        OutputFile out(steps.image_name(row), true);
+        OutputFile out(steps.image_name(row));
         out.write_samples(image, plane);
         out.close();
     }

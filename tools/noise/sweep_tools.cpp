@@ -143,7 +143,7 @@ void write_sweep_outcome(const SweepOutcome& o) {
     write_sweep_table(s.y_table_name, o.y_table.data(), s.rows, s.bins, s.bin_width, s.height, label);
     const std::int64_t plane = static_cast<std::int64_t>(s.width) * s.height;
     for (std::int32_t row = 0; row < s.rows; ++row) {
-        OutputFile out(o.image_names[static_cast<std::size_t>(row)], true);
+        OutputFile out(o.image_names[static_cast<std::size_t>(row)]);
         out.write_samples(o.stack.data() + row * plane, plane);
         out.close();
     }
