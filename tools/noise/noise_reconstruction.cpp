@@ -11,6 +11,7 @@
 #define NOISE_SSE2_PAIRS 1
 #endif
 
+#include "common/code_path.h"
 #include "common/fft.h"
 #include "common/sample_arrays.h"
 
@@ -123,11 +124,6 @@ __attribute__((target("avx2"))) void add_run_avx2(double* image_row, const doubl
     for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
 }
 
-bool avx2_available() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
-
 }  // namespace
 
 double noise_filter_weight(std::int32_t column, double sample_spacing, FilterWindow window) {
@@ -164,7 +160,7 @@ double noise_angular_step(std::int32_t angles) {
 void noise_back_project(double* image, std::int32_t width, std::int32_t height, double pixel_width,
                         double pixel_height, const double* rows, double bin_width, std::int32_t angles,
                         bool vector_code) {
-    const bool vector = vector_code && avx2_available();
+    const bool vector = vector_code && vector_code_available();
     const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
     std::fill(image, image + pixels, 0.0);
 

@@ -97,11 +97,6 @@ std::vector<ValueSpan> value_spans(const double* image, std::int32_t width, std:
 
 }  // namespace
 
-bool vector_code_available() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
-
 void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
                      std::int32_t last, std::int32_t bins, CijRowEntries& row, CodePath path) {
     if (path == CodePath::fastest && vector_code_available())

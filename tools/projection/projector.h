@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/code_path.h"
+
 // π as the whole suite takes it.
 inline constexpr double projection_pi = 3.14159265358979;
 
@@ -90,9 +92,6 @@ inline bool cij_entry(const CijAngle& a, double t, std::int32_t bins, CijEntry& 
 void cij_products(const CijAngle& a, std::int32_t width, std::int32_t height, double* column_cos,
                   double* row_sin);
 
-// Which code runs the inner loops: the vector form (AVX2) where the
-// processor has it, or the portable one everywhere; both give the same bytes.
-enum class CodePath { fastest, portable };
 
 // The entries of pixels first … last − 1 of one image row (t = column_cos[q]
 // + y_sin) into first_bin[q] and w0[q], w1[q], w2[q]; an empty entry gets
@@ -105,7 +104,6 @@ struct CijRowEntries {
 };
 void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
                      std::int32_t last, std::int32_t bins, CijRowEntries& row, CodePath path = CodePath::fastest);
-bool vector_code_available();
 
 // Clears the P × N sinogram and adds (w × pixel value) × Δ of every entry
 // to its bins: angles in order, pixels in row-major order, bins k = 0, 1, 2.
