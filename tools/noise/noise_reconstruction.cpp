@@ -159,8 +159,8 @@ double noise_angular_step(std::int32_t angles) {
 
 void noise_back_project(double* image, std::int32_t width, std::int32_t height, double pixel_width,
                         double pixel_height, const double* rows, double bin_width, std::int32_t angles,
-                        bool vector_code) {
-    const bool vector = vector_code && vector_code_available();
+                        CodePath path) {
+    const bool vector = path == CodePath::fastest && vector_code_available();
     const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
     std::fill(image, image + pixels, 0.0);
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/code_path.h"
+
 inline constexpr std::int32_t noise_detector_bins = 512;
 
 // Window index w = 0 … 4 of the reconstruction filter, or none for the bare ramp.
@@ -30,11 +32,11 @@ double noise_filter_weight(std::int32_t column, double sample_spacing, FilterWin
 // the angular step. The detector coordinate t runs along each image row by
 // repeated addition of dx and from row to row by repeated addition of dy;
 // bin n = t truncated toward zero contributes when 0 ≤ n ≤ 510. Four pixels
-// at a time with AVX2 where the processor has it and `vector_code` allows it,
+// at a time with AVX2 on the fastest path where the processor has it,
 // otherwise two at a time; both give the same bytes.
 void noise_back_project(double* image, std::int32_t width, std::int32_t height, double pixel_width,
                         double pixel_height, const double* rows, double bin_width, std::int32_t angles,
-                        bool vector_code = true);
+                        CodePath path = CodePath::fastest);
 
 // Projection angle i of A over the half turn, and the angular step that
 // scales the back projection.

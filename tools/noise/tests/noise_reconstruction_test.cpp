@@ -31,17 +31,17 @@ TEST(BackProjection, FastVersionGivesTheBitsOfThePlainLoop) {
         const auto rows = test_samples(static_cast<std::size_t>(c.angles) * 512, c.width);
         std::vector<double> fast(static_cast<std::size_t>(c.width) * c.height, 9.0), plain(fast.size());
         straightforward_back_project(plain.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles);
-        for (bool vector_code : {true, false}) {
-            noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles, vector_code);
-            EXPECT_TRUE(same_bits(fast, plain)) << (vector_code ? "vector" : "pairs");
+        for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+            noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles, path);
+            EXPECT_TRUE(same_bits(fast, plain)) << (path == CodePath::fastest ? "vector" : "pairs");
         }
     }
     // Pixel and bin sizes other than 1 change dx and dy, not the method.
     const auto rows = test_samples(403 * 512, 7);
     std::vector<double> fast(48 * 40), plain(fast.size());
     straightforward_back_project(plain.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403);
-    for (bool vector_code : {true, false}) {
-        noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403, vector_code);
+    for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+        noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403, path);
         EXPECT_TRUE(same_bits(fast, plain));
     }
 }
