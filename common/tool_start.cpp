@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "common/console_text.h"
+#include "common/language.h"
 
 #ifndef CT_VERSION
 #error "CT_VERSION comes from the project version in the top CMakeLists.txt"
@@ -49,35 +50,41 @@ std::string row(const std::string& first, std::size_t width, const std::string& 
 
 std::string help_text(const ToolDialogue& dialogue) {
     const ToolDescription& about = dialogue.about;
-    std::string text;
-    text += std::string(about.name) + "：" + about.title + "\n\n";
-    text += std::string(about.summary) + "\n\n";
+    std::string text = text_format("%s：%s\n\n", about.name, in_language(about.title));
+    text += std::string(in_language(about.summary)) + "\n\n";
 
-    text += "質問（標準入力から1行に1つずつ答える。空行は既定値のまま）:\n";
+    text += in_language("質問（標準入力から1行に1つずつ答える。空行は既定値のまま）:\n");
     std::size_t label_width = 0;
-    for (const Question& q : dialogue.questions) label_width = std::max(label_width, display_columns(trimmed(q.label)));
     for (const Question& q : dialogue.questions) {
-        text += row(trimmed(q.label), label_width,
-                    pad_to_columns(kind_of(q), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" + default_of(q) + "]");
+        label_width = std::max(label_width, display_columns(trimmed(in_language(q.label))));
+    }
+    for (const Question& q : dialogue.questions) {
+        text += row(trimmed(in_language(q.label)), label_width,
+                    pad_to_columns(in_language(kind_of(q)), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" +
+                        default_of(q) + "]");
     }
 
-    text += "\nファイル（既定の名前）:\n";
+    text += in_language("\nファイル（既定の名前）:\n");
+    const char* reads = in_language("読む");
+    const char* writes = in_language("書く");
+    const std::size_t use_width = std::max(display_columns(reads), display_columns(writes));
     for (const Question& q : dialogue.questions) {
         if (q.file == FileUse::none) continue;
         const std::string label = trimmed(q.label);
-        text += row(q.file == FileUse::read ? "読む" : "書く", 4,
-                    default_of(q) + "  （質問" + label.substr(0, label.find('.')) + "）");
+        text += row(q.file == FileUse::read ? reads : writes, use_width,
+                    text_format("%s  （質問%s）", default_of(q).c_str(), label.substr(0, label.find('.')).c_str()));
     }
     for (const FixedFile& f : about.fixed_files) {
-        text += row(f.use == FileUse::read ? "読む" : "書く", 4, std::string(f.name) + "  （" + f.about + "）");
+        text += row(f.use == FileUse::read ? reads : writes, use_width,
+                    text_format("%s  （%s）", f.name, in_language(f.about)));
     }
 
-    text += "\n例:\n  " + std::string(about.example) + "\n";
-    text += "  answers.txt には質問の順に1行に1つずつ答えを書きます（空行は既定値のまま、足りない分も既定値）。\n";
+    text += text_format("\n例:\n  %s\n", about.example);
+    text += in_language("  answers.txt には質問の順に1行に1つずつ答えを書きます（空行は既定値のまま、足りない分も既定値）。\n");
     if (about.demo_answers != nullptr) {
-        text += "  デモの答え: " + std::string(about.demo_answers) + "（scripts/demo が demo/ フォルダで使います）\n";
+        text += text_format("  デモの答え: %s（scripts/demo が demo/ フォルダで使います）\n", about.demo_answers);
     }
-    text += "\nオプション: -h, --help この説明 / --version 版数\n";
+    text += in_language("\nオプション: -h, --help この説明 / --version 版数\n");
     return text;
 }
 
