@@ -76,7 +76,7 @@ std::string help_text(const ToolDialogue& dialogue) {
     }
     for (const FixedFile& f : about.fixed_files) {
         text += row(f.use == FileUse::read ? reads : writes, use_width,
-                    text_format("%s  （%s）", f.name, in_language(f.about)));
+                    text_format("%s  （%s）", in_language(f.name), in_language(f.about)));
     }
 
     text += text_format("\n例:\n  %s\n", about.example);
