@@ -13,7 +13,7 @@
 #include "common/language.h"
 #include "tests/robustness/tool_table.h"
 #include "tests/support/tool_runner.h"
-#include "tests/tables/every_dialogue.h"
+#include "tools/suite/suite_tools.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ std::string english(const char* japanese) {
 
 std::map<std::string, ToolDialogue> dialogues_by_name() {
     std::map<std::string, ToolDialogue> by_name;
-    for (ToolDialogue& d : every_dialogue()) by_name.emplace(d.about.name, std::move(d));
+    for (const SuiteProgram& program : suite_tools()) by_name.emplace(program.name(), program.dialogue);
     return by_name;
 }
 

@@ -12,10 +12,17 @@
 #include "common/tool_start.h"
 #include "tests/support/tool_runner.h"
 #include "tests/robustness/tool_table.h"
-#include "tests/tables/every_dialogue.h"
 #include "tools/projection/projection_questions.h"
+#include "tools/suite/suite_tools.h"
 
 namespace {
+
+// Every table, from the suite's one list of its programs.
+std::vector<ToolDialogue> every_dialogue() {
+    std::vector<ToolDialogue> dialogues;
+    for (const SuiteProgram& program : suite_tools()) dialogues.push_back(program.dialogue);
+    return dialogues;
+}
 
 std::string keywords_of(const ToolDialogue& d) {
     std::string joined;
@@ -84,6 +91,23 @@ TEST(QuestionTables, FileRowsSayWhetherTheToolReadsOrWritesAndAgreeWithTheBatter
     }
 }
 
+// The battery expects the files a tool writes under names of its own: the
+// suite's list must name each of them, as a fixed file or in a series.
+TEST(QuestionTables, TheBatterysFixedOutputsAreTheSuitesFixedFiles) {
+    for (const ToolEntry& entry : every_tool()) {
+        SCOPED_TRACE(entry.tool);
+        const SuiteProgram* program = find_suite_tool(entry.tool);
+        ASSERT_NE(program, nullptr);
+        std::set<std::string> written;
+        for (const FileFact& f : program->files) {
+            if (f.question != nullptr) continue;
+            if (f.pattern == nullptr) written.insert(program->dialogue.about.fixed_files[f.fixed].name);
+            written.insert(f.names.begin(), f.names.end());
+        }
+        for (const std::string& name : entry.fixed_outputs) EXPECT_TRUE(written.count(name)) << name;
+    }
+}
+
 TEST(QuestionTables, KeywordsThatThePythonModuleReliesOn) {
     std::map<std::string, std::string> keywords;
     for (const ToolDialogue& d : every_dialogue()) keywords[d.about.name] = keywords_of(d);
@@ -129,7 +153,8 @@ TEST(ToolArguments, HelpVersionAndUnknownArgumentsTouchNothing) {
         EXPECT_NE(text.find(d.about.example), std::string::npos);
 
         const ToolRun utf8 = run_tool_with(d.about.name, {"--help"}, "", dir.path(), {"CT_ENCODING=utf-8"});
-        EXPECT_EQ(utf8.out, text);
+        EXPECT_EQ(utf8.out, text) << "exit " << utf8.exit_status << (utf8.timed_out ? ", timed out" : "")
+                                  << ", standard error: " << utf8.err;
 
         const ToolRun version = run_tool_with(d.about.name, {"--version"}, stdin_answers, dir.path());
         EXPECT_EQ(version.exit_status, 0);
