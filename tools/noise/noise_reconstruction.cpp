@@ -13,6 +13,7 @@
 
 #include "common/code_path.h"
 #include "common/fft.h"
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 
 namespace {
@@ -184,11 +185,10 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
     // The blocks are independent: the threads share them out.
     const std::int32_t block = rows_per_block(width);
     const std::int32_t blocks = (height + block - 1) / block;
-#pragma omp parallel for schedule(dynamic)
-    for (std::int32_t b = 0; b < blocks; ++b) {
+    parallel_for(blocks, Schedule::dynamic, [&](std::int64_t b) {
         double t[row_group * column_chunk];
         double c[row_group];
-        const std::int32_t j0 = b * block;
+        const std::int32_t j0 = static_cast<std::int32_t>(b) * block;
         const std::int32_t j1 = std::min(j0 + block, height);
         for (std::int32_t i = 0; i < angles; ++i) {
             const double* row = rows + static_cast<std::int64_t>(i) * noise_detector_bins;
@@ -209,7 +209,7 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
                 }
             }
         }
-    }
+    });
 
     const double step = noise_angular_step(angles);
     for (std::int64_t p = 0; p < pixels; ++p) image[p] = image[p] * step;

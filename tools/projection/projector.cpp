@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/projection/cij_vector.h"
 
@@ -115,15 +116,11 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
     // Each angle fills its own row of the sinogram: the threads share the
     // angles out.
-#pragma omp parallel
-    {
-        std::vector<double> column_cos = take_samples(width);
-        std::vector<double> row_sin = take_samples(height);
-        CijRowEntries entries(width);
-#pragma omp for schedule(dynamic)
-        for (std::int32_t i = 0; i < cij.angles; ++i) {
+    parallel_for_with_scratch(cij.angles, Schedule::dynamic, [&] {
+        return LoopBody([&, column_cos = take_samples(width), row_sin = take_samples(height),
+                         entries = CijRowEntries(width)](std::int64_t i) mutable {
             const CijAngle& a = cij.angle[i];
-            double* projection = sinogram + static_cast<std::int64_t>(i) * bins;
+            double* projection = sinogram + i * bins;
             cij_products(a, width, height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < height; ++r) {
                 const auto [first, last] = spans[r];
@@ -148,6 +145,6 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
                     }
                 }
             }
-        }
-    }
+        });
+    });
 }

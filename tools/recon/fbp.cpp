@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/projection/cij_vector.h"
 
@@ -443,14 +444,10 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
     const bool vector = path == CodePath::fastest && vector_code_available();
 
     // Rows are filtered independently: the threads share them out.
-#pragma omp parallel
-    {
-        std::vector<double> out = take_samples(bins);
-        std::vector<double> even_sum = take_samples(evens);
-        std::vector<double> odd_sum = take_samples(bins / 2);
-#pragma omp for schedule(dynamic)
-        for (std::int32_t i = 0; i < angles; ++i) {
-            double* p = sinogram + static_cast<std::int64_t>(i) * bins;
+    parallel_for_with_scratch(angles, Schedule::dynamic, [&] {
+        return LoopBody([&, out = take_samples(bins), even_sum = take_samples(evens),
+                         odd_sum = take_samples(bins / 2)](std::int64_t i) mutable {
+            double* p = sinogram + i * bins;
             if (all_finite(p, bins)) {
                 convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data(),
                                   vector);
@@ -460,8 +457,8 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
                 convolve_every_term(p, kernel.data(), bins, out.data());
             }
             for (std::int32_t j = 0; j < bins; ++j) p[j] = (pixel_length * out[j]) * pixel_length;
-        }
-    }
+        });
+    });
 }
 
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
@@ -499,12 +496,9 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         // lone rows), each block small enough to stay in the cache while all
         // angles pass over it. A thread takes the next block when it is done
         // with one, so that a core shared with other programs holds no one up.
-#pragma omp parallel
-        {
-            std::vector<double> column_cos = take_samples(width);
-#pragma omp for schedule(dynamic)
-            for (std::int32_t block = 0; block <= pair_blocks; ++block) {
-                const std::int32_t first_row = pair_first + (block - 1) * pairs_per_block;
+        parallel_for_with_scratch(static_cast<std::int64_t>(pair_blocks) + 1, Schedule::dynamic, [&] {
+            return LoopBody([&, column_cos = take_samples(width)](std::int64_t block) mutable {
+                const std::int32_t first_row = pair_first + static_cast<std::int32_t>(block - 1) * pairs_per_block;
                 const std::int32_t last_row = std::min(first_row + pairs_per_block, half_h);
                 for (std::int32_t i = 0; i < cij.angles; ++i) {
                     const CijAngle& a = cij.angle[i];
@@ -539,8 +533,8 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
                         }
                     }
                 }
-            }
-        }
+            });
+        });
     }
     const double angular_step = projection_pi / cij.angles;
     for (std::int64_t j = 0; j < pixels; ++j) image[j] = image[j] * angular_step;
