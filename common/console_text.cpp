@@ -51,56 +51,7 @@ void console_vprintf(std::FILE* stream, const char* utf8_format, va_list args) {
 #pragma GCC diagnostic pop
 }
 
-// The message of a format and its arguments, all in UTF-8.
-std::string formatted_message(const char* utf8_format, va_list args) {
-    va_list again;
-    va_copy(again, args);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const int length = std::vsnprintf(nullptr, 0, utf8_format, again);
-    va_end(again);
-    std::string message(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(message.data(), message.size() + 1, utf8_format, args);
-#pragma GCC diagnostic pop
-    return message;
-}
-
-[[noreturn]] void fail_with_args(FailureKind kind, const char* utf8_format, va_list args) {
-    if (failures_are_caught()) end_run(kind, formatted_message(utf8_format, args));
-    std::fflush(stdout);
-    console_vprintf(stderr, utf8_format, args);
-    std::exit(1);
-}
-
 }  // namespace
-
-void fail_with(const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    fail_with_args(FailureKind::value, utf8_format, args);
-}
-
-void fail_with_kind(FailureKind kind, const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    fail_with_args(kind, utf8_format, args);
-}
-
-void warn_with(const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    if (failures_are_caught()) {
-        give_warning(formatted_message(utf8_format, args));
-    } else {
-        std::fflush(stdout);
-        console_vprintf(stderr, utf8_format, args);
-    }
-    va_end(args);
-}
-
-std::string message_text(std::string_view utf8) {
-    return failures_are_caught() ? std::string(utf8) : console_encoding_of(stderr, utf8);
-}
 
 void console_printf(std::FILE* stream, const char* utf8_format, ...) {
     va_list args;
