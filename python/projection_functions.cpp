@@ -77,7 +77,8 @@ void register_projection(py::module_& m) {
         {"quantum_noise",
          "counts",
          {"bins", "angles"},
-         "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean."},
+         "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean.",
+         true},
         quantum_noise_dialogue, [](QuantumNoiseParameters& p, py::object input) -> py::object {
             return on_sinogram(p, input, "counts", true, add_quantum_noise);
         });
@@ -87,7 +88,8 @@ void register_projection(py::module_& m) {
         {"level_noise",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean."},
+         "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean.",
+         true},
         level_noise_dialogue,
         [](LevelNoiseParameters& p, py::object input) -> py::object { return on_image(p, input, add_level_noise); });
 
@@ -96,7 +98,8 @@ void register_projection(py::module_& m) {
         {"scaled_noise",
          "image",
          {"width", "height"},
-         "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd."},
+         "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd.",
+         true},
         scaled_noise_dialogue,
         [](ScaledNoiseParameters& p, py::object input) -> py::object { return on_image(p, input, add_scaled_noise); });
 
@@ -105,7 +108,8 @@ void register_projection(py::module_& m) {
         {"raysum_quanta",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise."},
+         "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise.",
+         true},
         raysum_quanta_dialogue, [](RaysumQuantaParameters& p, py::object input) -> py::object {
             return image_to_sinogram(p, input, true, measure_sinogram_with_quanta);
         });
@@ -115,7 +119,8 @@ void register_projection(py::module_& m) {
         {"raysum_normal",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts."},
+         "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts.",
+         true},
         raysum_normal_dialogue, [](RaysumNormalParameters& p, py::object input) -> py::object {
             return image_to_sinogram(p, input, true, measure_sinogram_with_normal_noise);
         });
