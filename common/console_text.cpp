@@ -69,43 +69,7 @@ std::string formatted_message(const char* japanese_format, va_list args) {
     return message;
 }
 
-[[noreturn]] void fail_with_args(FailureKind kind, const char* utf8_format, va_list args) {
-    if (failures_are_caught()) end_run(kind, formatted_message(utf8_format, args));
-    std::fflush(stdout);
-    console_vprintf(stderr, utf8_format, args);
-    std::exit(1);
-}
-
 }  // namespace
-
-void fail_with(const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    fail_with_args(FailureKind::value, utf8_format, args);
-}
-
-void fail_with_kind(FailureKind kind, const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    fail_with_args(kind, utf8_format, args);
-}
-
-void warn_with(const char* utf8_format, ...) {
-    va_list args;
-    va_start(args, utf8_format);
-    if (failures_are_caught()) {
-        give_warning(formatted_message(utf8_format, args));
-    } else {
-        std::fflush(stdout);
-        console_vprintf(stderr, utf8_format, args);
-    }
-    va_end(args);
-}
-
-std::string message_text(std::string_view utf8) {
-    const std::string text = in_language(utf8);
-    return failures_are_caught() ? text : console_encoding_of(stderr, text);
-}
 
 std::string text_format(const char* utf8_format, ...) {
     va_list args;

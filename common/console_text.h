@@ -11,6 +11,7 @@
 
 #include "common/compiler.h"
 #include "common/failure.h"
+#include "common/message.h"
 
 // The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
 // become "?").
@@ -39,22 +40,16 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
     CT_PRINTF_FORMAT(2, 3);
 
-// Ends the tool: the message (a UTF-8 format, in the language of the run) on standard error, after
-// whatever standard output still holds, then exit status 1. Under a
-// FailureCatcher it throws a Failure of the given kind instead (fail_with:
-// an unusable value).
-[[noreturn]] void fail_with(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);
-[[noreturn]] void fail_with_kind(FailureKind kind, const char* utf8_format, ...)
-    CT_PRINTF_FORMAT(2, 3);
-
-// A warning (a UTF-8 format) on standard error, after whatever standard
-// output still holds; kept for the catcher under a FailureCatcher.
-void warn_with(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);
-
-// A UTF-8 text that fills a %s of a failure or warning message: in the
-// language of the run, in the bytes standard error takes, or left in UTF-8
-// when the message goes to a FailureCatcher.
-std::string message_text(std::string_view utf8);
+// Fails: throws a Failure of the given kind (fail_with: an unusable value)
+// with the message of a UTF-8 format and its arguments (Message).
+template <typename... Args>
+[[noreturn]] void fail_with(const char* utf8_format, Args... args) {
+    throw Failure(FailureKind::value, Message(utf8_format, args...));
+}
+template <typename... Args>
+[[noreturn]] void fail_with_kind(FailureKind kind, const char* utf8_format, Args... args) {
+    throw Failure(kind, Message(utf8_format, args...));
+}
 
 // A text composed from a format and its arguments (a count inside a
 // sentence), in the language of the run, in UTF-8: the format is looked up

@@ -1,16 +1,16 @@
 #pragma once
-// How a run ends when it cannot go on, and where its warnings go.
+// How a run ends when it cannot go on.
 //
-// A console tool prints the message on standard error and exits with status
-// 1 (fail_with and the fail_* functions built on it), and prints warnings on
-// standard error. A caller that must outlive the failure, such as the Python
-// module, holds a FailureCatcher: while one is alive on the calling thread
-// the very same failures throw a Failure carrying the message (UTF-8) and
-// its kind, and warnings are collected for the caller instead of printed.
+// Every failure inside the suite's libraries is thrown as a Failure that
+// carries its kind and its message; it is caught once, at the edge: the
+// tool's main prints the message on standard error and ends with status 1
+// (tool_main of tool_start.h), the Python module raises the exception of
+// its kind.
 
 #include <stdexcept>
 #include <string>
-#include <vector>
+
+#include "common/message.h"
 
 // What went wrong: an unusable answer or size, a file that cannot be read
 // or written, or memory that cannot be had.
@@ -18,34 +18,17 @@ enum class FailureKind { value, file, memory };
 
 class Failure : public std::runtime_error {
 public:
-    Failure(FailureKind kind, const std::string& utf8_message) : std::runtime_error(utf8_message), kind_(kind) {}
+    // what() is the message in UTF-8 without the blank that opens every
+    // console message and without its line end.
+    Failure(FailureKind kind, Message message);
     FailureKind kind() const { return kind_; }
+    // The whole message as the console prints it.
+    const Message& message() const { return message_; }
 
 private:
     FailureKind kind_;
+    Message message_;
 };
 
-class FailureCatcher {
-public:
-    FailureCatcher();
-    ~FailureCatcher();
-    FailureCatcher(const FailureCatcher&) = delete;
-    FailureCatcher& operator=(const FailureCatcher&) = delete;
-
-    // The warnings given on this thread since the catcher was made (UTF-8,
-    // each without its leading blank and line end), and forgets them.
-    std::vector<std::string> take_warnings();
-};
-
-// True while a FailureCatcher is alive on the calling thread.
-bool failures_are_caught();
-
-// Ends the run with the message, already formatted in the bytes that
-// standard error takes, or in UTF-8 under a catcher (message_text of
-// console_text.h gives either): exit status 1 after printing it on standard
-// error, or a thrown Failure under a catcher.
-[[noreturn]] void end_run(FailureKind kind, const std::string& message);
-
-// Gives a warning formatted the same way: printed on standard error, or
-// kept for the catcher.
-void give_warning(const std::string& message);
+// The message without its opening blanks and its line end.
+std::string trimmed_message(const std::string& message);

@@ -14,7 +14,7 @@ constexpr std::int64_t chunk_samples = 1 << 16;  // samples narrowed per fwrite
 void fail_open(const std::string& name) {
     if (const char* problem = file_name_problem(name)) {
         fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s]（%s）.\n", name.c_str(),
-                       message_text(problem).c_str());
+                       Text{problem});
     }
     fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s].\n", name.c_str());
 }
@@ -58,7 +58,7 @@ void OutputFile::write_samples(const double* samples, std::int64_t count) {
     samples_written_ += std::max<std::int64_t>(count, 0);
 }
 
-void OutputFile::close() {
+void OutputFile::close(MessageSink& sink) {
     const bool flushed = std::fflush(output_.stream) == 0 && !std::ferror(output_.stream);
     if (!flushed) {
         drop_pending_output(output_);
@@ -66,8 +66,9 @@ void OutputFile::close() {
     }
     if (!finish_pending_output(name_, output_)) fail_write(name_);
     if (non_finite_ > 0) {
-        warn_with(" 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
-                  name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
-                  message_text(non_finite_cause_).c_str());
+        sink.warning(Message(
+            " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
+            name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
+            Text{non_finite_cause_.c_str()}));
     }
 }

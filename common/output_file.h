@@ -11,12 +11,13 @@
 #include <string>
 #include <utility>
 
+#include "common/message_sink.h"
 #include "common/platform.h"
 
-// " エラー：ファイルが開きません[name]." on standard error, exit status 1.
+// Fails (a file) with " エラー：ファイルが開きません[name].".
 [[noreturn]] void fail_open(const std::string& name);
 
-// " エラー：ファイルに書き込めません[name]." on standard error, exit status 1.
+// Fails (a file) with " エラー：ファイルに書き込めません[name].".
 [[noreturn]] void fail_write(const std::string& name);
 
 class OutputFile {
@@ -45,9 +46,9 @@ public:
 
     // Completes the file: every write checked, then put in place;
     // fail_write if anything written did not reach the file. A file that
-    // holds non-finite samples is then reported in one warning line on
-    // standard error: how many and the first index.
-    void close();
+    // holds non-finite samples is then reported in one warning to the
+    // sink: how many and the first index.
+    void close(MessageSink& sink = console_sink());
 
 private:
     std::string name_;

@@ -45,16 +45,13 @@ void set_thread_count(std::int32_t count) { omp_set_num_threads(std::max<std::in
 
 void parallel_for_with_scratch(std::int64_t count, Schedule schedule, const std::function<LoopBody()>& make_body) {
     if (count <= 0) return;
-    const bool caught = failures_are_caught();
     FirstException first;
     // Every thread meets the loop construct, even one whose body could not
     // be made: OpenMP requires it. No exception leaves an iteration.
 #pragma omp parallel
     {
-        std::unique_ptr<FailureCatcher> catcher;
         LoopBody body;
         try {
-            if (caught) catcher = std::make_unique<FailureCatcher>();
             body = make_body();
         } catch (...) {
             first.keep(std::current_exception());

@@ -27,8 +27,6 @@ using LoopBody = std::function<void(std::int64_t)>;
 // exception thrown by any iteration (of any type) ends the loop early: the
 // iterations not yet started are skipped and the first exception caught is
 // thrown again here, on the calling thread, once every thread has stopped.
-// While a FailureCatcher is alive on the calling thread, the threads'
-// failures throw as the caller's would.
 void parallel_for(std::int64_t count, Schedule schedule, const LoopBody& body);
 
 // The same where each thread needs working arrays of its own:

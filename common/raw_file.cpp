@@ -26,7 +26,8 @@ void write_column_table(const std::string& name, const double* values, std::int6
     table.close();
 }
 
-std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count) {
+std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count,
+                           MessageSink& sink) {
     std::FILE* in = open_for_reading(name, "rb");
     if (in == nullptr) fail_open(name);
     struct stat info {};
@@ -48,8 +49,8 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
     std::fclose(in);
     if (got < count) {
         std::fill(samples.begin() + got, samples.begin() + count, 0.0);
-        warn_with(" 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
-                  static_cast<long long>(got));
+        sink.warning(Message(" 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
+                             static_cast<long long>(got)));
     }
     // More samples than the sizes answered: most often an image read with
     // the wrong sides (256 x 256 as 200 x 200), which no output shows.
@@ -58,25 +59,43 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
         const std::int64_t present = bytes / static_cast<std::int64_t>(sizeof(float));
         const std::int64_t extra_bytes = bytes % static_cast<std::int64_t>(sizeof(float));
         if (extra_bytes == 0) {
-            warn_with(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個あります）.\n", name.c_str(),
-                      static_cast<long long>(expected), static_cast<long long>(present));
+            sink.warning(Message(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個あります）.\n",
+                                 name.c_str(), static_cast<long long>(expected), static_cast<long long>(present)));
         } else {
-            warn_with(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個と %lld バイトあります）.\n",
-                      name.c_str(), static_cast<long long>(expected), static_cast<long long>(present),
-                      static_cast<long long>(extra_bytes));
+            sink.warning(Message(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個と %lld バイトあります）.\n",
+                                 name.c_str(), static_cast<long long>(expected), static_cast<long long>(present),
+                                 static_cast<long long>(extra_bytes)));
         }
     }
     if (non_finite > 0) {
-        warn_with(" 警告：入力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります。\n", name.c_str(),
-                  static_cast<long long>(non_finite));
+        sink.warning(Message(" 警告：入力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります。\n",
+                             name.c_str(), static_cast<long long>(non_finite)));
     }
     return non_finite;
 }
 
 void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
-                    const std::string& non_finite_cause) {
+                    const std::string& non_finite_cause, MessageSink& sink) {
     OutputFile out(name);
     out.explain_non_finite(non_finite_cause);
     if (count > 0) out.write_samples(samples.data(), count);
-    out.close();
+    out.close(sink);
+}
+
+SampleSource raw_file_source(const std::string& name, MessageSink& sink) {
+    return [name, &sink](std::vector<double>& samples, std::int64_t count) {
+        return read_raw_file(name, samples, count, sink);
+    };
+}
+
+SampleSource array_source(const std::vector<double>& samples) {
+    return [&samples](std::vector<double>& into, std::int64_t count) {
+        std::int64_t non_finite = 0;
+        const std::int64_t given = static_cast<std::int64_t>(samples.size());
+        for (std::int64_t i = 0; i < count; ++i) {
+            into[i] = i < given ? samples[i] : 0.0;
+            if (!std::isfinite(into[i])) ++non_finite;
+        }
+        return non_finite;
+    };
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,29 @@ void write_column_table(const std::string& name, const double* values, std::int6
 
 // Reads `count` samples from the start of the file into samples[0 .. count-1].
 // A count of 0 or less opens and closes the file only. A file shorter than
-// asked leaves the missing samples 0 and warns on standard error; so does a
+// asked leaves the missing samples 0 and warns to the sink; so does a
 // file longer than asked (how many samples it holds: the rest is not read)
 // and a file holding samples that are not finite (how many). Returns that
 // number.
-std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count);
+std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count,
+                           MessageSink& sink = console_sink());
 
 // Writes samples[0 .. count-1] as 32-bit floats; an existing file is
 // replaced. A count of 0 or less leaves an empty file. Samples that are not
 // finite once narrowed are reported in one warning (how many, the first
 // index), with `non_finite_cause` (UTF-8) when the tool knows the cause.
 void write_raw_file(const std::string& name, const std::vector<double>& samples, std::int64_t count,
-                    const std::string& non_finite_cause = {});
+                    const std::string& non_finite_cause = {}, MessageSink& sink = console_sink());
+
+// The input of a tool's computation: fills samples[0 .. count-1] at the
+// moment the computation reads it, and returns how many of them are not
+// finite. A tool reads its file there (raw_file_source); the Python module
+// copies its array (array_source).
+using SampleSource = std::function<std::int64_t(std::vector<double>& samples, std::int64_t count)>;
+
+// read_raw_file of the named file, its warnings to the sink.
+SampleSource raw_file_source(const std::string& name, MessageSink& sink = console_sink());
+
+// The samples of an array (kept alive by the caller); those beyond its end
+// read as 0.
+SampleSource array_source(const std::vector<double>& samples);

@@ -2,8 +2,11 @@
 
 #include "common/platform.h"
 
-RowProgress::RowProgress(const char* label, std::int32_t rows)
-    : RowProgress(label, rows, is_terminal(stderr) ? stderr : nullptr) {}
+RowProgress::RowProgress(const char* label, std::int32_t rows) : RowProgress(on_terminal(label, rows, stderr)) {}
+
+RowProgress RowProgress::on_terminal(const char* label, std::int32_t rows, std::FILE* stream) {
+    return RowProgress(label, rows, stream != nullptr && is_terminal(stream) ? stream : nullptr);
+}
 
 RowProgress::RowProgress(const char* label, std::int32_t rows, std::FILE* stream)
     : label_(label), rows_(rows), stream_(stream) {}

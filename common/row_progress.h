@@ -13,6 +13,8 @@ public:
     RowProgress(const char* label, std::int32_t rows);
     // The same on any stream, shown whether or not it is a terminal (tests).
     RowProgress(const char* label, std::int32_t rows, std::FILE* stream);
+    // On the stream when it is a terminal; nothing when it is not, or null.
+    static RowProgress on_terminal(const char* label, std::int32_t rows, std::FILE* stream);
 
     // Rows 1 .. done are complete.
     void rows_done(std::int64_t done);

@@ -8,7 +8,7 @@
 
 void require_sample_count(std::int64_t count, const char* what) {
     if (count >= 0) return;
-    fail_with(" エラー：データ数が負です[%s = %lld].\n", message_text(what).c_str(),
+    fail_with(" エラー：データ数が負です[%s = %lld].\n", Text{what},
               static_cast<long long>(count));
 }
 

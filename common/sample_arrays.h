@@ -13,23 +13,23 @@ inline std::int64_t sample_count(std::int32_t a, std::int32_t b) {
     return static_cast<std::int64_t>(a) * static_cast<std::int64_t>(b);
 }
 
-// Ends the tool (message on standard error, exit status 1) when the count
+// Fails (an unusable value) when the count
 // is negative; `what` names the size in the message, e.g. "画像の幅 × 高さ".
 void require_sample_count(std::int64_t count, const char* what);
 
 // A zero-filled array of `count` doubles (none for a count of 0 or less).
-// Ends the tool with a message when the memory cannot be had.
+// Fails (memory) when the memory cannot be had.
 std::vector<double> take_samples(std::int64_t count);
 
 // The same for any element type.
 template <typename T>
 std::vector<T> take_array(std::int64_t count);
 
-// Ends the tool with the out-of-memory message for `count` elements of
+// Fails (memory) with the out-of-memory message for `count` elements of
 // `element_bytes` bytes.
 [[noreturn]] void fail_memory(std::int64_t count, std::int64_t element_bytes);
 
-// Ends the tool with the out-of-memory message unless `count` elements of
+// Fails (memory) unless `count` elements of
 // `element_bytes` bytes fit (memory_suffices). Checked before threads start
 // that each take such an array: a failure on one of them could neither end
 // the run cleanly nor reach a caller that catches it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <variant>
 
@@ -126,4 +127,33 @@ void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     console_printf(stderr, "%s: 引数[%s]は使えません。使い方は %s --help で表示されます。\n", dialogue.about.name,
                    unknown, dialogue.about.name);
     std::exit(2);
+}
+
+namespace {
+
+int failed(const Message& message) {
+    std::fflush(stdout);
+    std::fputs(message.for_stream(stderr).c_str(), stderr);
+    return 1;
+}
+
+}  // namespace
+
+int exit_status_of(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const Failure& failure) {
+        return failed(failure.message());
+    } catch (const std::bad_alloc&) {
+        // An allocation the tool could not size beforehand.
+        return failed(Message(" エラー：メモリが足りません.\n"));
+    }
+    return 0;
+}
+
+int tool_main(int argc, char** argv, const ToolDialogue& dialogue, const std::function<void()>& body) {
+    return exit_status_of([&] {
+        start_tool(argc, argv, dialogue);
+        body();
+    });
 }

@@ -8,6 +8,7 @@
 // status 2, also before anything is read or written.
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "common/dialogue.h"
@@ -27,3 +28,16 @@ std::string help_text(const ToolDialogue& dialogue);
 
 // Handles the arguments, then runs the dialogue (returns only then).
 void start_tool(int argc, char** argv, const ToolDialogue& dialogue);
+
+// Runs the body, the one place where a tool's failures end it: a Failure
+// thrown by the body is printed on standard error, after whatever standard
+// output still holds, and gives exit status 1; so does memory that cannot
+// be had. Returns the exit status (0 when the body returns).
+int exit_status_of(const std::function<void()>& body);
+
+// A tool's whole run under exit_status_of: start_tool,
+// then the body. A Failure thrown by the body ends the tool with the
+// failure's message on standard error, after whatever standard output
+// still holds, and status 1; so does memory that cannot be had. Returns
+// the exit status (0 after a complete run).
+int tool_main(int argc, char** argv, const ToolDialogue& dialogue, const std::function<void()>& body);

@@ -4,8 +4,8 @@
 // Keywords: a function takes the tool's own question table (the one its
 // dialogue asks), every question that is not a file name as a keyword
 // argument with the tool's default, except the sizes that come from the
-// shape of an input array. Running: the computation runs without the GIL
-// under a FailureCatcher, so a failure that would end the tool raises
+// shape of an input array. Running: the computation runs without the GIL,
+// calling the tool's entry point, and a failure that would end the tool raises
 // ValueError (an unusable value or size), OSError (a file) or MemoryError
 // instead, and its warnings become Python warnings; nothing is printed.
 // Noise: every call of a noise function starts, as a fresh run of the tool
@@ -27,6 +27,7 @@
 
 #include "common/dialogue.h"
 #include "common/failure.h"
+#include "common/message_sink.h"
 #include "common/random_deviates.h"
 
 namespace py = pybind11;
@@ -62,35 +63,35 @@ std::optional<std::int32_t> seed_keyword(const char* function, py::kwargs& keywo
 // about to start from the chosen seed.
 void start_noise(std::optional<std::int32_t> seed);
 
-// Runs `work` without the GIL under a FailureCatcher and returns its result
-// (a value that needs no GIL, or nothing); with `fresh_noise`, first puts
-// the random generator back to its state at program start.
+// Runs `work(sink)` without the GIL and returns its result (a value that
+// needs no GIL, or nothing); the sink keeps the warnings, which become
+// Python warnings, and a Failure becomes the exception of its kind. With
+// `fresh_noise`, first puts the random generator back to its state at
+// program start.
 template <typename Work>
-auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
-    using Result = decltype(work());
+auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work(std::declval<MessageSink&>())) {
+    using Result = decltype(work(std::declval<MessageSink&>()));
     std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
     std::optional<Failure> failure;
-    std::vector<std::string> warnings;
+    CollectingSink sink;
     {
         py::gil_scoped_release released;
         std::unique_lock<std::mutex> turn(random_state_lock(), std::defer_lock);
-        FailureCatcher catcher;
         try {
             if (fresh_noise) {
                 turn.lock();
                 start_noise(std::exchange(chosen_noise_seed(), std::nullopt));
             }
             if constexpr (std::is_void_v<Result>) {
-                work();
+                work(sink);
             } else {
-                result.emplace(work());
+                result.emplace(work(sink));
             }
         } catch (const Failure& f) {
             failure.emplace(f);
         }
-        warnings = catcher.take_warnings();
     }
-    emit_warnings(warnings);
+    emit_warnings(sink.warnings());
     if (failure) raise_failure(*failure);
     if constexpr (!std::is_void_v<Result>) return std::move(*result);
 }

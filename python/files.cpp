@@ -109,9 +109,9 @@ void register_files(py::module_& m) {
                 if (side < 0) throw py::value_error("read_raw(): a side of the shape is negative");
                 count *= side;
             }
-            std::vector<double> samples = run_tool([&] {
+            std::vector<double> samples = run_tool([&](MessageSink& sink) {
                 std::vector<double> read = take_samples(count);
-                read_raw_file(name, read, count);
+                read_raw_file(name, read, count, sink);
                 return read;
             });
             return array_result(std::move(samples), sides);
@@ -126,7 +126,9 @@ void register_files(py::module_& m) {
         [](py::handle path, py::handle array) {
             const std::string name = path_argument(path);
             std::vector<double> samples = narrowed_samples(array, "array");
-            run_tool([&] { write_raw_file(name, samples, static_cast<std::int64_t>(samples.size())); });
+            run_tool([&](MessageSink& sink) {
+                write_raw_file(name, samples, static_cast<std::int64_t>(samples.size()), {}, sink);
+            });
         },
         py::arg("path"), py::arg("array"),
         "write_raw(path, array)\n--\n\n"
@@ -142,7 +144,7 @@ void register_files(py::module_& m) {
             bool is_grid = false;
             GridTable table;
             std::vector<double> column;
-            run_tool([&] {
+            run_tool([&](MessageSink&) {
                 const std::vector<std::string> lines = lines_of(name);
                 is_grid = !lines.empty() && lines[0].compare(0, grid_heading.size(), grid_heading) == 0;
                 if (is_grid) {

@@ -1,10 +1,10 @@
 // The noise tools: the NNPS of one image and the four sweeps.
 
-#include "common/sample_arrays.h"
+#include "common/raw_file.h"
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
-#include "tools/noise/noise_parameters.h"
+#include "tools/noise/image_spectrum.h"
 #include "tools/noise/noise_questions.h"
 #include "tools/noise/power_profiles.h"
 #include "tools/noise/sweep_tools.h"
@@ -34,10 +34,11 @@ py::object sweep_result(const py::object& type, SweepOutcome&& o) {
 
 template <typename Parameters>
 void def_sweep(py::module_& m, const py::object& type, const char* name, ToolDialogue (*dialogue)(Parameters&),
-               SweepOutcome (*measure)(const Parameters&, std::FILE*)) {
+               SweepOutcome (*measure)(const Parameters&, MessageSink&)) {
     def_tool<Parameters>(m, {name, nullptr, {}, sweep_returns, true}, dialogue,
                          [type, measure](Parameters& p, py::object) -> py::object {
-                             SweepOutcome outcome = run_tool([&] { return measure(p, nullptr); }, true);
+                             SweepOutcome outcome =
+                                 run_tool([&](MessageSink& sink) { return measure(p, sink); }, true);
                              return sweep_result(type, std::move(outcome));
                          });
 }
@@ -54,24 +55,13 @@ void register_noise(py::module_& m) {
          "image: (height, width), sides powers of two. Returns NoiseSpectrum(x, y, spectrum): the x and y\n"
          "NNPS profiles and the whole normalised spectrum (height, width)."},
         noise_spectrum_dialogue, [spectrum_result](NoiseSpectrumParameters& p, py::object input) -> py::object {
-            Plane image = plane_argument(input, "image", "(height, width)");
+            const Plane image = plane_argument(input, "image", "(height, width)");
             p.width = image.columns;
             p.height = image.rows;
-            std::vector<double> spectrum, x, y;
-            run_tool([&] {
-                require_transform_sides(p.width, p.height);
-                require_bin_width(p.bin_width);
-                const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
-                const std::int64_t count = sample_count(p.width, p.height);
-                std::vector<double> im = take_samples(count);
-                x = take_samples(bins);
-                y = take_samples(bins);
-                normalized_noise_power(image.samples.data(), im.data(), p.width, p.height);
-                spectrum = image.samples;
-                axis_profiles(image.samples.data(), p.width, p.height, p.bin_width, bins, x.data(), y.data());
-            });
-            return spectrum_result(column_result(std::move(x)), column_result(std::move(y)),
-                                   plane_result(std::move(spectrum), p.height, p.width));
+            NoiseSpectrum nnps =
+                run_tool([&](MessageSink&) { return measure_noise_spectrum(p, array_source(image.samples)); });
+            return spectrum_result(column_result(std::move(nnps.x_profile)), column_result(std::move(nnps.y_profile)),
+                                   plane_result(std::move(nnps.spectrum), p.height, p.width));
         });
 
     py::object sweep = result_type(m, "NoiseSweep", {"x_frequencies", "y_frequencies", "labels", "x", "y", "images"});

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "common/sample_arrays.h"
+#include "common/raw_file.h"
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
-#include "tools/phantom/ellipse.h"
+#include "tools/phantom/phantom_images.h"
 #include "tools/phantom/ellipse_file.h"
 #include "tools/phantom/phantom_questions.h"
 
@@ -27,11 +27,8 @@ void register_phantom(py::module_& m) {
                                  oval_draw_dialogue, [](OvalDrawParameters& p, py::object) -> py::object {
                                      require_side(p.width, "width");
                                      require_side(p.height, "height");
-                                     std::vector<double> image = run_tool([&] {
-                                         std::vector<double> drawn = take_samples(sample_count(p.width, p.height));
-                                         draw_ellipse(drawn, p.width, p.height, p.ellipse);
-                                         return drawn;
-                                     });
+                                     std::vector<double> image =
+                                         run_tool([&](MessageSink&) { return draw_oval_image(p); });
                                      return plane_result(std::move(image), p.height, p.width);
                                  });
 
@@ -48,14 +45,10 @@ void register_phantom(py::module_& m) {
             const bool from_file = names_a_file(ellipses);
             const std::string source =
                 from_file ? py::str(py::module_::import("os").attr("fspath")(ellipses)) : py::str(ellipses);
-            std::vector<double> image = run_tool([&] {
-                require_sample_count(p.ellipse_count, "楕円の数");
-                const std::int64_t count = sample_count(p.width, p.height);
-                const std::vector<Ellipse> table = from_file ? load_ellipses(source, p.ellipse_count, nullptr)
-                                                             : ellipses_from_text(source, p.ellipse_count, nullptr);
-                std::vector<double> drawn = take_samples(count);
-                for (const Ellipse& e : table) draw_ellipse(drawn, p.width, p.height, e);
-                return drawn;
+            std::vector<double> image = run_tool([&](MessageSink&) {
+                return draw_oval_stack(p, [&](std::int32_t count) {
+                    return from_file ? load_ellipses(source, count, nullptr) : ellipses_from_text(source, count, nullptr);
+                });
             });
             return plane_result(std::move(image), p.height, p.width);
         });

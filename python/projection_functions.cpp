@@ -1,50 +1,53 @@
 // The projection tools: the projector and the measurement chain.
 
-#include "common/sample_arrays.h"
+#include "common/raw_file.h"
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
-#include "tools/projection/measurement.h"
 #include "tools/projection/projection_questions.h"
-#include "tools/projection/projector.h"
+#include "tools/projection/projection_tools.h"
 
 namespace {
 
 constexpr const char* image_axes = "(height, width)";
 constexpr const char* sinogram_axes = "(angles, bins)";
 
-// The sinogram of an image, as raysum and the one-run chains make it.
-std::vector<double> projected(const Plane& image, double pixel_length, std::int32_t bins, std::int32_t angles) {
-    std::vector<double> sinogram = take_samples(sample_count(bins, angles));
-    const CijTable cij = make_cij(image.columns, image.rows, bins, angles, nullptr);
-    project_image(image.samples.data(), image.columns, image.rows, pixel_length, cij, sinogram.data());
-    return sinogram;
-}
+std::vector<double> samples_of(std::vector<double>&& samples) { return std::move(samples); }
+std::vector<double> samples_of(Measured&& measured) { return std::move(measured.samples); }
 
-// A per-sample transform of one array into an array of the same shape.
-template <typename Transform>
-py::object same_shape(py::object input, const char* name, const char* axes, bool fresh_noise, Transform transform) {
-    Plane plane = plane_argument(input, name, axes);
-    std::vector<double> out = run_tool([&] { return transform(plane.samples); }, fresh_noise);
-    return plane_result(std::move(out), plane.rows, plane.columns);
-}
-
-// The one-run chains: the sinogram of an image, then counts with noise and
-// back to projections by the library's `measure` step, from a fresh noise state.
-template <typename Parameters, typename Measure>
-py::object noisy_sinogram(const Parameters& p, py::object input, Measure measure) {
+// A tool from an image to a sinogram of the asked bins and angles: the
+// image's shape gives its sides.
+template <typename Parameters, typename Tool>
+py::object image_to_sinogram(Parameters& p, py::object input, bool fresh_noise, Tool tool) {
     const Plane image = plane_argument(input, "image", image_axes);
+    p.width = image.columns;
+    p.height = image.rows;
     require_side(p.bins, "bins");
     require_side(p.angles, "angles");
     std::vector<double> sinogram = run_tool(
-        [&] {
-            std::vector<double> measured = projected(image, p.pixel_length, p.bins, p.angles);
-            std::vector<double> counts = take_samples(static_cast<std::int64_t>(measured.size()));
-            measure(measured.data(), counts.data(), static_cast<std::int64_t>(measured.size()));
-            return measured;
-        },
-        true);
+        [&](MessageSink& sink) { return samples_of(tool(p, array_source(image.samples), sink)); }, fresh_noise);
     return plane_result(std::move(sinogram), p.angles, p.bins);
+}
+
+// A per-sample tool on a sinogram: its shape gives bins and angles.
+template <typename Parameters, typename Tool>
+py::object on_sinogram(Parameters& p, py::object input, const char* name, bool fresh_noise, Tool tool) {
+    const Plane sinogram = plane_argument(input, name, sinogram_axes);
+    p.bins = sinogram.columns;
+    p.angles = sinogram.rows;
+    std::vector<double> out =
+        run_tool([&](MessageSink&) { return samples_of(tool(p, array_source(sinogram.samples))); }, fresh_noise);
+    return plane_result(std::move(out), sinogram.rows, sinogram.columns);
+}
+
+// A per-sample tool on an image: its shape gives width and height.
+template <typename Parameters, typename Tool>
+py::object on_image(Parameters& p, py::object input, Tool tool) {
+    const Plane image = plane_argument(input, "image", image_axes);
+    p.width = image.columns;
+    p.height = image.rows;
+    std::vector<double> out = run_tool([&](MessageSink&) { return tool(p, array_source(image.samples)); }, true);
+    return plane_result(std::move(out), image.rows, image.columns);
 }
 
 }  // namespace
@@ -53,34 +56,20 @@ void register_projection(py::module_& m) {
     def_tool<RaysumParameters>(
         m, {"raysum", "image", {"width", "height"}, "image: (height, width). Returns the sinogram (angles, bins)."},
         raysum_dialogue, [](RaysumParameters& p, py::object input) -> py::object {
-            const Plane image = plane_argument(input, "image", image_axes);
-            require_side(p.bins, "bins");
-            require_side(p.angles, "angles");
-            std::vector<double> sinogram = run_tool([&] { return projected(image, p.pixel_length, p.bins, p.angles); });
-            return plane_result(std::move(sinogram), p.angles, p.bins);
+            return image_to_sinogram(p, input, false, project_to_sinogram);
         });
 
     def_tool<AttenuateParameters>(
         m, {"attenuate", "sinogram", {"bins", "angles"}, "sinogram: (angles, bins). Returns the counts I0·e^(−p)."},
         attenuate_dialogue, [](AttenuateParameters& p, py::object input) -> py::object {
-            return same_shape(input, "sinogram", sinogram_axes, false, [&](const std::vector<double>& projection) {
-                std::vector<double> counts = take_samples(static_cast<std::int64_t>(projection.size()));
-                counts_from_projection(projection.data(), counts.data(), static_cast<std::int64_t>(counts.size()),
-                                       p.incident);
-                return counts;
-            });
+            return on_sinogram(p, input, "sinogram", false, attenuate_projection);
         });
 
     def_tool<LinearizeParameters>(
         m,
         {"linearize", "counts", {"bins", "angles"}, "counts: (angles, bins). Returns the projections ln(I0 / count)."},
         linearize_dialogue, [](LinearizeParameters& p, py::object input) -> py::object {
-            return same_shape(input, "counts", sinogram_axes, false, [&](const std::vector<double>& counts) {
-                std::vector<double> projection = take_samples(static_cast<std::int64_t>(counts.size()));
-                projection_from_counts(counts.data(), projection.data(), static_cast<std::int64_t>(counts.size()),
-                                       p.incident);
-                return projection;
-            });
+            return on_sinogram(p, input, "counts", false, linearize_counts);
         });
 
     def_tool<QuantumNoiseParameters>(
@@ -90,11 +79,8 @@ void register_projection(py::module_& m) {
          {"bins", "angles"},
          "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean.",
          true},
-        quantum_noise_dialogue, [](QuantumNoiseParameters&, py::object input) -> py::object {
-            return same_shape(input, "counts", sinogram_axes, true, [](std::vector<double> counts) {
-                apply_poisson_noise(counts.data(), static_cast<std::int64_t>(counts.size()));
-                return counts;
-            });
+        quantum_noise_dialogue, [](QuantumNoiseParameters& p, py::object input) -> py::object {
+            return on_sinogram(p, input, "counts", true, add_quantum_noise);
         });
 
     def_tool<LevelNoiseParameters>(
@@ -104,12 +90,8 @@ void register_projection(py::module_& m) {
          {"width", "height"},
          "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean.",
          true},
-        level_noise_dialogue, [](LevelNoiseParameters& p, py::object input) -> py::object {
-            return same_shape(input, "image", image_axes, true, [&](std::vector<double> image) {
-                apply_level_noise(image.data(), static_cast<std::int64_t>(image.size()), p.decibels);
-                return image;
-            });
-        });
+        level_noise_dialogue,
+        [](LevelNoiseParameters& p, py::object input) -> py::object { return on_image(p, input, add_level_noise); });
 
     def_tool<ScaledNoiseParameters>(
         m,
@@ -118,12 +100,8 @@ void register_projection(py::module_& m) {
          {"width", "height"},
          "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd.",
          true},
-        scaled_noise_dialogue, [](ScaledNoiseParameters& p, py::object input) -> py::object {
-            return same_shape(input, "image", image_axes, true, [&](std::vector<double> data) {
-                apply_gaussian_noise(data.data(), static_cast<std::int64_t>(data.size()), p.sd);
-                return data;
-            });
-        });
+        scaled_noise_dialogue,
+        [](ScaledNoiseParameters& p, py::object input) -> py::object { return on_image(p, input, add_scaled_noise); });
 
     def_tool<RaysumQuantaParameters>(
         m,
@@ -133,9 +111,7 @@ void register_projection(py::module_& m) {
          "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise.",
          true},
         raysum_quanta_dialogue, [](RaysumQuantaParameters& p, py::object input) -> py::object {
-            return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
-                measure_with_poisson_noise(sinogram, counts, n, p.incident);
-            });
+            return image_to_sinogram(p, input, true, measure_sinogram_with_quanta);
         });
 
     def_tool<RaysumNormalParameters>(
@@ -146,8 +122,6 @@ void register_projection(py::module_& m) {
          "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts.",
          true},
         raysum_normal_dialogue, [](RaysumNormalParameters& p, py::object input) -> py::object {
-            return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
-                measure_with_gaussian_noise(sinogram, counts, n, p.incident, p.sd);
-            });
+            return image_to_sinogram(p, input, true, measure_sinogram_with_normal_noise);
         });
 }

@@ -5,7 +5,8 @@
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
-#include "tools/viewer/grey_window.h"
+#include "common/raw_file.h"
+#include "tools/viewer/grey_picture.h"
 #include "tools/viewer/png_file.h"
 #include "tools/viewer/viewer_questions.h"
 
@@ -28,13 +29,12 @@ void register_viewer(py::module_& m) {
             answer_from_keywords("raw_to_png", table, keywords, {"width", "height"});
             const Plane image = plane_argument(input, "image", "(height, width)");
             p.output = py::str(py::module_::import("os").attr("fspath")(output));
-            DisplayWindow window{};
-            run_tool([&] {
-                require_picture_size(image.columns, image.rows);
-                window =
-                    choose_window(image.samples.data(), static_cast<std::int64_t>(image.samples.size()), p.low, p.high);
-                write_grey_png(p.output, map_to_grey(image.samples, image.columns, image.rows, window), image.columns,
-                               image.rows);
+            p.width = image.columns;
+            p.height = image.rows;
+            const DisplayWindow window = run_tool([&](MessageSink& sink) {
+                const GreyPicture picture = grey_picture(p, array_source(image.samples), sink);
+                write_grey_png(p.output, picture.grey, p.width, p.height);
+                return picture.window;
             });
             return window_type(window.low, window.high);
         },

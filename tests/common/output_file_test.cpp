@@ -78,10 +78,10 @@ TEST(OutputFile, LinksAreFollowedNotReplaced) {
 TEST(OutputFileDeathTest, OpenFailuresAreReportedWhereOpeningWouldFail) {
     ScratchDir dir;
     std::filesystem::create_directory(dir / "folder");
-    EXPECT_EXIT(OutputFile((dir / "folder").string()), testing::ExitedWithCode(1), "folder\\]");
-    EXPECT_EXIT(OutputFile((dir / "missing" / "x.img").string()), testing::ExitedWithCode(1), "x\\.img\\]");
-    EXPECT_EXIT(OutputFile(""), testing::ExitedWithCode(1), "\\[\\]");
-    EXPECT_EXIT(OutputFile((dir / std::string(300, 'n')).string()), testing::ExitedWithCode(1), "nnn\\]");
+    EXPECT_EXIT(as_tool([&] { OutputFile((dir / "folder").string()); }), testing::ExitedWithCode(1), "folder\\]");
+    EXPECT_EXIT(as_tool([&] { OutputFile((dir / "missing" / "x.img").string()); }), testing::ExitedWithCode(1), "x\\.img\\]");
+    EXPECT_EXIT(as_tool([&] { OutputFile(""); }), testing::ExitedWithCode(1), "\\[\\]");
+    EXPECT_EXIT(as_tool([&] { OutputFile((dir / std::string(300, 'n')).string()); }), testing::ExitedWithCode(1), "nnn\\]");
     EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"folder"});
 }
 

@@ -141,7 +141,6 @@ TEST(Platform, NamesEndingInBlanksAreRefusedWithTheReasonWhereTheSystemDropsThem
 #endif
         if (!refused) continue;
         EXPECT_EQ(open_for_reading(path, "rb"), nullptr);
-        FailureCatcher catcher;
         try {
             OutputFile out(path);
             ADD_FAILURE() << "[" << name << "] opened for writing";

@@ -63,19 +63,19 @@ TEST(RawFileDeathTest, FailuresEndTheToolWithStatusOne) {
     ScratchDir dir;
     std::vector<double> samples(1);
     const std::string missing = (dir / "missing.img").string();
-    EXPECT_EXIT(read_raw_file(missing, samples, 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(as_tool([&] { read_raw_file(missing, samples, 1); }), testing::ExitedWithCode(1),
                 "missing\\.img\\]\\.");
-    EXPECT_EXIT(write_raw_file((dir / "no" / "such" / "dir.img").string(), samples, 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(as_tool([&] { write_raw_file((dir / "no" / "such" / "dir.img").string(), samples, 1); }), testing::ExitedWithCode(1),
                 "dir.img");
-    EXPECT_EXIT(write_raw_file("/dev/full", samples, 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(as_tool([&] { write_raw_file("/dev/full", samples, 1); }), testing::ExitedWithCode(1),
                 "/dev/full\\]\\.");
 }
 
 TEST(SampleArrays, CountsDoNotOverflowAndNegativeCountsAreRefused) {
     EXPECT_EQ(sample_count(100000, 100000), 10000000000LL);
     EXPECT_EQ(sample_count(-2, -3), 6);
-    EXPECT_EXIT(require_sample_count(-1, "幅"), testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(take_samples(sample_count(2147483647, 2147483647)), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(as_tool([&] { require_sample_count(-1, "幅"); }), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(as_tool([&] { take_samples(sample_count(2147483647, 2147483647)); }), testing::ExitedWithCode(1), "");
     EXPECT_TRUE(take_samples(0).empty());
     EXPECT_EQ(take_samples(3), (std::vector<double>{0, 0, 0}));
 }

@@ -6,9 +6,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "common/tool_start.h"
 
 struct ToolRun {
     int exit_status = -1;  // -1 when the tool ended by a signal or timed out
@@ -79,3 +82,10 @@ std::string written_and_closed(std::FILE* stream);
 
 // Answer lines joined with line ends: answers({"a.img", "", "5"}).
 std::string answers(const std::vector<std::string>& lines);
+
+// Runs a library call as a tool's main runs it, for death tests: its
+// failure printed and the process ended with the tool's exit status.
+template <typename Body>
+[[noreturn]] void as_tool(Body body) {
+    std::exit(exit_status_of(body));
+}

@@ -2,32 +2,18 @@
 // periodic borders.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
-#include "common/console_text.h"
+#include "common/message_sink.h"
 #include "common/raw_file.h"
-#include "common/row_progress.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/filters/filters_questions.h"
-#include "tools/filters/median.h"
+#include "tools/filters/smoothing_tools.h"
 
 int main(int argc, char** argv) {
     RankSmoothParameters p;
-    start_tool(argc, argv, rank_smooth_dialogue(p));
-    // An empty window has no median: refuse it before any file is touched.
-    require_median_window(p.window_width);
-
-    const std::int64_t count = sample_count(p.width, p.height);
-    require_sample_count(count, "画像の幅 × 高さ");
-    std::vector<double> input = take_samples(count);
-    std::vector<double> output = take_samples(count);
-    read_raw_file(p.input, input, count);
-    RowProgress progress("Median filter", p.height);
-    median_smooth(input.data(), output.data(), p.width, p.height, p.window_width, &progress);
-    write_raw_file(p.output, output, count);
-    return 0;
+    return tool_main(argc, argv, rank_smooth_dialogue(p), [&] {
+        const std::vector<double> image = rank_smoothed(p, raw_file_source(p.input), console_sink());
+        write_raw_file(p.output, image, static_cast<std::int64_t>(image.size()));
+    });
 }

@@ -36,11 +36,14 @@ SmoothingKernel make_smoothing_kernel(std::int32_t corner, std::int32_t side, st
             static_cast<std::int32_t>(m + 4u * (e + a))};
 }
 
-void print_smoothing_kernel(std::FILE* out, const SmoothingKernel& kernel) {
+Message smoothing_kernel_lines(const SmoothingKernel& kernel) {
     const std::int32_t* k = kernel.weights;
-    console_printf(out, "\t\t%d\t%d\t%d\n", k[0], k[1], k[2]);
-    console_printf(out, "h(x,y) = 1/%d (\t%d\t%d\t%d )\n", kernel.divisor, k[3], k[4], k[5]);
-    console_printf(out, "\t\t%d\t%d\t%d\n", k[6], k[7], k[8]);
+    return Message("\t\t%d\t%d\t%d\nh(x,y) = 1/%d (\t%d\t%d\t%d )\n\t\t%d\t%d\t%d\n", k[0], k[1], k[2],
+                   kernel.divisor, k[3], k[4], k[5], k[6], k[7], k[8]);
+}
+
+void print_smoothing_kernel(std::FILE* out, const SmoothingKernel& kernel) {
+    std::fputs(smoothing_kernel_lines(kernel).for_stream(out).c_str(), out);
 }
 
 void moving_average_3x3(const double* input, double* output, std::int32_t width, std::int32_t height) {

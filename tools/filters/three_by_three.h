@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/message.h"
+
 // Nine weights in that order (weights[4] is the centre) and their divisor.
 struct SmoothingKernel {
     std::int32_t weights[9];
@@ -18,6 +20,7 @@ struct SmoothingKernel {
 SmoothingKernel make_smoothing_kernel(std::int32_t corner, std::int32_t side, std::int32_t centre);
 
 // The kernel in three lines, the divisor on the middle one.
+Message smoothing_kernel_lines(const SmoothingKernel& kernel);
 void print_smoothing_kernel(std::FILE* out, const SmoothingKernel& kernel);
 
 // output = plain mean of the nine neighbours. Both images W × H, row major;

@@ -2,33 +2,18 @@
 // image, saved whole and as x- and y-direction band profiles.
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/noise/noise_parameters.h"
+#include "tools/noise/image_spectrum.h"
 #include "tools/noise/noise_questions.h"
-#include "tools/noise/power_profiles.h"
 
 int main(int argc, char** argv) {
     NoiseSpectrumParameters p;
-    start_tool(argc, argv, noise_spectrum_dialogue(p));
-    require_transform_sides(p.width, p.height);
-    require_bin_width(p.bin_width);
-    const std::int32_t bins = axis_bin_count(p.width, p.bin_width);
-
-    const std::int64_t count = sample_count(p.width, p.height);
-    std::vector<double> re = take_samples(count), im = take_samples(count);
-    std::vector<double> x_profile = take_samples(bins), y_profile = take_samples(bins);
-
-    read_raw_file(p.image, re, count);
-    normalized_noise_power(re.data(), im.data(), p.width, p.height);
-    write_raw_file("n4-4_nnps.img", re, count);
-    axis_profiles(re.data(), p.width, p.height, p.bin_width, bins, x_profile.data(), y_profile.data());
-
-    write_column_table(p.x_table, x_profile.data(), bins, "%e\n");
-    write_column_table(p.y_table, y_profile.data(), bins, "%e\n");
-    return 0;
+    return tool_main(argc, argv, noise_spectrum_dialogue(p), [&] {
+        const NoiseSpectrum nnps = measure_noise_spectrum(p, raw_file_source(p.image));
+        write_raw_file("n4-4_nnps.img", nnps.spectrum, static_cast<std::int64_t>(nnps.spectrum.size()));
+        write_column_table(p.x_table, nnps.x_profile.data(), static_cast<std::int64_t>(nnps.x_profile.size()), "%e\n");
+        write_column_table(p.y_table, nnps.y_profile.data(), static_cast<std::int64_t>(nnps.y_profile.size()), "%e\n");
+    });
 }

@@ -7,7 +7,5 @@
 
 int main(int argc, char** argv) {
     NoiseSpectrumSweepParameters p;
-    start_tool(argc, argv, noise_spectrum_sweep_dialogue(p));
-    write_sweep_outcome(measure_noise_spectrum_sweep(p, stderr));
-    return 0;
+    return tool_main(argc, argv, noise_spectrum_sweep_dialogue(p), [&] { write_sweep_outcome(measure_noise_spectrum_sweep(p, console_sink())); });
 }

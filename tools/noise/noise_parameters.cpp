@@ -55,7 +55,7 @@ void require_repetitions(std::int32_t repetitions) {
 
 void require_row_count(std::int32_t rows, const char* what) {
     if (rows >= 0) return;
-    fail_with(" エラー：%sが負です[%d].\n", message_text(what).c_str(), rows);
+    fail_with(" エラー：%sが負です[%d].\n", Text{what}, rows);
 }
 
 std::int64_t stack_count(std::int32_t rows, std::int64_t plane) {

@@ -43,13 +43,16 @@ std::int64_t realisations_per_batch(std::int64_t total, std::int64_t samples_eac
 
 }  // namespace
 
-void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
+void SweepRows::finish_image(double*) const {}
+
+void measure_noise_sweep(SweepOutcome& outcome, SweepRows& steps) {
+    const SweepSettings& settings = outcome.settings;
     const std::int32_t width = settings.width, height = settings.height;
     const std::int32_t bins = settings.bins, rows = settings.rows;
     const std::int64_t plane = static_cast<std::int64_t>(width) * height;
-    std::fill(arrays.x_table.begin(), arrays.x_table.end(), 0.0);
-    std::fill(arrays.y_table.begin(), arrays.y_table.end(), 0.0);
-    std::fill(arrays.stack.begin(), arrays.stack.end(), 0.0);
+    std::fill(outcome.x_table.begin(), outcome.x_table.end(), 0.0);
+    std::fill(outcome.y_table.begin(), outcome.y_table.end(), 0.0);
+    std::fill(outcome.stack.begin(), outcome.stack.end(), 0.0);
 
     // Realisation j of the loop is repetition j / R + 1 of row j % R.
     const std::int64_t total = static_cast<std::int64_t>(rows) * std::max(settings.repetitions, 0);
@@ -80,47 +83,45 @@ void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, cons
         for (std::int64_t j = 0; j < count; ++j) {
             const std::int32_t row = static_cast<std::int32_t>((first + j) % rows);
             double* spectrum = work[j].re.data();
-            double* image = arrays.stack.data() + row * plane;
+            double* image = outcome.stack.data() + row * plane;
             for (std::int64_t p = 0; p < plane; ++p) image[p] = image[p] + spectrum[p];
             steps.profile(spectrum, width, height, settings.bin_width, bins,
-                          arrays.x_table.data() + static_cast<std::int64_t>(row) * bins);
+                          outcome.x_table.data() + static_cast<std::int64_t>(row) * bins);
             // The transpose is H wide and W tall: the same profile then runs
             // along the vertical frequency axis, its radii in vertical
             // frequency samples ((k + 1)·b / H cycles per pixel).
             transpose_spectrum(spectrum, width, height);
             steps.profile(spectrum, height, width, settings.bin_width, bins,
-                          arrays.y_table.data() + static_cast<std::int64_t>(row) * bins);
+                          outcome.y_table.data() + static_cast<std::int64_t>(row) * bins);
         }
     }
     if (progress != nullptr) std::fputs("\n", progress);
 
     const double repetitions = static_cast<double>(settings.repetitions);
-    for (double& e : arrays.x_table) e = e / repetitions;
-    for (double& e : arrays.y_table) e = e / repetitions;
-    for (double& e : arrays.stack) e = e / repetitions;
-    if (steps.final_image) {
-        for (std::int32_t row = 0; row < rows; ++row) steps.final_image(arrays.stack.data() + row * plane);
+    for (double& e : outcome.x_table) e = e / repetitions;
+    for (double& e : outcome.y_table) e = e / repetitions;
+    for (double& e : outcome.stack) e = e / repetitions;
+    for (std::int32_t row = 0; row < rows; ++row) steps.finish_image(outcome.stack.data() + row * plane);
+    for (std::int32_t row = 0; row < rows; ++row) {
+        outcome.labels.push_back(steps.label(row));
+        outcome.image_names.push_back(steps.image_name(row));
     }
 }
 
-void write_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
-    const std::int32_t width = settings.width, height = settings.height;
-    const std::int32_t bins = settings.bins, rows = settings.rows;
-    const std::int64_t plane = static_cast<std::int64_t>(width) * height;
-    write_sweep_table(settings.x_table_name, arrays.x_table.data(), rows, bins, settings.bin_width, width,
-                      steps.row_label);
-    write_sweep_table(settings.y_table_name, arrays.y_table.data(), rows, bins, settings.bin_width, height,
-                      steps.row_label);
-
-    for (std::int32_t row = 0; row < rows; ++row) {
-        const double* image = arrays.stack.data() + row * plane;
-        OutputFile out(steps.image_name(row));
-        out.write_samples(image, plane);
+void write_sweep_outcome(const SweepOutcome& o) {
+    const SweepSettings& s = o.settings;
+    auto label = [&](std::int32_t row) { return o.labels[static_cast<std::size_t>(row)]; };
+    write_sweep_table(s.x_table_name, o.x_table.data(), s.rows, s.bins, s.bin_width, s.width, label);
+    write_sweep_table(s.y_table_name, o.y_table.data(), s.rows, s.bins, s.bin_width, s.height, label);
+    const std::int64_t plane = static_cast<std::int64_t>(s.width) * s.height;
+    for (std::int32_t row = 0; row < s.rows; ++row) {
+        OutputFile out(o.image_names[static_cast<std::size_t>(row)]);
+        out.write_samples(o.stack.data() + row * plane, plane);
         out.close();
     }
 }
 
-void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps) {
-    measure_noise_sweep(settings, arrays, steps);
-    write_noise_sweep(settings, arrays, steps);
+void noise_sweep(SweepOutcome& outcome, SweepRows& rows) {
+    measure_noise_sweep(outcome, rows);
+    write_sweep_outcome(outcome);
 }

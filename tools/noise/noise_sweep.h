@@ -34,12 +34,13 @@ struct SweepSettings {
     std::FILE* progress = stderr;    // where the loop shows its progress; none when null
 };
 
-// The tables and the image stack, owned by the tool: the x and y tables
-// (R·K each) and the stack (R·W·H).
-struct SweepArrays {
-    std::vector<double>& x_table;
-    std::vector<double>& y_table;
-    std::vector<double>& stack;
+// A measured sweep, as the tools write it and the Python module returns it.
+struct SweepOutcome {
+    SweepSettings settings;                // sizes, rows and table names
+    std::vector<double> x_table, y_table;  // R × K averaged profiles
+    std::vector<double> stack;             // R averaged images of W × H
+    std::vector<std::string> labels;       // the row labels of the tables
+    std::vector<std::string> image_names;  // the file of each image
 };
 
 // The working arrays of one noise realisation: the drawn noise field (a
@@ -48,31 +49,39 @@ struct SweepWork {
     std::vector<double> field, re, im;
 };
 
-struct SweepSteps {
+// The work of one kind of table row, step by step.
+class SweepRows {
+public:
+    virtual ~SweepRows() = default;
     // Draws a fresh noise realisation for row ρ into work.field (or
     // work.re). Called on one thread, repetition by repetition and row by
     // row, so that every run draws the same random sequence.
-    std::function<void(std::int32_t row, SweepWork& work)> draw;
+    virtual void draw(std::int32_t row, SweepWork& work) = 0;
     // Leaves the spectrum of the drawn noise in work.re. Several
     // realisations run at once on different threads: it may touch nothing
     // but `work`.
-    std::function<void(std::int32_t row, SweepWork& work)> spectrum;
-    SweepProfile profile;  // added into the table rows
-    RowText row_label;
-    RowText image_name;
-    std::function<void(double* image)> final_image;  // on each averaged image; may be empty
+    virtual void spectrum(std::int32_t row, SweepWork& work) const = 0;
+    // Adds the band profile of a W × H spectrum into out[0 .. bins-1].
+    virtual void profile(const double* spectrum, std::int32_t width, std::int32_t height, std::int32_t bin_width,
+                         std::int32_t bins, double* out) const = 0;
+    virtual std::string label(std::int32_t row) const = 0;
+    virtual std::string image_name(std::int32_t row) const = 0;
+    // On each averaged image, after the averaging; nothing by default.
+    virtual void finish_image(double* image) const;
 };
 
-// Runs the loop, printing the progress "\r noise average [n/N]" and a final
-// line end, and leaves the averages: the profiles in the x and y tables and
-// in the stack the R images, each passed through final_image. No file is
-// written. The spectra of a few realisations are computed side by side on
-// the threads; they are summed into the stack and the tables in the loop's
-// own order, so the outputs are the same for every thread count.
-void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
+// Runs the loop over the outcome's tables and stack (already taken),
+// printing the progress "\r noise average [n/N]" and a final line end, and
+// leaves the averages: the profiles in the x and y tables and in the stack
+// the R images, each passed through finish_image; then the labels and
+// image names of the rows. No file is written. The spectra of a few
+// realisations are computed side by side on the threads; they are summed
+// into the stack and the tables in the loop's own order, so the outputs are
+// the same for every thread count.
+void measure_noise_sweep(SweepOutcome& outcome, SweepRows& rows);
 
-// Writes both tables and then the R images of a measured sweep.
-void write_noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
+// The one writer of a measured sweep: both tables, then every image.
+void write_sweep_outcome(const SweepOutcome& outcome);
 
 // Both, as the tools run them.
-void noise_sweep(const SweepSettings& settings, SweepArrays arrays, const SweepSteps& steps);
+void noise_sweep(SweepOutcome& outcome, SweepRows& rows);

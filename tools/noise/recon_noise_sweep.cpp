@@ -8,7 +8,5 @@
 
 int main(int argc, char** argv) {
     ReconNoiseSweepParameters p;
-    start_tool(argc, argv, recon_noise_sweep_dialogue(p));
-    write_sweep_outcome(measure_recon_noise_sweep(p, stderr));
-    return 0;
+    return tool_main(argc, argv, recon_noise_sweep_dialogue(p), [&] { write_sweep_outcome(measure_recon_noise_sweep(p, console_sink())); });
 }

@@ -8,7 +8,5 @@
 
 int main(int argc, char** argv) {
     ReconNoiseWindowsParameters p;
-    start_tool(argc, argv, recon_noise_windows_dialogue(p));
-    write_sweep_outcome(measure_recon_noise_windows(p, stderr));
-    return 0;
+    return tool_main(argc, argv, recon_noise_windows_dialogue(p), [&] { write_sweep_outcome(measure_recon_noise_windows(p, console_sink())); });
 }

@@ -12,14 +12,9 @@ namespace {
 
 constexpr int field_count = 6;
 
-std::string line_error(const char* utf8_format, const std::string& file_name, long line_number) {
-    const std::string format = message_text(utf8_format);
-    char message[answer_buffer_size + 128];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::snprintf(message, sizeof message, format.c_str(), file_name.c_str(), line_number);
-#pragma GCC diagnostic pop
-    return message;
+void set_error(EllipseFileResult& result, const char* utf8_format, const std::string& file_name, long line_number) {
+    result.fault.emplace(utf8_format, file_name.c_str(), line_number);
+    result.error = result.fault->utf8();
 }
 
 // Fields of a data line: separated by single tabs, the last one ended by
@@ -43,7 +38,7 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
     long line_number = 0;
     while (static_cast<std::int32_t>(result.ellipses.size()) < count) {
         if (std::fgets(line, sizeof line, in) == nullptr) {
-            result.error = line_error(" エラー：楕円パラメータが足りません[%s] %ld 行目.\n", file_name, line_number + 1);
+            set_error(result, " エラー：楕円パラメータが足りません[%s] %ld 行目.\n", file_name, line_number + 1);
             return result;
         }
         ++line_number;
@@ -52,7 +47,7 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
         if (length > 0 && line[length - 1] != '\n') {
             const int next = std::fgetc(in);  // a full buffer: is the line longer than 255 bytes?
             if (next != EOF && next != '\n') {
-                result.error = line_error(" エラー：行が長すぎます（255 バイトまで）[%s] %ld 行目.\n", file_name, line_number);
+                set_error(result, " エラー：行が長すぎます（255 バイトまで）[%s] %ld 行目.\n", file_name, line_number);
                 return result;
             }
             line_end_taken = next == '\n';
@@ -63,7 +58,7 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
             continue;
         }
         if (blank_line(line) || count_fields(line) < field_count) {
-            result.error = line_error(" エラー：楕円パラメータが6個ありません[%s] %ld 行目.\n", file_name, line_number);
+            set_error(result, " エラー：楕円パラメータが6個ありません[%s] %ld 行目.\n", file_name, line_number);
             return result;
         }
         double values[field_count];
@@ -85,7 +80,7 @@ namespace {
 std::vector<Ellipse> ellipses_or_end(std::FILE* in, const std::string& name, std::int32_t count, std::FILE* echo) {
     EllipseFileResult table = read_ellipses(in, name, count, echo);
     std::fclose(in);
-    if (!table.error.empty()) end_run(FailureKind::value, table.error);
+    if (table.fault) throw Failure(FailureKind::value, *table.fault);
     return std::move(table.ellipses);
 }
 

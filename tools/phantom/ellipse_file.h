@@ -6,14 +6,17 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "common/message.h"
 #include "tools/phantom/ellipse.h"
 
 struct EllipseFileResult {
     std::vector<Ellipse> ellipses;
-    std::string error;  // empty when `count` ellipses were read
+    std::optional<Message> fault;  // none when `count` ellipses were read
+    std::string error;             // its text in UTF-8, empty when none
 };
 
 // Reads `count` ellipses from an open stream, echoing comments and the
@@ -24,8 +27,8 @@ EllipseFileResult read_ellipses(std::FILE* in, const std::string& file_name, std
                                 std::FILE* echo);
 
 // oval_stack's ellipses: `count` of them from the named file, echoed to
-// `echo` (when not null). Ends the tool when the file cannot be opened, and
-// with the reader's message at its first fault.
+// `echo` (when not null). Fails when the file cannot be opened, and with
+// the reader's message at its first fault.
 std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t count, std::FILE* echo);
 
 // The same from the text of such a file (named "<text>" in the messages).

@@ -3,26 +3,20 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
+#include <vector>
 
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/phantom/ellipse.h"
 #include "tools/phantom/ellipse_file.h"
+#include "tools/phantom/phantom_images.h"
 #include "tools/phantom/phantom_questions.h"
 
 int main(int argc, char** argv) {
     OvalStackParameters p;
-    start_tool(argc, argv, oval_stack_dialogue(p));
-    require_sample_count(p.ellipse_count, "楕円の数");
-    const std::int64_t count = sample_count(p.width, p.height);
-    require_sample_count(count, "画像の幅 × 高さ");
-
-    const std::vector<Ellipse> ellipses = load_ellipses(p.ellipse_file, p.ellipse_count, stdout);
-
-    std::vector<double> image = take_samples(count);
-    for (const Ellipse& e : ellipses) draw_ellipse(image, p.width, p.height, e);
-    write_raw_file(p.output, image, count);
-    return 0;
+    return tool_main(argc, argv, oval_stack_dialogue(p), [&] {
+        // The file's comments and values are echoed as they are read.
+        const std::vector<double> image = draw_oval_stack(
+            p, [&](std::int32_t count) { return load_ellipses(p.ellipse_file, count, stdout); });
+        write_raw_file(p.output, image, static_cast<std::int64_t>(image.size()));
+    });
 }

@@ -2,23 +2,17 @@
 // mean (standard deviation mean × 10^(−dB/20)).
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/projection/measurement.h"
 #include "tools/projection/projection_questions.h"
+#include "tools/projection/projection_tools.h"
 
 int main(int argc, char** argv) {
     LevelNoiseParameters p;
-    start_tool(argc, argv, level_noise_dialogue(p));
-    const std::int64_t samples = sample_count(p.width, p.height);
-    require_sample_count(samples, "画像の幅 × 高さ");
-
-    std::vector<double> image = take_samples(samples);
-    read_raw_file(p.input, image, samples);
-    apply_level_noise(image.data(), samples, p.decibels);
-    write_raw_file(p.output, image, samples);
-    return 0;
+    return tool_main(argc, argv, level_noise_dialogue(p), [&] {
+        const std::vector<double> result = add_level_noise(p, raw_file_source(p.input));
+        write_raw_file(p.output, result, static_cast<std::int64_t>(result.size()));
+    });
 }

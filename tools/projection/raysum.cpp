@@ -2,27 +2,17 @@
 // two-dimensional image of linear attenuation coefficients.
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/projection/projection_questions.h"
-#include "tools/projection/projector.h"
+#include "tools/projection/projection_tools.h"
 
 int main(int argc, char** argv) {
     RaysumParameters p;
-    start_tool(argc, argv, raysum_dialogue(p));
-    const std::int64_t pixels = sample_count(p.width, p.height);
-    require_sample_count(pixels, "画像の幅 × 高さ");
-    const std::int64_t samples = sample_count(p.bins, p.angles);
-    require_sample_count(samples, "投影の幅 × 投影数");
-
-    std::vector<double> image = take_samples(pixels);
-    std::vector<double> sinogram = take_samples(samples);
-    const CijTable cij = make_cij(p.width, p.height, p.bins, p.angles);
-    read_raw_file(p.input, image, pixels);
-    project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data());
-    write_raw_file(p.output, sinogram, samples);
-    return 0;
+    return tool_main(argc, argv, raysum_dialogue(p), [&] {
+        const std::vector<double> result = project_to_sinogram(p, raw_file_source(p.input), console_sink());
+        write_raw_file(p.output, result, static_cast<std::int64_t>(result.size()));
+    });
 }

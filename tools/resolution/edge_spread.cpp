@@ -13,9 +13,9 @@ namespace {
 
 constexpr double pi = 3.14159265358979;
 
-void warn_bright_start(const Crossing& crossing, const char* sequence) {
+void warn_bright_start(const Crossing& crossing, const char* sequence, MessageSink& sink) {
     if (!crossing.starts_above_half) return;
-    warn_with(" 警告：エッジが暗から明へ変わっていません[%s].\n", message_text(sequence).c_str());
+    sink.warning(Message(" 警告：エッジが暗から明へ変わっていません[%s].\n", Text{sequence}));
 }
 
 [[noreturn]] void fail_edge_not_found(double k, std::int64_t n) {
@@ -126,14 +126,14 @@ void line_spread(const double* esf, std::int64_t points, double delta, double* l
 }
 
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
-                                        std::int64_t points, double delta, std::FILE* echo,
+                                        std::int64_t points, double delta, MessageSink& sink,
                                         double* tilt_degrees) {
     Crossing rows[2];
     const double theta = edge_angle(image, width, height, rows);
-    warn_bright_start(rows[0], "先頭の行");
-    warn_bright_start(rows[1], "最後の行");
+    warn_bright_start(rows[0], "先頭の行", sink);
+    warn_bright_start(rows[1], "最後の行", sink);
     const double degrees = theta * 180 / pi;
-    if (echo != nullptr) console_printf(echo, "傾斜角度：%f 度\n", degrees);
+    sink.show(Message("傾斜角度：%f 度\n", degrees));
     if (tilt_degrees != nullptr) *tilt_degrees = degrees;
     // A flat, all-zero or NaN first or last row has no crossing: without an
     // angle there is no distance map, so stop before any file is opened.
@@ -144,7 +144,7 @@ std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t
     sort_by_distance(distance.data(), image.data(), n);
 
     const Crossing k = half_max_crossing(image.data(), n);
-    warn_bright_start(k, "距離順の画素値");
+    warn_bright_start(k, "距離順の画素値", sink);
     const std::optional<std::int64_t> offset = edge_offset_index(k.index, n);
     if (!offset) fail_edge_not_found(k.index, n);
     return edge_spread(distance, image, points, delta, distance[static_cast<std::size_t>(*offset)]);

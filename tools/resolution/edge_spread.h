@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/message_sink.h"
+
 // Where a sequence first rises above half its maximum, as a fractional index
 // between the samples r−1 and r around the level.
 struct Crossing {
@@ -49,13 +51,13 @@ std::vector<double> edge_spread(const std::vector<double>& distance, const std::
 // LSF[b] = (ESF[b+1] − ESF[b]) / Δ for b < points − 1, and 0 for the last.
 void line_spread(const double* esf, std::int64_t points, double delta, double* lsf);
 
-// The whole measurement on an edge image: prints the tilt angle line to
-// `echo` (when it is not null), reorders `image` by distance and returns
+// The whole measurement on an edge image: shows the tilt angle line
+// "傾斜角度：%f 度" on the sink, reorders `image` by distance and returns
 // the ESF over `points` windows; `tilt_degrees`, when given, receives the
-// tilt as printed. Warns on standard error for every crossing that starts
-// above half; ends the tool (message, exit status 1) after the angle line
-// when the angle cannot be measured (a first or last row without a
-// crossing) and when the edge cannot be located.
+// tilt as shown. Warns on the sink for every crossing that starts above
+// half; fails (an unusable value) after the angle line when the angle
+// cannot be measured (a first or last row without a crossing) and when the
+// edge cannot be located.
 std::vector<double> measure_edge_spread(std::vector<double>& image, std::int32_t width, std::int32_t height,
-                                        std::int64_t points, double delta, std::FILE* echo = stdout,
+                                        std::int64_t points, double delta, MessageSink& sink,
                                         double* tilt_degrees = nullptr);

@@ -2,22 +2,17 @@
 // measurement, written as a raw image.
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/resolution/edge_target.h"
 #include "tools/resolution/resolution_questions.h"
+#include "tools/resolution/resolution_tools.h"
 
 int main(int argc, char** argv) {
     StepTargetParameters p;
-    start_tool(argc, argv, step_target_dialogue(p));
-
-    const std::int64_t count = sample_count(p.width, p.height);
-    require_sample_count(count, "画像の幅 × 高さ");
-    std::vector<double> image = take_samples(count);
-    draw_step_edge(image, p.width, p.height, p.gain, p.angle);
-    write_raw_file(p.output, image, count);
-    return 0;
+    return tool_main(argc, argv, step_target_dialogue(p), [&] {
+        const std::vector<double> image = draw_step_target(p);
+        write_raw_file(p.output, image, static_cast<std::int64_t>(image.size()));
+    });
 }

@@ -35,9 +35,9 @@ void require_transfer_point_count(std::int32_t n) {
 }
 
 void measure_transfer(std::vector<double>& image, std::int32_t width, std::int32_t height, std::int32_t points,
-                      double delta, double* lsf, double* mtf, std::FILE* echo) {
+                      double delta, double* lsf, double* mtf, MessageSink& sink) {
     const std::int64_t lsf_points = 2 * static_cast<std::int64_t>(points);
-    const std::vector<double> esf = measure_edge_spread(image, width, height, lsf_points, delta, echo);
+    const std::vector<double> esf = measure_edge_spread(image, width, height, lsf_points, delta, sink);
     line_spread(esf.data(), lsf_points, delta, lsf);
     transfer_from_line_spread(lsf, points, mtf);
     correct_for_window(mtf, points, delta);

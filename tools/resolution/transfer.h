@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/message_sink.h"
+
 // Largest N for which the 2N-point transform length still fits its int.
 inline constexpr std::int32_t max_transfer_points = 1 << 29;
 
@@ -21,13 +23,13 @@ void transfer_from_line_spread(double* lsf, std::int32_t n, double* mtf);
 // multiplied by x / sin x with x = ((i / Δ) / n) × π × Δ (= π·i/n).
 void correct_for_window(double* mtf, std::int32_t n, double delta);
 
-// Ends the tool (message, exit status 1) unless is_transfer_point_count(n).
+// Fails (an unusable value) unless is_transfer_point_count(n).
 void require_transfer_point_count(std::int32_t n);
 
 // transfer_curve's measurement on an edge image: the ESF of 2N points of
-// spacing Δ (the tilt line to `echo`, when not null), its LSF into
+// spacing Δ (the tilt line and warnings to the sink), its LSF into
 // lsf[0 .. 2N−1], and the MTF of N points into mtf, corrected twice for the
 // averaging window: every line ends multiplied by (x / sin x)². `image` is
 // reordered by distance.
 void measure_transfer(std::vector<double>& image, std::int32_t width, std::int32_t height, std::int32_t points,
-                      double delta, double* lsf, double* mtf, std::FILE* echo = stdout);
+                      double delta, double* lsf, double* mtf, MessageSink& sink);

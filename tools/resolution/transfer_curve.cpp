@@ -1,34 +1,18 @@
 // transfer_curve: the modulation transfer function of an imaging chain from
 // an image of a slightly tilted edge, through the LSF of twice as many points.
 
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <vector>
 
-#include "common/console_text.h"
+#include "common/message_sink.h"
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/resolution/edge_spread.h"
 #include "tools/resolution/resolution_questions.h"
-#include "tools/resolution/transfer.h"
+#include "tools/resolution/resolution_tools.h"
 
 int main(int argc, char** argv) {
     TransferCurveParameters p;
-    start_tool(argc, argv, transfer_curve_dialogue(p));
-    // The transform takes power-of-two lengths only.
-    require_transfer_point_count(p.points);
-
-    const std::int64_t count = sample_count(p.width, p.height);
-    require_sample_count(count, "画像の幅 × 高さ");
-    const std::int64_t lsf_points = 2 * static_cast<std::int64_t>(p.points);
-    std::vector<double> image = take_samples(count);
-    std::vector<double> lsf = take_samples(lsf_points);
-    std::vector<double> mtf = take_samples(p.points);
-    read_raw_file(p.input, image, count);
-
-    measure_transfer(image, p.width, p.height, p.points, p.delta, lsf.data(), mtf.data());
-    write_column_table(p.output, mtf.data(), p.points, "%f\n");
-    return 0;
+    return tool_main(argc, argv, transfer_curve_dialogue(p), [&] {
+        const std::vector<double> mtf = measure_transfer_curve(p, raw_file_source(p.input), console_sink());
+        write_column_table(p.output, mtf.data(), p.points, "%f\n");
+    });
 }

@@ -29,6 +29,6 @@ unsigned char grey_level(double value, DisplayWindow window);
 std::vector<unsigned char> map_to_grey(const std::vector<double>& image, std::int32_t width, std::int32_t height,
                                        DisplayWindow window);
 
-// Ends the tool (message, exit status 1) unless both sides are 1 or more:
+// Fails (an unusable value) unless both sides are 1 or more:
 // a picture has at least one pixel, and sizes of 0 or less have no PNG form.
 void require_picture_size(std::int32_t width, std::int32_t height);

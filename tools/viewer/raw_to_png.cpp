@@ -2,30 +2,17 @@
 // display window that maps the lowest value to black and the highest to
 // white (both 0: the image's own finite minimum and maximum).
 
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <vector>
-
-#include "common/console_text.h"
+#include "common/message_sink.h"
 #include "common/raw_file.h"
-#include "common/sample_arrays.h"
 #include "common/tool_start.h"
-#include "tools/viewer/grey_window.h"
+#include "tools/viewer/grey_picture.h"
 #include "tools/viewer/png_file.h"
 #include "tools/viewer/viewer_questions.h"
 
 int main(int argc, char** argv) {
     RawToPngParameters p;
-    start_tool(argc, argv, raw_to_png_dialogue(p));
-    require_picture_size(p.width, p.height);
-    const std::int64_t count = sample_count(p.width, p.height);
-
-    std::vector<double> image = take_samples(count);
-    read_raw_file(p.input, image, count);
-    const DisplayWindow window = choose_window(image.data(), count, p.low, p.high);
-    console_printf(stdout, "表示範囲：%f から %f\n", window.low, window.high);
-    const std::vector<unsigned char> grey = map_to_grey(image, p.width, p.height, window);
-    write_grey_png(p.output, grey, p.width, p.height);
-    return 0;
+    return tool_main(argc, argv, raw_to_png_dialogue(p), [&] {
+        const GreyPicture picture = grey_picture(p, raw_file_source(p.input), console_sink());
+        write_grey_png(p.output, picture.grey, p.width, p.height);
+    });
 }

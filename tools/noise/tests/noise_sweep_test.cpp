@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,36 @@ const std::string frequency_header = "\x8E\xFC\x94\x67\x90\x94";  // 周波数 i
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::string decibels(std::int32_t row) { return format_with_number("%ddB", 5 + 5 * row); }
+
+// Stand-in steps of a row, each set by the test.
+struct SweepSteps : SweepRows {
+    std::function<void(std::int32_t row, SweepWork& work)> draw_step, spectrum_step;
+    SweepProfile profile_step = axis_band_profile_add;
+    std::function<std::string(std::int32_t)> row_label, image_name_of;
+    std::function<void(double* image)> final_image;
+
+    void draw(std::int32_t row, SweepWork& work) override { draw_step(row, work); }
+    void spectrum(std::int32_t row, SweepWork& work) const override { spectrum_step(row, work); }
+    void profile(const double* spectrum, std::int32_t width, std::int32_t height, std::int32_t bin_width,
+                 std::int32_t bins, double* out) const override {
+        profile_step(spectrum, width, height, bin_width, bins, out);
+    }
+    std::string label(std::int32_t row) const override { return row_label(row); }
+    std::string image_name(std::int32_t row) const override { return image_name_of(row); }
+    void finish_image(double* image) const override {
+        if (final_image) final_image(image);
+    }
+};
+
+// The outcome of a sweep over the test's sizes, its arrays taken.
+SweepOutcome sweep_outcome(SweepSettings settings) {
+    SweepOutcome o;
+    o.settings = std::move(settings);
+    o.x_table.resize(static_cast<std::size_t>(o.settings.rows * o.settings.bins));
+    o.y_table.resize(o.x_table.size());
+    o.stack.resize(static_cast<std::size_t>(o.settings.rows * o.settings.width * o.settings.height));
+    return o;
+}
 
 TEST(SweepTable, HeaderFrequenciesLabelsAndCells) {
     ScratchDir dir;
@@ -42,7 +73,7 @@ TEST(SweepTable, ProfileTableAndAnUnwritableTable) {
     const std::vector<double> profile{1.5, -2e-5};
     write_column_table((dir / "p.txt").string(), profile.data(), 2, "%e\n");
     EXPECT_EQ(read_file(dir / "p.txt"), "1.500000e+00\n-2.000000e-05\n");
-    EXPECT_EXIT(write_column_table("/dev/full", profile.data(), 2, "%e\n"), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(as_tool([&] { write_column_table("/dev/full", profile.data(), 2, "%e\n"); }), testing::ExitedWithCode(1), "");
 }
 
 // The dimensions every profile call saw, for the test below.
@@ -57,25 +88,26 @@ void recording_profile(const double* spectrum, std::int32_t width, std::int32_t 
 TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
     ScratchDir dir;
     const int w = 32, h = 16, b = 2, bins = axis_bin_count(w, b), rows = 2, repetitions = 2;
-    std::vector<double> x(rows * bins), y(rows * bins), stack(rows * w * h);
+    SweepOutcome outcome =
+        sweep_outcome({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string()});
+    std::vector<double>&x = outcome.x_table, &y = outcome.y_table;
     std::vector<std::vector<double>> spectra;  // what each draw left
     std::vector<int> order;
     SweepSteps steps;
-    steps.draw = [&](std::int32_t row, SweepWork& work) {
+    steps.draw_step = [&](std::int32_t row, SweepWork& work) {
         order.push_back(row);
         for (int p = 0; p < w * h; ++p) work.re[p] = (p % 7) + 3.0 * row + 0.5 * static_cast<double>(spectra.size());
         spectra.push_back(work.re);
     };
-    steps.spectrum = [](std::int32_t, SweepWork&) {};
-    steps.profile = recording_profile;
+    steps.spectrum_step = [](std::int32_t, SweepWork&) {};
+    steps.profile_step = recording_profile;
     steps.row_label = decibels;
-    steps.image_name = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
+    steps.image_name_of = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
     steps.final_image = [&](double* image) { image[0] = -1.0; };
     profile_shapes.clear();
 
     testing::internal::CaptureStderr();
-    noise_sweep({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string()},
-                {x, y, stack}, steps);
+    noise_sweep(outcome, steps);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\r noise average [1/2]\r noise average [2/2]\n");
 
     EXPECT_EQ(order, (std::vector<int>{0, 1, 0, 1}));  // repetition by repetition, rows in order
@@ -117,20 +149,21 @@ TEST(SweepLoop, SameBytesForEveryThreadCount) {
     expect_same_bytes_for_every_thread_count([&] {
         reset_random_program_state();
         random_state noise{-7};
-        std::vector<double> x(rows * bins), y(rows * bins), stack(rows * w * h);
+        SweepOutcome outcome = sweep_outcome(
+            {w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string(), w * h});
+        std::vector<double>&x = outcome.x_table, &y = outcome.y_table, &stack = outcome.stack;
         SweepSteps steps;
-        steps.draw = [&](std::int32_t row, SweepWork& work) {
+        steps.draw_step = [&](std::int32_t row, SweepWork& work) {
             for (double& v : work.field) v = gaussian_deviate(noise) + row;
         };
-        steps.spectrum = [&](std::int32_t, SweepWork& work) {
+        steps.spectrum_step = [&](std::int32_t, SweepWork& work) {
             for (int p = 0; p < w * h; ++p) work.re[p] = work.field[p] * work.field[(p * 7) % (w * h)];
         };
-        steps.profile = axis_band_profile_add;
+        steps.profile_step = axis_band_profile_add;
         steps.row_label = decibels;
-        steps.image_name = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
+        steps.image_name_of = [&](std::int32_t row) { return (dir / format_with_number("i%d.img", row)).string(); };
         testing::internal::CaptureStderr();
-        noise_sweep({w, h, b, bins, rows, repetitions, (dir / "x.txt").string(), (dir / "y.txt").string(), w * h},
-                    {x, y, stack}, steps);
+        noise_sweep(outcome, steps);
         testing::internal::GetCapturedStderr();
         stack.insert(stack.end(), x.begin(), x.end());
         stack.insert(stack.end(), y.begin(), y.end());

@@ -1,0 +1,43 @@
+#include "common/message.h"
+
+#include <cstdarg>
+#include <utility>
+
+#include "common/console_text.h"
+#include "common/language.h"
+
+namespace message_detail {
+
+const char* in_run_language(const char* japanese) { return in_language(japanese); }
+
+std::string printed(const char* format, ...) {
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int length = std::vsnprintf(nullptr, 0, format, again);
+    va_end(again);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+#pragma GCC diagnostic pop
+    va_end(args);
+    return text;
+}
+
+// Shift_JIS trail bytes never take the value of '%', so the converted
+// format keeps every conversion of the original.
+std::string shift_jis_of(std::string_view utf8) { return to_shift_jis(utf8); }
+
+}  // namespace message_detail
+
+Message Message::bytes(std::string text) {
+    Message message;
+    message.shift_jis_ = text;
+    message.utf8_ = std::move(text);
+    return message;
+}
+
+const std::string& Message::for_stream(std::FILE* stream) const {
+    return stream_takes_utf8(stream) ? utf8_ : shift_jis_;
+}

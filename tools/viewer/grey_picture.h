@@ -1,0 +1,19 @@
+#pragma once
+// raw_to_png's computation, shared by its main and the Python module: the
+// grey levels of the picture (height × width) from the answers and the
+// image, read when the computation reaches it. The line "表示範囲：%f から
+// %f" with the window used goes to the sink.
+
+#include <vector>
+
+#include "common/message_sink.h"
+#include "common/raw_file.h"
+#include "tools/viewer/grey_window.h"
+#include "tools/viewer/viewer_questions.h"
+
+struct GreyPicture {
+    DisplayWindow window;
+    std::vector<unsigned char> grey;
+};
+
+GreyPicture grey_picture(const RawToPngParameters& p, const SampleSource& image, MessageSink& sink);
