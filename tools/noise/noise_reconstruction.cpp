@@ -5,13 +5,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/code_path.h"
+#if CT_AVX2_BUILT
 #include <immintrin.h>
+#endif
 
 #if defined(__SSE2__) && defined(__x86_64__)
 #define NOISE_SSE2_PAIRS 1
 #endif
 
-#include "common/code_path.h"
 #include "common/fft.h"
 #include "common/sample_arrays.h"
 
@@ -97,6 +99,7 @@ void add_run(double* image_row, const double* t, std::int32_t count, const doubl
 
 // The same four pixels at a time with AVX2: the very operations of
 // interpolated() on every lane.
+#if CT_AVX2_BUILT
 __attribute__((target("avx2"))) void add_run_avx2(double* image_row, const double* t, std::int32_t count,
                                                   const double* row) {
     std::int32_t first = 0, last = count - 1;
@@ -123,6 +126,13 @@ __attribute__((target("avx2"))) void add_run_avx2(double* image_row, const doubl
     }
     for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
 }
+#else
+// No AVX2 on this target: vector_code_available() is false and the
+// vector form is the portable one.
+void add_run_avx2(double* image_row, const double* t, std::int32_t count, const double* row) {
+    add_run(image_row, t, count, row);
+}
+#endif
 
 }  // namespace
 

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "common/sample_arrays.h"
+#if CT_AVX2_BUILT
 #include "tools/projection/cij_vector.h"
+#endif
 
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
                   std::FILE* progress) {
@@ -57,6 +59,7 @@ void cij_row_entries_portable(const CijAngle& a, const double* column_cos, doubl
     }
 }
 
+#if CT_AVX2_BUILT
 __attribute__((target("avx2"))) void cij_row_entries_avx2(const CijAngle& a, const double* column_cos,
                                                           double y_sin, std::int32_t first, std::int32_t last,
                                                           std::int32_t bins, CijRowEntries& row) {
@@ -72,6 +75,14 @@ __attribute__((target("avx2"))) void cij_row_entries_avx2(const CijAngle& a, con
     }
     cij_row_entries_portable(a, column_cos, y_sin, q, last, bins, row);
 }
+#else
+// No AVX2 on this target: vector_code_available() is false and the
+// vector form is the portable one.
+void cij_row_entries_avx2(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
+                          std::int32_t last, std::int32_t bins, CijRowEntries& row) {
+    cij_row_entries_portable(a, column_cos, y_sin, first, last, bins, row);
+}
+#endif
 
 // Columns first … last − 1 of an image row hold every value that is not ±0.
 struct ValueSpan {

@@ -1,12 +1,15 @@
 #include "tools/recon/fbp.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "common/sample_arrays.h"
+#include "common/code_path.h"
+#if CT_AVX2_BUILT
+#include <immintrin.h>
+
 #include "tools/projection/cij_vector.h"
+#endif
 
 namespace {
 
@@ -30,6 +33,7 @@ void add_scaled(double* sum, const double* weight, double sample, std::int32_t c
     for (std::int32_t a = 0; a < count; ++a) sum[a] += weight[a] * sample;
 }
 
+#if CT_AVX2_BUILT
 __attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* weight, double sample,
                                                      std::int32_t count) {
     const __m256d s = _mm256_set1_pd(sample);
@@ -40,6 +44,13 @@ __attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* 
     }
     add_scaled(sum + a, weight + a, sample, count - a);
 }
+#else
+// No AVX2 on this target: vector_code_available() is false and the
+// vector form is the portable one.
+void add_scaled_avx2(double* sum, const double* weight, double sample, std::int32_t count) {
+    add_scaled(sum, weight, sample, count);
+}
+#endif
 
 // The same sums without the even lags, where the kernel is +0. For a row of
 // finite samples those products are ±0, and adding ±0 changes no sum (a sum
@@ -111,7 +122,7 @@ void back_project_row(const CijAngle& a, const double* column_cos, double y_sin,
 
 // True when the entry of a pixel at detector coordinate t is filled: the
 // test of cij_entry alone.
-bool entry_filled(double t, std::int32_t bins) {
+[[maybe_unused]] bool entry_filled(double t, std::int32_t bins) {
     const double shifted = t + 0.5;
     std::int64_t g = static_cast<std::int64_t>(shifted);
     if (static_cast<double>(g) > shifted) --g;
@@ -130,6 +141,7 @@ bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::i
     return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
 }
 
+#if CT_AVX2_BUILT
 // The sums of pixels pixel[0 … 3] with four filled entries added (AVX2,
 // N ≥ 3), lane j's three bins being b + o_j, b + o_j + 1 and b + o_j + 2
 // for an offset o_j in 0 … 3 (given as a double): they are picked by one
@@ -416,6 +428,20 @@ __attribute__((target("avx2"))) void back_project_row_pair_vector(const CijAngle
         back_project_row_pair_avx2<false>(angle, a, column_cos, y_sin, mirror_y_sin, p, bins, empty_adds_nothing,
                                           pixel, mirror_pixel, width);
 }
+#else
+// No AVX2 on this target: vector_code_available() is false and the
+// vector rows are the portable ones.
+void back_project_row_vector(const CijAngle& a, const double* column_cos, double y_sin, const double* p,
+                             std::int32_t bins, bool empty_adds_nothing, double* pixel, std::int32_t width) {
+    back_project_row(a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, 0, width);
+}
+void back_project_row_pair_vector(const CijAngle& a, const double* column_cos, double y_sin, double mirror_y_sin,
+                                  const double* p, std::int32_t bins, bool empty_adds_nothing, double* pixel,
+                                  double* mirror_pixel, std::int32_t width) {
+    back_project_row(a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, 0, width);
+    back_project_row(a, column_cos, mirror_y_sin, p, bins, empty_adds_nothing, mirror_pixel, 0, width);
+}
+#endif
 }  // namespace
 
 std::vector<double> ramp_kernel(std::int32_t bins, double pixel_length) {
