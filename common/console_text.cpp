@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "common/language.h"
 #include "common/platform.h"
 
 std::string to_shift_jis(std::string_view utf8) { return utf8_to_cp932(utf8); }
@@ -43,16 +44,19 @@ namespace {
 
 void console_vprintf(std::FILE* stream, const char* utf8_format, va_list args) {
     // Shift_JIS trail bytes never take the value of '%', so the converted
-    // format keeps every conversion of the original.
-    const std::string format = console_encoding_of(stream, utf8_format);
+    // format keeps every conversion of the original; so does the English
+    // form, whose conversions its catalogue row keeps.
+    const std::string format = console_encoding_of(stream, in_language(utf8_format));
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     std::vfprintf(stream, format.c_str(), args);
 #pragma GCC diagnostic pop
 }
 
-// The message of a format and its arguments, all in UTF-8.
-std::string formatted_message(const char* utf8_format, va_list args) {
+// The message of a format (in the language of the run) and its arguments,
+// all in UTF-8.
+std::string formatted_message(const char* japanese_format, va_list args) {
+    const char* utf8_format = in_language(japanese_format);
     va_list again;
     va_copy(again, args);
 #pragma GCC diagnostic push
@@ -99,7 +103,16 @@ void warn_with(const char* utf8_format, ...) {
 }
 
 std::string message_text(std::string_view utf8) {
-    return failures_are_caught() ? std::string(utf8) : console_encoding_of(stderr, utf8);
+    const std::string text = in_language(utf8);
+    return failures_are_caught() ? text : console_encoding_of(stderr, text);
+}
+
+std::string text_format(const char* utf8_format, ...) {
+    va_list args;
+    va_start(args, utf8_format);
+    std::string text = formatted_message(utf8_format, args);
+    va_end(args);
+    return text;
 }
 
 void console_printf(std::FILE* stream, const char* utf8_format, ...) {

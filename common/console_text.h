@@ -33,12 +33,13 @@ bool stream_takes_utf8(std::FILE* stream);
 // The UTF-8 text in the bytes that the stream takes.
 std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 
-// printf to a console stream with a UTF-8 format; the format is converted,
-// the arguments (file names, numbers) are written as they are.
+// printf to a console stream with a UTF-8 format, in the language of the run
+// (common/language.h); the format is converted, the arguments (file names,
+// numbers) are written as they are.
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
     CT_PRINTF_FORMAT(2, 3);
 
-// Ends the tool: the message (a UTF-8 format) on standard error, after
+// Ends the tool: the message (a UTF-8 format, in the language of the run) on standard error, after
 // whatever standard output still holds, then exit status 1. Under a
 // FailureCatcher it throws a Failure of the given kind instead (fail_with:
 // an unusable value).
@@ -51,6 +52,11 @@ void console_printf(std::FILE* stream, const char* utf8_format, ...)
 void warn_with(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);
 
 // A UTF-8 text that fills a %s of a failure or warning message: in the
-// bytes standard error takes, or left in UTF-8 when the message goes to a
-// FailureCatcher.
+// language of the run, in the bytes standard error takes, or left in UTF-8
+// when the message goes to a FailureCatcher.
 std::string message_text(std::string_view utf8);
+
+// A text composed from a format and its arguments (a count inside a
+// sentence), in the language of the run, in UTF-8: the format is looked up
+// before the arguments are put in, so that it can have an English form.
+std::string text_format(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);

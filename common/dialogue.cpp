@@ -1,5 +1,6 @@
 #include "common/dialogue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "common/console_text.h"
+#include "common/language.h"
 
 namespace {
 
@@ -63,7 +65,7 @@ void warn_answer(DialogueStreams io, const std::string& padded_label, const char
     // The answer is echoed in the bytes the user typed.
     console_printf(io.err, " 警告：「%s」への答え[%s]は%s。%s として使います。\n",
                    console_encoding_of(io.err, bare_label(padded_label)).c_str(), typed(line).c_str(),
-                   console_encoding_of(io.err, problem).c_str(), used.c_str());
+                   console_encoding_of(io.err, in_language(problem)).c_str(), used.c_str());
 }
 
 // The shortest decimal form that reads back as the same double.
@@ -130,7 +132,7 @@ const char* real_answer_problem(const char* line) {
 }
 
 void show_title(const char* title, DialogueStreams io) {
-    std::fprintf(io.out, "\n%s\n\n", console_encoding_of(io.out, title).c_str());
+    std::fprintf(io.out, "\n%s\n\n", console_encoding_of(io.out, in_language(title)).c_str());
 }
 
 void ask_name(const std::string& padded_label, std::string& field, DialogueStreams io) {
@@ -170,6 +172,20 @@ void apply_defaults(const std::vector<Question>& questions) {
     }
 }
 
+int label_width_in(Language language, int japanese_width, const std::vector<Question>& questions) {
+    if (language == Language::japanese) return japanese_width;
+    // The English labels keep the margin the Japanese ones have beyond
+    // their longest label, so the brackets line up as they do in Japanese.
+    std::size_t longest_japanese = 0, longest_english = 0;
+    for (const Question& q : questions) {
+        const char* english = english_of(q.label);
+        longest_japanese = std::max(longest_japanese, display_columns(q.label));
+        longest_english = std::max(longest_english, display_columns(english != nullptr ? english : q.label));
+    }
+    const int margin = std::max(0, japanese_width - static_cast<int>(longest_japanese));
+    return static_cast<int>(longest_english) + margin;
+}
+
 void run_dialogue(const ToolDialogue& dialogue, DialogueStreams io) {
     run_dialogue(dialogue.about.title, dialogue.about.label_width, dialogue.questions, io);
 }
@@ -178,8 +194,9 @@ void run_dialogue(const char* title, int label_width, const std::vector<Question
                   DialogueStreams io) {
     apply_defaults(questions);
     show_title(title, io);
+    const int width = label_width_in(text_language(), label_width, questions);
     for (const Question& q : questions) {
-        const std::string label = pad_to_columns(q.label, static_cast<std::size_t>(label_width));
+        const std::string label = pad_to_columns(in_language(q.label), static_cast<std::size_t>(width));
         if (auto* name = std::get_if<std::string*>(&q.field)) ask_name(label, **name, io);
         if (auto* integer = std::get_if<std::int32_t*>(&q.field)) ask_int(label, **integer, io);
         if (auto* real = std::get_if<double*>(&q.field)) ask_real(label, **real, io);

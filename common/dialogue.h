@@ -20,6 +20,8 @@
 #include <variant>
 #include <vector>
 
+#include "common/language.h"
+
 // Bytes of a file-name field and of the answer buffer, the terminating NUL
 // included: a name or an answer holds at most 255 bytes.
 inline constexpr int answer_buffer_size = 256;
@@ -85,8 +87,14 @@ void ask_real(const std::string& padded_label, double& field, DialogueStreams io
 // Sets every field of the table to its default.
 void apply_defaults(const std::vector<Question>& questions);
 
+// The label width of a tool in a language: in Japanese the tool's own
+// width; in English the longest English label plus the margin that the
+// Japanese width leaves beyond the longest Japanese label.
+int label_width_in(Language language, int japanese_width, const std::vector<Question>& questions);
+
 // Sets every field to its default, shows the title and asks every question
-// in table order, labels padded to `label_width` display columns. When the
+// in table order, in the language of the run (common/language.h), labels
+// padded to `label_width` display columns (in English to label_width_in). When the
 // answers run out, the remaining questions are still shown and keep their
 // values.
 void run_dialogue(const char* title, int label_width, const std::vector<Question>& questions,

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "common/console_text.h"
+#include "common/language.h"
 
 #ifndef CT_VERSION
 #error "CT_VERSION comes from the project version in the top CMakeLists.txt"
@@ -22,19 +23,6 @@ std::string formatted(const char* format, auto value) {
     return text;
 }
 
-const char* kind_of(const Question& q) {
-    if (std::holds_alternative<std::int32_t*>(q.field)) return "整数";
-    if (std::holds_alternative<double*>(q.field)) return "実数";
-    return q.file == FileUse::written ? "書くファイル" : "読むファイル";
-}
-
-// The default as the dialogue shows it in brackets.
-std::string default_of(const Question& q) {
-    if (auto* name = std::get_if<const char*>(&q.initial)) return *name;
-    if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return formatted("%d", *integer);
-    return formatted("%f", std::get<double>(q.initial));
-}
-
 std::string trimmed(const char* label) {
     std::string text(label);
     while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -47,39 +35,73 @@ std::string row(const std::string& first, std::size_t width, const std::string& 
 
 }  // namespace
 
+const char* kind_text(const Question& q) {
+    if (std::holds_alternative<std::int32_t*>(q.field)) return "整数";
+    if (std::holds_alternative<double*>(q.field)) return "実数";
+    return q.file == FileUse::written ? "書くファイル" : "読むファイル";
+}
+
+std::string default_text(const Question& q) {
+    if (auto* name = std::get_if<const char*>(&q.initial)) return *name;
+    if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return formatted("%d", *integer);
+    return formatted("%f", std::get<double>(q.initial));
+}
+
 std::string help_text(const ToolDialogue& dialogue) {
     const ToolDescription& about = dialogue.about;
-    std::string text;
-    text += std::string(about.name) + "：" + about.title + "\n\n";
-    text += std::string(about.summary) + "\n\n";
+    std::string text = text_format("%s：%s\n\n", about.name, in_language(about.title));
+    text += std::string(in_language(about.summary)) + "\n\n";
 
-    text += "質問（標準入力から1行に1つずつ答える。空行は既定値のまま）:\n";
+    text += in_language("質問（標準入力から1行に1つずつ答える。空行は既定値のまま）:\n");
     std::size_t label_width = 0;
-    for (const Question& q : dialogue.questions) label_width = std::max(label_width, display_columns(trimmed(q.label)));
     for (const Question& q : dialogue.questions) {
-        text += row(trimmed(q.label), label_width,
-                    pad_to_columns(kind_of(q), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" + default_of(q) + "]");
+        label_width = std::max(label_width, display_columns(trimmed(in_language(q.label))));
+    }
+    for (const Question& q : dialogue.questions) {
+        text += row(trimmed(in_language(q.label)), label_width,
+                    pad_to_columns(in_language(kind_text(q)), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" +
+                        default_text(q) + "]");
     }
 
-    text += "\nファイル（既定の名前）:\n";
+    text += in_language("\nファイル（既定の名前）:\n");
+    const char* reads = in_language("読む");
+    const char* writes = in_language("書く");
+    const std::size_t use_width = std::max(display_columns(reads), display_columns(writes));
     for (const Question& q : dialogue.questions) {
         if (q.file == FileUse::none) continue;
         const std::string label = trimmed(q.label);
-        text += row(q.file == FileUse::read ? "読む" : "書く", 4,
-                    default_of(q) + "  （質問" + label.substr(0, label.find('.')) + "）");
+        text += row(q.file == FileUse::read ? reads : writes, use_width,
+                    text_format("%s  （質問%s）", default_text(q).c_str(), label.substr(0, label.find('.')).c_str()));
     }
     for (const FixedFile& f : about.fixed_files) {
-        text += row(f.use == FileUse::read ? "読む" : "書く", 4, std::string(f.name) + "  （" + f.about + "）");
+        text += row(f.use == FileUse::read ? reads : writes, use_width,
+                    text_format("%s  （%s）", in_language(f.name), in_language(f.about)));
     }
 
-    text += "\n例:\n  " + std::string(about.example) + "\n";
-    text += "  answers.txt には質問の順に1行に1つずつ答えを書きます（空行は既定値のまま、足りない分も既定値）。\n";
+    text += text_format("\n例:\n  %s\n", about.example);
+    text += in_language("  answers.txt には質問の順に1行に1つずつ答えを書きます（空行は既定値のまま、足りない分も既定値）。\n");
     if (about.demo_answers != nullptr) {
-        text += "  デモの答え: " + std::string(about.demo_answers) + "（scripts/demo が demo/ フォルダで使います）\n";
+        text += text_format("  デモの答え: %s（scripts/demo が demo/ フォルダで使います）\n", about.demo_answers);
     }
-    text += "\nオプション: -h, --help この説明 / --version 版数\n";
+    text += in_language("\nオプション: -h, --help この説明 / --version 版数\n");
     return text;
 }
+
+namespace {
+
+// Ends the answer to --help or --version once its text is out: flushed here,
+// before the C library's exit machinery (which on Windows flushes only while
+// the process is already being torn down), and a text that could not be
+// written ends with status 1 instead of passing for success.
+[[noreturn]] void end_after_answer() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        console_printf(stderr, " エラー：標準出力に書き込めません.\n");
+        std::exit(1);
+    }
+    std::exit(0);
+}
+
+}  // namespace
 
 void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     if (argc <= 1) {
@@ -89,11 +111,11 @@ void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     const char* argument = argv[1];
     if (argc == 2 && (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0)) {
         std::fputs(console_encoding_of(stdout, help_text(dialogue)).c_str(), stdout);
-        std::exit(0);
+        end_after_answer();
     }
     if (argc == 2 && std::strcmp(argument, "--version") == 0) {
         std::printf("%s %s\n", dialogue.about.name, suite_version());
-        std::exit(0);
+        end_after_answer();
     }
     // The first argument that is not understood (or a second one after a
     // known option) is the one named.

@@ -142,10 +142,11 @@ ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arg
     const auto err_file = io / "stderr";
     write_file(in_file, answer_text);
 
-    // The caller's CT_ENCODING must not change what the tests see.
+    // The caller's CT_ENCODING and CT_LANG must not change what the tests see.
     std::vector<std::string> env;
     for (std::string& entry : current_environment()) {
-        if (!std::string_view(entry).starts_with("CT_ENCODING=")) env.push_back(std::move(entry));
+        const std::string_view name(entry);
+        if (!name.starts_with("CT_ENCODING=") && !name.starts_with("CT_LANG=")) env.push_back(std::move(entry));
     }
     env.insert(env.end(), environment.begin(), environment.end());
     const ProcessEnd end =

@@ -46,7 +46,8 @@ ToolRun run_tool_for(const std::string& tool, const std::string& answers, const 
                      std::chrono::milliseconds limit, int timeout_signal);
 
 // The same with command-line arguments and extra environment entries
-// ("NAME=value"). Every run leaves out the caller's own CT_ENCODING.
+// ("NAME=value"). Every run leaves out the caller's own CT_ENCODING and
+// CT_LANG.
 ToolRun run_tool_with(const std::string& tool, const std::vector<std::string>& arguments,
                       const std::string& answers, const std::filesystem::path& dir,
                       const std::vector<std::string>& environment = {});

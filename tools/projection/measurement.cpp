@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/console_text.h"
 #include "common/random_deviates.h"
 
 namespace {
@@ -44,7 +45,8 @@ std::string negative_counts_cause(const double* counts, std::int64_t n) {
     std::int64_t negative = 0;
     for (std::int64_t i = 0; i < n; ++i) negative += counts[i] < 0 ? 1 : 0;
     if (negative == 0) return {};
-    return "原因：対数をとる前のカウントに負の値が " + std::to_string(negative) + " 個ありました（負の数の対数は NaN）。";
+    return text_format("原因：対数をとる前のカウントに負の値が %lld 個ありました（負の数の対数は NaN）。",
+                       static_cast<long long>(negative));
 }
 
 void apply_level_noise(double* samples, std::int64_t n, double decibels) {

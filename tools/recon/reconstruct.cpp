@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     // projection that projection over the whole image.
     write_raw_file(p.output, image, pixels,
                    non_finite == 0 ? std::string()
-                                   : "原因：投影データの有限でない値 " + std::to_string(non_finite) +
-                                         " 個をランプフィルタが投影全体に、逆投影が画像全体に広げました。");
+                                   : text_format("原因：投影データの有限でない値 %lld 個をランプフィルタが投影全体に、"
+                                                 "逆投影が画像全体に広げました。",
+                                                 static_cast<long long>(non_finite)));
     return 0;
 }

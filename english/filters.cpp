@@ -1,0 +1,46 @@
+// The English forms of the texts of tools/filters/.
+#include "english/catalogue.h"
+
+std::span<const TextPair> filters_texts() {
+    static const TextPair rows[] = {
+        {"移動平均フィルタのプログラム",
+         "Moving-average filter program"},
+        {"画像の 3×3 移動平均をとります（端は周期的につながるものとします）。再構成画像の雑音を減らすフィルタの比較に使います。",
+         "Takes the 3 x 3 moving average of an image (the borders wrap around). Used to compare filters that reduce the noise of reconstructed images."},
+        {" 2. 出力画像のファイル名",
+         " 2. Output image file name"},
+        {"加重平均フィルタのプログラム",
+         "Weighted-average filter program"},
+        {"対称な 3×3 の重みで加重平均をとります（端は周期的）。質問5が四隅、質問7が中央の重みになり、既定値で 1 2 1 / 2 4 2 / 1 2 1 です。使った重みを表示してから画像を読みます。",
+         "Takes a weighted average with symmetric 3 x 3 weights (the borders wrap around). Question 5 gives the weight of the four corners and question 7 that of the centre; the defaults give 1 2 1 / 2 4 2 / 1 2 1. The weights used are shown before the image is read."},
+        {" 5. フィルタ関数（中央）",
+         " 5. Filter function (centre)"},
+        {" 6. フィルタ関数（上下左右）",
+         " 6. Filter function (up, down, left, right)"},
+        {" 7. フィルタ関数（斜め方向）",
+         " 7. Filter function (diagonal direction)"},
+        {"重畳型ガウシアンフィルタのプログラム",
+         "Convolution Gaussian filter program"},
+        {"半値幅を画素数で与えたガウス関数を、行方向、列方向の順に畳み込みます（端は折り返さない）。再構成画像の雑音を減らすフィルタの一つです。",
+         "Convolves with a Gaussian whose full width at half maximum is given in pixels, along the rows and then along the columns (the borders do not wrap around). One of the filters that reduce the noise of reconstructed images."},
+        {" 5. ガウス関数の半値幅（画素）",
+         " 5. FWHM of the Gaussian (pixels)"},
+        {"メディアンフィルタのプログラム",
+         "Median filter program"},
+        {"各画素のまわりの正方形の領域のメディアン（中央値）をとります（端は周期的）。エッジを残しつつごま塩状の雑音を消すフィルタです。",
+         "Takes the median of a square region around every pixel (the borders wrap around). A filter that removes salt-and-pepper noise while keeping edges."},
+        {" 5. 参照領域の幅（画素）",
+         " 5. Width of the reference region (pixels)"},
+        {"Bilateralフィルタのプログラム",
+         "Bilateral filter program"},
+        {"Bilateral フィルタ（距離と画素値の差の両方で重みをつける加重平均）でエッジを保ったまま平滑化します（端は周期的）。δ1 は距離（画素）、δ2 は画素値の重みの幅で、既定値ではほとんど変化しません。",
+         "Smooths while keeping edges with a bilateral filter (a weighted average whose weights depend both on the distance and on the difference of pixel values; the borders wrap around). delta1 is the width of the weights in distance (pixels), delta2 in pixel value; the defaults change the image very little."},
+        {" 6．重みづけ係数 δ1",
+         " 6. Weighting coefficient delta1 (spatial)"},
+        {" 7．重みづけ係数 δ2",
+         " 7. Weighting coefficient delta2 (range)"},
+        {" エラー：参照領域の幅は1以上にしてください[%d].\n",
+         " error: the width of the reference region must be 1 or more [%d].\n"},
+    };
+    return rows;
+}
