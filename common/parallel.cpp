@@ -39,9 +39,16 @@ private:
 
 }  // namespace
 
+#ifdef _OPENMP
 std::int32_t thread_count() { return omp_get_max_threads(); }
 
 void set_thread_count(std::int32_t count) { omp_set_num_threads(std::max<std::int32_t>(count, 1)); }
+#else
+// Built without OpenMP (WebAssembly): every loop runs on the one thread.
+std::int32_t thread_count() { return 1; }
+
+void set_thread_count(std::int32_t) {}
+#endif
 
 void parallel_for_with_scratch(std::int64_t count, Schedule schedule, const std::function<LoopBody()>& make_body) {
     if (count <= 0) return;

@@ -1,6 +1,8 @@
-// The POSIX side of platform.h: terminals through isatty and the locale,
-// memory from /proc/meminfo, code page 932 through iconv, and outputs
+// The POSIX side of platform.h shared by Linux and WebAssembly: a UTF-8
+// terminal from the locale, code page 932 through iconv, and outputs
 // written to an unnamed file (O_TMPFILE) or a hidden one beside the target.
+// The system's own answers (terminals, memory, the converter's name, the
+// file creation mask) come from platform_linux.cpp or platform_wasm.cpp.
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -14,8 +16,7 @@
 #include <utility>
 
 #include "common/platform.h"
-
-bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+#include "common/platform_posix_system.h"
 
 bool terminal_shows_utf8() {
     const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
@@ -29,45 +30,34 @@ bool terminal_shows_utf8() {
     return false;
 }
 
-long double available_memory_bytes() {
-    // MemAvailable, or the physical memory where that is not known.
-    if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
-        char line[256];
-        long long kib = -1;
-        while (std::fgets(line, sizeof line, info) != nullptr) {
-            if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1) break;
-        }
-        std::fclose(info);
-        if (kib > 0) return static_cast<long double>(kib) * 1024;
-    }
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long page_size = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || page_size <= 0) return -1;
-    return static_cast<long double>(pages) * static_cast<long double>(page_size);
-}
-
 std::string utf8_to_cp932(std::string_view utf8) {
-    std::string out;
-    iconv_t cd = iconv_open("CP932", "UTF-8");
+    const Cp932Converter converter = cp932_converter();
+    iconv_t cd = iconv_open(converter.name, "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);  // no converter: pass through
-    out.resize(utf8.size() * 2 + 8);
-    char* in_ptr = const_cast<char*>(utf8.data());
-    std::size_t in_left = utf8.size();
-    char* out_ptr = out.data();
-    std::size_t out_left = out.size();
-    while (in_left > 0) {
-        if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) break;  // cannot happen: Shift_JIS never needs more than the UTF-8 bytes
-        // A character without a Shift_JIS form: skip its UTF-8 bytes, write "?".
-        *out_ptr++ = '?';
-        --out_left;
-        do {
-            ++in_ptr;
-            --in_left;
-        } while (in_left > 0 && (static_cast<unsigned char>(*in_ptr) & 0xC0) == 0x80);
+    // One character at a time: a character the converter refuses, or one it
+    // replaces by a substitute of its own, becomes "?". A character is a
+    // byte and the continuation bytes after it.
+    std::string out;
+    out.reserve(utf8.size());
+    char converted[16];
+    for (std::size_t at = 0; at < utf8.size();) {
+        std::size_t length = 1;
+        while (at + length < utf8.size() && (static_cast<unsigned char>(utf8[at + length]) & 0xC0) == 0x80) ++length;
+        char* in_ptr = const_cast<char*>(utf8.data() + at);
+        std::size_t in_left = length;
+        char* out_ptr = converted;
+        std::size_t out_left = sizeof converted;
+        const std::size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+        const bool substituted = converter.substitutes && result != 0;
+        if (result != static_cast<std::size_t>(-1) && !substituted && in_left == 0) {
+            out.append(converted, sizeof converted - out_left);
+        } else {
+            out += '?';
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        }
+        at += length;
     }
     iconv_close(cd);
-    out.resize(out.size() - out_left);
     return out;
 }
 
@@ -105,9 +95,7 @@ bool open_beside(const std::string& name, bool existed, unsigned existing_mode, 
         fd = mkstemp(pattern.data());
         if (fd < 0) return false;
         output.temporary = pattern;
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
+        fchmod(fd, 0666 & ~file_creation_mask());
     }
     if (existed) fchmod(fd, existing_mode);  // the replacement keeps the old file's permissions
     output.stream = fdopen(fd, "wb");

@@ -1,0 +1,18 @@
+#pragma once
+// What platform_posix.cpp asks of the system it runs on: answered by
+// platform_linux.cpp on Linux and by platform_wasm.cpp in WebAssembly.
+
+#include <sys/types.h>
+
+// iconv's converter to code page 932 (Shift_JIS with Microsoft's
+// extensions): its name, and whether it writes a substitute of its own for
+// a character it cannot convert (counted as an irreversible conversion)
+// where others fail.
+struct Cp932Converter {
+    const char* name;
+    bool substitutes;
+};
+Cp932Converter cp932_converter();
+
+// The permission bits a new file does not get (the umask).
+mode_t file_creation_mask();
