@@ -127,6 +127,18 @@ export const WARNING_TEXTS = {
       nan: '有限の実数ではありません（非数）',
     },
   },
+  en: {
+    line: (label, typed, problem, used) => ` warning: the answer to "${label}" [${typed}] ${problem}; ${used} is used.`,
+    problems: {
+      blank: 'is only blanks',
+      not_a_number: 'is not a number',
+      out_of_range: 'is beyond the range of a 32-bit integer',
+      fraction: 'is not an integer',
+      trailing: 'has extra characters after the number',
+      infinite: 'is not a finite real number (out of range or infinite)',
+      nan: 'is not a finite real number (not a number)',
+    },
+  },
 };
 
 // The label as a warning names it: without padding and leading blanks.

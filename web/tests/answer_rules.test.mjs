@@ -25,14 +25,16 @@ const REAL_ANSWERS = ['0.1', '1e-3', '.5', '-.5e1', '1,5', 'abc', '1e999', '-1e9
   '0x1p-3', '0x1.8p1', '0x', '  ', '2.5x', '1e', '1e+', '-0', '1e-400', '123456789.123456789', '7 apples', '3.14159265358979', '1.'];
 
 const work = mkdtempSync(join(tmpdir(), 'ct-answer-rules-'));
-function nativeWarnings(answers) {
+function nativeWarnings(answers, language) {
   const run = spawnSync(join(bin, program.name), [], {
     cwd: work,
     input: answers.map((a) => a + '\n').join(''),
-    env: { ...process.env, CT_ENCODING: 'utf-8', CT_LANG: 'ja' },
+    env: { ...process.env, CT_ENCODING: 'utf-8', CT_LANG: language },
   });
-  return run.stderr.toString('utf8').split('\n').filter((line) => line.startsWith(' 警告'));
+  return run.stderr.toString('utf8').split('\n').filter((line) => /^ (警告|warning)/.test(line));
 }
+// English where the registry has the English labels.
+const languages = integerQuestion.label.en ? ['ja', 'en'] : ['ja'];
 
 const table = [
   ...INTEGER_ANSWERS.map((answer) => [integerQuestion, answer]),
@@ -40,13 +42,15 @@ const table = [
 ];
 let warned = 0;
 try {
-  for (const [question, answer] of table) {
-    const answers = program.questions.map((q) => (q === question ? answer : ''));
-    answers[0] = 'no such edge image.img';
-    const expected = nativeWarnings(answers);
-    const shown = answerWarning(question.kind, question.label.ja, answer, 'ja');
-    assert.deepEqual(shown === null ? [] : [shown], expected, `warning for ${question.kind} answer ${JSON.stringify(answer)}`);
-    if (shown) warned++;
+  for (const language of languages) {
+    for (const [question, answer] of table) {
+      const answers = program.questions.map((q) => (q === question ? answer : ''));
+      answers[0] = 'no such edge image.img';
+      const expected = nativeWarnings(answers, language);
+      const shown = answerWarning(question.kind, question.label[language], answer, language);
+      assert.deepEqual(shown === null ? [] : [shown], expected, `${language} warning for ${question.kind} answer ${JSON.stringify(answer)}`);
+      if (shown) warned++;
+    }
   }
 } finally {
   rmSync(work, { recursive: true, force: true });
@@ -60,4 +64,4 @@ assert.equal(realAnswer('1,5\n'), 1);
 assert.equal(realAnswer('0x1.8p1\n'), 3);
 assert.equal(shortestReal(0.1), '0.1');
 assert.equal(shortestReal(1 / 3), '0.3333333333333333');
-console.log(`answer rules: ${table.length} answers, ${warned} warnings, all as the native tool prints them`);
+console.log(`answer rules: ${table.length} answers in ${languages.join(' and ')}, ${warned} warnings, all as the native tool prints them`);

@@ -104,11 +104,14 @@ try {
     await page.select('#tool-select', 'reconstruct');
     const field = await page.$('#view-tools input[data-keyword][data-kind="integer"]');
     await field.type('12abc');
-    const warning = await page.evaluate((input) => document.getElementById(input.getAttribute('aria-describedby')).textContent, field);
-    assert.match(warning, /^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
+    const warning = () => page.evaluate((input) => document.getElementById(input.getAttribute('aria-describedby')).textContent, field);
+    assert.match(await warning(), /^warning: the answer to "2\. .+" \[12abc\] has extra characters after the number; 12 is used\.$/);
+    await page.select('#language', 'ja');
+    assert.match(await warning(), /^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
+    await page.select('#language', 'en');
     await field.click({ count: 3 });
     await field.type('256');
-    assert.equal(await page.evaluate((input) => document.getElementById(input.getAttribute('aria-describedby')).textContent, field), '');
+    assert.equal(await warning(), '');
   });
 
   await check('Cancel ends a run and leaves the workspace as it was', async () => {
