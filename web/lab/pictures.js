@@ -36,7 +36,8 @@ export function drawSamples(canvas, samples, columns, rows, low, high) {
     if (Number.isNaN(v)) {
       image.data[o] = 230; image.data[o + 1] = 0; image.data[o + 2] = 0;
     } else {
-      const grey = v <= low ? 0 : v >= high ? 255 : Math.round((v - low) * scale);
+      // An empty window (a flat picture at its full range) shows its value as mid grey.
+      const grey = v < low ? 0 : v > high ? 255 : high > low ? Math.round((v - low) * scale) : 128;
       image.data[o] = image.data[o + 1] = image.data[o + 2] = grey;
     }
     image.data[o + 3] = 255;
