@@ -1,19 +1,35 @@
-# ct_add_man_page(<tool>): <tool>.1 made at build time from the tool's own
-# --help text, installed into share/man/man1. Not for a cross build, whose
-# programs cannot run here.
-function(ct_add_man_page name)
-  if(CMAKE_CROSSCOMPILING)
+# ct_add_suite_files(): after every ct_add_tool, runs the build-time program
+# suite_files (tools/suite), which checks the tools CMake builds against the
+# suite's list and writes build/tools.json and build/man/man1/<tool>.1 from
+# that list. Both are part of the `tools` target, so that `cmake --install`
+# after building only the tools finds them. A cross build, whose programs
+# cannot run here, has neither.
+#
+# Installed: tools.json into share/ct-teaching-tools/, every page gzip-compressed
+# into share/man/man1/<tool>.1.gz, its paths of the documentation made those
+# under the prefix it is installed into (cmake/install_man_pages.cmake).
+function(ct_add_suite_files)
+  if(CMAKE_CROSSCOMPILING OR NOT TARGET suite_files)
     return()
   endif()
-  set(page ${CMAKE_BINARY_DIR}/man/${name}.1)
+  get_property(tools GLOBAL PROPERTY CT_TOOLS)
+  set(outputs ${CMAKE_BINARY_DIR}/tools.json)
+  foreach(tool IN LISTS tools)
+    list(APPEND outputs ${CMAKE_BINARY_DIR}/man/man1/${tool}.1)
+  endforeach()
   add_custom_command(
-    OUTPUT ${page}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${PROJECT_SOURCE_DIR}/cmake/help_to_man.sh $<TARGET_FILE:${name}> ${name} ${PROJECT_VERSION}
-            ${PROJECT_SOURCE_DIR}/cmake/man_facts.txt ${page}
-    DEPENDS ${name} ${PROJECT_SOURCE_DIR}/cmake/help_to_man.sh ${PROJECT_SOURCE_DIR}/cmake/man_facts.txt
-    COMMENT "Man page ${name}.1"
+    OUTPUT ${outputs}
+    COMMAND suite_files ${CMAKE_BINARY_DIR} ${tools}
+    DEPENDS suite_files
+    COMMENT "tools.json and the man pages"
     VERBATIM)
-  add_custom_target(${name}_man_page ALL DEPENDS ${page})
-  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  add_custom_target(suite_documents ALL DEPENDS ${outputs})
+  add_dependencies(tools suite_documents)
+
+  install(FILES ${CMAKE_BINARY_DIR}/tools.json DESTINATION ${CT_DATA_DIR})
+  install(CODE "set(CT_MAN_SOURCE_DIR \"${CMAKE_BINARY_DIR}/man\")
+set(CT_MAN_DIR \"${CMAKE_INSTALL_MANDIR}\")
+set(CT_DOC_DIR \"${CT_DOC_DIR}\")
+set(CT_DATA_DIR \"${CT_DATA_DIR}\")
+include(\"${PROJECT_SOURCE_DIR}/cmake/install_man_pages.cmake\")")
 endfunction()

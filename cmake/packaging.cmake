@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the Debian package that cpack makes
 # of the same files:
 #   bin/<tool>                                 every tool
-#   share/man/man1/<tool>.1                    a man page made from the tool's --help
+#   share/man/man1/<tool>.1.gz                 a man page per tool, from the suite's list (cmake/man_pages.cmake)
+#   share/ct-teaching-tools/tools.json         every program, its questions and files
 #   share/doc/ct-teaching-tools/               README.md, examples/ (phantom file, answer files)
 #   share/ct-teaching-tools/                   the demo script and its plotter, and the browser
 #                                              lab ct-lab.html when the web build has made it

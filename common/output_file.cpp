@@ -12,6 +12,10 @@ constexpr std::int64_t chunk_samples = 1 << 16;  // samples narrowed per fwrite
 }
 
 void fail_open(const std::string& name) {
+    if (const char* problem = file_name_problem(name)) {
+        fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s]（%s）.\n", name.c_str(),
+                       message_text(problem).c_str());
+    }
     fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s].\n", name.c_str());
 }
 

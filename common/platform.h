@@ -3,6 +3,7 @@
 // each: platform_posix.cpp on Linux and other POSIX systems,
 // platform_windows.cpp on Windows. CMake compiles exactly one of them.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -21,6 +22,22 @@ long double available_memory_bytes();
 // The UTF-8 text in code page 932 (Shift_JIS) bytes; characters without a
 // code page 932 form become "?".
 std::string utf8_to_cp932(std::string_view utf8);
+
+// Opens an existing file for reading with the C library's `mode` ("rb" or
+// "r"), the name as the dialogue read it. On Windows those are the bytes
+// typed at the console, decoded by the console's input code page (code page
+// 932, Shift_JIS, without a console) and opened as that wide name, whatever
+// the system's ANSI code page is.
+std::FILE* open_for_reading(const std::string& name, const char* mode);
+
+// Why the system would not open `name` as it was given, or nullptr: on
+// Windows a name that ends in blanks (or is nothing but blanks), since
+// Windows drops trailing blanks and would open another file.
+const char* file_name_problem(const std::string& name);
+
+// Size in bytes of the regular file open on `stream`; -1 for anything else
+// (a device, a pipe, a folder) or when it is not known.
+std::int64_t regular_file_size(std::FILE* stream);
 
 // A regular file being written under a temporary identity and put in place
 // of its target only once complete.

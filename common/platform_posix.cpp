@@ -71,6 +71,16 @@ std::string utf8_to_cp932(std::string_view utf8) {
     return out;
 }
 
+std::FILE* open_for_reading(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
+
+const char* file_name_problem(const std::string&) { return nullptr; }  // every byte but '/' and NUL names a file
+
+std::int64_t regular_file_size(std::FILE* stream) {
+    struct stat info {};
+    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
 namespace {
 
 std::string folder_of(const std::string& name) {

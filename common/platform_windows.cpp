@@ -1,8 +1,8 @@
 // The Windows side of platform.h: consoles through _isatty and the console
 // output code page, memory from GlobalMemoryStatusEx, code page 932 through
-// WideCharToMultiByte, and outputs written to a temporary file beside the
-// target, marked for deletion until it is complete, that MoveFileExW then
-// puts in place.
+// WideCharToMultiByte, file names opened as the wide names of what was typed,
+// and outputs written to a temporary file beside the target, marked for
+// deletion until it is complete, that MoveFileExW then puts in place.
 
 #include <windows.h>
 #include <io.h>
@@ -104,9 +104,27 @@ std::string utf8_to_cp932(std::string_view utf8) {
 
 namespace {
 
-// File names come as the bytes that were typed, in the system's ANSI code
-// page, as the C library's fopen takes them.
-std::wstring wide_name(const std::string& name) { return wide_text(name, CP_ACP, 0); }
+// File names come as the bytes that were typed: in the console's input code
+// page, or without a console (answers from a file or a pipe) in Shift_JIS,
+// like every text of the suite. Bytes that are no text there are taken in
+// the ANSI code page, as the C library's fopen would take them.
+std::wstring wide_name(const std::string& name) {
+    const UINT console = GetConsoleCP();
+    const std::wstring wide = wide_text(name, console != 0 ? console : 932, MB_ERR_INVALID_CHARS);
+    return wide.empty() ? wide_text(name, CP_ACP, 0) : wide;
+}
+
+// The temporary file's name is kept in UTF-8, which holds any wide name.
+std::string utf8_name(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring temporary_name(const std::string& utf8) { return wide_text(utf8, CP_UTF8, 0); }
 
 std::wstring folder_of(const std::wstring& name) {
     const std::wstring folder = std::filesystem::path(name).parent_path().wstring();
@@ -132,16 +150,37 @@ bool set_delete_on_close(HANDLE handle, bool deleted) {
 }
 
 bool open_in_place(const std::string& name, PendingOutput& output) {
-    output.stream = std::fopen(name.c_str(), "wb");
+    output.stream = _wfopen(wide_name(name).c_str(), L"wb");
     return output.stream != nullptr;
 }
 
 }  // namespace
 
+const char* file_name_problem(const std::string& name) {
+    if (name.empty() || name.back() != ' ') return nullptr;
+    if (name.find_first_not_of(' ') == std::string::npos) return "名前が空白だけです";
+    return "名前が空白で終わっています。Windows は名前の末尾の空白を落として別のファイルを開きます";
+}
+
+std::FILE* open_for_reading(const std::string& name, const char* mode) {
+    const std::wstring wide = wide_name(name);
+    if (file_name_problem(name) != nullptr || wide.empty()) return nullptr;
+    const std::string narrow_mode(mode);
+    return _wfopen(wide.c_str(), std::wstring(narrow_mode.begin(), narrow_mode.end()).c_str());
+}
+
+std::int64_t regular_file_size(std::FILE* stream) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    LARGE_INTEGER size{};
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size))
+        return -1;
+    return static_cast<std::int64_t>(size.QuadPart);
+}
+
 bool open_pending_output(const std::string& name, PendingOutput& output) {
     output = PendingOutput{};
     const std::wstring target = wide_name(name);
-    if (target.empty()) return false;
+    if (target.empty() || file_name_problem(name) != nullptr) return false;
     // Ask the system whether the name can be written, without truncating:
     // an existing file or device is opened for writing as it is, a new name
     // is created and removed again when the probe closes.
@@ -179,7 +218,7 @@ bool open_pending_output(const std::string& name, PendingOutput& output) {
             DeleteFileW(temporary.c_str());
             break;
         }
-        output.temporary = std::filesystem::path(temporary).string();
+        output.temporary = utf8_name(temporary);
         return true;
     }
     return open_in_place(name, output);  // no temporary file can be made here: write in place
@@ -195,8 +234,7 @@ bool finish_pending_output(const std::string& name, PendingOutput& output) {
     std::FILE* stream = std::exchange(output.stream, nullptr);
     bool written = std::fclose(stream) == 0;
     if (written && !output.temporary.empty()) {
-        const std::wstring temporary = std::filesystem::path(output.temporary).wstring();
-        written = MoveFileExW(temporary.c_str(), wide_name(name).c_str(),
+        written = MoveFileExW(temporary_name(output.temporary).c_str(), wide_name(name).c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         if (written) output.temporary.clear();
     }
@@ -206,6 +244,6 @@ bool finish_pending_output(const std::string& name, PendingOutput& output) {
 
 void drop_pending_output(PendingOutput& output) {
     if (output.stream != nullptr) std::fclose(output.stream);
-    if (!output.temporary.empty()) DeleteFileW(std::filesystem::path(output.temporary).wstring().c_str());
+    if (!output.temporary.empty()) DeleteFileW(temporary_name(output.temporary).c_str());
     output = PendingOutput{};
 }

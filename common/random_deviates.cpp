@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,7 @@ struct ProgramRandomState {
     double poisson_g = 0.0;
     double poisson_sq = 0.0;
     double poisson_log_mean = 0.0;
+    std::int32_t chosen_start = 0;  // > 0: the seed the next initialisation starts from
 };
 
 ProgramRandomState program_state;
@@ -46,6 +48,7 @@ void initialise(random_state& state) {
     // initialises again from 1, so nothing locks.
     const std::int64_t negated = -static_cast<std::int64_t>(state.seed);
     state.seed = (negated >= 1 && negated <= INT32_MAX) ? static_cast<std::int32_t>(negated) : 1;
+    if (program_state.chosen_start > 0) state.seed = std::exchange(program_state.chosen_start, 0);
     for (int j = table_size + 7; j >= 0; --j) {
         state.seed = advance(state.seed);
         if (j < table_size) program_state.shuffle_table[j] = state.seed;
@@ -132,3 +135,8 @@ double log_gamma(double x) {
 }
 
 void reset_random_program_state() { program_state = ProgramRandomState{}; }
+
+void restart_random_program_state(std::int32_t start) {
+    program_state = ProgramRandomState{};
+    program_state.chosen_start = start;
+}

@@ -26,3 +26,9 @@ double log_gamma(double x);
 // Puts the shuffle table and both caches back to their state at program
 // start, as a fresh run finds them.
 void reset_random_program_state();
+
+// The same, and the first initialisation after it starts the sequence of
+// `start` (1 to 2147483646) whatever seed the caller's random_state holds:
+// a caller that wants other noise than a tool's own, for example to average
+// independent realisations, chooses it here without the tool's code.
+void restart_random_program_state(std::int32_t start);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/console_text.h"
+#include "common/platform.h"
 
 namespace {
 constexpr std::int64_t chunk_samples = 1 << 16;  // samples converted per fread/fwrite
@@ -26,10 +27,11 @@ void write_column_table(const std::string& name, const double* values, std::int6
 }
 
 std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count) {
-    std::FILE* in = std::fopen(name.c_str(), "rb");
+    std::FILE* in = open_for_reading(name, "rb");
     if (in == nullptr) fail_open(name);
     struct stat info {};
     if (fstat(fileno(in), &info) == 0 && S_ISDIR(info.st_mode)) fail_open(name);  // a folder holds no samples
+    const std::int64_t bytes = regular_file_size(in);
     std::vector<float> narrow(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, chunk_samples)));
     std::int64_t got = 0;
     std::int64_t non_finite = 0;
@@ -48,6 +50,21 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
         std::fill(samples.begin() + got, samples.begin() + count, 0.0);
         warn_with(" 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
                   static_cast<long long>(got));
+    }
+    // More samples than the sizes answered: most often an image read with
+    // the wrong sides (256 x 256 as 200 x 200), which no output shows.
+    const std::int64_t expected = std::max<std::int64_t>(count, 0);
+    if (bytes > expected * static_cast<std::int64_t>(sizeof(float))) {
+        const std::int64_t present = bytes / static_cast<std::int64_t>(sizeof(float));
+        const std::int64_t extra_bytes = bytes % static_cast<std::int64_t>(sizeof(float));
+        if (extra_bytes == 0) {
+            warn_with(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個あります）.\n", name.c_str(),
+                      static_cast<long long>(expected), static_cast<long long>(present));
+        } else {
+            warn_with(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個と %lld バイトあります）.\n",
+                      name.c_str(), static_cast<long long>(expected), static_cast<long long>(present),
+                      static_cast<long long>(extra_bytes));
+        }
     }
     if (non_finite > 0) {
         warn_with(" 警告：入力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります。\n", name.c_str(),

@@ -19,7 +19,9 @@ void write_column_table(const std::string& name, const double* values, std::int6
 // Reads `count` samples from the start of the file into samples[0 .. count-1].
 // A count of 0 or less opens and closes the file only. A file shorter than
 // asked leaves the missing samples 0 and warns on standard error; so does a
-// file holding samples that are not finite (how many). Returns that number.
+// file longer than asked (how many samples it holds: the rest is not read)
+// and a file holding samples that are not finite (how many). Returns that
+// number.
 std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples, std::int64_t count);
 
 // Writes samples[0 .. count-1] as 32-bit floats; an existing file is

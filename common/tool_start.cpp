@@ -22,19 +22,6 @@ std::string formatted(const char* format, auto value) {
     return text;
 }
 
-const char* kind_of(const Question& q) {
-    if (std::holds_alternative<std::int32_t*>(q.field)) return "整数";
-    if (std::holds_alternative<double*>(q.field)) return "実数";
-    return q.file == FileUse::written ? "書くファイル" : "読むファイル";
-}
-
-// The default as the dialogue shows it in brackets.
-std::string default_of(const Question& q) {
-    if (auto* name = std::get_if<const char*>(&q.initial)) return *name;
-    if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return formatted("%d", *integer);
-    return formatted("%f", std::get<double>(q.initial));
-}
-
 std::string trimmed(const char* label) {
     std::string text(label);
     while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -47,6 +34,18 @@ std::string row(const std::string& first, std::size_t width, const std::string& 
 
 }  // namespace
 
+const char* kind_text(const Question& q) {
+    if (std::holds_alternative<std::int32_t*>(q.field)) return "整数";
+    if (std::holds_alternative<double*>(q.field)) return "実数";
+    return q.file == FileUse::written ? "書くファイル" : "読むファイル";
+}
+
+std::string default_text(const Question& q) {
+    if (auto* name = std::get_if<const char*>(&q.initial)) return *name;
+    if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return formatted("%d", *integer);
+    return formatted("%f", std::get<double>(q.initial));
+}
+
 std::string help_text(const ToolDialogue& dialogue) {
     const ToolDescription& about = dialogue.about;
     std::string text;
@@ -58,7 +57,7 @@ std::string help_text(const ToolDialogue& dialogue) {
     for (const Question& q : dialogue.questions) label_width = std::max(label_width, display_columns(trimmed(q.label)));
     for (const Question& q : dialogue.questions) {
         text += row(trimmed(q.label), label_width,
-                    pad_to_columns(kind_of(q), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" + default_of(q) + "]");
+                    pad_to_columns(kind_text(q), 12) + "  " + pad_to_columns(q.keyword, 14) + "  [" + default_text(q) + "]");
     }
 
     text += "\nファイル（既定の名前）:\n";
@@ -66,7 +65,7 @@ std::string help_text(const ToolDialogue& dialogue) {
         if (q.file == FileUse::none) continue;
         const std::string label = trimmed(q.label);
         text += row(q.file == FileUse::read ? "読む" : "書く", 4,
-                    default_of(q) + "  （質問" + label.substr(0, label.find('.')) + "）");
+                    default_text(q) + "  （質問" + label.substr(0, label.find('.')) + "）");
     }
     for (const FixedFile& f : about.fixed_files) {
         text += row(f.use == FileUse::read ? "読む" : "書く", 4, std::string(f.name) + "  （" + f.about + "）");

@@ -15,6 +15,13 @@
 // The suite's version, set once in the top CMakeLists.txt.
 const char* suite_version();
 
+// A question's kind as --help and the man pages name it (UTF-8).
+const char* kind_text(const Question& q);
+
+// A question's default as the dialogue shows it in brackets: "xdisk_9.prj",
+// "256", "0.078125".
+std::string default_text(const Question& q);
+
 // The --help text of a tool (UTF-8).
 std::string help_text(const ToolDialogue& dialogue);
 

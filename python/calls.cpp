@@ -95,17 +95,52 @@ std::mutex& random_state_lock() {
     return lock;
 }
 
+std::optional<std::int32_t>& chosen_noise_seed() {
+    thread_local std::optional<std::int32_t> seed;
+    return seed;
+}
+
+std::optional<std::int32_t> seed_keyword(const char* function, py::kwargs& keywords) {
+    if (!keywords.contains("seed")) return std::nullopt;
+    const py::object value = keywords["seed"];
+    PyDict_DelItemString(keywords.ptr(), "seed");
+    if (value.is_none()) return std::nullopt;
+    // The generator's seeds: 0 and the modulus 2147483647 would start no sequence of their own.
+    const std::int32_t seed = integer_keyword(function, "seed", value);
+    if (seed < 1 || seed > 2147483646) {
+        throw py::value_error(std::string(function) + "(): seed must be None or from 1 to 2147483646, got " +
+                              std::to_string(seed));
+    }
+    return seed;
+}
+
+void start_noise(std::optional<std::int32_t> seed) {
+    if (seed) {
+        restart_random_program_state(*seed);
+    } else {
+        reset_random_program_state();
+    }
+}
+
 std::string function_doc(const FunctionSignature& signature, const ToolDialogue& dialogue) {
     // "name(arguments)\n--\n\n" lets inspect.signature and help() show the
     // keywords and their defaults.
-    std::string doc = std::string(signature.name) + "(";
-    if (signature.input != nullptr) doc += std::string(signature.input) + ", ";
-    doc += "*";
+    // A bare "*" with no keyword after it is no valid signature.
+    std::vector<std::string> keywords;
     for (const Question* q : keyword_questions(dialogue, signature.from_shapes)) {
-        doc += std::string(", ") + q->keyword + "=" + default_text(*q);
+        keywords.push_back(std::string(q->keyword) + "=" + default_text(*q));
     }
-    doc += ")\n--\n\n";
+    if (signature.draws_noise) keywords.push_back("seed=None");
+    std::string parameters = signature.input != nullptr ? signature.input : "";
+    if (!keywords.empty()) parameters += parameters.empty() ? "*" : ", *";
+    for (const std::string& keyword : keywords) parameters += ", " + keyword;
+    std::string doc = std::string(signature.name) + "(" + parameters + ")\n--\n\n";
     doc += signature.about;
+    if (signature.draws_noise) {
+        doc += "\nseed: None draws the noise the tool draws; an integer from 1 to 2147483646 starts the\n"
+               "generator from that seed instead";
+        doc += signature.input == nullptr ? " (in place of the pattern number)." : ".";
+    }
     doc += "\n\n";
     doc += dialogue.about.title;
     doc += "\n";

@@ -10,16 +10,19 @@
 // instead, and its warnings become Python warnings; nothing is printed.
 // Noise: every call of a noise function starts, as a fresh run of the tool
 // does, from the generator's state at program start; such calls take turns,
-// since that state belongs to the whole program.
+// since that state belongs to the whole program. Their keyword seed=None
+// keeps the tool's own start; an integer starts the generator from that seed.
 
 #include <pybind11/pybind11.h>
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "common/dialogue.h"
@@ -47,6 +50,18 @@ void emit_warnings(const std::vector<std::string>& warnings);
 // The generator's state belongs to the program: noise runs take turns.
 std::mutex& random_state_lock();
 
+// The seed a noise function was called with (none: the tool's own start),
+// from its call until run_tool has started the generator on this thread.
+std::optional<std::int32_t>& chosen_noise_seed();
+
+// Takes the keyword seed out of the keywords: nothing for None or no seed,
+// TypeError for what is no integer, ValueError outside 1 .. 2147483646.
+std::optional<std::int32_t> seed_keyword(const char* function, py::kwargs& keywords);
+
+// The generator at program start, as a fresh run of the tool finds it, or
+// about to start from the chosen seed.
+void start_noise(std::optional<std::int32_t> seed);
+
 // Runs `work` without the GIL under a FailureCatcher and returns its result
 // (a value that needs no GIL, or nothing); with `fresh_noise`, first puts
 // the random generator back to its state at program start.
@@ -63,7 +78,7 @@ auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work()) {
         try {
             if (fresh_noise) {
                 turn.lock();
-                reset_random_program_state();
+                start_noise(std::exchange(chosen_noise_seed(), std::nullopt));
             }
             if constexpr (std::is_void_v<Result>) {
                 work();
@@ -92,6 +107,7 @@ struct FunctionSignature {
     const char* input;  // nullptr: no input array
     std::vector<std::string> from_shapes;
     const char* about;  // English: arguments taken from arrays and what is returned
+    bool draws_noise = false;  // takes seed=None
 };
 
 std::string function_doc(const FunctionSignature& signature, const ToolDialogue& dialogue);
@@ -108,6 +124,7 @@ void def_tool(py::module_& m, FunctionSignature signature, ToolDialogue (*dialog
         signature.name,
         [signature, dialogue, body](py::args args, py::kwargs keywords) {
             py::object input = input_argument(signature, args, keywords);
+            chosen_noise_seed() = signature.draws_noise ? seed_keyword(signature.name, keywords) : std::nullopt;
             Parameters p{};
             const ToolDialogue table = dialogue(p);
             answer_from_keywords(signature.name, table, keywords, signature.from_shapes);

@@ -4,6 +4,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "common/tool_start.h"
+
 PYBIND11_MODULE(cttools, m) {
     m.doc() =
         "The CT teaching tools as functions on numpy arrays: the same computation as the console tools,\n"
@@ -11,6 +13,7 @@ PYBIND11_MODULE(cttools, m) {
         "Each function is named as its tool and takes the tool's questions as keywords with the tool's\n"
         "defaults; images are float64 arrays of shape (height, width), sinograms (angles, bins).";
     // The docstrings carry signatures built from the tools' question tables.
+    m.attr("__version__") = suite_version();  // the project's version, as the tools' --version
     py::options options;
     options.disable_function_signatures();
     register_files(m);

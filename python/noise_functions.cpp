@@ -35,7 +35,7 @@ py::object sweep_result(const py::object& type, SweepOutcome&& o) {
 template <typename Parameters>
 void def_sweep(py::module_& m, const py::object& type, const char* name, ToolDialogue (*dialogue)(Parameters&),
                SweepOutcome (*measure)(const Parameters&, std::FILE*)) {
-    def_tool<Parameters>(m, {name, nullptr, {}, sweep_returns}, dialogue,
+    def_tool<Parameters>(m, {name, nullptr, {}, sweep_returns, true}, dialogue,
                          [type, measure](Parameters& p, py::object) -> py::object {
                              SweepOutcome outcome = run_tool([&] { return measure(p, nullptr); }, true);
                              return sweep_result(type, std::move(outcome));

@@ -88,7 +88,8 @@ void register_projection(py::module_& m) {
         {"quantum_noise",
          "counts",
          {"bins", "angles"},
-         "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean."},
+         "counts: (angles, bins). Returns every count replaced by a Poisson deviate of that mean.",
+         true},
         quantum_noise_dialogue, [](QuantumNoiseParameters&, py::object input) -> py::object {
             return same_shape(input, "counts", sinogram_axes, true, [](std::vector<double> counts) {
                 apply_poisson_noise(counts.data(), static_cast<std::int64_t>(counts.size()));
@@ -101,7 +102,8 @@ void register_projection(py::module_& m) {
         {"level_noise",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean."},
+         "image: (height, width). Returns it with Gaussian noise of the given level relative to its mean.",
+         true},
         level_noise_dialogue, [](LevelNoiseParameters& p, py::object input) -> py::object {
             return same_shape(input, "image", image_axes, true, [&](std::vector<double> image) {
                 apply_level_noise(image.data(), static_cast<std::int64_t>(image.size()), p.decibels);
@@ -114,7 +116,8 @@ void register_projection(py::module_& m) {
         {"scaled_noise",
          "image",
          {"width", "height"},
-         "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd."},
+         "image: (height, width), any raw data. Returns it with Gaussian noise of standard deviation sd.",
+         true},
         scaled_noise_dialogue, [](ScaledNoiseParameters& p, py::object input) -> py::object {
             return same_shape(input, "image", image_axes, true, [&](std::vector<double> data) {
                 apply_gaussian_noise(data.data(), static_cast<std::int64_t>(data.size()), p.sd);
@@ -127,7 +130,8 @@ void register_projection(py::module_& m) {
         {"raysum_quanta",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise."},
+         "image: (height, width). Returns the sinogram (angles, bins) with photon (Poisson) noise.",
+         true},
         raysum_quanta_dialogue, [](RaysumQuantaParameters& p, py::object input) -> py::object {
             return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
                 measure_with_poisson_noise(sinogram, counts, n, p.incident);
@@ -139,7 +143,8 @@ void register_projection(py::module_& m) {
         {"raysum_normal",
          "image",
          {"width", "height"},
-         "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts."},
+         "image: (height, width). Returns the sinogram (angles, bins) with Gaussian noise of sd counts.",
+         true},
         raysum_normal_dialogue, [](RaysumNormalParameters& p, py::object input) -> py::object {
             return noisy_sinogram(p, input, [&](double* sinogram, double* counts, std::int64_t n) {
                 measure_with_gaussian_noise(sinogram, counts, n, p.incident, p.sd);

@@ -265,3 +265,63 @@ def test_other_layouts_and_dtypes_are_converted():
     np.testing.assert_array_equal(cttools.box_smooth(image.tolist()), expected)
     whole = np.arange(12).reshape(3, 4)
     np.testing.assert_array_equal(cttools.box_smooth(whole), cttools.box_smooth(whole.astype(float)))
+
+
+def test_every_function_has_a_valid_signature_and_the_module_the_projects_version(tmp_path):
+    functions = {name: getattr(cttools, name) for name in dir(cttools)
+                 if callable(getattr(cttools, name)) and not isinstance(getattr(cttools, name), type)
+                 and not name.startswith("_")}
+    signatures = {name: inspect.signature(f) for name, f in functions.items()}  # raises for an invalid one
+    noisy = NOISY | set(SWEEPS)
+    assert {name for name, s in signatures.items() if "seed" in s.parameters} == noisy
+    assert all(signatures[name].parameters["seed"].default is None for name in noisy)
+    assert str(signatures["box_smooth"]) == "(image)"
+    version = subprocess.run([TOOLS / "box_smooth", "--version"], capture_output=True, check=True).stdout.decode()
+    assert version == f"box_smooth {cttools.__version__}\n"
+
+
+# The noise of a chosen seed: seed=None is the tool's own, 1 is where the
+# tools start, another seed gives other noise, the same seed the same; for
+# the sweeps a seed takes the pattern number's place.
+NOISE_CALLS = {
+    "quantum_noise": lambda **seed: cttools.quantum_noise(counts, **seed),
+    "level_noise": lambda **seed: cttools.level_noise(image + 1, decibels=10.5, **seed),
+    "scaled_noise": lambda **seed: cttools.scaled_noise(image, sd=3.5, **seed),
+    "raysum_quanta": lambda **seed: cttools.raysum_quanta(image, pixel_length=0.1, bins=15, angles=11, incident=500,
+                                                          **seed),
+    "raysum_normal": lambda **seed: cttools.raysum_normal(image, pixel_length=0.1, bins=15, angles=11, incident=500,
+                                                          sd=7.5, **seed),
+}
+
+
+@pytest.mark.parametrize("tool", sorted(NOISE_CALLS))
+def test_seeds_of_the_noise_functions(tool):
+    call = NOISE_CALLS[tool]
+    tools_noise = call()
+    np.testing.assert_array_equal(call(seed=None), tools_noise)
+    np.testing.assert_array_equal(call(seed=1), tools_noise)
+    other = call(seed=12345)
+    assert not np.array_equal(other, tools_noise)
+    np.testing.assert_array_equal(call(seed=12345), other)
+    np.testing.assert_array_equal(call(), tools_noise)  # a chosen seed does not outlive its call
+
+
+@pytest.mark.parametrize("tool", sorted(SWEEPS))
+def test_seeds_of_the_sweeps(tool):
+    _, _, keywords = SWEEPS[tool]
+    keywords = {k: v for k, v in keywords.items() if k != "pattern"}
+    function = getattr(cttools, tool)
+    by_pattern = function(pattern=4, **keywords)
+    by_seed = function(seed=4, pattern=9, **keywords)
+    np.testing.assert_array_equal(by_seed.x, by_pattern.x)
+    np.testing.assert_array_equal(by_seed.images, by_pattern.images)
+    assert not np.array_equal(function(seed=5, **keywords).x, by_pattern.x)
+
+
+@pytest.mark.parametrize("seed, error", [(0, ValueError), (-3, ValueError), (2**31 - 1, ValueError),
+                                         (1.5, TypeError), ("7", TypeError), (True, TypeError)])
+def test_seeds_that_start_no_sequence_are_refused(seed, error):
+    with pytest.raises(error, match="seed"):
+        cttools.quantum_noise(counts, seed=seed)
+    with pytest.raises(TypeError, match="seed"):
+        cttools.box_smooth(image, seed=1)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/failure.h"
 #include "common/output_file.h"
 #include "common/raw_file.h"
 #include "tests/support/tool_runner.h"
@@ -83,6 +84,73 @@ TEST(Platform, AnOutputThatIsNeverFinishedLeavesNothingBehind) {
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 1);
+}
+
+// A name typed in Shift_JIS names that very file on every system: on
+// Windows the wide name it decodes to, whatever the ANSI code page is.
+TEST(Platform, AShiftJisNameIsThatFileForReadingAndWriting) {
+    ScratchDir dir;
+    const std::string typed = (dir.path().string() + "/") + sjis("試験画像.img");
+    {
+        OutputFile out(typed);
+        std::fputs("written", out.stream());
+        out.close();
+    }
+    std::FILE* in = open_for_reading(typed, "rb");
+    ASSERT_NE(in, nullptr);
+    char bytes[16] = {};
+    EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, in), 7u);
+    EXPECT_EQ(regular_file_size(in), 7);
+    std::fclose(in);
+    const std::filesystem::path only = std::filesystem::directory_iterator(dir.path())->path().filename();
+#ifdef _WIN32
+    EXPECT_EQ(only.wstring(), L"試験画像.img");
+#else
+    EXPECT_EQ(only.string(), sjis("試験画像.img"));
+#endif
+}
+
+TEST(Platform, OnlyRegularFilesHaveASize) {
+    ScratchDir dir;
+    write_file(dir / "x.img", std::string(12, 'x'));
+    std::FILE* file = open_for_reading((dir / "x.img").string(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(regular_file_size(file), 12);
+    std::fclose(file);
+#ifdef _WIN32
+    OutputFile null_device("NUL");
+#else
+    OutputFile null_device("/dev/null");
+#endif
+    EXPECT_EQ(regular_file_size(null_device.stream()), -1);
+    null_device.close();
+}
+
+// Windows drops the trailing blanks of a name and would open another file:
+// such an answer is refused there with its reason; elsewhere it is a name.
+TEST(Platform, NamesEndingInBlanksAreRefusedWithTheReasonWhereTheSystemDropsThem) {
+    ScratchDir dir;
+    write_file(dir / "x.img", "kept");
+    for (const std::string name : {"   ", "x.img  "}) {
+        const std::string path = name == "   " ? name : (dir / name).string();
+        const bool refused = file_name_problem(name) != nullptr;
+#ifdef _WIN32
+        EXPECT_TRUE(refused) << "[" << name << "]";
+#else
+        EXPECT_FALSE(refused) << "[" << name << "]";
+#endif
+        if (!refused) continue;
+        EXPECT_EQ(open_for_reading(path, "rb"), nullptr);
+        FailureCatcher catcher;
+        try {
+            OutputFile out(path);
+            ADD_FAILURE() << "[" << name << "] opened for writing";
+        } catch (const Failure& failure) {
+            EXPECT_NE(std::string(failure.what()).find(file_name_problem(name)), std::string::npos) << failure.what();
+        }
+    }
+    EXPECT_EQ(file_name_problem("x.img"), nullptr);
+    EXPECT_EQ(read_file(dir / "x.img"), "kept");
 }
 
 }  // namespace

@@ -29,6 +29,23 @@ TEST_F(RandomDeviates, SeedMinusSeven) {
     EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.643754235302915);
 }
 
+// A chosen start takes the place of whatever seed the caller holds, for
+// the first initialisation only: 7 gives the sequence of seed -7 to a tool's
+// 999 and to a pattern number's -3 alike, and a later reseed is the caller's.
+TEST_F(RandomDeviates, AChosenStartReplacesTheCallersSeedOnce) {
+    for (std::int32_t seed : {999, -3}) {
+        restart_random_program_state(7);
+        random_state state{seed};
+        EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.12283649999780417) << seed;
+        EXPECT_DOUBLE_EQ(uniform_deviate(state), 0.4284699752128078) << seed;
+    }
+    random_state again{-1};
+    EXPECT_DOUBLE_EQ(uniform_deviate(again), 0.41599935685098144);
+    restart_random_program_state(1);
+    random_state tool{999};
+    EXPECT_DOUBLE_EQ(uniform_deviate(tool), 0.41599935685098144);
+}
+
 // The uniform generator written out from its definition, with 64-bit
 // products in place of Schrage's method: initialise when the seed is not
 // positive or the table empty (-seed in 32-bit arithmetic, 1 unless that is

@@ -40,13 +40,22 @@ cp "$ref/n3-2.prj" "$scratch/reference.prj"
 
 check_tree "$scratch/prefix"
 
-# Every page renders without a warning, as man -l shows it.
-for page in "$scratch"/prefix/share/man/man1/*.1; do
-  warnings=$(groff -ww -k -man -Tutf8 -z "$page" 2>&1)
-  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
-done
-MANWIDTH=80 man -l "$scratch/prefix/share/man/man1/raysum.1" 2>/dev/null | grep -q 'SYNOPSIS' \
-  || fail "man -l raysum.1 shows no SYNOPSIS"
+# Every page is compressed, renders without a warning as man -l shows it,
+# has a NAME line that whatis shows clean, and names the documentation
+# under the prefix it was installed into.
+check_pages() {
+  local root=$1 page name
+  for page in "$root"/share/man/man1/*.1.gz; do
+    name=$(basename "$page" .1.gz)
+    warnings=$(zcat "$page" | groff -ww -k -man -Tutf8 -z 2>&1)
+    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+    lexgrog "$page" | grep -qx "$page: \"$name - [^\\]*\"" || fail "$(basename "$page"): NAME line $(lexgrog "$page")"
+    zcat "$page" | grep -qF "$2/share/doc/ct-teaching-tools/README.md" || fail "$(basename "$page") does not name $2's README"
+  done
+  MANWIDTH=80 man -l "$root/share/man/man1/raysum.1.gz" 2>/dev/null | grep -q 'SYNOPSIS' \
+    || fail "man -l raysum.1.gz shows no SYNOPSIS"
+}
+check_pages "$scratch/prefix" "$scratch/prefix"
 
 # The Debian package: its fields, then its contents unpacked and run.
 (cd "$build" && cpack -G DEB -B "$scratch/package" > "$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; fail "cpack failed"; }
@@ -61,6 +70,8 @@ fi
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
 dpkg-deb -x "$deb" "$scratch/root"
 check_tree "$scratch/root/usr"
+check_pages "$scratch/root/usr" /usr
+[ -s "$scratch/root/usr/share/ct-teaching-tools/tools.json" ] || fail "the package lacks tools.json"
 
 # The installed demo runs its chain from the unpacked package alone.
 PATH=/usr/bin:/bin "$scratch/root/usr/share/ct-teaching-tools/demo" --out "$scratch/demo" > "$scratch/demo.log" 2>&1 \

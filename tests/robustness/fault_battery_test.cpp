@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -178,6 +179,41 @@ TEST(BadInput, SizesBeyondMemoryAreRefusedBeforeAnyFile) {
         EXPECT_EQ(o.run.exit_status, 1) << describe(entry, lines);
         EXPECT_EQ(o.before, o.after) << describe(entry, lines);
     }
+}
+
+// A raw input longer than the sizes answered (the sides of another image)
+// is named in one warning with the samples expected and present; every
+// output, standard output and the rest of standard error stay as they are.
+TEST(BadInput, LongRawInputsAreNamedInAWarningAndReadAsBefore) {
+    int inputs = 0;
+    for (const ToolEntry& entry : every_tool()) {
+        const Outcome plain = run_in_prepared(entry, sane_answers(entry));
+        for (const Ask& ask : entry.asks) {
+            if (ask.role != Role::input || ask.sane.ends_with(".txt")) continue;
+            ++inputs;
+            const std::string what = entry.tool + " reading a long " + ask.sane;
+            const Outcome longer = run_in_prepared(entry, sane_answers(entry), [&](const auto& dir) {
+                std::vector<float> samples = read_floats(dir / ask.sane);
+                samples.resize(samples.size() + 16, 0.5f);
+                write_floats(dir / ask.sane, samples);
+            });
+            EXPECT_EQ(longer.run.exit_status, plain.run.exit_status) << what;
+            EXPECT_EQ(longer.run.out, plain.run.out) << what;
+            EXPECT_EQ(without_warnings(longer.run.err), without_warnings(plain.run.err)) << what;
+            const std::vector<std::string> warnings = warnings_of(longer.run.err);
+            ASSERT_EQ(warnings.size(), warnings_of(plain.run.err).size() + 1) << what << ": " << longer.run.err;
+            const std::string& warning = *std::find_if(warnings.begin(), warnings.end(), [](const std::string& w) {
+                return w.find(sjis("多すぎます")) != std::string::npos;
+            });
+            EXPECT_NE(warning.find("[" + ask.sane + "]"), std::string::npos) << what << ": " << warning;
+            EXPECT_NE(warning.find("256 " + sjis("個のはずが") + " 272 "), std::string::npos) << what << ": " << warning;
+            Snapshot outputs = longer.after, plain_outputs = plain.after;
+            outputs.erase(ask.sane);
+            plain_outputs.erase(ask.sane);
+            EXPECT_EQ(outputs, plain_outputs) << what;
+        }
+    }
+    EXPECT_EQ(inputs, 18);  // every raw input of the suite
 }
 
 TEST(BadInput, LongFileNames) {

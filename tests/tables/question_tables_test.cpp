@@ -12,35 +12,16 @@
 #include "common/tool_start.h"
 #include "tests/support/tool_runner.h"
 #include "tests/robustness/tool_table.h"
-#include "tools/filters/filters_questions.h"
-#include "tools/noise/noise_questions.h"
-#include "tools/phantom/phantom_questions.h"
 #include "tools/projection/projection_questions.h"
-#include "tools/recon/recon_questions.h"
-#include "tools/resolution/resolution_questions.h"
-#include "tools/viewer/viewer_questions.h"
+#include "tools/suite/suite_tools.h"
 
 namespace {
 
-// One record per tool, alive for the whole test run, and its table.
-template <typename Record>
-ToolDialogue bound(ToolDialogue (*dialogue)(Record&)) {
-    static Record record;
-    return dialogue(record);
-}
-
+// Every table, from the suite's one list of its programs.
 std::vector<ToolDialogue> every_dialogue() {
-    return {
-        bound(oval_draw_dialogue),          bound(oval_stack_dialogue),       bound(raysum_dialogue),
-        bound(attenuate_dialogue),          bound(linearize_dialogue),        bound(quantum_noise_dialogue),
-        bound(level_noise_dialogue),        bound(scaled_noise_dialogue),     bound(raysum_quanta_dialogue),
-        bound(raysum_normal_dialogue),      bound(reconstruct_dialogue),      bound(step_target_dialogue),
-        bound(slant_profile_dialogue),      bound(transfer_curve_dialogue),   bound(noise_spectrum_dialogue),
-        bound(noise_spectrum_sweep_dialogue), bound(recon_noise_sweep_dialogue), bound(recon_noise_windows_dialogue),
-        bound(recon_noise_diagonal_dialogue), bound(box_smooth_dialogue),     bound(kernel_smooth_dialogue),
-        bound(bell_smooth_dialogue),        bound(rank_smooth_dialogue),      bound(edge_preserve_dialogue),
-        bound(raw_to_png_dialogue),
-    };
+    std::vector<ToolDialogue> dialogues;
+    for (const SuiteProgram& program : suite_tools()) dialogues.push_back(program.dialogue);
+    return dialogues;
 }
 
 std::string keywords_of(const ToolDialogue& d) {
@@ -107,6 +88,23 @@ TEST(QuestionTables, FileRowsSayWhetherTheToolReadsOrWritesAndAgreeWithTheBatter
         }
         // Files written under names of their own are listed for --help.
         EXPECT_EQ(d.about.fixed_files.empty(), entry.fixed_outputs.empty());
+    }
+}
+
+// The battery expects the files a tool writes under names of its own: the
+// suite's list must name each of them, as a fixed file or in a series.
+TEST(QuestionTables, TheBatterysFixedOutputsAreTheSuitesFixedFiles) {
+    for (const ToolEntry& entry : every_tool()) {
+        SCOPED_TRACE(entry.tool);
+        const SuiteProgram* program = find_suite_tool(entry.tool);
+        ASSERT_NE(program, nullptr);
+        std::set<std::string> written;
+        for (const FileFact& f : program->files) {
+            if (f.question != nullptr) continue;
+            if (f.pattern == nullptr) written.insert(program->dialogue.about.fixed_files[f.fixed].name);
+            written.insert(f.names.begin(), f.names.end());
+        }
+        for (const std::string& name : entry.fixed_outputs) EXPECT_TRUE(written.count(name)) << name;
     }
 }
 

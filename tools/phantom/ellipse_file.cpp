@@ -6,6 +6,7 @@
 #include "common/console_text.h"
 #include "common/dialogue.h"
 #include "common/output_file.h"
+#include "common/platform.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ std::vector<Ellipse> ellipses_or_end(std::FILE* in, const std::string& name, std
 }  // namespace
 
 std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t count, std::FILE* echo) {
-    std::FILE* in = std::fopen(file_name.c_str(), "r");
+    std::FILE* in = open_for_reading(file_name, "r");
     if (in == nullptr) fail_open(file_name);
     return ellipses_or_end(in, file_name, count, echo);
 }

@@ -1,0 +1,139 @@
+#include "tools/suite/tools_json.h"
+
+#include <charconv>
+#include <cstdio>
+#include <variant>
+
+#include "common/tool_start.h"
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string quoted_or_null(const char* text) { return text == nullptr ? "null" : quoted(text); }
+
+// A text the programs show, by language. Only Japanese today; another
+// language joins here, beside "ja", with the text's translation.
+std::string localized(const std::string& ja) { return "{\"ja\": " + quoted(ja) + "}"; }
+std::string localized(int ja) { return "{\"ja\": " + std::to_string(ja) + "}"; }
+
+// The shortest decimal that reads back as the same double, always with a
+// point or an exponent so that a reader sees a real.
+std::string real_number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    std::string number(text, end);
+    if (number.find_first_of(".en") == std::string::npos) number += ".0";
+    return number;
+}
+
+const char* kind_of(const Question& q) {
+    if (std::holds_alternative<std::int32_t*>(q.field)) return "integer";
+    if (std::holds_alternative<double*>(q.field)) return "real";
+    return "name";
+}
+
+const char* use_of(FileUse use) {
+    if (use == FileUse::read) return "read";
+    if (use == FileUse::written) return "written";
+    return nullptr;
+}
+
+const char* format_of(FileFormat format) {
+    switch (format) {
+        case FileFormat::raw: return "raw";
+        case FileFormat::table: return "table";
+        case FileFormat::text: return "text";
+        case FileFormat::png: return "png";
+    }
+    return "raw";
+}
+
+std::string default_value(const Question& q) {
+    if (auto* name = std::get_if<const char*>(&q.initial)) return quoted(*name);
+    if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return std::to_string(*integer);
+    return real_number(std::get<double>(q.initial));
+}
+
+template <typename Items, typename Each>
+std::string list(const Items& items, const char* separator, Each&& each) {
+    std::string out;
+    for (const auto& item : items) out += (out.empty() ? "" : separator) + each(item);
+    return out;
+}
+
+std::string question_json(const Question& q, int number) {
+    return "{\"number\": " + std::to_string(number) + ", \"keyword\": " + quoted(q.keyword) + ", \"kind\": " +
+           quoted(kind_of(q)) + ", \"file\": " + quoted_or_null(use_of(q.file)) +
+           ", \"default\": " + default_value(q) + ", \"default_text\": " + quoted(default_text(q)) +
+           ", \"label\": " + localized(q.label) + "}";
+}
+
+std::string file_json(const SuiteProgram& program, const FileFact& f) {
+    const ToolDescription& about = program.dialogue.about;
+    std::string out = "{";
+    FileUse use = FileUse::none;
+    if (f.question != nullptr) {
+        int number = 0;
+        use = question_of(program.dialogue, f.question, &number)->file;
+        out += "\"question\": " + std::to_string(number);
+    } else {
+        const FixedFile& fixed = about.fixed_files[static_cast<std::size_t>(f.fixed)];
+        use = fixed.use;
+        if (f.pattern != nullptr) {
+            out += "\"pattern\": " + quoted(f.pattern) + ", \"names\": [" +
+                   list(f.names, ", ", [](const char* name) { return quoted(name); }) + "]";
+        } else {
+            out += "\"name\": " + quoted(fixed.name);
+        }
+        out += ", \"about\": " + localized(fixed.about);
+    }
+    out += ", \"use\": " + quoted(use_of(use)) + ", \"format\": " + quoted(format_of(f.format));
+    if (!f.shape.empty()) {
+        out += ", \"shape\": [" + list(f.shape, ", ", [](const Extent& e) {
+                   return e.keyword != nullptr ? quoted(e.keyword) : std::to_string(e.count);
+               }) + "]";
+    }
+    return out + "}";
+}
+
+std::string program_json(const SuiteProgram& program) {
+    const ToolDescription& about = program.dialogue.about;
+    int number = 0;
+    const std::string questions = list(program.dialogue.questions, ",\n        ", [&](const Question& q) {
+        return question_json(q, ++number);
+    });
+    const std::string files =
+        list(program.files, ",\n        ", [&](const FileFact& f) { return file_json(program, f); });
+    return "{\n      \"name\": " + quoted(about.name) + ",\n      \"title\": " + localized(about.title) +
+           ",\n      \"summary\": " + localized(about.summary) +
+           ",\n      \"label_width\": " + localized(about.label_width) +
+           ",\n      \"threads\": " + (program.threads ? "true" : "false") + ",\n      \"see_also\": [" +
+           list(program.see_also, ", ", [](const char* name) { return quoted(name); }) + "]" +
+           ",\n      \"example\": " + quoted(about.example) +
+           ",\n      \"demo_answers\": " + quoted_or_null(about.demo_answers) +
+           ",\n      \"questions\": [\n        " + questions + "\n      ]" +
+           ",\n      \"files\": [\n        " + files + "\n      ]\n    }";
+}
+
+}  // namespace
+
+std::string tools_json(const std::vector<SuiteProgram>& programs, const char* version) {
+    return "{\n  \"suite\": \"ct_teaching_tools\",\n  \"version\": " + quoted(version) +
+           ",\n  \"programs\": [\n    " + list(programs, ",\n    ", program_json) + "\n  ]\n}\n";
+}
