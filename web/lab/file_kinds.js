@@ -42,12 +42,18 @@ export function rawShape(program, answers, entry) {
   return size.every((n) => Number.isInteger(n) && n > 0) ? size : null;
 }
 
-// What the page guesses when nothing says: a table for a .txt name, else a
-// square picture when the size allows one.
-export function guessedKind(name, size) {
-  if (/\.(txt|csv|tsv)$/i.test(name)) return { format: 'table', shape: null };
-  const side = Math.round(Math.sqrt(size / 4));
-  return { format: 'raw', shape: side > 0 && side * side * 4 === size ? [side, side] : null };
+// What the page guesses when nothing says: for a .txt name a table when it
+// holds a grid or one number per line, else text (an ellipse file); any
+// other file a raw picture, square when its size allows.
+export function guessedKind(name, bytes) {
+  if (/\.(txt|csv|tsv)$/i.test(name)) {
+    const table = parseTable(bytes);
+    const numbers = !table.grid && table.values.length > 0 && table.values.every((v) => v !== null);
+    return { format: table.grid || numbers ? 'table' : 'text', shape: null };
+  }
+  if (/\.png$/i.test(name)) return { format: 'png', shape: null };
+  const side = Math.round(Math.sqrt(bytes.length / 4));
+  return { format: 'raw', shape: side > 0 && side * side * 4 === bytes.length ? [side, side] : null };
 }
 
 // The abscissa of a one-column table, which holds values only: the first x,

@@ -57,7 +57,7 @@ export class PictureView {
   }
 
   async refreshNames() {
-    const records = (await this.session.workspace.all()).filter((r) => r.format !== 'table');
+    const records = (await this.session.workspace.all()).filter((r) => r.format === 'raw');
     const keep = (select, blank) => {
       const value = select.value;
       clear(select, blank ? h('option', { value: '' }, t('none')) : null, records.map((r) => h('option', { value: r.name }, r.name)));

@@ -68,7 +68,7 @@ export class Session {
     for (const [name, bytes] of Object.entries(result.files)) {
       if (before[name] && sameBytes(before[name], bytes)) continue;
       const entry = fileEntry(program, lines, name);
-      const guess = guessedKind(name, bytes.length);
+      const guess = guessedKind(name, bytes);
       records.push({
         name,
         bytes,
@@ -98,7 +98,7 @@ export class Session {
   }
 
   async upload(name, bytes, shape) {
-    const guess = guessedKind(name, bytes.length);
+    const guess = guessedKind(name, bytes);
     await this.workspace.put({ name, bytes, made: { uploaded: new Date().toISOString() }, format: guess.format, shape: shape || guess.shape });
   }
 }

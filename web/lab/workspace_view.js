@@ -4,6 +4,7 @@
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
+import { guessedKind } from './file_kinds.js';
 import { onLanguage, t } from './i18n.js';
 
 export class WorkspaceView {
@@ -47,8 +48,9 @@ export class WorkspaceView {
     const rows = records.map((record) => {
       const name = record.name;
       const button = (key, onclick) => h('button', { type: 'button', onclick, 'aria-label': `${t(key)} ${name}` }, t(key));
+      const view = { table: () => this.app.openPlot(name), raw: () => this.app.openPicture(name) }[record.format];
       const actions = [
-        button('view', () => (record.format === 'table' ? this.app.openPlot(name) : this.app.openPicture(name))),
+        view ? button('view', view) : null,
         button('download', () => download(name, record.bytes)),
         button('rename', () => this.rename(name)),
         button('delete', () => this.session.workspace.remove(name)),
@@ -69,9 +71,19 @@ export class WorkspaceView {
   async upload() {
     for (const file of this.uploadInput.files) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      await this.session.upload(file.name, bytes);
+      await this.session.upload(file.name, bytes, this.askShape(file.name, bytes));
     }
     this.uploadInput.value = '';
+  }
+
+  // [rows, columns] of an uploaded raw picture, asked with the square guess offered.
+  askShape(name, bytes) {
+    const guess = guessedKind(name, bytes);
+    if (guess.format !== 'raw') return null;
+    const offered = guess.shape ? `${guess.shape[1]} ${guess.shape[0]}` : '';
+    const answer = prompt(t('uploaded_shape', { name }), offered);
+    const [columns, rows] = (answer || '').trim().split(/[\s×x,]+/).map(Number);
+    return Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0 ? [rows, columns] : guess.shape;
   }
 
   async rename(name) {

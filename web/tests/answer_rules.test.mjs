@@ -7,10 +7,10 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
 import { answerWarning, integerAnswer, realAnswer, shortestReal } from '../lab/answer_rules.js';
 
-const [bin, toolsJson] = process.argv.slice(2);
+const [bin, toolsJson] = process.argv.slice(2).map((path) => resolve(path));
 const registry = JSON.parse(readFileSync(toolsJson, 'utf8'));
 
 // slant_profile asks an integer (question 3) and a real (question 6); with
