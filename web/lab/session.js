@@ -10,7 +10,11 @@ import { Runner } from './runner.js';
 import { Transcript } from './transcript.js';
 import { Workspace } from './workspace.js';
 
-const sameBytes = (a, b) => a.length === b.length && a.every((v, i) => v === b[i]);
+function sameBytes(a, b) {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
+  return true;
+}
 
 export class Session {
   constructor(registry) {

@@ -18,7 +18,9 @@ self.onmessage = async (event) => {
       onStdout: (chunk) => self.postMessage({ id, stream: 'stdout', chunk: chunk.slice() }),
       onStderr: (chunk) => self.postMessage({ id, stream: 'stderr', chunk: chunk.slice() }),
     });
-    self.postMessage({ id, result });
+    // The folder goes back without a copy: every file is a buffer of its own.
+    const buffers = new Set([result.stdout.buffer, result.stderr.buffer, ...Object.values(result.files).map((f) => f.buffer)]);
+    self.postMessage({ id, result }, [...buffers]);
   } catch (error) {
     self.postMessage({ id, error: String((error && error.stack) || error) });
   }

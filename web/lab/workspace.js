@@ -14,14 +14,22 @@ function request(r) {
   });
 }
 
+// The records are read from the database once, when the page opens, and
+// kept in memory beside it: every view lists and reads them from there, and
+// every change is written to the database before it is made in memory.
 export class Workspace {
   constructor() {
     this.listeners = [];
+    this.records = new Map();
     this.ready = new Promise((resolve, reject) => {
       const open = indexedDB.open(DATABASE, 1);
       open.onupgradeneeded = () => open.result.createObjectStore(STORE, { keyPath: 'name' });
       open.onsuccess = () => resolve(open.result);
       open.onerror = () => reject(open.error);
+    }).then(async (db) => {
+      const tx = db.transaction(STORE, 'readonly');
+      for (const record of await request(tx.objectStore(STORE).getAll())) this.records.set(record.name, record);
+      return db;
     });
   }
 
@@ -47,12 +55,13 @@ export class Workspace {
 
   // Every record, sorted by name.
   async all() {
-    const records = await this.transaction('readonly', (store) => store.getAll());
-    return records.sort((a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0));
+    await this.ready;
+    return [...this.records.values()].sort((a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0));
   }
 
   async get(name) {
-    return (await this.transaction('readonly', (store) => store.get(name))) || null;
+    await this.ready;
+    return this.records.get(name) || null;
   }
 
   // Writes several records in one transaction: all of them or none.
@@ -61,6 +70,7 @@ export class Workspace {
     await this.transaction('readwrite', (store) => {
       for (const record of records) store.put(record);
     });
+    for (const record of records) this.records.set(record.name, record);
     this.changed();
   }
 
@@ -70,11 +80,13 @@ export class Workspace {
 
   async remove(name) {
     await this.transaction('readwrite', (store) => store.delete(name));
+    this.records.delete(name);
     this.changed();
   }
 
   async clear() {
     await this.transaction('readwrite', (store) => store.clear());
+    this.records.clear();
     this.changed();
   }
 
@@ -96,13 +108,16 @@ export class Workspace {
       tx.oncomplete = resolve;
       tx.onerror = () => reject(tx.error);
     });
+    this.records.delete(from);
+    this.records.set(to, { ...record, name: to });
     this.changed();
   }
 
   // The folder as the tools see it: name -> bytes.
   async folder() {
+    await this.ready;
     const folder = {};
-    for (const record of await this.all()) folder[record.name] = record.bytes;
+    for (const [name, record] of this.records) folder[name] = record.bytes;
     return folder;
   }
 }
