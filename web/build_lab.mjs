@@ -44,7 +44,14 @@ const lab = {
 for (const step of lab.sections.flatMap((s) => s.steps)) {
   if (!registry.programs.some((p) => p.name === step.tool)) throw new Error(`the registry has no program ${step.tool}`);
 }
-const workerSource = [read(options.suite), read(options['run-tool']), read(join(web, 'lab/worker.js'))].join('\n;\n');
+// The module's WebAssembly, inlined as a data URI, is named once so that the
+// worker can compile it once and make every run's fresh instance from it.
+let suite = read(options.suite);
+const inlined = /wasmBinaryFile="(data:application\/octet-stream;base64,[A-Za-z0-9+/=]+)"/.exec(suite);
+if (inlined) {
+  suite = `var ctWasmDataUri=${JSON.stringify(inlined[1])};\n` + suite.replace(inlined[0], () => 'wasmBinaryFile=ctWasmDataUri');
+}
+const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/worker.js'))].join('\n;\n');
 
 const virtualModules = {
   'virtual:tools-json': registry,
