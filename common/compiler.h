@@ -9,3 +9,19 @@
 #else
 #define CT_PRINTF_FORMAT(format_index, first_index) __attribute__((format(printf, format_index, first_index)))
 #endif
+
+// Functions of the lane types and of the kernels written over them: always
+// inlined, so that they take the instruction set of the function that calls
+// them (one built for AVX2 calls the kernel with the AVX2 lanes).
+#define CT_LANES inline __attribute__((always_inline))
+#define CT_LANES_LAMBDA __attribute__((always_inline))
+
+// A function built for AVX2, called only where the processor has it.
+#define CT_TARGET_AVX2 __attribute__((target("avx2")))
+
+// The AVX2 lanes: only for x86-64 and compilers that inline a function of
+// the default instruction set into one built for AVX2 (GCC; clang and
+// emscripten build the other lanes).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define CT_HAS_AVX2_LANES 1
+#endif

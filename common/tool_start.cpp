@@ -80,6 +80,22 @@ std::string help_text(const ToolDialogue& dialogue) {
     return text;
 }
 
+namespace {
+
+// Ends the answer to --help or --version once its text is out: flushed here,
+// before the C library's exit machinery (which on Windows flushes only while
+// the process is already being torn down), and a text that could not be
+// written ends with status 1 instead of passing for success.
+[[noreturn]] void end_after_answer() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        console_printf(stderr, " エラー：標準出力に書き込めません.\n");
+        std::exit(1);
+    }
+    std::exit(0);
+}
+
+}  // namespace
+
 void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     if (argc <= 1) {
         run_dialogue(dialogue);
@@ -88,11 +104,11 @@ void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     const char* argument = argv[1];
     if (argc == 2 && (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0)) {
         std::fputs(console_encoding_of(stdout, help_text(dialogue)).c_str(), stdout);
-        std::exit(0);
+        end_after_answer();
     }
     if (argc == 2 && std::strcmp(argument, "--version") == 0) {
         std::printf("%s %s\n", dialogue.about.name, suite_version());
-        std::exit(0);
+        end_after_answer();
     }
     // The first argument that is not understood (or a second one after a
     // known option) is the one named.

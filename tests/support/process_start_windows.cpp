@@ -75,22 +75,29 @@ ProcessEnd run_process(const std::filesystem::path& program, const std::vector<s
     PROCESS_INFORMATION process{};
     const bool handles_open = streams[0] != INVALID_HANDLE_VALUE && streams[1] != INVALID_HANDLE_VALUE &&
                               streams[2] != INVALID_HANDLE_VALUE;
+    // Without a console of its own or the test's: the tool sees files only,
+    // whatever console the tests were started from.
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS;
     end.started = handles_open && CreateProcessW(program.wstring().c_str(), command_line.data(), nullptr, nullptr,
-                                                 TRUE, CREATE_UNICODE_ENVIRONMENT, block.data(), dir.wstring().c_str(),
-                                                 &startup, &process);
+                                                 TRUE, flags, block.data(), dir.wstring().c_str(), &startup, &process);
     for (HANDLE stream : streams) {
         if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
     }
     if (!end.started) return end;
     CloseHandle(process.hThread);
 
-    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
+    // Its outputs are read only once it has ended: a wait that fails (rather
+    // than times out) is no end, nor is an exit code of STILL_ACTIVE.
+    const DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count()));
+    if (waited == WAIT_TIMEOUT) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, INFINITE);
         end.timed_out = true;
     } else {
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
+        DWORD code = STILL_ACTIVE;
+        if (waited != WAIT_OBJECT_0) WaitForSingleObject(process.hProcess, INFINITE);
+        for (int tries = 0; tries < 100 && GetExitCodeProcess(process.hProcess, &code) && code == STILL_ACTIVE; ++tries)
+            Sleep(10);
         end.exit_status = static_cast<int>(code);
     }
     CloseHandle(process.hProcess);

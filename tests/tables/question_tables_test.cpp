@@ -153,7 +153,8 @@ TEST(ToolArguments, HelpVersionAndUnknownArgumentsTouchNothing) {
         EXPECT_NE(text.find(d.about.example), std::string::npos);
 
         const ToolRun utf8 = run_tool_with(d.about.name, {"--help"}, "", dir.path(), {"CT_ENCODING=utf-8"});
-        EXPECT_EQ(utf8.out, text);
+        EXPECT_EQ(utf8.out, text) << "exit " << utf8.exit_status << (utf8.timed_out ? ", timed out" : "")
+                                  << ", standard error: " << utf8.err;
 
         const ToolRun version = run_tool_with(d.about.name, {"--version"}, stdin_answers, dir.path());
         EXPECT_EQ(version.exit_status, 0);

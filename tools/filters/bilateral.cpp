@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/filters/periodic.h"
 
@@ -38,12 +39,9 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
 
     // Output rows are independent: the threads share them out.
     std::int64_t rows_finished = 0;
-#pragma omp parallel
-    {
-        std::vector<std::int64_t> row_starts = take_array<std::int64_t>(n);
-        std::vector<std::int64_t> columns = take_array<std::int64_t>(n);
-#pragma omp for schedule(static)
-        for (std::int64_t i = 0; i < height; ++i) {
+    parallel_for_with_scratch(height, Schedule::static_runs, [&] {
+        return LoopBody([&, row_starts = take_array<std::int64_t>(n),
+                         columns = take_array<std::int64_t>(n)](std::int64_t i) mutable {
             for (std::int64_t l = 0; l < n; ++l) row_starts[l] = wrap_index(i + height - half + l, height) * width;
             for (std::int64_t j = 0; j < width; ++j) {
                 for (std::int64_t m = 0; m < n; ++m) columns[m] = wrap_index(j + width - half + m, width);
@@ -68,10 +66,7 @@ void bilateral_smooth(const double* input, double* output, std::int32_t width, s
             }
             // Rows finish in any order: the count goes up one row at a
             // time, under a lock, so that it reads 1, 2, … as on one thread.
-            if (progress != nullptr) {
-#pragma omp critical(row_progress)
-                progress->rows_done(++rows_finished);
-            }
-        }
-    }
+            if (progress != nullptr) one_thread_at_a_time([&] { progress->rows_done(++rows_finished); });
+        });
+    });
 }

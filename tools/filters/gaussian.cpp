@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 
 double gaussian_sigma(std::int32_t fwhm) { return fwhm / (std::sqrt(std::log(2.0) * 2.0) * 2.0); }
@@ -37,8 +38,7 @@ void gaussian_smooth(const double* input, double* output, std::int32_t width, st
 
     // Row pass: each sum runs over k upwards, only the lags below L. In both
     // passes the output rows are independent: the threads share them out.
-#pragma omp parallel for schedule(static)
-    for (std::int64_t i = 0; i < h; ++i) {
+    parallel_for(h, Schedule::static_runs, [&](std::int64_t i) {
         const double* in = input + i * w;
         for (std::int64_t j = 0; j < w; ++j) {
             double sum = 0.0;
@@ -48,12 +48,11 @@ void gaussian_smooth(const double* input, double* output, std::int32_t width, st
             }
             rows[i * w + j] = sum;
         }
-    }
+    });
 
     // Column pass, a whole output row at a time: each output pixel still
     // takes its terms in increasing k, as a sum down its column would.
-#pragma omp parallel for schedule(static)
-    for (std::int64_t i = 0; i < h; ++i) {
+    parallel_for(h, Schedule::static_runs, [&](std::int64_t i) {
         double* out = output + i * w;
         std::fill(out, out + w, 0.0);
         const std::int64_t last = std::min(h - 1, i + length - 1);
@@ -62,5 +61,5 @@ void gaussian_smooth(const double* input, double* output, std::int32_t width, st
             const double* row = rows.data() + k * w;
             for (std::int64_t j = 0; j < w; ++j) out[j] += tap * row[j];
         }
-    }
+    });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/console_text.h"
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/filters/periodic.h"
 
@@ -207,16 +208,10 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
     // its own window, whose largest arrays are checked here, before them.
     require_memory(count, sizeof(double));
     std::int64_t rows_finished = 0;
-#pragma omp parallel
-    {
-        SlidingWindow sliding(a);
-        std::vector<double> window = take_samples(count);
-        std::vector<double> scratch = take_samples(count);
-        std::vector<std::int64_t> row_starts = take_array<std::int64_t>(a);
-        std::vector<std::int64_t> columns = take_array<std::int64_t>(a);
-
-#pragma omp for schedule(static)
-        for (std::int64_t i = 0; i < height; ++i) {
+    parallel_for_with_scratch(height, Schedule::static_runs, [&] {
+        return LoopBody([&, sliding = SlidingWindow(a), window = take_samples(count), scratch = take_samples(count),
+                         row_starts = take_array<std::int64_t>(a),
+                         columns = take_array<std::int64_t>(a)](std::int64_t i) mutable {
             for (std::int64_t l = 0; l < a; ++l) row_starts[l] = wrap_index(l - b + i, height) * width;
             for (std::int64_t j = 0; j < width; ++j) {
                 if (j == 0) {
@@ -240,12 +235,9 @@ void median_smooth(const double* input, double* output, std::int32_t width, std:
             }
             // Rows finish in any order: the count goes up one row at a
             // time, under a lock, so that it reads 1, 2, … as on one thread.
-            if (progress != nullptr) {
-#pragma omp critical(row_progress)
-                progress->rows_done(++rows_finished);
-            }
-        }
-    }
+            if (progress != nullptr) one_thread_at_a_time([&] { progress->rows_done(++rows_finished); });
+        });
+    });
 }
 
 void require_median_window(std::int32_t window_width) {

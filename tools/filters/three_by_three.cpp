@@ -1,6 +1,7 @@
 #include "tools/filters/three_by_three.h"
 
 #include "common/console_text.h"
+#include "common/parallel.h"
 
 namespace {
 
@@ -11,8 +12,7 @@ void for_each_window(const double* input, double* output, std::int32_t width, st
                      SumOfNine sum_of_nine) {
     const std::int64_t w = width;
     // Output rows are independent: the threads share them out.
-#pragma omp parallel for schedule(static)
-    for (std::int64_t i = 0; i < height; ++i) {
+    parallel_for(height, Schedule::static_runs, [&](std::int64_t i) {
         const double* rows[3] = {input + ((i - 1 + height) % height) * w, input + i * w,
                                  input + ((i + 1) % height) * w};
         for (std::int64_t j = 0; j < width; ++j) {
@@ -23,7 +23,7 @@ void for_each_window(const double* input, double* output, std::int32_t width, st
                                           rows[2][left], rows[2][j], rows[2][right]};
             output[i * w + j] = sum_of_nine(neighbours);
         }
-    }
+    });
 }
 
 }  // namespace

@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
-
-#include <immintrin.h>
-
-#if defined(__SSE2__) && defined(__x86_64__)
-#define NOISE_SSE2_PAIRS 1
-#endif
 
 #include "common/code_path.h"
 #include "common/fft.h"
+#include "common/lanes.h"
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
 
 namespace {
@@ -66,63 +63,35 @@ inline double interpolated(const double* row, double t) {
 }
 
 // Adds the interpolated projection values at the coordinates t[k] to
-// image_row[k], k < count. The coordinates of a row change monotonically
+// image_row[k], k < count, a lane group at a time with the very operations
+// of interpolated(). The coordinates of a row change monotonically
 // (repeated addition of one dx), so the pixels on the detector form one run.
-void add_run(double* image_row, const double* t, std::int32_t count, const double* row) {
+template <class V>
+CT_LANES void add_run(double* image_row, const double* t, std::int32_t count, const double* row) {
+    using L = Lanes<V>;
     std::int32_t first = 0, last = count - 1;
     while (first <= last && !on_detector(t[first])) ++first;
     while (last >= first && !on_detector(t[last])) --last;
     std::int32_t k = first;
-#ifdef NOISE_SSE2_PAIRS
-    // Two pixels at a time with the very operations of interpolated().
-    const __m128d one = _mm_set1_pd(1.0);
-    for (; k + 1 <= last; k += 2) {
-        const __m128d tk = _mm_loadu_pd(t + k);
-        const __m128i n = _mm_cvttpd_epi32(tk);
-        const __m128d u = _mm_sub_pd(tk, _mm_cvtepi32_pd(n));
-        // Both bin numbers in one move to an integer register.
-        const std::int64_t both = _mm_cvtsi128_si64(n);
-        const std::int32_t n0 = static_cast<std::int32_t>(both);
-        const std::int32_t n1 = static_cast<std::int32_t>(both >> 32);
-        const __m128d p0 = _mm_loadu_pd(row + n0);  // row[n0], row[n0 + 1]
-        const __m128d p1 = _mm_loadu_pd(row + n1);
-        const __m128d left = _mm_unpacklo_pd(p0, p1);
-        const __m128d right = _mm_unpackhi_pd(p0, p1);
-        const __m128d value = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(one, u), left), _mm_mul_pd(u, right));
-        _mm_storeu_pd(image_row + k, _mm_add_pd(_mm_loadu_pd(image_row + k), value));
+    const V one(1.0);
+    for (; k + L::count - 1 <= last; k += L::count) {
+        const V tk = L::load(t + k);
+        const typename L::Pair pair = L::truncated_pair(row, tk);
+        const V u = tk - pair.whole;
+        L::store(image_row + k, L::load(image_row + k) + ((one - u) * pair.left + u * pair.right));
     }
-#endif
     for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
 }
 
-// The same four pixels at a time with AVX2: the very operations of
-// interpolated() on every lane.
-__attribute__((target("avx2"))) void add_run_avx2(double* image_row, const double* t, std::int32_t count,
-                                                  const double* row) {
-    std::int32_t first = 0, last = count - 1;
-    while (first <= last && !on_detector(t[first])) ++first;
-    while (last >= first && !on_detector(t[last])) --last;
-    std::int32_t k = first;
-    const __m256d one = _mm256_set1_pd(1.0);
-    for (; k + 3 <= last; k += 4) {
-        const __m256d tk = _mm256_loadu_pd(t + k);
-        const __m128i n = _mm256_cvttpd_epi32(tk);
-        const __m256d u = _mm256_sub_pd(tk, _mm256_cvtepi32_pd(n));
-        const std::int64_t low = _mm_cvtsi128_si64(n), high = _mm_extract_epi64(n, 1);
-        const double* p0 = row + static_cast<std::int32_t>(low);
-        const double* p1 = row + static_cast<std::int32_t>(low >> 32);
-        const double* p2 = row + static_cast<std::int32_t>(high);
-        const double* p3 = row + static_cast<std::int32_t>(high >> 32);
-        // Lanes 0 and 2, 1 and 3: row[n], row[n + 1] of each pixel.
-        const __m256d pairs_02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p0)), _mm_loadu_pd(p2), 1);
-        const __m256d pairs_13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p1)), _mm_loadu_pd(p3), 1);
-        const __m256d left = _mm256_unpacklo_pd(pairs_02, pairs_13);
-        const __m256d right = _mm256_unpackhi_pd(pairs_02, pairs_13);
-        const __m256d value = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(one, u), left), _mm256_mul_pd(u, right));
-        _mm256_storeu_pd(image_row + k, _mm256_add_pd(_mm256_loadu_pd(image_row + k), value));
-    }
-    for (; k <= last; ++k) image_row[k] += interpolated(row, t[k]);
-}
+// The portable form takes two pixels at a time where every processor can
+// (SSE2 on x86-64), the vector forms their own lanes.
+#if defined(__x86_64__) && defined(__SSE2__)
+using PortableLanes = Sse2Lanes;
+#else
+using PortableLanes = double;
+#endif
+template <class V>
+using InterpolationLanes = std::conditional_t<std::is_same_v<V, double>, PortableLanes, V>;
 
 }  // namespace
 
@@ -160,7 +129,7 @@ double noise_angular_step(std::int32_t angles) {
 void noise_back_project(double* image, std::int32_t width, std::int32_t height, double pixel_width,
                         double pixel_height, const double* rows, double bin_width, std::int32_t angles,
                         CodePath path) {
-    const bool vector = path == CodePath::fastest && vector_code_available();
+    const VectorCode code = vector_code(path);
     const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
     std::fill(image, image + pixels, 0.0);
 
@@ -184,32 +153,31 @@ void noise_back_project(double* image, std::int32_t width, std::int32_t height, 
     // The blocks are independent: the threads share them out.
     const std::int32_t block = rows_per_block(width);
     const std::int32_t blocks = (height + block - 1) / block;
-#pragma omp parallel for schedule(dynamic)
-    for (std::int32_t b = 0; b < blocks; ++b) {
-        double t[row_group * column_chunk];
-        double c[row_group];
-        const std::int32_t j0 = b * block;
-        const std::int32_t j1 = std::min(j0 + block, height);
-        for (std::int32_t i = 0; i < angles; ++i) {
-            const double* row = rows + static_cast<std::int64_t>(i) * noise_detector_bins;
-            const double* starts = row_starts.data() + static_cast<std::int64_t>(i) * height;
-            for (std::int32_t j = j0; j < j1; j += row_group) {
-                const std::int32_t rows_here = std::min(row_group, j1 - j);
-                std::copy(starts + j, starts + j + rows_here, c);
-                for (std::int32_t k0 = 0; k0 < width; k0 += column_chunk) {
-                    const std::int32_t count = std::min(column_chunk, width - k0);
-                    next_coordinates(c, rows_here, dx[i], count, t);
-                    for (std::int32_t r = 0; r < rows_here; ++r) {
-                        double* image_row = image + static_cast<std::int64_t>(j + r) * width + k0;
-                        if (vector)
-                            add_run_avx2(image_row, t + r * column_chunk, count, row);
-                        else
-                            add_run(image_row, t + r * column_chunk, count, row);
+    parallel_for(blocks, Schedule::dynamic, [&](std::int64_t b) {
+        with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
+            using V = InterpolationLanes<decltype(lanes)>;
+            double t[row_group * column_chunk];
+            double c[row_group];
+            const std::int32_t j0 = static_cast<std::int32_t>(b) * block;
+            const std::int32_t j1 = std::min(j0 + block, height);
+            for (std::int32_t i = 0; i < angles; ++i) {
+                const double* row = rows + static_cast<std::int64_t>(i) * noise_detector_bins;
+                const double* starts = row_starts.data() + static_cast<std::int64_t>(i) * height;
+                for (std::int32_t j = j0; j < j1; j += row_group) {
+                    const std::int32_t rows_here = std::min(row_group, j1 - j);
+                    std::copy(starts + j, starts + j + rows_here, c);
+                    for (std::int32_t k0 = 0; k0 < width; k0 += column_chunk) {
+                        const std::int32_t count = std::min(column_chunk, width - k0);
+                        next_coordinates(c, rows_here, dx[i], count, t);
+                        for (std::int32_t r = 0; r < rows_here; ++r) {
+                            double* image_row = image + static_cast<std::int64_t>(j + r) * width + k0;
+                            add_run<V>(image_row, t + r * column_chunk, count, row);
+                        }
                     }
                 }
             }
-        }
-    }
+        });
+    });
 
     const double step = noise_angular_step(angles);
     for (std::int64_t p = 0; p < pixels; ++p) image[p] = image[p] * step;

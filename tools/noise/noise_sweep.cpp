@@ -74,8 +74,8 @@ void measure_noise_sweep(const SweepSettings& settings, SweepArrays arrays, cons
                              settings.repetitions);
             steps.draw(row, work[j]);
         }
-#pragma omp parallel for schedule(dynamic, 1)
-        for (std::int64_t j = 0; j < count; ++j) steps.spectrum(static_cast<std::int32_t>((first + j) % rows), work[j]);
+        parallel_for(count, Schedule::dynamic,
+                     [&](std::int64_t j) { steps.spectrum(static_cast<std::int32_t>((first + j) % rows), work[j]); });
 
         for (std::int64_t j = 0; j < count; ++j) {
             const std::int32_t row = static_cast<std::int32_t>((first + j) % rows);

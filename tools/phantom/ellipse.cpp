@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/parallel.h"
+
 namespace {
 
 constexpr double pi = 3.14159265358979;
@@ -39,10 +41,9 @@ void draw_ellipse(std::vector<double>& image, std::int32_t width, std::int32_t h
     // pixel is ever -0): such pixels are skipped.
     const Reach reach = reach_of(rx2, ry2, s, c);
     // Rows are independent: the threads share them out.
-#pragma omp parallel for schedule(static)
-    for (std::int32_t i = 0; i < height; ++i) {
-        const double y0 = (half_h - i) - cy;
-        if (!(std::abs(y0) <= reach.y)) continue;
+    parallel_for(height, Schedule::static_runs, [&](std::int64_t i) {
+        const double y0 = (half_h - static_cast<std::int32_t>(i)) - cy;
+        if (!(std::abs(y0) <= reach.y)) return;
         for (std::int32_t j = 0; j < width; ++j) {
             const double x0 = (j - half_w) - cx;
             if (!(std::abs(x0) <= reach.x)) continue;
@@ -56,7 +57,7 @@ void draw_ellipse(std::vector<double>& image, std::int32_t width, std::int32_t h
                     if (u * u / rx2 + v * v / ry2 <= 1) sum += e.value;
                 }
             }
-            image[static_cast<std::int64_t>(i) * width + j] += sum * 0.00390625;
+            image[i * width + j] += sum * 0.00390625;
         }
-    }
+    });
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
-#include "tools/projection/cij_vector.h"
+#include "tools/projection/cij_lanes.h"
 
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
                   std::FILE* progress) {
@@ -45,32 +46,21 @@ CijRowEntries::CijRowEntries(std::int32_t width)
 
 namespace {
 
-void cij_row_entries_portable(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
-                              std::int32_t last, std::int32_t bins, CijRowEntries& row) {
-    for (std::int32_t q = first; q < last; ++q) {
-        CijEntry e;
-        const bool filled = cij_entry(a, column_cos[q] + y_sin, bins, e);
-        row.first_bin[q] = filled ? e.first_bin : -1;
-        row.w0[q] = e.w0;
-        row.w1[q] = e.w1;
-        row.w2[q] = e.w2;
-    }
-}
-
-__attribute__((target("avx2"))) void cij_row_entries_avx2(const CijAngle& a, const double* column_cos,
-                                                          double y_sin, std::int32_t first, std::int32_t last,
-                                                          std::int32_t bins, CijRowEntries& row) {
-    const CijVectorAngle angle = cij_vector_angle(a, bins);
-    const __m256d y = _mm256_set1_pd(y_sin);
+template <class V>
+CT_LANES void cij_lane_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
+                                   std::int32_t last, std::int32_t bins, CijRowEntries& row) {
+    using L = Lanes<V>;
+    const CijLaneAngle<V> angle = cij_lane_angle<V>(a, bins);
+    const V y(y_sin);
     std::int32_t q = first;
-    for (; q + 4 <= last; q += 4) {
-        const CijVectorEntries e = cij_vector_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
-        _mm256_storeu_pd(row.w0.data() + q, e.w0);
-        _mm256_storeu_pd(row.w1.data() + q, e.w1);
-        _mm256_storeu_pd(row.w2.data() + q, e.w2);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row.first_bin.data() + q), _mm256_cvttpd_epi32(e.first_bin));
+    for (; q + L::count <= last; q += L::count) {
+        const CijLaneEntries<V> e = cij_lane_entries(angle, L::load(column_cos + q) + y);
+        L::store(row.w0.data() + q, e.w0);
+        L::store(row.w1.data() + q, e.w1);
+        L::store(row.w2.data() + q, e.w2);
+        L::store_int32(row.first_bin.data() + q, e.first_bin);
     }
-    cij_row_entries_portable(a, column_cos, y_sin, q, last, bins, row);
+    if constexpr (L::count > 1) cij_lane_row_entries<double>(a, column_cos, y_sin, q, last, bins, row);
 }
 
 // Columns first … last − 1 of an image row hold every value that is not ±0.
@@ -99,10 +89,9 @@ std::vector<ValueSpan> value_spans(const double* image, std::int32_t width, std:
 
 void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
                      std::int32_t last, std::int32_t bins, CijRowEntries& row, CodePath path) {
-    if (path == CodePath::fastest && vector_code_available())
-        cij_row_entries_avx2(a, column_cos, y_sin, first, last, bins, row);
-    else
-        cij_row_entries_portable(a, column_cos, y_sin, first, last, bins, row);
+    with_lanes(vector_code(path), [&](auto lanes) CT_LANES_LAMBDA {
+        cij_lane_row_entries<decltype(lanes)>(a, column_cos, y_sin, first, last, bins, row);
+    });
 }
 
 void project_image(const double* image, std::int32_t width, std::int32_t height, double pixel_length,
@@ -115,15 +104,11 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
     // Each angle fills its own row of the sinogram: the threads share the
     // angles out.
-#pragma omp parallel
-    {
-        std::vector<double> column_cos = take_samples(width);
-        std::vector<double> row_sin = take_samples(height);
-        CijRowEntries entries(width);
-#pragma omp for schedule(dynamic)
-        for (std::int32_t i = 0; i < cij.angles; ++i) {
+    parallel_for_with_scratch(cij.angles, Schedule::dynamic, [&] {
+        return LoopBody([&, column_cos = take_samples(width), row_sin = take_samples(height),
+                         entries = CijRowEntries(width)](std::int64_t i) mutable {
             const CijAngle& a = cij.angle[i];
-            double* projection = sinogram + static_cast<std::int64_t>(i) * bins;
+            double* projection = sinogram + i * bins;
             cij_products(a, width, height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < height; ++r) {
                 const auto [first, last] = spans[r];
@@ -148,6 +133,6 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
                     }
                 }
             }
-        }
-    }
+        });
+    });
 }

@@ -8,7 +8,7 @@
 // for a 256 × 256 image at 256 angles, while every entry is used exactly
 // once. make_cij keeps only each angle's geometry, and the projector and the
 // back projector evaluate each pixel's entry from it on the fly with
-// cij_entry, so every weight is the very value a stored table would hold.
+// cij_entry (cij_lanes.h), so every weight is the very value a stored table would hold.
 //
 // Geometry: pixel (row r, column q) is centred on x = q - W/2, y = H/2 - r
 // (integer halves); angle i is θ = i × π / P; the detector coordinate is
@@ -51,52 +51,15 @@ struct CijEntry {
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
                   std::FILE* progress = stderr);
 
-// The entry of a pixel whose centre lies at detector coordinate t, for an
-// angle and a detector of `bins` bins. False (entry left empty) when the
-// pixel's nearest bin lies outside 1 … bins - 2.
-inline bool cij_entry(const CijAngle& a, double t, std::int32_t bins, CijEntry& e) {
-    // g = floor(t + 0.5), exactly, without a library call.
-    const double shifted = t + 0.5;
-    std::int64_t g = static_cast<std::int64_t>(shifted);
-    if (static_cast<double>(g) > shifted) --g;
-    const std::int64_t h = bins / 2 + g;
-    if (h < 1 || h > static_cast<std::int64_t>(bins) - 2) return false;
-
-    const double left = static_cast<double>(g) - 0.5;   // L, left edge of the nearest bin
-    const double right = static_cast<double>(g) + 0.5;  // R, its right edge
-    double u = 0;  // share of bin h - 1
-    const double past_left = left - (t - a.m);
-    if (past_left > 0) {
-        u = a.flank + past_left / a.d;
-    } else {
-        const double s = left - (t - a.T);
-        if (s > 0) u = s * s / a.flank_divisor;
-    }
-    double v = 0;  // share of bin h + 1
-    const double past_right = (a.m + t) - right;
-    if (past_right > 0) {
-        v = a.flank + past_right / a.d;
-    } else {
-        const double s = (a.T + t) - right;
-        if (s > 0) v = s * s / a.flank_divisor;
-    }
-    e.first_bin = static_cast<std::int32_t>(h - 1);
-    e.w0 = u;
-    e.w1 = 1 - u - v;
-    e.w2 = v;
-    return true;
-}
-
 // x·C for every column and y·S for every row of the image at one angle:
 // their sum is exactly the t of each pixel (x·C + y·S).
 void cij_products(const CijAngle& a, std::int32_t width, std::int32_t height, double* column_cos,
                   double* row_sin);
 
-
 // The entries of pixels first … last − 1 of one image row (t = column_cos[q]
 // + y_sin) into first_bin[q] and w0[q], w1[q], w2[q]; an empty entry gets
-// first_bin −1 and weights 0, 0, 0. The vector form computes the very same
-// expressions four pixels at a time.
+// first_bin −1 and weights 0, 0, 0. The vector forms compute the very same
+// expressions two or four pixels at a time.
 struct CijRowEntries {
     std::vector<std::int32_t> first_bin;
     std::vector<double> w0, w1, w2;

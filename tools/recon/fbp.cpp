@@ -1,12 +1,11 @@
 #include "tools/recon/fbp.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <cmath>
 
+#include "common/parallel.h"
 #include "common/sample_arrays.h"
-#include "tools/projection/cij_vector.h"
+#include "tools/projection/cij_lanes.h"
 
 namespace {
 
@@ -26,19 +25,13 @@ void convolve_every_term(const double* p, const double* kernel, std::int32_t bin
 }
 
 // sum[a] += weight[a] × sample for a = 0 … count − 1: one term into many sums.
-void add_scaled(double* sum, const double* weight, double sample, std::int32_t count) {
-    for (std::int32_t a = 0; a < count; ++a) sum[a] += weight[a] * sample;
-}
-
-__attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* weight, double sample,
-                                                     std::int32_t count) {
-    const __m256d s = _mm256_set1_pd(sample);
+template <class V>
+CT_LANES void add_scaled(double* sum, const double* weight, double sample, std::int32_t count) {
+    using L = Lanes<V>;
+    const V s(sample);
     std::int32_t a = 0;
-    for (; a + 4 <= count; a += 4) {
-        const __m256d term = _mm256_mul_pd(_mm256_loadu_pd(weight + a), s);
-        _mm256_storeu_pd(sum + a, _mm256_add_pd(_mm256_loadu_pd(sum + a), term));
-    }
-    add_scaled(sum + a, weight + a, sample, count - a);
+    for (; a + L::count <= count; a += L::count) L::store(sum + a, L::load(sum + a) + L::load(weight + a) * s);
+    for (; a < count; ++a) sum[a] += weight[a] * sample;
 }
 
 // The same sums without the even lags, where the kernel is +0. For a row of
@@ -48,8 +41,9 @@ __attribute__((target("avx2"))) void add_scaled_avx2(double* sum, const double* 
 // sum; the sums of even and of odd bins are held apart so that each step is
 // one contiguous sweep.
 //   odd_lag[off + m] = kernel[|2m + 1|]
-void convolve_odd_lags(const double* p, const double* kernel, const double* odd_lag, std::int32_t off,
-                       std::int32_t bins, double* even_sum, double* odd_sum, bool vector) {
+template <class V>
+CT_LANES void convolve_odd_lags(const double* p, const double* kernel, const double* odd_lag, std::int32_t off,
+                                std::int32_t bins, double* even_sum, double* odd_sum) {
     const std::int32_t evens = (bins + 1) / 2;
     const std::int32_t odds = bins / 2;
     std::fill(even_sum, even_sum + evens, 0.0);
@@ -60,19 +54,11 @@ void convolve_odd_lags(const double* p, const double* kernel, const double* odd_
         const std::int32_t b = k / 2;
         if (k % 2 == 0) {
             // bin 2a + 1 lies 2(a − b) + 1 away
-            const double* weight = odd_lag + off - b;
-            if (vector)
-                add_scaled_avx2(odd_sum, weight, sample, odds);
-            else
-                add_scaled(odd_sum, weight, sample, odds);
+            add_scaled<V>(odd_sum, odd_lag + off - b, sample, odds);
             even_sum[b] += centre * sample;
         } else {
             // bin 2a lies 2(a − b − 1) + 1 away
-            const double* weight = odd_lag + off - b - 1;
-            if (vector)
-                add_scaled_avx2(even_sum, weight, sample, evens);
-            else
-                add_scaled(even_sum, weight, sample, evens);
+            add_scaled<V>(even_sum, odd_lag + off - b - 1, sample, evens);
             odd_sum[b] += centre * sample;
         }
     }
@@ -89,14 +75,15 @@ void column_products(const CijAngle& a, std::int32_t width, double* column_cos) 
 constexpr std::int32_t pairs_per_block = 8;
 
 // Pixels first … last − 1 of one image row (t = column_cos[q] + y_sin) gain
-// p[b0 + k] × w_k, k = 0, 1, 2, of their entries at this angle.
-void back_project_row(const CijAngle& a, const double* column_cos, double y_sin, const double* p,
+// p[b0 + k] × w_k, k = 0, 1, 2, of their entries at this angle: the
+// portable form, one pixel at a time.
+void back_project_row(const CijLaneAngle<double>& angle, const double* column_cos, double y_sin, const double* p,
                       std::int32_t bins, bool empty_adds_nothing, double* pixel, std::int32_t first,
                       std::int32_t last) {
     const std::int32_t empty_bins = std::min(bins, 3);
     for (std::int32_t q = first; q < last; ++q) {
         CijEntry e;
-        if (cij_entry(a, column_cos[q] + y_sin, bins, e)) {
+        if (cij_entry(angle, column_cos[q] + y_sin, e)) {
             const double* bin = p + e.first_bin;
             double sum = pixel[q];
             sum += bin[0] * e.w0;
@@ -107,16 +94,6 @@ void back_project_row(const CijAngle& a, const double* column_cos, double y_sin,
             for (std::int32_t k = 0; k < empty_bins; ++k) pixel[q] += p[k] * 0.0;
         }
     }
-}
-
-// True when the entry of a pixel at detector coordinate t is filled: the
-// test of cij_entry alone.
-bool entry_filled(double t, std::int32_t bins) {
-    const double shifted = t + 0.5;
-    std::int64_t g = static_cast<std::int64_t>(shifted);
-    if (static_cast<double>(g) > shifted) --g;
-    const std::int64_t h = bins / 2 + g;
-    return h >= 1 && h <= static_cast<std::int64_t>(bins) - 2;
 }
 
 // Whether four neighbouring pixels of a row always take their first bins
@@ -130,77 +107,49 @@ bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::i
     return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
 }
 
-// The sums of pixels pixel[0 … 3] with four filled entries added (AVX2,
-// N ≥ 3), lane j's three bins being b + o_j, b + o_j + 1 and b + o_j + 2
-// for an offset o_j in 0 … 3 (given as a double): they are picked by one
-// shuffle from each of the four samples at b, b + 1 and b + 2. These read
-// up to three samples past the entry's last bin, so the row needs three
-// samples after it.
-__attribute__((target("avx2"))) inline __m256d picked_sums(const double* b, __m256d offset, __m256d w0, __m256d w1,
-                                                           __m256d w2, const double* pixel) {
-    // Lane j's shuffle index: the pair of 32-bit halves 2o, 2o + 1, formed
-    // in the low bits of the double 2^52 + 2^32 + o·(2 + 2^33) (exact: all
-    // below 2^53).
-    const __m256d pair_scale = _mm256_set1_pd(2.0 + 8589934592.0);
-    const __m256d pair_bias = _mm256_set1_pd(4503599627370496.0 + 4294967296.0);
-    const __m256i pick = _mm256_castpd_si256(_mm256_add_pd(_mm256_mul_pd(offset, pair_scale), pair_bias));
-    const __m256d bin0 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b)), pick));
-    const __m256d bin1 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 1)), pick));
-    const __m256d bin2 = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(b + 2)), pick));
-    __m256d sum = _mm256_loadu_pd(pixel);
-    sum = _mm256_add_pd(sum, _mm256_mul_pd(bin0, w0));
-    sum = _mm256_add_pd(sum, _mm256_mul_pd(bin1, w1));
-    return _mm256_add_pd(sum, _mm256_mul_pd(bin2, w2));
+// Whether the lanes V can take the entries of a row at this angle: those
+// that pick their samples from neighbouring bins need the bins close.
+template <class V>
+bool lanes_take_angle(const CijAngle& a, std::int32_t width, std::int32_t height) {
+    static_assert(!Lanes<V>::picks_need_close_indices || Lanes<V>::count <= 4);
+    return !Lanes<V>::picks_need_close_indices || four_bins_apart_at_most_three(a, width, height);
 }
 
-// The lane that holds the lowest of four first bins: the first when t grows
-// along the row, the last when it falls (the bins lie within 3 of it).
-template <bool t_falls>
-__attribute__((target("avx2"))) inline __m256d lowest_lane(__m256d bins) {
-    return _mm256_permute4x64_pd(bins, t_falls ? 0xFF : 0x00);
+// The sums of the pixels at `pixel` with filled entries added, lane j's
+// three bins being base[index_j + k], k = 0, 1, 2 (N ≥ 3). The row needs
+// three samples after its last bin (Lanes<V>::pick_three).
+template <class V, bool t_falls>
+CT_LANES V entry_sums(const double* base, V index, V w0, V w1, V w2, const double* pixel) {
+    using L = Lanes<V>;
+    const typename L::Three bin = L::template pick_three<t_falls>(base, index);
+    V sum = L::load(pixel);
+    sum = sum + bin.k0 * w0;
+    sum = sum + bin.k1 * w1;
+    return sum + bin.k2 * w2;
 }
 
-template <bool t_falls>
-__attribute__((target("avx2"))) inline __m256d four_entry_sums(const double* p, __m256d first_bin, __m256d w0,
-                                                               __m256d w1, __m256d w2, const double* pixel) {
-    const __m256d lowest = lowest_lane<t_falls>(first_bin);
-    return picked_sums(p + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest)), _mm256_sub_pd(first_bin, lowest), w0, w1,
-                       w2, pixel);
-}
-
-// Lanes 0 … done − 1 set: the pixels that a last group of four, moved back
-// to end with its row's run, has already had.
-__attribute__((target("avx2"))) inline __m256d lanes_done(std::int32_t done) {
-    return _mm256_castsi256_pd(_mm256_cmpgt_epi64(_mm256_set1_epi64x(done), _mm256_setr_epi64x(0, 1, 2, 3)));
-}
-
-// Stores the four sums but where `keep` is set.
-__attribute__((target("avx2"))) inline void store_but(double* pixel, __m256d sums, __m256d keep) {
-    _mm256_storeu_pd(pixel, _mm256_blendv_pd(sums, _mm256_loadu_pd(pixel), keep));
-}
-
-// Columns first … last − 1 of a row whose entries are all filled, four at
-// a time without a branch. The last one to three of four or more go in a
-// group that ends with the run, its lanes done before kept as they are;
-// fewer than four go one by one.
-template <bool t_falls>
-__attribute__((target("avx2"))) void back_project_filled_avx2(const CijVectorAngle& angle, const CijAngle& a,
-                                                              const double* column_cos, double y_sin, const double* p,
-                                                              std::int32_t bins, double* pixel, std::int32_t first,
-                                                              std::int32_t last) {
-    const __m256d y = _mm256_set1_pd(y_sin);
-    const auto sums = [&](std::int32_t q) __attribute__((target("avx2"), always_inline)) {
-        const CijFilledEntries e =
-            cij_vector_filled_entries(angle, _mm256_add_pd(_mm256_loadu_pd(column_cos + q), y));
-        return four_entry_sums<t_falls>(p, e.first_bin, e.w0, e.w1, e.w2, pixel + q);
+// Columns first … last − 1 of a row whose entries are all filled, a lane
+// group at a time without a branch. The last columns short of a group go
+// in a group that ends with the run, its lanes done before kept as they
+// are; fewer columns than lanes go one by one.
+template <class V, bool t_falls>
+CT_LANES void back_project_filled(const CijLaneAngle<V>& angle, const CijLaneAngle<double>& one,
+                                  const double* column_cos, double y_sin, const double* p, std::int32_t bins,
+                                  double* pixel, std::int32_t first, std::int32_t last) {
+    using L = Lanes<V>;
+    constexpr std::int32_t n = L::count;
+    const V y(y_sin);
+    const auto sums = [&](std::int32_t q) CT_LANES_LAMBDA {
+        const CijFilledEntries<V> e = cij_filled_entries(angle, L::load(column_cos + q) + y);
+        return entry_sums<V, t_falls>(p, e.first_bin, e.w0, e.w1, e.w2, pixel + q);
     };
-    if (last - first < 4) {
-        back_project_row(a, column_cos, y_sin, p, bins, true, pixel, first, last);
+    if (last - first < n) {
+        back_project_row(one, column_cos, y_sin, p, bins, true, pixel, first, last);
         return;
     }
     std::int32_t q = first;
-    for (; q + 4 <= last; q += 4) _mm256_storeu_pd(pixel + q, sums(q));
-    if (q < last) store_but(pixel + last - 4, sums(last - 4), lanes_done(q - (last - 4)));
+    for (; q + n <= last; q += n) L::store(pixel + q, sums(q));
+    if (q < last) L::store_last(pixel + last - n, sums(last - n), q - (last - n));
 }
 
 // The filled entries of a row form one run of columns, first … last − 1:
@@ -209,165 +158,157 @@ struct FilledRun {
     std::int32_t first, last;
 };
 
-// The ends are found four columns at a time from each side, then column by
+// The ends are found a lane group at a time from each side, then column by
 // column.
-__attribute__((target("avx2"))) FilledRun filled_run(const CijVectorAngle& angle, const double* column_cos,
-                                                     double y_sin, std::int32_t bins, std::int32_t width) {
-    const __m256d y = _mm256_set1_pd(y_sin), half = _mm256_set1_pd(0.5);
-    const auto any_filled = [&](std::int32_t q) __attribute__((target("avx2"), always_inline)) {
-        const __m256d g = _mm256_floor_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(column_cos + q), y), half));
-        return _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(g, angle.lowest, _CMP_GE_OQ),
-                                                _mm256_cmp_pd(g, angle.highest, _CMP_LE_OQ))) != 0;
+template <class V>
+CT_LANES FilledRun filled_run(const CijLaneAngle<V>& angle, const CijLaneAngle<double>& one, const double* column_cos,
+                              double y_sin, std::int32_t width) {
+    using L = Lanes<V>;
+    constexpr std::int32_t n = L::count;
+    const V y(y_sin);
+    const auto any_filled = [&](std::int32_t q) CT_LANES_LAMBDA {
+        return L::any(cij_filled(angle, cij_nearest(L::load(column_cos + q) + y)));
     };
+    const auto filled = [&](std::int32_t q) { return cij_filled(one, cij_nearest(column_cos[q] + y_sin)); };
     std::int32_t first = 0, last = width;
-    while (first + 4 <= last && !any_filled(first)) first += 4;
-    while (first < last && !entry_filled(column_cos[first] + y_sin, bins)) ++first;
-    while (last - 4 >= first && !any_filled(last - 4)) last -= 4;
-    while (last > first && !entry_filled(column_cos[last - 1] + y_sin, bins)) --last;
+    while (first + n <= last && !any_filled(first)) first += n;
+    while (first < last && !filled(first)) ++first;
+    while (last - n >= first && !any_filled(last - n)) last -= n;
+    while (last > first && !filled(last - 1)) --last;
     return {first, last};
 }
 
-// Columns from … to − 1 of one row with AVX2, for N ≥ 3, given the row's
-// filled run: the empty pixels one by one, the filled ones four at a time.
-template <bool t_falls>
-__attribute__((target("avx2"))) void back_project_columns_avx2(const CijVectorAngle& angle, const CijAngle& a,
-                                                               const double* column_cos, double y_sin,
-                                                               const double* p, std::int32_t bins,
-                                                               bool empty_adds_nothing, double* pixel,
-                                                               FilledRun run, std::int32_t from, std::int32_t to) {
+// Columns from … to − 1 of one row (N ≥ 3), given the row's filled run: the
+// empty pixels one by one, the filled ones a lane group at a time.
+template <class V, bool t_falls>
+CT_LANES void back_project_columns(const CijLaneAngle<V>& angle, const CijLaneAngle<double>& one,
+                                   const double* column_cos, double y_sin, const double* p, std::int32_t bins,
+                                   bool empty_adds_nothing, double* pixel, FilledRun run, std::int32_t from,
+                                   std::int32_t to) {
     const std::int32_t first = std::min(std::max(run.first, from), to);
     const std::int32_t last = std::max(std::min(run.last, to), first);
     if (!empty_adds_nothing) {
-        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, from, first);
-        back_project_row(a, column_cos, y_sin, p, bins, false, pixel, last, to);
+        back_project_row(one, column_cos, y_sin, p, bins, false, pixel, from, first);
+        back_project_row(one, column_cos, y_sin, p, bins, false, pixel, last, to);
     }
-    back_project_filled_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, pixel, first, last);
+    back_project_filled<V, t_falls>(angle, one, column_cos, y_sin, p, bins, pixel, first, last);
 }
 
-// The columns of a row pair go in chunks of groups of four: first the
-// entries of every group (the long chain from t through the two divisions
-// to the weights), then the sums, so that the processor overlaps the chains
-// of many groups instead of waiting for each group's weights in turn.
+// The columns of a row pair go in chunks of lane groups: first the entries
+// of every group (the long chain from t through the two divisions to the
+// weights), then the sums, so that the processor overlaps the chains of
+// many groups instead of waiting for each group's weights in turn.
+template <class V>
 struct PairChunk {
     static constexpr std::int32_t groups = 16;
-    // g of each lane, and the mirror's (−g) negated, in the mirror's lanes
-    __m256d g[groups], w0[groups], w1[groups], w2[groups];
-    __m256d mirror_minus_g[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
+    // g of each lane, and the mirror's first bins less N/2 − 1, in the
+    // mirror's lanes
+    V g[groups], w0[groups], w1[groups], w2[groups];
+    V mirror_g[groups], mirror_w0[groups], mirror_w1[groups], mirror_w2[groups];
 };
 
-// A row and its mirror row, whose pixels lie at (−x, −y), with AVX2, for
-// N ≥ 3. The mirror of the pixel at column q is at column 2·(W/2) − q, and
-// its t is −t with the very same bits: x·C and y·S change sign exactly and
-// rounding to nearest is symmetric. Where its nearest bin is −g (always but
-// where t + 0.5 and −t + 0.5 round to a tie or across an integer), the
-// mirror's bin edges are −R and −L, and its shares are the pixel's shares
-// swapped, bit for bit: −R − (−t − m) is (m + t) − R, −R − (−t − T) is
-// (T + t) − R, (m − t) − (−L) is L − (t − m), and so on. Only its middle
-// share, (1 − v) − u, is formed anew, and its first bin is N/2 − g − 1. So
-// the two divisions of four entries serve eight pixels; the mirror's four
+// A row and its mirror row, whose pixels lie at (−x, −y), for N ≥ 3. The
+// mirror of the pixel at column q is at column 2·(W/2) − q, and its t is −t
+// with the very same bits: x·C and y·S change sign exactly and rounding to
+// nearest is symmetric. Where its nearest bin is −g (always but where
+// t + 0.5 and −t + 0.5 round to a tie or across an integer), the mirror's
+// bin edges are −R and −L, and its shares are the pixel's shares swapped,
+// bit for bit: −R − (−t − m) is (m + t) − R, −R − (−t − T) is (T + t) − R,
+// (m − t) − (−L) is L − (t − m), and so on. Only its middle share,
+// (1 − v) − u, is formed anew, and its first bin is N/2 − g − 1. So the two
+// divisions of a group of entries serve twice as many pixels; the mirror's
 // pixels run the other way along its row. Where both entries are filled the
-// two rows go together, four pixels at a time; a mirror pixel whose nearest
-// bin is not −g goes on its own.
-template <bool t_falls>
-__attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorAngle& angle, const CijAngle& a,
-                                                                const double* column_cos, double y_sin,
-                                                                double mirror_y_sin, const double* p,
-                                                                std::int32_t bins, bool empty_adds_nothing,
-                                                                double* pixel, double* mirror_pixel,
-                                                                std::int32_t width) {
-    const FilledRun run = filled_run(angle, column_cos, y_sin, bins, width);
-    const FilledRun mirror_run = filled_run(angle, column_cos, mirror_y_sin, bins, width);
+// two rows go together, a lane group at a time; a mirror pixel whose
+// nearest bin is not −g goes on its own.
+template <class V, bool t_falls>
+CT_LANES void back_project_row_pair(const CijLaneAngle<V>& angle, const CijLaneAngle<double>& one,
+                                    const double* column_cos, double y_sin, double mirror_y_sin, const double* p,
+                                    std::int32_t bins, bool empty_adds_nothing, double* pixel, double* mirror_pixel,
+                                    std::int32_t width) {
+    using L = Lanes<V>;
+    constexpr std::int32_t n = L::count;
+    const FilledRun run = filled_run(angle, one, column_cos, y_sin, width);
+    const FilledRun mirror_run = filled_run(angle, one, column_cos, mirror_y_sin, width);
     // Columns q whose own and whose mirror's (2·(W/2) − q) entries are filled.
     const std::int32_t mirror_sum = 2 * (width / 2);
     const std::int32_t pair_first = std::min(std::max(run.first, mirror_sum - mirror_run.last + 1), run.last);
     const std::int32_t pair_last = std::max(std::min(run.last, mirror_sum - mirror_run.first + 1), pair_first);
 
-    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
-    const __m256d y = _mm256_set1_pd(y_sin);
-    PairChunk c;
-    const std::int32_t first_offset = bins / 2 - 1;
-    // Group j of a chunk from column `from`: columns from + 4j … from + 4j + 3
-    // and their mirrors, the mirror's lane j being lane 3 − j here (column
-    // mirror_sum − from − 4j − 3 + j). True when every mirror's nearest bin
-    // is −g, so that every mirror takes the swapped shares.
-    const auto entries = [&](std::int32_t from, std::int32_t groups) __attribute__((target("avx2"), always_inline)) {
-        __m256d differs = zero;
+    const V half(0.5), one_lanes(1.0), zero(0.0);
+    const V y(y_sin);
+    PairChunk<V> c;
+    const double* first_bins = p + (bins / 2 - 1);  // first bin g + N/2 − 1
+    // Group j of a chunk from column `from`: columns from + nj … from + nj +
+    // n − 1 and their mirrors, the mirror's lane j being lane n − 1 − j here
+    // (column mirror_sum − from − nj − n + 1 + j). True when every mirror's
+    // nearest bin is −g, so that every mirror takes the swapped shares.
+    const auto entries = [&](std::int32_t from, std::int32_t groups) CT_LANES_LAMBDA {
+        typename L::Mask differs = zero != zero;  // no lane set
         for (std::int32_t j = 0; j < groups; ++j) {
-            const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + from + 4 * j), y);
-            const CijShares s = cij_vector_shares(angle, t);
+            const V t = L::load(column_cos + from + n * j) + y;
+            const CijShares<V> s = cij_shares(angle, t);
             c.g[j] = s.g;
             c.w0[j] = s.u;
-            c.w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, s.u), s.v);
+            c.w1[j] = (one_lanes - s.u) - s.v;
             c.w2[j] = s.v;
             // The mirror's nearest bin, −t + 0.5 rounded as its own pixel has it.
-            const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
-            differs = _mm256_or_pd(differs, _mm256_cmp_pd(_mm256_add_pd(mirror_g, s.g), zero, _CMP_NEQ_UQ));
-            const __m256d g = _mm256_permute4x64_pd(s.g, 0x1B);
-            const __m256d u = _mm256_permute4x64_pd(s.v, 0x1B);
-            const __m256d v = _mm256_permute4x64_pd(s.u, 0x1B);
-            c.mirror_minus_g[j] = g;
+            const V mirror_g = L::floor(half - t);
+            differs = differs | (mirror_g + s.g != zero);
+            const V u = L::reversed(s.v);
+            const V v = L::reversed(s.u);
+            c.mirror_g[j] = zero - L::reversed(s.g);
             c.mirror_w0[j] = u;
-            c.mirror_w1[j] = _mm256_sub_pd(_mm256_sub_pd(one, u), v);
+            c.mirror_w1[j] = (one_lanes - u) - v;
             c.mirror_w2[j] = v;
         }
-        return _mm256_movemask_pd(differs) == 0;
+        return !L::any(differs);
     };
     // The same question for one group alone.
-    const auto mirror_takes_shares = [&](std::int32_t start) __attribute__((target("avx2"), always_inline)) {
-        const __m256d t = _mm256_add_pd(_mm256_loadu_pd(column_cos + start), y);
-        const __m256d g = _mm256_floor_pd(_mm256_add_pd(t, half));
-        const __m256d mirror_g = _mm256_floor_pd(_mm256_sub_pd(half, t));
-        return _mm256_movemask_pd(_mm256_cmp_pd(_mm256_add_pd(mirror_g, g), zero, _CMP_EQ_OQ)) == 0xF;
+    const auto mirror_takes_shares = [&](std::int32_t start) CT_LANES_LAMBDA {
+        const V t = L::load(column_cos + start) + y;
+        return L::all(L::floor(half - t) + cij_nearest(t) == zero);
     };
-    // Group j's sums into columns start … start + 3, but those of its first
-    // `done` lanes, which an earlier group has had.
-    const auto sums = [&](std::int32_t j, std::int32_t start,
-                          std::int32_t done) __attribute__((target("avx2"), always_inline)) {
+    // Group j's sums into columns start … start + n − 1, but those of its
+    // first `done` lanes, which an earlier group has had.
+    const auto sums = [&](std::int32_t j, std::int32_t start, std::int32_t done) CT_LANES_LAMBDA {
         double* at = pixel + start;
-        // First bins g + N/2 − 1, the offsets those of g.
-        const __m256d lowest = lowest_lane<t_falls>(c.g[j]);
-        const __m256d sum = picked_sums(p + first_offset + _mm_cvtsd_si32(_mm256_castpd256_pd128(lowest)),
-                                        _mm256_sub_pd(c.g[j], lowest), c.w0[j], c.w1[j], c.w2[j], at);
+        const V sum = entry_sums<V, t_falls>(first_bins, c.g[j], c.w0[j], c.w1[j], c.w2[j], at);
         if (done == 0)
-            _mm256_storeu_pd(at, sum);
+            L::store(at, sum);
         else
-            store_but(at, sum, lanes_done(done));
+            L::store_last(at, sum, done);
     };
     const auto mirror_sums = [&](std::int32_t j, std::int32_t start, std::int32_t done,
-                                 bool takes_shares) __attribute__((target("avx2"), always_inline)) {
-        const std::int32_t mirror_q = mirror_sum - start - 3;
+                                 bool takes_shares) CT_LANES_LAMBDA {
+        const std::int32_t mirror_q = mirror_sum - start - (n - 1);
         double* at = mirror_pixel + mirror_q;
         if (!takes_shares) {
-            back_project_row(a, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q, mirror_q + 4 - done);
+            back_project_row(one, column_cos, mirror_y_sin, p, bins, true, mirror_pixel, mirror_q, mirror_q + n - done);
             return;
         }
-        // First bins N/2 − 1 − (−g): the lowest is that of the highest −g.
-        const __m256d highest = lowest_lane<t_falls>(c.mirror_minus_g[j]);
-        const __m256d sum = picked_sums(p + first_offset - _mm_cvtsd_si32(_mm256_castpd256_pd128(highest)),
-                                        _mm256_sub_pd(highest, c.mirror_minus_g[j]), c.mirror_w0[j], c.mirror_w1[j],
-                                        c.mirror_w2[j], at);
+        const V sum =
+            entry_sums<V, t_falls>(first_bins, c.mirror_g[j], c.mirror_w0[j], c.mirror_w1[j], c.mirror_w2[j], at);
         if (done == 0)
-            _mm256_storeu_pd(at, sum);
+            L::store(at, sum);
         else
-            store_but(at, sum, _mm256_permute4x64_pd(lanes_done(done), 0x1B));
+            L::store_first(at, sum, n - done);
     };
-    // Chunks of whole groups; the last one to three columns of the run go
-    // in a group of their own that ends with the run.
+    // Chunks of whole groups; the last columns of the run short of a group
+    // go in a group of their own that ends with the run.
     std::int32_t q = pair_first;
-    if (pair_last - pair_first >= 4) {
-        while (q + 4 <= pair_last) {
-            const std::int32_t groups = std::min(PairChunk::groups, (pair_last - q) / 4);
+    if (pair_last - pair_first >= n) {
+        while (q + n <= pair_last) {
+            const std::int32_t groups = std::min(PairChunk<V>::groups, (pair_last - q) / n);
             const bool every_mirror_takes_shares = entries(q, groups);
-            for (std::int32_t j = 0; j < groups; ++j) sums(j, q + 4 * j, 0);
+            for (std::int32_t j = 0; j < groups; ++j) sums(j, q + n * j, 0);
             if (every_mirror_takes_shares)
-                for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j, q + 4 * j, 0, true);
+                for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j, q + n * j, 0, true);
             else
-                for (std::int32_t j = 0; j < groups; ++j)
-                    mirror_sums(j, q + 4 * j, 0, mirror_takes_shares(q + 4 * j));
-            q += 4 * groups;
+                for (std::int32_t j = 0; j < groups; ++j) mirror_sums(j, q + n * j, 0, mirror_takes_shares(q + n * j));
+            q += n * groups;
         }
         if (q < pair_last) {
-            const std::int32_t start = pair_last - 4;
+            const std::int32_t start = pair_last - n;
             const bool takes_shares = entries(start, 1);
             sums(0, start, q - start);
             mirror_sums(0, start, q - start, takes_shares);
@@ -375,46 +316,87 @@ __attribute__((target("avx2"))) void back_project_row_pair_avx2(const CijVectorA
         }
     }
     // The rest of each row, on both sides of the columns done together.
-    back_project_columns_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
-                                       pair_first);
-    back_project_columns_avx2<t_falls>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, q,
-                                       width);
+    back_project_columns<V, t_falls>(angle, one, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
+                                     pair_first);
+    back_project_columns<V, t_falls>(angle, one, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, q, width);
     const std::int32_t mirror_first = q > pair_first ? mirror_sum - q + 1 : width;
     const std::int32_t mirror_last = q > pair_first ? mirror_sum - pair_first + 1 : width;
-    back_project_columns_avx2<t_falls>(angle, a, column_cos, mirror_y_sin, p, bins, empty_adds_nothing,
-                                       mirror_pixel, mirror_run, 0, mirror_first);
-    back_project_columns_avx2<t_falls>(angle, a, column_cos, mirror_y_sin, p, bins, empty_adds_nothing,
-                                       mirror_pixel, mirror_run, mirror_last, width);
+    back_project_columns<V, t_falls>(angle, one, column_cos, mirror_y_sin, p, bins, empty_adds_nothing, mirror_pixel,
+                                     mirror_run, 0, mirror_first);
+    back_project_columns<V, t_falls>(angle, one, column_cos, mirror_y_sin, p, bins, empty_adds_nothing, mirror_pixel,
+                                     mirror_run, mirror_last, width);
 }
 
-// One row, or a row and its mirror row, with AVX2 (N ≥ 3), t rising or
-// falling along the rows as the sign of C says.
-__attribute__((target("avx2"))) void back_project_row_vector(const CijAngle& a, const double* column_cos,
-                                                             double y_sin, const double* p, std::int32_t bins,
-                                                             bool empty_adds_nothing, double* pixel,
-                                                             std::int32_t width) {
-    const CijVectorAngle angle = cij_vector_angle(a, bins);
-    const FilledRun run = filled_run(angle, column_cos, y_sin, bins, width);
+// One row (N ≥ 3), t rising or falling along the row as the sign of C says.
+template <class V>
+CT_LANES void back_project_lone_row(const CijLaneAngle<V>& angle, const CijLaneAngle<double>& one, const CijAngle& a,
+                                    const double* column_cos, double y_sin, const double* p, std::int32_t bins,
+                                    bool empty_adds_nothing, double* pixel, std::int32_t width) {
+    const FilledRun run = filled_run(angle, one, column_cos, y_sin, width);
     if (a.cos_theta < 0)
-        back_project_columns_avx2<true>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
-                                        width);
+        back_project_columns<V, true>(angle, one, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0, width);
     else
-        back_project_columns_avx2<false>(angle, a, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
-                                         width);
+        back_project_columns<V, false>(angle, one, column_cos, y_sin, p, bins, empty_adds_nothing, pixel, run, 0,
+                                       width);
 }
 
-__attribute__((target("avx2"))) void back_project_row_pair_vector(const CijAngle& a, const double* column_cos,
-                                                                  double y_sin, double mirror_y_sin, const double* p,
-                                                                  std::int32_t bins, bool empty_adds_nothing,
-                                                                  double* pixel, double* mirror_pixel,
-                                                                  std::int32_t width) {
-    const CijVectorAngle angle = cij_vector_angle(a, bins);
-    if (a.cos_theta < 0)
-        back_project_row_pair_avx2<true>(angle, a, column_cos, y_sin, mirror_y_sin, p, bins, empty_adds_nothing,
-                                         pixel, mirror_pixel, width);
-    else
-        back_project_row_pair_avx2<false>(angle, a, column_cos, y_sin, mirror_y_sin, p, bins, empty_adds_nothing,
-                                          pixel, mirror_pixel, width);
+// What every block of the back projection shares.
+struct BackProjection {
+    double* image;
+    std::int32_t width, height;
+    const double* sinogram;
+    const CijTable& cij;
+    const std::vector<char>& empty_adds_nothing;
+    const double* last_projection;  // the last angle's row with three samples after it
+    std::int32_t half_h, mirror_sum, pair_first, lone_count;
+    const std::int32_t* lone_first;
+};
+
+// One block of image rows over every angle: block 0 the lone rows, block b
+// the pairs of rows pair_first + (b − 1)·pairs_per_block … and their
+// mirrors. The one lane is the portable form, row by row; other lanes take
+// the rows in pairs at the angles where they can.
+template <class V>
+CT_LANES void back_project_block(const BackProjection& bp, std::int64_t block, double* column_cos) {
+    constexpr bool vector = Lanes<V>::count > 1;
+    const std::int32_t bins = bp.cij.bins, width = bp.width;
+    const std::int32_t first_row = bp.pair_first + static_cast<std::int32_t>(block - 1) * pairs_per_block;
+    const std::int32_t last_row = std::min(first_row + pairs_per_block, bp.half_h);
+    for (std::int32_t i = 0; i < bp.cij.angles; ++i) {
+        const CijAngle& a = bp.cij.angle[i];
+        const CijLaneAngle<V> angle = cij_lane_angle<V>(a, bins);
+        const CijLaneAngle<double> one = cij_lane_angle<double>(a, bins);
+        const double* p =
+            vector && i == bp.cij.angles - 1 ? bp.last_projection : bp.sinogram + static_cast<std::int64_t>(i) * bins;
+        const bool empty = bp.empty_adds_nothing[i] != 0;
+        const bool vector_rows = vector && lanes_take_angle<V>(a, width, bp.height);
+        column_products(a, width, column_cos);
+        const auto y_sin = [&](std::int32_t r) { return static_cast<double>(bp.half_h - r) * a.sin_theta; };
+        const auto row_of = [&](std::int32_t r) { return bp.image + static_cast<std::int64_t>(r) * width; };
+        const auto one_row = [&](std::int32_t r) CT_LANES_LAMBDA {
+            if (vector_rows)
+                back_project_lone_row(angle, one, a, column_cos, y_sin(r), p, bins, empty, row_of(r), width);
+            else
+                back_project_row(one, column_cos, y_sin(r), p, bins, empty, row_of(r), 0, width);
+        };
+        if (block == 0) {
+            for (std::int32_t k = 0; k < bp.lone_count; ++k) one_row(bp.lone_first[k]);
+            continue;
+        }
+        for (std::int32_t r = first_row; r < last_row; ++r) {
+            const std::int32_t mirror_r = bp.mirror_sum - r;
+            if (!vector_rows) {
+                one_row(r);
+                one_row(mirror_r);
+            } else if (a.cos_theta < 0) {
+                back_project_row_pair<V, true>(angle, one, column_cos, y_sin(r), y_sin(mirror_r), p, bins, empty,
+                                               row_of(r), row_of(mirror_r), width);
+            } else {
+                back_project_row_pair<V, false>(angle, one, column_cos, y_sin(r), y_sin(mirror_r), p, bins, empty,
+                                                row_of(r), row_of(mirror_r), width);
+            }
+        }
+    }
 }
 }  // namespace
 
@@ -440,28 +422,26 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
         const std::int64_t lag = std::abs(2 * static_cast<std::int64_t>(m) + 1);
         odd_lag[off + m] = lag < bins ? kernel[lag] : 0.0;
     }
-    const bool vector = path == CodePath::fastest && vector_code_available();
+    const VectorCode code = vector_code(path);
 
     // Rows are filtered independently: the threads share them out.
-#pragma omp parallel
-    {
-        std::vector<double> out = take_samples(bins);
-        std::vector<double> even_sum = take_samples(evens);
-        std::vector<double> odd_sum = take_samples(bins / 2);
-#pragma omp for schedule(dynamic)
-        for (std::int32_t i = 0; i < angles; ++i) {
-            double* p = sinogram + static_cast<std::int64_t>(i) * bins;
+    parallel_for_with_scratch(angles, Schedule::dynamic, [&] {
+        return LoopBody([&, out = take_samples(bins), even_sum = take_samples(evens),
+                         odd_sum = take_samples(bins / 2)](std::int64_t i) mutable {
+            double* p = sinogram + i * bins;
             if (all_finite(p, bins)) {
-                convolve_odd_lags(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(), odd_sum.data(),
-                                  vector);
+                with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
+                    convolve_odd_lags<decltype(lanes)>(p, kernel.data(), odd_lag.data(), off, bins, even_sum.data(),
+                                                       odd_sum.data());
+                });
                 for (std::int32_t j = 0; j < bins; ++j) out[j] = j % 2 == 0 ? even_sum[j / 2] : odd_sum[j / 2];
             } else {
                 // 0 × NaN or 0 × ∞ is NaN: here every term counts.
                 convolve_every_term(p, kernel.data(), bins, out.data());
             }
             for (std::int32_t j = 0; j < bins; ++j) p[j] = (pixel_length * out[j]) * pixel_length;
-        }
-    }
+        });
+    });
 }
 
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
@@ -476,7 +456,9 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         std::vector<char> empty_adds_nothing = take_array<char>(cij.angles);
         for (std::int32_t i = 0; i < cij.angles; ++i)
             empty_adds_nothing[i] = all_finite(sinogram + static_cast<std::int64_t>(i) * bins, empty_bins);
-        const bool vector = path == CodePath::fastest && vector_code_available() && bins >= 3;
+        // Fewer than three bins: the portable form alone.
+        const VectorCode code = bins >= 3 ? vector_code(path) : VectorCode::none;
+        const bool vector = code != VectorCode::none;
         // The vector rows read three samples past a row's end: the last row
         // gets them from a copy.
         std::vector<double> last_projection = take_samples(vector ? static_cast<std::int64_t>(bins) + 3 : 0);
@@ -492,55 +474,30 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         const std::int32_t pair_first = mirror_sum - height + 1;
         const std::int32_t pair_blocks = (half_h - pair_first + pairs_per_block - 1) / pairs_per_block;
         const std::int32_t lone_rows[] = {0, half_h};
-        const std::int32_t lone_count = pair_first > 0 ? 2 : 1;
-        const std::int32_t* lone_first = pair_first > 0 ? lone_rows : lone_rows + 1;
+        const BackProjection bp{image,
+                                width,
+                                height,
+                                sinogram,
+                                cij,
+                                empty_adds_nothing,
+                                last_projection.data(),
+                                half_h,
+                                mirror_sum,
+                                pair_first,
+                                pair_first > 0 ? 2 : 1,
+                                pair_first > 0 ? lone_rows : lone_rows + 1};
         // Every pixel takes its angles in order; the threads share out
         // blocks of image rows (a block of rows and their mirrors, or the
         // lone rows), each block small enough to stay in the cache while all
         // angles pass over it. A thread takes the next block when it is done
         // with one, so that a core shared with other programs holds no one up.
-#pragma omp parallel
-        {
-            std::vector<double> column_cos = take_samples(width);
-#pragma omp for schedule(dynamic)
-            for (std::int32_t block = 0; block <= pair_blocks; ++block) {
-                const std::int32_t first_row = pair_first + (block - 1) * pairs_per_block;
-                const std::int32_t last_row = std::min(first_row + pairs_per_block, half_h);
-                for (std::int32_t i = 0; i < cij.angles; ++i) {
-                    const CijAngle& a = cij.angle[i];
-                    const double* p = vector && i == cij.angles - 1 ? last_projection.data()
-                                                                    : sinogram + static_cast<std::int64_t>(i) * bins;
-                    const bool empty = empty_adds_nothing[i] != 0;
-                    const bool vector_rows = vector && four_bins_apart_at_most_three(a, width, height);
-                    column_products(a, width, column_cos.data());
-                    auto one_row = [&](std::int32_t r) {
-                        const double y_sin = static_cast<double>(half_h - r) * a.sin_theta;
-                        double* pixel = image + static_cast<std::int64_t>(r) * width;
-                        if (vector_rows)
-                            back_project_row_vector(a, column_cos.data(), y_sin, p, bins, empty, pixel, width);
-                        else
-                            back_project_row(a, column_cos.data(), y_sin, p, bins, empty, pixel, 0, width);
-                    };
-                    if (block == 0) {
-                        for (std::int32_t k = 0; k < lone_count; ++k) one_row(lone_first[k]);
-                        continue;
-                    }
-                    for (std::int32_t r = first_row; r < last_row; ++r) {
-                        if (vector_rows) {
-                            const std::int32_t mirror_r = mirror_sum - r;
-                            back_project_row_pair_vector(a, column_cos.data(),
-                                                         static_cast<double>(half_h - r) * a.sin_theta,
-                                                         static_cast<double>(half_h - mirror_r) * a.sin_theta, p,
-                                                         bins, empty, image + static_cast<std::int64_t>(r) * width,
-                                                         image + static_cast<std::int64_t>(mirror_r) * width, width);
-                        } else {
-                            one_row(r);
-                            one_row(mirror_sum - r);
-                        }
-                    }
-                }
-            }
-        }
+        parallel_for_with_scratch(static_cast<std::int64_t>(pair_blocks) + 1, Schedule::dynamic, [&] {
+            return LoopBody([&, column_cos = take_samples(width)](std::int64_t block) mutable {
+                with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
+                    back_project_block<decltype(lanes)>(bp, block, column_cos.data());
+                });
+            });
+        });
     }
     const double angular_step = projection_pi / cij.angles;
     for (std::int64_t j = 0; j < pixels; ++j) image[j] = image[j] * angular_step;

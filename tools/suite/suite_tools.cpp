@@ -45,7 +45,7 @@ FileFact level_series(const char* pattern, std::vector<const char*> names) {
 FileFact x_table() { return asked("x_output", FileFormat::table); }
 FileFact y_table() { return asked("y_output", FileFormat::table); }
 
-// The filters: an image in, an image of the same size out.
+// An image or a sinogram in, one of the same or the other shape out.
 std::vector<FileFact> image_to_image() {
     return {asked("input", FileFormat::raw, image), asked("output", FileFormat::raw, image)};
 }

@@ -1,0 +1,87 @@
+#pragma once
+// Two doubles in a WebAssembly simd128 register, for a build made with
+// -msimd128 (the whole module then has it). Included by lanes.h.
+
+#include <wasm_simd128.h>
+
+#include <cstdint>
+
+#include "common/compiler.h"
+
+struct Simd128Lanes {
+    v128_t v;
+    Simd128Lanes() = default;
+    CT_LANES Simd128Lanes(v128_t lanes) : v(lanes) {}
+    CT_LANES explicit Simd128Lanes(double each) : v(wasm_f64x2_splat(each)) {}
+};
+
+CT_LANES Simd128Lanes operator+(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_add(a.v, b.v); }
+CT_LANES Simd128Lanes operator-(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_sub(a.v, b.v); }
+CT_LANES Simd128Lanes operator*(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_mul(a.v, b.v); }
+CT_LANES Simd128Lanes operator/(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_div(a.v, b.v); }
+CT_LANES Simd128Lanes operator>(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_gt(a.v, b.v); }
+CT_LANES Simd128Lanes operator>=(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_ge(a.v, b.v); }
+CT_LANES Simd128Lanes operator<=(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_le(a.v, b.v); }
+CT_LANES Simd128Lanes operator==(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_eq(a.v, b.v); }
+CT_LANES Simd128Lanes operator!=(Simd128Lanes a, Simd128Lanes b) { return wasm_f64x2_ne(a.v, b.v); }
+CT_LANES Simd128Lanes operator&(Simd128Lanes a, Simd128Lanes b) { return wasm_v128_and(a.v, b.v); }
+CT_LANES Simd128Lanes operator|(Simd128Lanes a, Simd128Lanes b) { return wasm_v128_or(a.v, b.v); }
+
+template <>
+struct Lanes<Simd128Lanes> {
+    using V = Simd128Lanes;
+    static constexpr std::int32_t count = 2;
+    using Mask = Simd128Lanes;
+
+    static CT_LANES V load(const double* p) { return wasm_v128_load(p); }
+    static CT_LANES void store(double* p, V v) { wasm_v128_store(p, v.v); }
+    static CT_LANES V floor(V v) { return wasm_f64x2_floor(v.v); }
+    // pmax(b, a) is a where b < a, otherwise b: the one-lane max.
+    static CT_LANES V max(V a, V b) { return wasm_f64x2_pmax(b.v, a.v); }
+    static CT_LANES V select(Mask mask, V when_set, V otherwise) {
+        return wasm_v128_bitselect(when_set.v, otherwise.v, mask.v);
+    }
+    static CT_LANES V keep(Mask mask, V v) { return wasm_v128_and(mask.v, v.v); }
+    static CT_LANES bool any(Mask mask) { return wasm_v128_any_true(mask.v); }
+    static CT_LANES bool all(Mask mask) { return wasm_i64x2_all_true(mask.v); }
+    static CT_LANES V reversed(V v) { return wasm_i64x2_shuffle(v.v, v.v, 1, 0); }
+    static CT_LANES void store_int32(std::int32_t* p, V v) {
+        p[0] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 0));
+        p[1] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 1));
+    }
+    // Of two lanes the one not yet done: the second, or the first.
+    static CT_LANES void store_last(double* p, V v, std::int32_t first) {
+        if (first == 0)
+            wasm_v128_store(p, v.v);
+        else
+            p[1] = wasm_f64x2_extract_lane(v.v, 1);
+    }
+    static CT_LANES void store_first(double* p, V v, std::int32_t count) {
+        if (count == 2)
+            wasm_v128_store(p, v.v);
+        else
+            p[0] = wasm_f64x2_extract_lane(v.v, 0);
+    }
+
+    static constexpr bool picks_need_close_indices = false;
+    struct Three {
+        V k0, k1, k2;
+    };
+    template <bool index_falls>
+    static CT_LANES Three pick_three(const double* base, V index) {
+        const double* a = base + static_cast<std::int32_t>(wasm_f64x2_extract_lane(index.v, 0));
+        const double* b = base + static_cast<std::int32_t>(wasm_f64x2_extract_lane(index.v, 1));
+        return {wasm_f64x2_make(a[0], b[0]), wasm_f64x2_make(a[1], b[1]), wasm_f64x2_make(a[2], b[2])};
+    }
+
+    struct Pair {
+        V whole, left, right;
+    };
+    static CT_LANES Pair truncated_pair(const double* row, V t) {
+        const std::int32_t n0 = static_cast<std::int32_t>(wasm_f64x2_extract_lane(t.v, 0));
+        const std::int32_t n1 = static_cast<std::int32_t>(wasm_f64x2_extract_lane(t.v, 1));
+        const v128_t p0 = wasm_v128_load(row + n0);  // row[n0], row[n0 + 1]
+        const v128_t p1 = wasm_v128_load(row + n1);
+        return {wasm_f64x2_make(n0, n1), wasm_i64x2_shuffle(p0, p1, 0, 2), wasm_i64x2_shuffle(p0, p1, 1, 3)};
+    }
+};
