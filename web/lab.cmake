@@ -8,12 +8,18 @@ set(CT_TOOLS_JSON ${PROJECT_SOURCE_DIR}/build/tools.json CACHE FILEPATH
     "The registry of the programs, written by the native build")
 set(CT_NATIVE_BIN ${PROJECT_SOURCE_DIR}/build/bin CACHE PATH "The native build's tools, for the lab's tests")
 set(ct_lab_page ${CMAKE_BINARY_DIR}/ct-lab.html)
+# The module's target (its file is ct_suite.js); tools/suite's list library is ct_suite too.
+if(TARGET ct_suite_module)
+  set(ct_lab_module ct_suite_module)
+else()
+  set(ct_lab_module ct_suite)
+endif()
 file(GLOB ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
 file(GLOB ct_lab_answers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/answers/*.txt)
 add_custom_command(OUTPUT ${ct_lab_page}
   COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
-          --suite $<TARGET_FILE:ct_suite> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
-  DEPENDS ct_suite ${ct_lab_sources} ${ct_lab_answers} ${CT_TOOLS_JSON}
+          --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
+  DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_answers} ${CT_TOOLS_JSON}
           ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs ${CMAKE_CURRENT_LIST_DIR}/lab_steps.json
           ${CMAKE_CURRENT_LIST_DIR}/run_tool.js ${CMAKE_CURRENT_LIST_DIR}/package-lock.json
   COMMENT "Bundling the browser lab ct-lab.html"
