@@ -4,7 +4,8 @@
 #   share/man/man1/<tool>.1.gz                 a man page per tool, from the suite's list (cmake/man_pages.cmake)
 #   share/ct-teaching-tools/tools.json         every program, its questions and files
 #   share/doc/ct-teaching-tools/               README.md, examples/ (phantom file, answer files)
-#   share/ct-teaching-tools/                   the demo script and its plotter
+#   share/ct-teaching-tools/                   the demo script and its plotter, and the browser
+#                                              lab ct-lab.html when the web build has made it
 #   lib/python3/dist-packages/                 the Python module cttools (python/CMakeLists.txt)
 include(GNUInstallDirs)
 
@@ -15,6 +16,8 @@ set(CT_DATA_DIR ${CMAKE_INSTALL_DATAROOTDIR}/${CT_PACKAGE_NAME})
 install(FILES README.md DESTINATION ${CT_DOC_DIR})
 install(DIRECTORY examples/ DESTINATION ${CT_DOC_DIR}/examples)
 install(PROGRAMS scripts/demo scripts/plot_table DESTINATION ${CT_DATA_DIR})
+set(CT_LAB_PAGE ${PROJECT_SOURCE_DIR}/build-web/ct-lab.html CACHE FILEPATH "The browser lab page (scripts/build web)")
+install(FILES ${CT_LAB_PAGE} DESTINATION ${CT_DATA_DIR} OPTIONAL)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${CT_PACKAGE_NAME})

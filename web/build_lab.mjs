@@ -1,0 +1,94 @@
+// Bundles the lab into one self-contained page: the page's scripts and
+// styles, uPlot and fflate, the registry of programs, the guided lab's steps
+// with their answer files, and the worker with the WebAssembly module, all
+// inlined so that the file works from disk with no server and no network.
+//
+//   node web/build_lab.mjs [--tools-json build/tools.json] [--suite build-web/ct_suite.js]
+//                          [--run-tool web/run_tool.js] [--out build-web/ct-lab.html]
+
+import { build } from 'esbuild';
+import { readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const web = dirname(fileURLToPath(import.meta.url));
+const root = resolve(web, '..');
+const options = {
+  'tools-json': join(root, 'build/tools.json'),
+  suite: join(root, 'build-web/ct_suite.js'),
+  'run-tool': join(web, 'run_tool.js'),
+  examples: join(root, 'examples'),
+  out: join(root, 'build-web/ct-lab.html'),
+};
+const argv = process.argv.slice(2);
+for (let i = 0; i < argv.length; i += 2) {
+  const key = argv[i].replace(/^--/, '');
+  if (!(key in options) || argv[i + 1] === undefined) {
+    console.error(`build_lab: unknown option ${argv[i]}`);
+    process.exit(2);
+  }
+  options[key] = resolve(argv[i + 1]);
+}
+const MAX_BYTES = 3 * 1024 * 1024;
+
+const read = (path) => readFileSync(path, 'utf8');
+const registry = JSON.parse(read(options['tools-json']));
+const steps = JSON.parse(read(join(web, 'lab_steps.json')));
+const lab = {
+  seed: Object.fromEntries(steps.seed.map((name) => [name, read(join(options.examples, name))])),
+  sections: steps.sections.map((section) => ({
+    ...section,
+    steps: section.steps.map((step) => ({ ...step, answerText: read(join(options.examples, 'answers', step.answers)) })),
+  })),
+};
+for (const step of lab.sections.flatMap((s) => s.steps)) {
+  if (!registry.programs.some((p) => p.name === step.tool)) throw new Error(`the registry has no program ${step.tool}`);
+}
+// The module's WebAssembly, inlined as a data URI, is named once so that the
+// worker can compile it once and make every run's fresh instance from it.
+let suite = read(options.suite);
+const inlined = /wasmBinaryFile="(data:application\/octet-stream;base64,[A-Za-z0-9+/=]+)"/.exec(suite);
+if (inlined) {
+  suite = `var ctWasmDataUri=${JSON.stringify(inlined[1])};\n` + suite.replace(inlined[0], () => 'wasmBinaryFile=ctWasmDataUri');
+}
+const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/worker.js'))].join('\n;\n');
+
+const virtualModules = {
+  'virtual:tools-json': registry,
+  'virtual:lab-steps': lab,
+  'virtual:worker-source': workerSource,
+};
+const virtual = {
+  name: 'virtual',
+  setup(b) {
+    b.onResolve({ filter: /^virtual:/ }, (args) => ({ path: args.path, namespace: 'virtual' }));
+    b.onLoad({ filter: /.*/, namespace: 'virtual' }, (args) => ({
+      contents: `export default ${JSON.stringify(virtualModules[args.path])};`,
+      loader: 'js',
+    }));
+  },
+};
+
+const bundle = await build({
+  entryPoints: [join(web, 'lab/main.js')],
+  bundle: true,
+  write: false,
+  format: 'iife',
+  minify: true,
+  charset: 'utf8',
+  target: ['chrome100', 'firefox100', 'safari15'],
+  plugins: [virtual],
+  logLevel: 'warning',
+});
+const script = bundle.outputFiles[0].text;
+const styles = read(join(web, 'node_modules/uplot/dist/uPlot.min.css')) + '\n' + read(join(web, 'lab/style.css'));
+if (/<\/script/i.test(script) || /<\/style/i.test(styles)) throw new Error('an inlined text would end its element early');
+const page = read(join(web, 'lab/page.html'))
+  .replace('/*STYLES*/', () => styles)
+  .replace('/*SCRIPT*/', () => script);
+const size = Buffer.byteLength(page);
+if (size > MAX_BYTES) throw new Error(`the page would be ${size} bytes, more than ${MAX_BYTES}`);
+mkdirSync(dirname(options.out), { recursive: true });
+writeFileSync(options.out + '.new', page);
+renameSync(options.out + '.new', options.out);
+console.log(`build_lab: ${options.out} (${(size / 1024 / 1024).toFixed(2)} MiB)`);

@@ -1,0 +1,40 @@
+# The browser lab, build-web/ct-lab.html: the page's sources (web/lab/)
+# bundled by web/build_lab.mjs with the module ct_suite.js, the registry of
+# the programs from the native build (build/tools.json) and the guided lab's
+# steps; npm packages of web/ pinned in package-lock.json, installed by
+# `scripts/setup web`. Included by web/CMakeLists.txt in the web build.
+find_program(CT_NODE NAMES node nodejs REQUIRED)
+set(CT_TOOLS_JSON ${PROJECT_SOURCE_DIR}/build/tools.json CACHE FILEPATH
+    "The registry of the programs, written by the native build")
+set(CT_NATIVE_BIN ${PROJECT_SOURCE_DIR}/build/bin CACHE PATH "The native build's tools, for the lab's tests")
+set(ct_lab_page ${CMAKE_BINARY_DIR}/ct-lab.html)
+# The module's target (its file is ct_suite.js); tools/suite's list library is ct_suite too.
+if(TARGET ct_suite_module)
+  set(ct_lab_module ct_suite_module)
+else()
+  set(ct_lab_module ct_suite)
+endif()
+file(GLOB ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
+file(GLOB ct_lab_answers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/answers/*.txt)
+add_custom_command(OUTPUT ${ct_lab_page}
+  COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
+          --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
+  DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_answers} ${CT_TOOLS_JSON}
+          ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs ${CMAKE_CURRENT_LIST_DIR}/lab_steps.json
+          ${CMAKE_CURRENT_LIST_DIR}/run_tool.js ${CMAKE_CURRENT_LIST_DIR}/package-lock.json
+  COMMENT "Bundling the browser lab ct-lab.html"
+  VERBATIM)
+add_custom_target(ct_lab ALL DEPENDS ${ct_lab_page})
+add_dependencies(tools ct_lab)
+
+set(ct_lab_tests ${CMAKE_CURRENT_LIST_DIR}/tests)
+add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mjs)
+add_test(NAME Web.Lab.StepsAgreeWithDemo COMMAND ${CT_NODE} ${ct_lab_tests}/lab_steps.test.mjs)
+add_test(NAME Web.Lab.AnswerWarningsMatchNative
+         COMMAND ${CT_NODE} ${ct_lab_tests}/answer_rules.test.mjs ${CT_NATIVE_BIN} ${CT_TOOLS_JSON})
+# The page in headless chromium: the whole guided lab, compared with the node
+# launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).
+add_test(NAME Web.Lab.Page
+         COMMAND ${CT_NODE} ${ct_lab_tests}/lab_page.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots)
+set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)

@@ -1,0 +1,103 @@
+// The CT lab page: the guided lab, every tool as a form, the workspace,
+// pictures and plots, in one offline file. window.ctLab scripts it:
+//   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written}
+//   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
+
+import registry from 'virtual:tools-json';
+import lab from 'virtual:lab-steps';
+import { h } from './dom.js';
+import { GuidedView } from './guided_view.js';
+import { onLanguage, setLanguage, t } from './i18n.js';
+import { PictureView } from './picture_view.js';
+import { PlotView } from './plot_view.js';
+import { Session } from './session.js';
+import { ToolsView } from './tools_view.js';
+import { WorkspaceView } from './workspace_view.js';
+
+const session = new Session(registry);
+const TABS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
+
+const app = {
+  show(tab) {
+    for (const name of TABS) {
+      const selected = name === tab;
+      document.getElementById(`tab-${name}`).setAttribute('aria-selected', String(selected));
+      document.getElementById(`tab-${name}`).tabIndex = selected ? 0 : -1;
+      document.getElementById(`view-${name}`).hidden = !selected;
+    }
+    document.body.dataset.view = tab;
+  },
+  async openPicture(name, window) {
+    app.show('picture');
+    await pictures.open(name, window);
+  },
+  async openPlot(name, log) {
+    app.show('plot');
+    await plots.open(name, log);
+  },
+  openRun(tool, answers) {
+    tools.show(tool, answers);
+    app.show('tools');
+  },
+};
+
+const guided = new GuidedView(session, lab, app);
+const tools = new ToolsView(session);
+const workspace = new WorkspaceView(session, app);
+const pictures = new PictureView(session);
+const plots = new PlotView(session);
+
+const tabButtons = TABS.map((name) =>
+  h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
+const tabList = h('nav', { role: 'tablist', className: 'tabs', 'aria-label': t('views') }, tabButtons);
+tabList.addEventListener('keydown', (event) => {
+  const at = TABS.indexOf(document.body.dataset.view);
+  const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
+  if (!step) return;
+  const next = TABS[(at + step + TABS.length) % TABS.length];
+  app.show(next);
+  document.getElementById(`tab-${next}`).focus();
+});
+const languageSelect = h('select', { id: 'language', onchange: () => setLanguage(languageSelect.value) },
+  h('option', { value: 'en' }, 'English'), h('option', { value: 'ja', lang: 'ja' }, '日本語'));
+const languageLabel = h('label', { for: 'language' }, t('language'));
+const title = h('h1', {}, t('title'));
+const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
+document.body.append(
+  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, languageLabel, languageSelect)),
+  tabList,
+  h('main', {}, guided.element, tools.element, workspace.element, pictures.element, plots.element));
+onLanguage(() => {
+  title.textContent = t('title');
+  subtitle.textContent = t('subtitle');
+  languageLabel.textContent = t('language');
+  tabList.setAttribute('aria-label', t('views'));
+  TABS.forEach((name, i) => (tabButtons[i].textContent = t(`tab_${name}`)));
+  document.title = t('title');
+});
+app.show('guided');
+guided.seed();
+
+window.ctLab = {
+  // answers: the answer lines (an array) or the whole standard input (a string).
+  async run(tool, answers = [], options = {}) {
+    const outcome = await session.run(tool, answers, { stderrIsTerminal: false, ...options });
+    return { exit: outcome.exit, stdout: outcome.stdout, stderr: outcome.stderr, files: outcome.files, written: outcome.written };
+  },
+  async files({ bytes = false } = {}) {
+    return (await session.workspace.all()).map((r) => ({
+      name: r.name,
+      size: r.bytes.length,
+      made: r.made,
+      shape: r.shape,
+      ...(bytes ? { bytes: r.bytes } : {}),
+    }));
+  },
+  cancel: () => session.cancel(),
+  clear: () => session.workspace.clear(),
+  show: (view) => app.show(view),
+  setLanguage,
+  programs: () => session.programs.map((p) => p.name),
+  guided,
+  ready: session.workspace.ready.then(() => true),
+};

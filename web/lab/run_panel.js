@@ -1,0 +1,54 @@
+// Run and Cancel for one form, with the status line and the console.
+
+import { h } from './dom.js';
+import { t } from './i18n.js';
+
+export class RunPanel {
+  // start(): the run's promise (from Session.run); runs while the panel waits.
+  constructor(session, { runLabel = 'run', extraButtons = [] } = {}) {
+    this.session = session;
+    this.runButton = h('button', { type: 'button', className: 'primary' }, t(runLabel));
+    this.runLabel = runLabel;
+    this.cancelButton = h('button', { type: 'button', disabled: true, onclick: () => session.cancel() }, t('cancel'));
+    this.status = h('p', { className: 'status', role: 'status', 'aria-live': 'polite' });
+    this.console = h('pre', { className: 'console', tabindex: '0', 'aria-label': t('transcript') });
+    this.element = h('div', { className: 'run-panel' },
+      h('div', { className: 'buttons' }, this.runButton, ...extraButtons, this.cancelButton),
+      this.status,
+      h('details', { className: 'console-box', open: true }, h('summary', {}, t('transcript')), this.console));
+    session.onRun((event) => {
+      const busy = event.state === 'started';
+      this.cancelButton.disabled = !busy;
+    });
+  }
+
+  relabel() {
+    this.runButton.textContent = t(this.runLabel);
+    this.cancelButton.textContent = t('cancel');
+    this.console.setAttribute('aria-label', t('transcript'));
+    this.element.querySelector('summary').textContent = t('transcript');
+  }
+
+  // Runs `tool` with `answers` and shows how it goes; resolves to the outcome or null.
+  async run(tool, answers) {
+    if (this.session.runner.busy) {
+      this.status.textContent = t('busy');
+      return null;
+    }
+    this.status.textContent = t('running', { tool });
+    this.console.textContent = '';
+    try {
+      const outcome = await this.session.run(tool, answers, {
+        onTranscript: (text) => {
+          this.console.textContent = text;
+          this.console.scrollTop = this.console.scrollHeight;
+        },
+      });
+      this.status.textContent = t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) });
+      return outcome;
+    } catch (error) {
+      this.status.textContent = error.cancelled ? t('cancelled') : t('failed', { message: error.message });
+      return null;
+    }
+  }
+}

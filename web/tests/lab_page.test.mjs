@@ -1,0 +1,150 @@
+// The lab page as a learner uses it, opened from disk in headless chromium:
+// the guided lab's every step through its buttons, its files against the
+// WebAssembly build's node launchers byte for byte, a warned answer, Cancel,
+// a reload, accessible names, screenshots of every view at 1366 and 412 px,
+// the page's size and the absence of any request beyond the page itself.
+//   node web/tests/lab_page.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR
+
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { openLab, workspaceFiles } from './browser.mjs';
+
+const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
+const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
+const allSteps = steps.sections.flatMap((s) => s.steps);
+const VIEWS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
+const check = async (what, work) => {
+  const started = Date.now();
+  await work();
+  console.log(`ok  ${what} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+};
+
+// The chain as the node launchers run it, in a folder of its own.
+function nodeChain() {
+  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-node-'));
+  for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
+  for (const step of allSteps) {
+    const run = spawnSync(join(launchers, step.tool), [], { cwd: folder, input: readFileSync(join(examples, 'answers', step.answers)) });
+    assert.equal(run.status, 0, `${step.tool} < ${step.answers} under node: ${run.stderr}`);
+  }
+  const files = Object.fromEntries(readdirSync(folder).map((name) => [name, readFileSync(join(folder, name))]));
+  rmSync(folder, { recursive: true, force: true });
+  return files;
+}
+
+const digest = (files) => Object.entries(files).map(([name, bytes]) => `${name}:${bytes.length}:${bytes.toString('base64').slice(-24)}`).sort();
+
+await check('the page is one file of at most 3 MB', () => {
+  assert.ok(statSync(pagePath).size <= 3 * 1024 * 1024, `${statSync(pagePath).size} bytes`);
+});
+
+const lab = await openLab(pagePath, { width: 1366, height: 900 });
+const { page } = lab;
+try {
+  await check('every control has an accessible name', async () => {
+    const tree = await page.accessibility.snapshot({ interestingOnly: false });
+    const unnamed = [];
+    const walk = (node) => {
+      if (['button', 'textbox', 'combobox', 'checkbox', 'spinbutton', 'tab', 'listbox', 'slider'].includes(node.role) && !node.name?.trim()) {
+        unnamed.push(node.role);
+      }
+      (node.children || []).forEach(walk);
+    };
+    walk(tree);
+    assert.deepEqual(unnamed, []);
+  });
+
+  let pageFiles;
+  await check('the guided lab runs every step from its Run all button', async () => {
+    await page.click('#run-all');
+    await page.waitForFunction(
+      (count) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === count ||
+        document.querySelector('.step[data-state="failed"]'),
+      { timeout: 1500000, polling: 1000 }, allSteps.length);
+    const states = await page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
+    assert.deepEqual(states, allSteps.map(() => 'done'));
+    pageFiles = await workspaceFiles(page);
+  });
+
+  await check('every file of the workspace equals the node run of the same answers', async () => {
+    const expected = nodeChain();
+    assert.deepEqual(Object.keys(pageFiles).sort(), Object.keys(expected).sort());
+    assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(pageFiles[name])), [], 'files that differ');
+  });
+
+  await check('screenshots of every view at 1366 and 412 px', async () => {
+    mkdirSync(screenshots, { recursive: true });
+    for (const [width, height, mobile] of [[1366, 900, false], [412, 915, true]]) {
+      // A change to a phone's viewport reloads the page: the choices are made after it.
+      await page.setViewport({ width, height, isMobile: mobile, hasTouch: mobile });
+      await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+      await page.evaluate(() => window.ctLab.show('picture'));
+      await page.select('#picture-file', 'n3-2_poisson_fbp.img');
+      await page.select('#picture-compare', 'n3-2_fbp.img');
+      await page.evaluate(() => window.ctLab.show('plot'));
+      await page.select('#plot-file', 'n4-3.txt');
+      await page.evaluate(() => window.ctLab.show('tools'));
+      await page.select('#tool-select', 'reconstruct');
+      for (const view of VIEWS) {
+        await page.evaluate((v) => window.ctLab.show(v), view);
+        if (view === 'plot') await page.evaluate(() => document.querySelector('#plot-file').dispatchEvent(new Event('change')));
+        await new Promise((resolve) => setTimeout(resolve, 400));
+        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+        assert.ok(overflow <= 0, `the ${view} view fits ${width} px (${overflow} px too wide)`);
+        await page.screenshot({ path: join(screenshots, `${view}-${width}.png`) });
+      }
+    }
+    await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
+    await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+  });
+
+  await check('a form shows the tool\'s warning for a bad answer before the run', async () => {
+    await page.evaluate(() => window.ctLab.show('tools'));
+    await page.select('#tool-select', 'reconstruct');
+    const field = await page.$('#view-tools input[data-keyword][data-kind="integer"]');
+    await field.type('12abc');
+    const warning = () => page.evaluate((input) => document.getElementById(input.getAttribute('aria-describedby')).textContent, field);
+    assert.match(await warning(), /^warning: the answer to "2\. .+" \[12abc\] has extra characters after the number; 12 is used\.$/);
+    await page.select('#language', 'ja');
+    assert.match(await warning(), /^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
+    await page.select('#language', 'en');
+    await field.click({ count: 3 });
+    await field.type('256');
+    assert.equal(await warning(), '');
+  });
+
+  await check('Cancel ends a run and leaves the workspace as it was', async () => {
+    const before = digest(await workspaceFiles(page));
+    await page.select('#tool-select', 'recon_noise_sweep');
+    // Many repetitions: the run would overwrite the sweep's tables of the guided lab.
+    const repetitions = await page.$('#view-tools input[data-keyword="repetitions"]');
+    await repetitions.type('500');
+    await page.click('#view-tools .run-panel button.primary');
+    await page.waitForFunction(() => document.querySelector('#view-tools .console').textContent.includes('noise average'), { timeout: 120000 });
+    await page.click('#view-tools .run-panel .buttons button:last-child');
+    await page.waitForFunction(() => /Cancelled/.test(document.querySelector('#view-tools .status').textContent));
+    assert.deepEqual(digest(await workspaceFiles(page)), before);
+    // The next run starts a fresh worker.
+    const after = await page.evaluate(() => window.ctLab.run('oval_draw', ['cancel_check.img']));
+    assert.equal(after.exit, 0);
+    assert.deepEqual(after.written, ['cancel_check.img']);
+  });
+
+  await check('a reload keeps the workspace', async () => {
+    const before = digest(await workspaceFiles(page));
+    await page.reload({ waitUntil: 'load' });
+    await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+    assert.deepEqual(digest(await workspaceFiles(page)), before);
+    assert.equal(await page.$$eval('#view-guided .results canvas', (c) => c.length > 0), true, 'the guided lab shows its stored results');
+  });
+
+  await check('no request to any host or other file, no script error', () => {
+    assert.deepEqual(lab.requests, []);
+    assert.deepEqual(lab.errors, []);
+  });
+} finally {
+  await lab.close();
+}
