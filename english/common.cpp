@@ -43,6 +43,8 @@ std::span<const TextPair> common_texts() {
          " error: the number of samples is negative [%s = %lld].\n"},
         {" エラー：メモリが足りません[%.0Lf バイト].\n",
          " error: not enough memory [%.0Lf bytes].\n"},
+        {" エラー：メモリが足りません.\n",
+         " error: not enough memory.\n"},
         {"整数",
          "integer"},
         {"実数",
