@@ -1,7 +1,8 @@
 #include "tools/suite/tools_json.h"
 
-#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <variant>
 
 #include "common/language.h"
@@ -36,11 +37,19 @@ std::string localized(const char* ja) {
 }
 
 // The shortest decimal that reads back as the same double, always with a
-// point or an exponent so that a reader sees a real.
+// point or an exponent so that a reader sees a real. (printf rather than
+// to_chars: the WebAssembly build's C++ library has no to_chars for doubles.)
 std::string real_number(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    std::string number(text, end);
+    char text[40];
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        std::snprintf(text, sizeof text, "%.1f", value);
+        return text;
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    std::string number(text);
     if (number.find_first_of(".en") == std::string::npos) number += ".0";
     return number;
 }
