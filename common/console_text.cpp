@@ -53,28 +53,25 @@ void console_vprintf(std::FILE* stream, const char* utf8_format, va_list args) {
 #pragma GCC diagnostic pop
 }
 
-// The message of a format (in the language of the run) and its arguments,
-// all in UTF-8.
-std::string formatted_message(const char* japanese_format, va_list args) {
-    const char* utf8_format = in_language(japanese_format);
+}  // namespace
+
+std::string vformatted(const char* format, va_list args) {
     va_list again;
     va_copy(again, args);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const int length = std::vsnprintf(nullptr, 0, utf8_format, again);
+    const int length = std::vsnprintf(nullptr, 0, format, again);
     va_end(again);
-    std::string message(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(message.data(), message.size() + 1, utf8_format, args);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
 #pragma GCC diagnostic pop
-    return message;
+    return text;
 }
-
-}  // namespace
 
 std::string text_format(const char* utf8_format, ...) {
     va_list args;
     va_start(args, utf8_format);
-    std::string text = formatted_message(utf8_format, args);
+    std::string text = vformatted(in_language(utf8_format), args);
     va_end(args);
     return text;
 }

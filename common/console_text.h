@@ -5,6 +5,7 @@
 // CT_ENCODING asks for one of the two. Table files always
 // hold Shift_JIS. Only this module converts; tools never encode by hand.
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -55,3 +56,6 @@ template <typename... Args>
 // sentence), in the language of the run, in UTF-8: the format is looked up
 // before the arguments are put in, so that it can have an English form.
 std::string text_format(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);
+
+// printf into a string (the format as it is, not looked up).
+std::string vformatted(const char* format, va_list args);

@@ -11,16 +11,9 @@ namespace message_detail {
 const char* in_run_language(const char* japanese) { return in_language(japanese); }
 
 std::string printed(const char* format, ...) {
-    va_list args, again;
+    va_list args;
     va_start(args, format);
-    va_copy(again, args);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const int length = std::vsnprintf(nullptr, 0, format, again);
-    va_end(again);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
-#pragma GCC diagnostic pop
+    std::string text = vformatted(format, args);
     va_end(args);
     return text;
 }

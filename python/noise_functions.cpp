@@ -4,7 +4,7 @@
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
-#include "tools/noise/image_spectrum.h"
+#include "tools/noise/nnps_measurement.h"
 #include "tools/noise/noise_questions.h"
 #include "tools/noise/power_profiles.h"
 #include "tools/noise/sweep_tools.h"

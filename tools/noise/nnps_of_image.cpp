@@ -5,7 +5,7 @@
 
 #include "common/raw_file.h"
 #include "common/tool_start.h"
-#include "tools/noise/image_spectrum.h"
+#include "tools/noise/nnps_measurement.h"
 #include "tools/noise/noise_questions.h"
 
 int main(int argc, char** argv) {

@@ -46,6 +46,13 @@ Measured measured_sinogram(const Parameters& p, const SampleSource& source, Mess
     return sinogram;
 }
 
+// The samples a source gives, read into a new array of that many.
+std::vector<double> samples_of(const SampleSource& source, std::int64_t samples) {
+    std::vector<double> data = take_samples(samples);
+    source(data, samples);
+    return data;
+}
+
 }  // namespace
 
 std::vector<double> project_to_sinogram(const RaysumParameters& p, const SampleSource& source, MessageSink& sink) {
@@ -79,24 +86,21 @@ Measured linearize_counts(const LinearizeParameters& p, const SampleSource& sour
 
 std::vector<double> add_quantum_noise(const QuantumNoiseParameters& p, const SampleSource& source) {
     const std::int64_t samples = sinogram_samples(p.bins, p.angles);
-    std::vector<double> counts = take_samples(samples);
-    source(counts, samples);
+    std::vector<double> counts = samples_of(source, samples);
     apply_poisson_noise(counts.data(), samples);
     return counts;
 }
 
 std::vector<double> add_level_noise(const LevelNoiseParameters& p, const SampleSource& source) {
     const std::int64_t samples = image_samples(p.width, p.height);
-    std::vector<double> image = take_samples(samples);
-    source(image, samples);
+    std::vector<double> image = samples_of(source, samples);
     apply_level_noise(image.data(), samples, p.decibels);
     return image;
 }
 
 std::vector<double> add_scaled_noise(const ScaledNoiseParameters& p, const SampleSource& source) {
     const std::int64_t samples = image_samples(p.width, p.height);
-    std::vector<double> data = take_samples(samples);
-    source(data, samples);
+    std::vector<double> data = samples_of(source, samples);
     apply_gaussian_noise(data.data(), samples, p.sd);
     return data;
 }

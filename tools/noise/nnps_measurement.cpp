@@ -1,4 +1,4 @@
-#include "tools/noise/image_spectrum.h"
+#include "tools/noise/nnps_measurement.h"
 
 #include <algorithm>
 
