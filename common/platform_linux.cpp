@@ -31,6 +31,8 @@ long double available_memory_bytes() {
 
 Cp932Converter cp932_converter() { return {"CP932", false}; }
 
+std::string system_file_name(const std::string& typed) { return typed; }
+
 mode_t file_creation_mask() {
     const mode_t mask = umask(0);
     umask(mask);

@@ -61,7 +61,9 @@ std::string utf8_to_cp932(std::string_view utf8) {
     return out;
 }
 
-std::FILE* open_for_reading(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
+std::FILE* open_for_reading(const std::string& name, const char* mode) {
+    return std::fopen(system_file_name(name).c_str(), mode);
+}
 
 const char* file_name_problem(const std::string&) { return nullptr; }  // every byte but '/' and NUL names a file
 
@@ -110,8 +112,9 @@ bool open_beside(const std::string& name, bool existed, unsigned existing_mode, 
 
 }  // namespace
 
-bool open_pending_output(const std::string& name, PendingOutput& output) {
+bool open_pending_output(const std::string& typed, PendingOutput& output) {
     output = PendingOutput{};
+    const std::string name = system_file_name(typed);
     struct stat link_info {};
     const bool existed = lstat(name.c_str(), &link_info) == 0;
     if (existed && !S_ISREG(link_info.st_mode)) return open_in_place(name, output);  // device, pipe, link, folder
@@ -124,7 +127,8 @@ bool open_pending_output(const std::string& name, PendingOutput& output) {
     return open_beside(name, existed, link_info.st_mode & 07777, output) || open_in_place(name, output);
 }
 
-bool finish_pending_output(const std::string& name, PendingOutput& output) {
+bool finish_pending_output(const std::string& typed, PendingOutput& output) {
+    const std::string name = system_file_name(typed);
     std::FILE* stream = std::exchange(output.stream, nullptr);
     bool written = true;
     if (output.unnamed) {

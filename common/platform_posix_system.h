@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <string>
+
 // iconv's converter to code page 932 (Shift_JIS with Microsoft's
 // extensions): its name, and whether it writes a substitute of its own for
 // a character it cannot convert (counted as an irreversible conversion)
@@ -13,6 +15,12 @@ struct Cp932Converter {
     bool substitutes;
 };
 Cp932Converter cp932_converter();
+
+// The name the system knows the file `typed` by (the bytes the dialogue
+// read): on Linux those very bytes; in WebAssembly, whose file names are
+// JavaScript strings, UTF-8, so a name that is not UTF-8 is read as code
+// page 932, the console's encoding, rather than losing its characters.
+std::string system_file_name(const std::string& typed);
 
 // The permission bits a new file does not get (the umask).
 mode_t file_creation_mask();

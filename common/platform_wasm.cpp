@@ -1,16 +1,18 @@
 // WebAssembly's answers to platform.h and platform_posix_system.h, asked of
 // the JavaScript host: emscripten's own standard streams claim to be
 // terminals, its memory is the heap the module may still grow to, its C
-// library (musl) knows code page 932 as SHIFT_JIS, and its umask starts as
-// 0777.
+// library (musl) knows code page 932 as SHIFT_JIS, its file names are
+// JavaScript strings, and its umask starts as 0777.
 
 #include <emscripten.h>
 #include <emscripten/heap.h>
+#include <iconv.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "common/platform.h"
 #include "common/platform_posix_system.h"
@@ -37,6 +39,22 @@ EM_JS(int, host_file_creation_mask, (), {
     return 18;
 });
 
+// The bytes decoded from `encoding` to UTF-8, or false where they are not
+// that encoding's (musl counts a character it replaced by "*").
+bool decoded_to_utf8(const char* encoding, const std::string& bytes, std::string& utf8) {
+    iconv_t cd = iconv_open("UTF-8", encoding);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    utf8.assign(bytes.size() * 3, '\0');  // no character grows beyond three times its bytes
+    char* in_ptr = const_cast<char*>(bytes.data());
+    std::size_t in_left = bytes.size();
+    char* out_ptr = utf8.data();
+    std::size_t out_left = utf8.size();
+    const bool decoded = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == 0 && in_left == 0;
+    iconv_close(cd);
+    utf8.resize(utf8.size() - out_left);
+    return decoded;
+}
+
 }  // namespace
 
 bool is_terminal(std::FILE* stream) {
@@ -55,3 +73,9 @@ long double available_memory_bytes() {
 Cp932Converter cp932_converter() { return {"SHIFT_JIS", true}; }
 
 mode_t file_creation_mask() { return static_cast<mode_t>(host_file_creation_mask()); }
+
+std::string system_file_name(const std::string& typed) {
+    std::string name;
+    if (decoded_to_utf8("UTF-8", typed, name) || decoded_to_utf8("SHIFT_JIS", typed, name)) return name;
+    return typed;  // neither: the bytes as they are
+}

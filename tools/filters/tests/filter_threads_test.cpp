@@ -20,7 +20,8 @@ namespace {
 constexpr int width = 41, height = 27;
 
 template <typename Filter>
-void expect_same_bytes_for_every_thread_count_of(Filter filter) {
+void expect_same_bytes_for_every_thread_count_of(const char* name, Filter filter) {
+    SCOPED_TRACE(name);
     const std::vector<double> in = test_images::mixed(width, height, 17, true);
     expect_same_bytes_for_every_thread_count([&] {
         std::vector<double> out(in.size(), 0.0);
@@ -30,20 +31,20 @@ void expect_same_bytes_for_every_thread_count_of(Filter filter) {
 }
 
 TEST(ThreadCounts, EveryFilterGivesTheSameBytes) {
-    expect_same_bytes_for_every_thread_count_of([](const double* in, double* out) {
+    expect_same_bytes_for_every_thread_count_of("moving average", [](const double* in, double* out) {
         moving_average_3x3(in, out, width, height);
     });
-    expect_same_bytes_for_every_thread_count_of([](const double* in, double* out) {
+    expect_same_bytes_for_every_thread_count_of("weighted average", [](const double* in, double* out) {
         weighted_average_3x3(in, out, width, height, make_smoothing_kernel(1, 2, 4));
     });
-    expect_same_bytes_for_every_thread_count_of([](const double* in, double* out) {
+    expect_same_bytes_for_every_thread_count_of("gaussian", [](const double* in, double* out) {
         gaussian_smooth(in, out, width, height, 3);
     });
     for (int window : {3, 4})
-        expect_same_bytes_for_every_thread_count_of([&](const double* in, double* out) {
+        expect_same_bytes_for_every_thread_count_of("median", [&](const double* in, double* out) {
             median_smooth(in, out, width, height, window);
         });
-    expect_same_bytes_for_every_thread_count_of([](const double* in, double* out) {
+    expect_same_bytes_for_every_thread_count_of("bilateral", [](const double* in, double* out) {
         bilateral_smooth(in, out, width, height, 7, 2.0, 0.5);
     });
 }
