@@ -43,6 +43,7 @@ export class PictureView {
         labelled('profile_row', this.row)),
       this.message, this.pictures, this.pointer, this.profile);
     this.current = null; // {name, samples, rows, columns}
+    this.opening = false; // open() chooses the file itself
     this.other = null;
     session.workspace.onChange(() => this.refreshNames());
     onLanguage(() => this.relabel());
@@ -65,11 +66,17 @@ export class PictureView {
     };
     keep(this.fileSelect, false);
     keep(this.compareSelect, true);
+    // The picture named in the list is the one shown: the first file once
+    // there is one, the next when the shown one is deleted.
+    const shown = this.current ? this.current.name : '';
+    if (this.fileSelect.value !== shown && !this.opening) await this.load(true);
   }
 
   // Opens `name`, with a window if given.
   async open(name, window) {
+    this.opening = true;
     await this.refreshNames();
+    this.opening = false;
     this.fileSelect.value = name;
     await this.load(true, window);
   }

@@ -17,6 +17,8 @@ export class PlotView {
       h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.selectLabel, this.select),
         h('span', { className: 'control' }, this.log, this.logLabel)),
       this.message, this.plot);
+    this.shown = ''; // the table drawn
+    this.opening = false; // open() chooses the table itself
     session.workspace.onChange(() => this.refreshNames());
     onLanguage(() => {
       this.selectLabel.textContent = t('table_file');
@@ -31,16 +33,22 @@ export class PlotView {
     const names = (await this.session.workspace.all()).filter((r) => r.format === 'table').map((r) => r.name);
     clear(this.select, names.map((name) => h('option', { value: name }, name)));
     if (names.includes(value)) this.select.value = value;
+    // The table named in the list is the one drawn: the first once there is
+    // one, the next when the drawn one is deleted.
+    if (this.select.value !== this.shown && !this.opening) await this.draw();
   }
 
   async open(name, log = false) {
+    this.opening = true;
     await this.refreshNames();
+    this.opening = false;
     this.select.value = name;
     this.log.checked = log;
     await this.draw();
   }
 
   async draw() {
+    this.shown = this.select.value;
     const record = this.select.value ? await this.session.workspace.get(this.select.value) : null;
     clear(this.plot);
     this.message.textContent = record ? '' : t('no_table');

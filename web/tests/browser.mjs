@@ -1,19 +1,24 @@
-// Debian's chromium, headless, driven by puppeteer-core, with a fresh
-// profile; every request the page makes is counted so that a test can show
-// the page reaches no host and no other file.
+// Debian's chromium (or Firefox ESR), headless, driven by puppeteer-core,
+// with a fresh profile; every request the page makes is counted so that a
+// test can show the page reaches no host and no other file.
 
 import puppeteer from 'puppeteer-core';
-import { mkdtempSync, rmSync } from 'node:fs';
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 export const CHROMIUM = process.env.CT_CHROMIUM || '/usr/bin/chromium';
+export const FIREFOX = process.env.CT_FIREFOX || '/usr/bin/firefox-esr';
 
-export async function openLab(pagePath, { width = 1366, height = 900 } = {}) {
-  const profile = mkdtempSync(join(tmpdir(), 'ct-lab-profile-'));
+function launch(kind, profile) {
   process.env.DBUS_SESSION_BUS_ADDRESS = 'disabled';
-  const browser = await puppeteer.launch({
+  if (kind === 'firefox') {
+    return puppeteer.launch({ browser: 'firefox', executablePath: FIREFOX, headless: true, userDataDir: profile });
+  }
+  return puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
     userDataDir: profile,
@@ -21,6 +26,11 @@ export async function openLab(pagePath, { width = 1366, height = 900 } = {}) {
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       '--disable-dev-shm-usage'],
   });
+}
+
+export async function openLab(pagePath, { width = 1366, height = 900, browser: kind = 'chromium' } = {}) {
+  const profile = mkdtempSync(join(tmpdir(), 'ct-lab-profile-'));
+  const browser = await launch(kind, profile);
   const url = pathToFileURL(pagePath).href;
   const page = await browser.newPage();
   const requests = []; // every request other than the page itself and its in-memory blob: and data: URLs
@@ -62,4 +72,18 @@ export async function workspaceFiles(page) {
     return files.map((f) => [f.name, base64(f.bytes)]);
   });
   return Object.fromEntries(listed.map(([name, data]) => [name, Buffer.from(data, 'base64')]));
+}
+
+// The guided lab's chain as the node launchers run it, in a folder of its
+// own: {name: Buffer} of every file there afterwards.
+export function nodeChain(steps, examples, launchers) {
+  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-node-'));
+  for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
+  for (const step of steps.sections.flatMap((s) => s.steps)) {
+    const run = spawnSync(join(launchers, step.tool), [], { cwd: folder, input: readFileSync(join(examples, 'answers', step.answers)) });
+    assert.equal(run.status, 0, `${step.tool} < ${step.answers} under node: ${run.stderr}`);
+  }
+  const files = Object.fromEntries(readdirSync(folder).map((name) => [name, readFileSync(join(folder, name))]));
+  rmSync(folder, { recursive: true, force: true });
+  return files;
 }

@@ -6,11 +6,9 @@
 //   node web/tests/lab_page.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR
 
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { openLab, workspaceFiles } from './browser.mjs';
+import { nodeChain, openLab, workspaceFiles } from './browser.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -21,19 +19,6 @@ const check = async (what, work) => {
   await work();
   console.log(`ok  ${what} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
 };
-
-// The chain as the node launchers run it, in a folder of its own.
-function nodeChain() {
-  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-node-'));
-  for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
-  for (const step of allSteps) {
-    const run = spawnSync(join(launchers, step.tool), [], { cwd: folder, input: readFileSync(join(examples, 'answers', step.answers)) });
-    assert.equal(run.status, 0, `${step.tool} < ${step.answers} under node: ${run.stderr}`);
-  }
-  const files = Object.fromEntries(readdirSync(folder).map((name) => [name, readFileSync(join(folder, name))]));
-  rmSync(folder, { recursive: true, force: true });
-  return files;
-}
 
 const digest = (files) => Object.entries(files).map(([name, bytes]) => `${name}:${bytes.length}:${bytes.toString('base64').slice(-24)}`).sort();
 
@@ -70,7 +55,7 @@ try {
   });
 
   await check('every file of the workspace equals the node run of the same answers', async () => {
-    const expected = nodeChain();
+    const expected = nodeChain(steps, examples, launchers);
     assert.deepEqual(Object.keys(pageFiles).sort(), Object.keys(expected).sort());
     assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(pageFiles[name])), [], 'files that differ');
   });

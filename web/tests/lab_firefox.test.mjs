@@ -1,0 +1,50 @@
+// The lab page in Firefox, opened from disk on a phone's width: the guided
+// lab's every step through its Run all button gives the node launchers'
+// bytes, the workspace (IndexedDB of a file:// page) outlives a reload, and
+// the page asks for nothing beyond itself.
+//   node web/tests/lab_firefox.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR
+
+import assert from 'node:assert/strict';
+import { mkdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { nodeChain, openLab, workspaceFiles } from './browser.mjs';
+
+const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
+const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
+const stepCount = steps.sections.flatMap((s) => s.steps).length;
+
+const lab = await openLab(pagePath, { width: 412, height: 915, browser: 'firefox' });
+const { page } = lab;
+try {
+  await page.click('#run-all');
+  await page.waitForFunction(
+    (count) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === count ||
+      document.querySelector('.step[data-state="failed"]'),
+    { timeout: 1500000, polling: 1000 }, stepCount);
+  const states = await page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
+  assert.deepEqual(states, states.map(() => 'done'));
+  const pageFiles = await workspaceFiles(page);
+  const expected = nodeChain(steps, examples, launchers);
+  assert.deepEqual(Object.keys(pageFiles).sort(), Object.keys(expected).sort());
+  assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(pageFiles[name])), [], 'files that differ');
+  console.log(`ok  the guided lab's ${stepCount} steps give the node launchers' bytes`);
+
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+  assert.equal(Object.keys(await workspaceFiles(page)).length, Object.keys(expected).length);
+  console.log('ok  a reload keeps the workspace');
+
+  mkdirSync(screenshots, { recursive: true });
+  // The views open on the first picture and the first table of the list.
+  for (const view of ['picture', 'plot']) {
+    await page.evaluate((v) => window.ctLab.show(v), view);
+    await new Promise((resolve) => setTimeout(resolve, 400));
+    assert.ok(await page.evaluate((v) => !!document.querySelector(`#view-${v} canvas`), view), `the ${view} view draws`);
+    await page.screenshot({ path: join(screenshots, `firefox-${view}-412.png`) });
+  }
+  assert.deepEqual(lab.errors, []);
+  assert.deepEqual(lab.requests, []);
+  console.log('ok  no errors, no requests beyond the page');
+} finally {
+  await lab.close();
+}
