@@ -16,6 +16,8 @@
 //   stdin: a function returning the next bytes (Uint8Array) or null at the
 //     end, called only when the program reads (an interactive console);
 //   stdoutIsTerminal, stdinIsTerminal: as stderrIsTerminal;
+//   changedOnly: the result's `files` holds only the files the run wrote
+//     (new ones, and given ones it replaced), not those it only read;
 //   hostFolder (node only): the program works in this folder of the host's
 //     own file system, which it sees whole (the node launchers); `files`
 //     is then not read and the result's `files` is empty.
@@ -112,12 +114,20 @@
     FS.chdir(folder);
   }
 
-  function folderFiles(FS, folder) {
+  // The files of the folder; with `given` (name -> what writeFile left),
+  // only those the run wrote: a tool writes a new file and renames it over
+  // the old one, or truncates it, and either leaves another node or other
+  // contents behind the name.
+  function folderFiles(FS, folder, given) {
     const files = {};
     for (const name of FS.readdir(folder)) {
       if (name === '.' || name === '..') continue;
       const path = folder + '/' + name;
-      if (FS.isFile(FS.stat(path).mode)) files[name] = FS.readFile(path);
+      if (!FS.isFile(FS.stat(path).mode)) continue;
+      const before = given && given[name];
+      const node = before && FS.lookupPath(path).node;
+      if (before && node === before.node && node.contents === before.contents && node.usedBytes === before.size) continue;
+      files[name] = FS.readFile(path);
     }
     return files;
   }
@@ -128,6 +138,7 @@
     const readByte = byteSource(options.stdin);
     const hostFolder = isNode && options.hostFolder ? options.hostFolder : null;
     let exitStatus = null;
+    const given = {};
     const listeners = isNode
       ? { uncaughtException: process.listeners('uncaughtException'), unhandledRejection: process.listeners('unhandledRejection') }
       : null;
@@ -150,7 +161,12 @@
               mountHost(m.FS, hostFolder);
             } else {
               m.FS.mkdir(workFolder);
-              for (const [name, data] of Object.entries(options.files || {})) m.FS.writeFile(workFolder + '/' + name, toBytes(data));
+              for (const [name, data] of Object.entries(options.files || {})) {
+                const path = workFolder + '/' + name;
+                m.FS.writeFile(path, toBytes(data));
+                const node = m.FS.lookupPath(path).node;
+                if (options.changedOnly) given[name] = { node, contents: node.contents, size: node.usedBytes };
+              }
               m.FS.chdir(workFolder);
             }
           },
@@ -172,7 +188,7 @@
         exit: typeof exit === 'number' ? exit : 0,
         stdout: stdout.bytes(),
         stderr: stderr.bytes(),
-        files: hostFolder ? {} : folderFiles(instance.FS, workFolder),
+        files: hostFolder ? {} : folderFiles(instance.FS, workFolder, options.changedOnly ? given : null),
       };
     } finally {
       if (listeners) {

@@ -44,6 +44,7 @@ self.onmessage = async (event) => {
       files,
       env,
       stderrIsTerminal,
+      changedOnly: true, // the inputs stay as the page has them
       onStdout: (chunk) => self.postMessage({ id, stream: 'stdout', chunk: chunk.slice() }),
       onStderr: (chunk) => self.postMessage({ id, stream: 'stderr', chunk: chunk.slice() }),
     });
