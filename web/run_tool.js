@@ -138,7 +138,7 @@
     const readByte = byteSource(options.stdin);
     const hostFolder = isNode && options.hostFolder ? options.hostFolder : null;
     let exitStatus = null;
-    const given = {};
+    const given = options.changedOnly ? {} : null;  // name -> what writeFile left, when asked
     const listeners = isNode
       ? { uncaughtException: process.listeners('uncaughtException'), unhandledRejection: process.listeners('unhandledRejection') }
       : null;
@@ -164,8 +164,9 @@
               for (const [name, data] of Object.entries(options.files || {})) {
                 const path = workFolder + '/' + name;
                 m.FS.writeFile(path, toBytes(data));
+                if (!given) continue;
                 const node = m.FS.lookupPath(path).node;
-                if (options.changedOnly) given[name] = { node, contents: node.contents, size: node.usedBytes };
+                given[name] = { node, contents: node.contents, size: node.usedBytes };
               }
               m.FS.chdir(workFolder);
             }
@@ -188,7 +189,7 @@
         exit: typeof exit === 'number' ? exit : 0,
         stdout: stdout.bytes(),
         stderr: stderr.bytes(),
-        files: hostFolder ? {} : folderFiles(instance.FS, workFolder, options.changedOnly ? given : null),
+        files: hostFolder ? {} : folderFiles(instance.FS, workFolder, given),
       };
     } finally {
       if (listeners) {

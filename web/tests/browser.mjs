@@ -87,3 +87,20 @@ export function nodeChain(steps, examples, launchers) {
   rmSync(folder, { recursive: true, force: true });
   return files;
 }
+
+// Clicks the guided lab's Run all button and waits until every step is done
+// or one has failed; the steps' states then.
+export async function runAllSteps(page, count) {
+  await page.click('#run-all');
+  await page.waitForFunction(
+    (n) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === n ||
+      document.querySelector('.step[data-state="failed"]'),
+    { timeout: 1500000, polling: 1000 }, count);
+  return page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
+}
+
+// The same names, and every file the same bytes.
+export function expectSameFiles(actual, expected) {
+  assert.deepEqual(Object.keys(actual).sort(), Object.keys(expected).sort());
+  assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(actual[name])), [], 'files that differ');
+}

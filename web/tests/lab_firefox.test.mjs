@@ -7,7 +7,7 @@
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { nodeChain, openLab, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, nodeChain, openLab, runAllSteps, workspaceFiles } from './browser.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -16,17 +16,10 @@ const stepCount = steps.sections.flatMap((s) => s.steps).length;
 const lab = await openLab(pagePath, { width: 412, height: 915, browser: 'firefox' });
 const { page } = lab;
 try {
-  await page.click('#run-all');
-  await page.waitForFunction(
-    (count) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === count ||
-      document.querySelector('.step[data-state="failed"]'),
-    { timeout: 1500000, polling: 1000 }, stepCount);
-  const states = await page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
+  const states = await runAllSteps(page, stepCount);
   assert.deepEqual(states, states.map(() => 'done'));
-  const pageFiles = await workspaceFiles(page);
   const expected = nodeChain(steps, examples, launchers);
-  assert.deepEqual(Object.keys(pageFiles).sort(), Object.keys(expected).sort());
-  assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(pageFiles[name])), [], 'files that differ');
+  expectSameFiles(await workspaceFiles(page), expected);
   console.log(`ok  the guided lab's ${stepCount} steps give the node launchers' bytes`);
 
   await page.reload({ waitUntil: 'load' });

@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { nodeChain, openLab, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, nodeChain, openLab, runAllSteps, workspaceFiles } from './browser.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -44,20 +44,13 @@ try {
 
   let pageFiles;
   await check('the guided lab runs every step from its Run all button', async () => {
-    await page.click('#run-all');
-    await page.waitForFunction(
-      (count) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === count ||
-        document.querySelector('.step[data-state="failed"]'),
-      { timeout: 1500000, polling: 1000 }, allSteps.length);
-    const states = await page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
+    const states = await runAllSteps(page, allSteps.length);
     assert.deepEqual(states, allSteps.map(() => 'done'));
     pageFiles = await workspaceFiles(page);
   });
 
   await check('every file of the workspace equals the node run of the same answers', async () => {
-    const expected = nodeChain(steps, examples, launchers);
-    assert.deepEqual(Object.keys(pageFiles).sort(), Object.keys(expected).sort());
-    assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(pageFiles[name])), [], 'files that differ');
+    expectSameFiles(pageFiles, nodeChain(steps, examples, launchers));
   });
 
   await check('screenshots of every view at 1366 and 412 px', async () => {
