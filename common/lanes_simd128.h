@@ -63,25 +63,38 @@ struct Lanes<Simd128Lanes> {
             p[0] = wasm_f64x2_extract_lane(v.v, 0);
     }
 
+    // Whole numbers w with |w| < 2^51 as int32 in lanes 0 and 1 (wrapped
+    // two's complement): w + 1.5·2^52 is exact and holds w in its low bits.
+    // No conversion instruction: clang turns a conversion of each lane into
+    // WebAssembly's trapping truncation guarded by a range test and a branch.
+    static constexpr double whole_number_bias = 6755399441055744.0;
+    static CT_LANES v128_t biased(V whole) { return wasm_f64x2_add(whole.v, wasm_f64x2_splat(whole_number_bias)); }
+    static CT_LANES v128_t int32_lanes(v128_t biased) { return wasm_i32x4_shuffle(biased, biased, 0, 2, 0, 2); }
+
     static constexpr bool picks_need_close_indices = false;
     struct Three {
         V k0, k1, k2;
     };
     template <bool index_falls>
     static CT_LANES Three pick_three(const double* base, V index) {
-        const double* a = base + static_cast<std::int32_t>(wasm_f64x2_extract_lane(index.v, 0));
-        const double* b = base + static_cast<std::int32_t>(wasm_f64x2_extract_lane(index.v, 1));
+        const v128_t n = int32_lanes(biased(index));
+        const double* a = base + wasm_i32x4_extract_lane(n, 0);
+        const double* b = base + wasm_i32x4_extract_lane(n, 1);
         return {wasm_f64x2_make(a[0], b[0]), wasm_f64x2_make(a[1], b[1]), wasm_f64x2_make(a[2], b[2])};
     }
 
     struct Pair {
         V whole, left, right;
     };
+    // t lies on the detector, well inside int32. Its truncation biased and
+    // back is the double of the int32 truncation, +0 for a t in (-1, 0)
+    // whose truncation is -0.
     static CT_LANES Pair truncated_pair(const double* row, V t) {
-        const std::int32_t n0 = static_cast<std::int32_t>(wasm_f64x2_extract_lane(t.v, 0));
-        const std::int32_t n1 = static_cast<std::int32_t>(wasm_f64x2_extract_lane(t.v, 1));
-        const v128_t p0 = wasm_v128_load(row + n0);  // row[n0], row[n0 + 1]
-        const v128_t p1 = wasm_v128_load(row + n1);
-        return {wasm_f64x2_make(n0, n1), wasm_i64x2_shuffle(p0, p1, 0, 2), wasm_i64x2_shuffle(p0, p1, 1, 3)};
+        const v128_t b = biased(wasm_f64x2_trunc(t.v));
+        const v128_t n = int32_lanes(b);
+        const v128_t p0 = wasm_v128_load(row + wasm_i32x4_extract_lane(n, 0));  // row[n0], row[n0 + 1]
+        const v128_t p1 = wasm_v128_load(row + wasm_i32x4_extract_lane(n, 1));
+        const V whole = wasm_f64x2_sub(b, wasm_f64x2_splat(whole_number_bias));
+        return {whole, wasm_i64x2_shuffle(p0, p1, 0, 2), wasm_i64x2_shuffle(p0, p1, 1, 3)};
     }
 };
