@@ -4,35 +4,16 @@
 //   node web/bench_lab.mjs [PAGE] [NATIVE_BIN_DIR]
 // (defaults build-web/ct-lab.html and build/bin)
 
-import { spawnSync } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { openLab } from './tests/browser.mjs';
+import { openLab, runChain } from './tests/browser.mjs';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
 const pagePath = resolve(process.argv[2] || join(root, 'build-web/ct-lab.html'));
 const bin = resolve(process.argv[3] || join(root, 'build/bin'));
 const steps = JSON.parse(readFileSync(join(root, 'web/lab_steps.json'), 'utf8'));
 const examples = join(root, 'examples');
-
-function nativeSeconds() {
-  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-bench-'));
-  for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
-  const started = process.hrtime.bigint();
-  for (const step of steps.sections.flatMap((s) => s.steps)) {
-    const run = spawnSync(join(bin, step.tool), [], {
-      cwd: folder,
-      input: readFileSync(join(examples, 'answers', step.answers)),
-      env: { ...process.env, OMP_NUM_THREADS: '1' },
-    });
-    if (run.status !== 0) throw new Error(`${step.tool} failed: ${run.stderr}`);
-  }
-  const seconds = Number(process.hrtime.bigint() - started) / 1e9;
-  rmSync(folder, { recursive: true, force: true });
-  return seconds;
-}
 
 async function pageSeconds() {
   const lab = await openLab(pagePath);
@@ -49,6 +30,6 @@ async function pageSeconds() {
   }
 }
 
-const native = nativeSeconds();
+const native = runChain(steps, examples, bin, { env: { ...process.env, OMP_NUM_THREADS: '1' } }).seconds;
 const inPage = await pageSeconds();
 console.log(`guided lab chain: native one thread ${native.toFixed(1)} s, in the page ${inPage.toFixed(1)} s, ratio ${(inPage / native).toFixed(2)} (goal at most 2.5)`);

@@ -74,18 +74,22 @@ export async function workspaceFiles(page) {
   return Object.fromEntries(listed.map(([name, data]) => [name, Buffer.from(data, 'base64')]));
 }
 
-// The guided lab's chain as the node launchers run it, in a folder of its
-// own: {name: Buffer} of every file there afterwards.
-export function nodeChain(steps, examples, launchers) {
-  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-node-'));
+// The guided lab's chain as the programs in `bin` run it (the node
+// launchers, or the native tools), in a folder of its own: {files, seconds}
+// with {name: Buffer} of every file there afterwards and the seconds the
+// programs took.
+export function runChain(steps, examples, bin, { env = process.env } = {}) {
+  const folder = mkdtempSync(join(tmpdir(), 'ct-lab-chain-'));
   for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
+  const started = process.hrtime.bigint();
   for (const step of steps.sections.flatMap((s) => s.steps)) {
-    const run = spawnSync(join(launchers, step.tool), [], { cwd: folder, input: readFileSync(join(examples, 'answers', step.answers)) });
-    assert.equal(run.status, 0, `${step.tool} < ${step.answers} under node: ${run.stderr}`);
+    const run = spawnSync(join(bin, step.tool), [], { cwd: folder, env, input: readFileSync(join(examples, 'answers', step.answers)) });
+    assert.equal(run.status, 0, `${join(bin, step.tool)} < ${step.answers}: ${run.stderr}`);
   }
+  const seconds = Number(process.hrtime.bigint() - started) / 1e9;
   const files = Object.fromEntries(readdirSync(folder).map((name) => [name, readFileSync(join(folder, name))]));
   rmSync(folder, { recursive: true, force: true });
-  return files;
+  return { files, seconds };
 }
 
 // Clicks the guided lab's Run all button and waits until every step is done

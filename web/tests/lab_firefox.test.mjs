@@ -7,7 +7,7 @@
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectSameFiles, nodeChain, openLab, runAllSteps, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -18,7 +18,7 @@ const { page } = lab;
 try {
   const states = await runAllSteps(page, stepCount);
   assert.deepEqual(states, states.map(() => 'done'));
-  const expected = nodeChain(steps, examples, launchers);
+  const expected = runChain(steps, examples, launchers).files;
   expectSameFiles(await workspaceFiles(page), expected);
   console.log(`ok  the guided lab's ${stepCount} steps give the node launchers' bytes`);
 

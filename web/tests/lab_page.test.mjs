@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectSameFiles, nodeChain, openLab, runAllSteps, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -50,7 +50,7 @@ try {
   });
 
   await check('every file of the workspace equals the node run of the same answers', async () => {
-    expectSameFiles(pageFiles, nodeChain(steps, examples, launchers));
+    expectSameFiles(pageFiles, runChain(steps, examples, launchers).files);
   });
 
   await check('screenshots of every view at 1366 and 412 px', async () => {
