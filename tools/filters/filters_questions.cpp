@@ -17,7 +17,9 @@ ToolDialogue box_smooth_dialogue(BoxSmoothParameters& p) {
 ToolDialogue kernel_smooth_dialogue(KernelSmoothParameters& p) {
     return {{"kernel_smooth", "加重平均フィルタのプログラム", 29,
              "対称な 3×3 の重みで加重平均をとります（端は周期的）。"
-             "質問5が四隅、質問7が中央の重みになり、既定値で 1 2 1 / 2 4 2 / 1 2 1 です。使った重みを表示してから画像を読みます。",
+             "3つの答えで重みを組み立てます：質問5が四隅、質問6が上下左右、質問7が中央の重みで、"
+             "答え a, e, m から a e a / e m e / a e a を9つの重みの和 m + 4(e + a) で割ったものになります。"
+             "既定値 1, 2, 4 では 1 2 1 / 2 4 2 / 1 2 1 を16で割ったものです。使った重みを表示してから画像を読みます。",
              {},
              "kernel_smooth < answers.txt", "examples/answers/11_kernel_smooth.txt"},
             {
