@@ -77,6 +77,58 @@ const TEXTS = {
     reset_lab: 'Start again (empty workspace)',
     confirm_reset: 'Delete every file of the workspace and start the guided lab again?',
     uploaded_shape: 'Width and height of {name} (pixels), if it is a raw picture',
+    lesson: 'Lesson',
+    open_lesson: 'Open a lesson file…',
+    drop_lesson: 'Instructors: open a lesson file (JSON) or drop it on this page.',
+    save_page: 'Save this lab as one page',
+    knobs: 'Change and watch',
+    live: 'Live',
+    live_hint: 'With Live on, a change reruns the steps that depend on it at once.',
+    apply_knobs: 'Run the changed steps',
+    knob_refused: '{value} is not a value of {label}: it takes {kind} values from {min} to {max}.',
+    knob_integer: 'whole',
+    knob_real: 'decimal',
+    ran_changed: 'Ran the {count} steps that depend on the change ({steps}) in {seconds} s.',
+    ran_from: 'Ran step {n} and the {count} steps that depend on it ({steps}) in {seconds} s.',
+    ran_all: 'Ran all {count} steps in {seconds} s.',
+    nothing_to_run: 'No step depends on this change: only the views follow it.',
+    think: 'Think first, then check',
+    your_answer: 'Your answer',
+    check_answer: 'Check',
+    answer_in_range: 'Within the expected range, {min} to {max}.',
+    answer_out_of_range: 'Outside the expected range: look at the pictures again before you move on.',
+    lesson_opened: 'Opened the lesson “{title}”.',
+    lesson_refused: 'The lesson was not opened:',
+    confirm_replace_upload: 'This lesson writes {name}, a file you uploaded. Replace it?',
+    region_stats: '{name}, region {width} × {height} at ({x}, {y}): mean {mean}, standard deviation {sd}',
+    lesson_not_json: 'the file is not JSON: {message}',
+    lesson_not_an_object: 'a lesson is a JSON object',
+    lesson_bad_format: 'the lesson format is {found}; this lab reads format {format} ("lesson": {format})',
+    lesson_bad_id: 'the id "{id}" must be lower-case letters, digits and hyphens',
+    lesson_title: 'the title',
+    lesson_needs_texts: '{where} needs a text in English ("en") and in Japanese ("ja")',
+    lesson_knob: 'knob "{name}"',
+    lesson_bad_name: '{where}: "{name}" is not a knob name (lower-case letters, digits, _)',
+    lesson_no_choices: '{where}: a choice knob lists its choices',
+    lesson_default_not_a_choice: '{where}: the default is not one of the choices',
+    lesson_bad_kind: '{where}: the kind "{kind}" is none of integer, real, choice',
+    lesson_knob_numbers: '{where}: default, min and max must be {kind} numbers',
+    lesson_out_of_range: '{where}: the default {value} is outside its range {min} to {max}',
+    lesson_log_scale: '{where}: a log scale needs a minimum above 0',
+    lesson_bad_scale: '{where}: the scale "{scale}" is neither linear nor log',
+    lesson_duplicate_knob: 'two knobs are named "{name}"',
+    lesson_unknown_seed: 'the lab has no example file {name} to start from',
+    lesson_no_steps: 'the lesson has no steps',
+    lesson_section: 'section {n}',
+    lesson_step: 'step {n} ({tool})',
+    lesson_answer: '{where}, answer "{keyword}"',
+    lesson_unknown_tool: '{where}: there is no tool "{tool}"',
+    lesson_unknown_keyword: '{where}: "{keyword}" is not a question of this tool (its keywords: {known})',
+    lesson_unknown_knob: '{where}: {{name}} names no knob of the lesson',
+    lesson_file_not_made: '{where}: reads {name}, which no earlier step makes',
+    lesson_view_not_made: '{where}: shows {name}, which no step up to here makes',
+    lesson_question: 'question {n}',
+    lesson_bad_expect: '{where}: the expected range needs numbers min ≤ max',
   },
   ja: {
     title: 'CT実習',
@@ -151,16 +203,92 @@ const TEXTS = {
     reset_lab: '最初から（作業フォルダを空に）',
     confirm_reset: '作業フォルダのファイルをすべて削除して、ガイド付き実習を最初からやり直しますか？',
     uploaded_shape: '{name} の幅と高さ（画素）、rawの画像の場合',
+    lesson: '課題',
+    open_lesson: '課題ファイルを開く…',
+    drop_lesson: '教員の方へ：課題ファイル（JSON）を開くか、このページにドロップしてください。',
+    save_page: 'この実習を1つのページとして保存',
+    knobs: '値を変えて観察する',
+    live: 'すぐに反映',
+    live_hint: '「すぐに反映」をオンにすると、値を変えたときに関係する段をすぐに実行し直します。',
+    apply_knobs: '変更に関係する段を実行',
+    knob_refused: '{value} は {label} の値として使えません：{min} から {max} までの{kind}です。',
+    knob_integer: '整数',
+    knob_real: '実数',
+    ran_changed: '変更に関係する {count} 段（{steps}）を {seconds} 秒で実行しました。',
+    ran_from: '第{n}段とそれに関係する {count} 段（{steps}）を {seconds} 秒で実行しました。',
+    ran_all: '全 {count} 段を {seconds} 秒で実行しました。',
+    nothing_to_run: 'この変更に関係する段はありません。表示だけが変わります。',
+    think: 'まず予想してから確かめよう',
+    your_answer: 'あなたの答え',
+    check_answer: '確かめる',
+    answer_in_range: '予想される範囲（{min}〜{max}）に入っています。',
+    answer_out_of_range: '予想される範囲から外れています。先へ進む前に画像をもう一度見てください。',
+    lesson_opened: '課題「{title}」を開きました。',
+    lesson_refused: '課題を開けませんでした：',
+    confirm_replace_upload: 'この課題は、読み込んだファイル {name} に書き込みます。置き換えますか？',
+    region_stats: '{name} の領域 {width} × {height}（位置 {x}, {y}）：平均 {mean}、標準偏差 {sd}',
+    lesson_not_json: 'ファイルが JSON ではありません：{message}',
+    lesson_not_an_object: '課題は JSON のオブジェクトです',
+    lesson_bad_format: '課題の形式が {found} です。この実習が読めるのは形式 {format}（"lesson": {format}）です',
+    lesson_bad_id: 'id「{id}」は英小文字、数字、ハイフンで書いてください',
+    lesson_title: '題名',
+    lesson_needs_texts: '{where}には英語（"en"）と日本語（"ja"）の文が要ります',
+    lesson_knob: 'パラメータ「{name}」',
+    lesson_bad_name: '{where}：「{name}」はパラメータ名になりません（英小文字、数字、_）',
+    lesson_no_choices: '{where}：選択肢の一覧がありません',
+    lesson_default_not_a_choice: '{where}：既定値が選択肢にありません',
+    lesson_bad_kind: '{where}：種類「{kind}」は integer、real、choice のどれでもありません',
+    lesson_knob_numbers: '{where}：既定値、最小値、最大値は {kind} の数にしてください',
+    lesson_out_of_range: '{where}：既定値 {value} が範囲 {min}〜{max} の外です',
+    lesson_log_scale: '{where}：対数目盛りには 0 より大きい最小値が要ります',
+    lesson_bad_scale: '{where}：目盛り「{scale}」は linear でも log でもありません',
+    lesson_duplicate_knob: '「{name}」という名前のパラメータが2つあります',
+    lesson_unknown_seed: '最初に置くファイル {name} はこの実習の例にありません',
+    lesson_no_steps: '課題に段がありません',
+    lesson_section: '第{n}節',
+    lesson_step: '第{n}段（{tool}）',
+    lesson_answer: '{where}の答え「{keyword}」',
+    lesson_unknown_tool: '{where}：ツール「{tool}」はありません',
+    lesson_unknown_keyword: '{where}：「{keyword}」はこのツールの質問ではありません（キーワード：{known}）',
+    lesson_unknown_knob: '{where}：{{name}} という名前のパラメータは課題にありません',
+    lesson_file_not_made: '{where}：{name} を読みますが、それより前のどの段も作りません',
+    lesson_view_not_made: '{where}：{name} を表示しますが、ここまでのどの段も作りません',
+    lesson_question: '問{n}',
+    lesson_bad_expect: '{where}：予想範囲は最小値 ≤ 最大値の数にしてください',
   },
 };
 
-let language = 'en';
+const STORED = 'ct-lab-language';
+
+// The language chosen last on this computer, else the first of the
+// browser's languages that the lab speaks, else English.
+function firstLanguage() {
+  try {
+    const chosen = globalThis.localStorage && globalThis.localStorage.getItem(STORED);
+    if (TEXTS[chosen]) return chosen;
+  } catch {
+    // no storage (a locked-down browser): the browser's language decides
+  }
+  const browser = globalThis.navigator ? globalThis.navigator.languages || [globalThis.navigator.language] : [];
+  for (const tag of browser) {
+    const primary = String(tag || '').toLowerCase().split('-')[0];
+    if (TEXTS[primary]) return primary;
+  }
+  return 'en';
+}
+
+let language = firstLanguage();
 const listeners = [];
 
 export const currentLanguage = () => language;
 
 export function setLanguage(next) {
   language = TEXTS[next] ? next : 'en';
+  try {
+    globalThis.localStorage.setItem(STORED, language);
+  } catch {
+    // not remembered, still used
+  }
   document.documentElement.lang = language;
   for (const listener of listeners) listener(language);
 }
