@@ -4,7 +4,7 @@
 #   share/man/man1/<tool>.1.gz                 a man page per tool, from the suite's list (cmake/man_pages.cmake)
 #   share/ct-teaching-tools/tools.json         every program, its questions and files
 #   share/doc/ct-teaching-tools/               README.md, examples/ (phantom file, answer files)
-#   share/ct-teaching-tools/                   the demo script and its plotter, and the browser
+#   share/ct-teaching-tools/                   the demo script, its plotter and lesson reader, the lessons, and the browser
 #                                              lab ct-lab.html when the web build has made it
 #   lib/python3/dist-packages/                 the Python module cttools (python/CMakeLists.txt)
 include(GNUInstallDirs)
@@ -15,7 +15,8 @@ set(CT_DATA_DIR ${CMAKE_INSTALL_DATAROOTDIR}/${CT_PACKAGE_NAME})
 
 install(FILES README.md DESTINATION ${CT_DOC_DIR})
 install(DIRECTORY examples/ DESTINATION ${CT_DOC_DIR}/examples)
-install(PROGRAMS scripts/demo scripts/plot_table DESTINATION ${CT_DATA_DIR})
+install(PROGRAMS scripts/demo scripts/plot_table scripts/lesson_plan DESTINATION ${CT_DATA_DIR})
+install(DIRECTORY lessons/ DESTINATION ${CT_DATA_DIR}/lessons)
 set(CT_LAB_PAGE ${PROJECT_SOURCE_DIR}/build-web/ct-lab.html CACHE FILEPATH "The browser lab page (scripts/build web)")
 install(FILES ${CT_LAB_PAGE} DESTINATION ${CT_DATA_DIR} OPTIONAL)
 
@@ -37,8 +38,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Depends from the shared libraries the programs really link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The demo draws its plots with gnuplot and reads its logs with iconv (libc-bin);
-# the Python module works on numpy arrays.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox, python3-numpy")
+# The demo reads its lesson with python3, draws its plots with gnuplot and
+# reads its logs with iconv (libc-bin); the Python module works on numpy arrays.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox, python3, python3-numpy")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -4,15 +4,14 @@
 //   node web/bench_lab.mjs [PAGE] [NATIVE_BIN_DIR]
 // (defaults build-web/ct-lab.html and build/bin)
 
-import { readFileSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { openLab, runChain } from './tests/browser.mjs';
+import { lessonChain, openLab, runChain } from './tests/browser.mjs';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
 const pagePath = resolve(process.argv[2] || join(root, 'build-web/ct-lab.html'));
 const bin = resolve(process.argv[3] || join(root, 'build/bin'));
-const steps = JSON.parse(readFileSync(join(root, 'web/lab_steps.json'), 'utf8'));
+const steps = lessonChain(join(root, 'build/tools.json'));
 const examples = join(root, 'examples');
 
 async function pageSeconds() {

@@ -1,15 +1,17 @@
 // Bundles the lab into one self-contained page: the page's scripts and
-// styles, uPlot and fflate, the registry of programs, the guided lab's steps
-// with their answer files, and the worker with the WebAssembly module, all
+// styles, uPlot and fflate, the registry of programs, the lessons
+// (lessons/*.json, each checked against the registry) with the example
+// files they start from, and the worker with the WebAssembly module, all
 // inlined so that the file works from disk with no server and no network.
 //
 //   node web/build_lab.mjs [--tools-json build/tools.json] [--suite build-web/ct_suite.js]
 //                          [--run-tool web/run_tool.js] [--out build-web/ct-lab.html]
 
 import { build } from 'esbuild';
-import { readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
+import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { checkLesson } from './lab/lesson.js';
 
 const web = dirname(fileURLToPath(import.meta.url));
 const root = resolve(web, '..');
@@ -18,6 +20,7 @@ const options = {
   suite: join(root, 'build-web/ct_suite.js'),
   'run-tool': join(web, 'run_tool.js'),
   examples: join(root, 'examples'),
+  lessons: join(root, 'lessons'),
   out: join(root, 'build-web/ct-lab.html'),
 };
 const argv = process.argv.slice(2);
@@ -33,16 +36,15 @@ const MAX_BYTES = 3 * 1024 * 1024;
 
 const read = (path) => readFileSync(path, 'utf8');
 const registry = JSON.parse(read(options['tools-json']));
-const steps = JSON.parse(read(join(web, 'lab_steps.json')));
-const lab = {
-  seed: Object.fromEntries(steps.seed.map((name) => [name, read(join(options.examples, name))])),
-  sections: steps.sections.map((section) => ({
-    ...section,
-    steps: section.steps.map((step) => ({ ...step, answerText: read(join(options.examples, 'answers', step.answers)) })),
-  })),
-};
-for (const step of lab.sections.flatMap((s) => s.steps)) {
-  if (!registry.programs.some((p) => p.name === step.tool)) throw new Error(`the registry has no program ${step.tool}`);
+// The example files a lesson may start from, and the lessons, ct-chain first.
+const examples = Object.fromEntries(readdirSync(options.examples).filter((name) => name.endsWith('.txt'))
+  .map((name) => [name, read(join(options.examples, name))]));
+const lessons = readdirSync(options.lessons).filter((name) => name.endsWith('.json') && !name.endsWith('.schema.json')).sort()
+  .map((name) => JSON.parse(read(join(options.lessons, name))))
+  .sort((a, b) => (a.id === 'ct-chain' ? -1 : b.id === 'ct-chain' ? 1 : 0));
+for (const lesson of lessons) {
+  const problems = checkLesson(lesson, registry, Object.keys(examples));
+  if (problems.length) throw new Error(`lesson ${lesson.id}: ${problems.join('; ')}`);
 }
 // The module's WebAssembly, inlined as a data URI, is named once so that the
 // worker can compile it once and make every run's fresh instance from it.
@@ -55,7 +57,8 @@ const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/work
 
 const virtualModules = {
   'virtual:tools-json': registry,
-  'virtual:lab-steps': lab,
+  'virtual:lessons': lessons,
+  'virtual:examples': examples,
   'virtual:worker-source': workerSource,
 };
 const virtual = {

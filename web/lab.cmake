@@ -1,7 +1,7 @@
 # The browser lab, build-web/ct-lab.html: the page's sources (web/lab/)
 # bundled by web/build_lab.mjs with the module ct_suite.js, the registry of
-# the programs from the native build (build/tools.json) and the guided lab's
-# steps; npm packages of web/ pinned in package-lock.json, installed by
+# the programs from the native build (build/tools.json) and the lessons
+# (lessons/*.json); npm packages of web/ pinned in package-lock.json, installed by
 # `scripts/setup web`. Included by web/CMakeLists.txt in the web build.
 find_program(CT_NODE NAMES node nodejs REQUIRED)
 set(CT_TOOLS_JSON ${PROJECT_SOURCE_DIR}/build/tools.json CACHE FILEPATH
@@ -15,12 +15,12 @@ else()
   set(ct_lab_module ct_suite)
 endif()
 file(GLOB ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
-file(GLOB ct_lab_answers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/answers/*.txt)
+file(GLOB ct_lab_lessons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/lessons/*.json ${PROJECT_SOURCE_DIR}/examples/*.txt)
 add_custom_command(OUTPUT ${ct_lab_page}
   COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
           --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
-  DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_answers} ${CT_TOOLS_JSON}
-          ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs ${CMAKE_CURRENT_LIST_DIR}/lab_steps.json
+  DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_lessons} ${CT_TOOLS_JSON}
+          ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs
           ${CMAKE_CURRENT_LIST_DIR}/run_tool.js ${CMAKE_CURRENT_LIST_DIR}/package-lock.json
   COMMENT "Bundling the browser lab ct-lab.html"
   VERBATIM)
@@ -29,17 +29,18 @@ add_dependencies(tools ct_lab)
 
 set(ct_lab_tests ${CMAKE_CURRENT_LIST_DIR}/tests)
 add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mjs)
-add_test(NAME Web.Lab.StepsAgreeWithDemo COMMAND ${CT_NODE} ${ct_lab_tests}/lab_steps.test.mjs)
+# The lessons open; ct-chain is the example answer files and the README's table.
+add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON})
 add_test(NAME Web.Lab.AnswerWarningsMatchNative
          COMMAND ${CT_NODE} ${ct_lab_tests}/answer_rules.test.mjs ${CT_NATIVE_BIN} ${CT_TOOLS_JSON})
 # The page in headless chromium: the whole guided lab, compared with the node
 # launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).
 add_test(NAME Web.Lab.Page
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_page.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
-                 ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots)
+                 ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots ${CT_TOOLS_JSON})
 set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)
 # The same page in Firefox ESR, at a phone's width.
 add_test(NAME Web.Lab.Firefox
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_firefox.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
-                 ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots)
+                 ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots ${CT_TOOLS_JSON})
 set_tests_properties(Web.Lab.Firefox PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)

@@ -1,118 +1,351 @@
-// The guided lab: the demo's chain step by step, each step's answers filled
-// in, its caption and its pictures and plots. Run this step, run from a step
-// on (after changing an answer), or run all.
+// The guided lab: one lesson at a time (ct-chain, the demo's chain, and the
+// others), its knobs, its steps with their answers filled in, their
+// pictures and plots, and its questions. A change of a knob or an answer
+// reruns exactly the steps downstream of it, in order; with Live on, a new
+// change cancels the run it made stale. Instructors open their own lesson
+// files (picker or drop) and save the lab with the lesson as one page.
 
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
-import { onLanguage, t } from './i18n.js';
-import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
-import { drawPlot } from './plots.js';
-import { plotOfRecord } from './plot_view.js';
+import { currentLanguage, onLanguage, t } from './i18n.js';
+import { downstreamOf, expandLesson, fill, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
+import { lessonFigure } from './lesson_figures.js';
+import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
 
+const STORED_LESSON = 'ct-lab-lesson';
+const LESSON_SUFFIX = '.lesson.json';
+const remember = (id) => {
+  try {
+    localStorage.setItem(STORED_LESSON, id);
+  } catch {
+    // the next visit opens the first lesson
+  }
+};
+
 export class GuidedView {
-  // lab: {seed: {name: text}, sections: [{title, text, steps: [{answers, answerText, tool, what, views}]}]}
-  // app: {openPicture(name, window), openPlot(name, log)}
-  constructor(session, lab, app) {
+  // library: {lessons: [lesson], examples: {name: text}, registry}
+  // app: {openPicture(name, window), openPlot(name, log), savePage()}
+  constructor(session, library, app) {
     this.session = session;
-    this.lab = lab;
+    this.library = library;
     this.app = app;
+    this.lessons = new Map(library.lessons.map((l) => [l.id, l]));
     this.steps = [];
-    this.runAllButton = h('button', { type: 'button', className: 'primary', id: 'run-all', onclick: () => this.runFrom(0) }, t('run_all'));
-    this.cancelButton = h('button', { type: 'button', disabled: true, onclick: () => this.cancel() }, t('cancel'));
-    this.resetButton = h('button', { type: 'button', onclick: () => this.reset() }, t('reset_lab'));
-    this.status = h('p', { className: 'status', role: 'status', 'aria-live': 'polite' });
-    this.intro = h('p', {}, t('guided_intro'));
-    const body = [];
-    let number = 0;
-    lab.sections.forEach((section, s) => {
-      body.push(h('h2', {}, `${s + 1}. ${section.title}`), h('p', { className: 'section-text' }, section.text));
-      for (const step of section.steps) body.push(this.stepCard(step, ++number));
-    });
+    this.generation = 0; // bumped by every run: a run whose number is old is stale
+    this.unfinished = new Set(); // steps a stale run had still to do
+    this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
+    this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
+    this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json', onchange: () => this.openFiles(this.fileInput.files) });
+    this.openLabel = h('label', { for: 'lesson-file', className: 'button-like' }, t('open_lesson'));
+    this.saveButton = h('button', { type: 'button', id: 'save-page', onclick: () => this.app.savePage() }, t('save_page'));
+    this.dropHint = h('p', { className: 'hint' }, t('drop_lesson'));
+    this.problems = h('div', { className: 'lesson-problems', role: 'alert' });
+    this.body = h('div', { className: 'lesson-body' });
     this.element = h('section', { className: 'view', id: 'view-guided', 'aria-labelledby': 'tab-guided' },
-      this.intro, h('div', { className: 'toolbar sticky' }, this.runAllButton, this.cancelButton, this.resetButton), this.status, ...body);
+      h('div', { className: 'toolbar lesson-bar' }, h('span', { className: 'control' }, this.lessonLabel, this.lessonSelect),
+        this.fileInput, this.openLabel, this.saveButton),
+      this.dropHint, this.problems, this.body);
+    this.element.addEventListener('dragover', (event) => event.preventDefault());
+    this.element.addEventListener('drop', (event) => {
+      event.preventDefault();
+      this.openFiles(event.dataTransfer.files);
+    });
     session.onRun((event) => {
-      this.cancelButton.disabled = event.state !== 'started';
+      if (this.cancelButton) this.cancelButton.disabled = event.state !== 'started';
     });
     onLanguage(() => this.relabel());
+  }
+
+  // Adds the lessons an instructor opened earlier (kept in the workspace),
+  // then opens `first`, the lesson chosen last, or the first one.
+  async start(first) {
+    for (const record of await this.session.workspace.all()) {
+      if (!record.name.endsWith(LESSON_SUFFIX)) continue;
+      const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes));
+      if (problems.length === 0 && !this.lessons.has(lesson.id)) this.lessons.set(lesson.id, lesson);
+    }
+    let chosen = null;
+    try {
+      chosen = localStorage.getItem(STORED_LESSON);
+    } catch {
+      // no storage: the first lesson
+    }
+    this.open(first || this.lessons.get(chosen) || this.lessons.values().next().value);
+  }
+
+  parse(text) {
+    return parseLesson(text, this.library.registry, Object.keys(this.library.examples));
+  }
+
+  // Opens a lesson given as its JSON text or as the id of a known lesson: {ok, problems}.
+  async openLesson(idOrText, { keep = true } = {}) {
+    if (this.lessons.has(idOrText)) {
+      this.open(this.lessons.get(idOrText));
+      return { ok: true, problems: [] };
+    }
+    const { lesson, problems } = this.parse(idOrText);
+    if (problems.length) {
+      clear(this.problems, h('p', {}, t('lesson_refused')), h('ul', {}, problems.map((p) => h('li', {}, p))));
+      return { ok: false, problems };
+    }
+    this.lessons.set(lesson.id, lesson);
+    if (keep) {
+      const bytes = new TextEncoder().encode(idOrText);
+      await this.session.workspace.put({ name: lesson.id + LESSON_SUFFIX, bytes, made: { uploaded: new Date().toISOString() }, format: 'text', shape: null });
+    }
+    this.open(lesson);
+    this.problems.replaceChildren(h('p', { className: 'hint' }, t('lesson_opened', { title: lessonText(lesson.title, currentLanguage()) })));
+    return { ok: true, problems: [] };
+  }
+
+  async openFiles(files) {
+    for (const file of files || []) await this.openLesson(await file.text());
+    this.fileInput.value = '';
+  }
+
+  open(lesson) {
+    if (this.session.runner.busy) this.cancel();
+    this.lesson = lesson;
+    this.values = knobDefaults(lesson);
+    this.problems.replaceChildren();
+    remember(lesson.id);
+    this.refreshLessonList();
+    this.steps = [];
+    this.title = h('h2', { className: 'lesson-title' });
+    this.intro = h('p', { className: 'lesson-intro' });
+    this.knobPanel = new KnobPanel(lesson.knobs || [], this.values, (changes) => this.changeKnobs(changes));
+    this.runAllButton = h('button', { type: 'button', className: 'primary', id: 'run-all', onclick: () => this.runAll() }, t('run_all'));
+    this.cancelButton = h('button', { type: 'button', disabled: !this.session.runner.busy, onclick: () => this.cancel() }, t('cancel'));
+    this.resetButton = h('button', { type: 'button', onclick: () => this.reset() }, t('reset_lab'));
+    this.status = h('p', { className: 'status', id: 'guided-status', role: 'status', 'aria-live': 'polite' });
+    const runs = expandLesson(lesson, this.library.registry, this.values);
+    this.sectionHeadings = [];
+    const sections = lesson.sections.map((section, s) => {
+      const heading = h('h2', {});
+      const text = h('p', { className: 'section-text' });
+      this.sectionHeadings.push({ section, heading, text, number: s + 1 });
+      return [heading, text, runs.filter((run) => run.section === s).map((run) => this.stepCard(run))];
+    });
+    this.questions = this.questionList(lesson.questions || []);
+    clear(this.body, this.title, this.intro, this.knobPanel.element,
+      h('div', { className: 'toolbar sticky' }, this.runAllButton, this.cancelButton, this.resetButton), this.status,
+      sections, this.questions.element);
+    this.relabelLesson();
+    this.seed();
     this.showStoredResults();
   }
 
-  stepCard(step, number) {
-    const program = this.session.byName[step.tool];
-    const lines = step.answerText.replace(/\n$/, '').split('\n');
-    const form = new ProgramForm(program, lines);
+  refreshLessonList() {
+    const language = currentLanguage();
+    clear(this.lessonSelect, [...this.lessons.values()].map((l) => h('option', { value: l.id }, lessonText(l.title, language))));
+    if (this.lesson) this.lessonSelect.value = this.lesson.id;
+  }
+
+  stepCard(run) {
+    const form = new ProgramForm(run.program, run.lines);
     const panel = new RunPanel(this.session, { runLabel: 'run_step' });
-    const fromHere = h('button', { type: 'button', onclick: () => this.runFrom(number - 1) }, t('run_from_here'));
+    const index = run.number - 1;
+    const fromHere = h('button', { type: 'button', onclick: () => this.runFrom(index) }, t('run_from_here'));
     panel.element.querySelector('.buttons').insertBefore(fromHere, panel.cancelButton);
     panel.element.querySelector('details').open = false;
     const results = h('div', { className: 'results' });
-    const heading = h('h3', {}, `${t('step', { n: number })} · ${step.tool}: `, h('span', { className: 'what' }, step.what));
-    const card = h('article', { className: 'step', 'data-step': number, 'data-state': 'pending', 'aria-label': `${t('step', { n: number })} ${step.tool}` },
-      heading,
-      h('details', { className: 'answers', open: true }, h('summary', {}, `${t('questions')} (${step.answers})`), form.element),
-      panel.element, results);
-    const entry = { step, number, program, form, panel, fromHere, results, card, heading };
-    panel.runButton.addEventListener('click', () => this.runStep(entry));
+    const heading = h('h3', {});
+    const summary = h('summary', {});
+    const card = h('article', { className: 'step', 'data-step': run.number, 'data-tool': run.tool, 'data-state': 'pending' },
+      heading, h('details', { className: 'answers', open: true }, summary, form.element), panel.element, results);
+    const entry = { ...run, index, form, panel, fromHere, results, card, heading, summary };
+    panel.runButton.addEventListener('click', () => this.runOne(entry));
     this.steps.push(entry);
     return card;
   }
 
+  questionList(questions) {
+    const items = questions.map((question, i) => {
+      const text = h('p', {});
+      const item = { question, text, element: h('li', { className: 'lesson-question' }, text) };
+      if (question.expect) {
+        const id = `lesson-answer-${i + 1}`;
+        item.label = h('label', { for: id });
+        item.input = h('input', { type: 'number', id, step: 'any' });
+        item.check = h('button', { type: 'button', onclick: () => this.checkAnswer(item) });
+        item.verdict = h('p', { className: 'verdict', 'aria-live': 'polite' });
+        item.element.append(h('div', { className: 'control' }, item.label, item.input, item.check), item.verdict);
+      }
+      return item;
+    });
+    this.questionItems = items;
+    this.questionsHeading = h('h2', {});
+    return { element: h('section', { className: 'lesson-questions', hidden: items.length === 0 }, this.questionsHeading, h('ol', {}, items.map((i) => i.element))) };
+  }
+
+  checkAnswer(item) {
+    const v = Number(item.input.value);
+    const { min, max } = item.question.expect;
+    const inside = item.input.value.trim() !== '' && v >= min && v <= max;
+    item.verdict.textContent = inside ? t('answer_in_range', { min, max }) : t('answer_out_of_range');
+    item.verdict.dataset.inside = String(inside);
+  }
+
+  // Every text of the lesson in the page's language with the knobs' values.
+  relabelLesson() {
+    const language = currentLanguage();
+    const text = (texts) => lessonText(texts, language, this.values);
+    this.title.textContent = text(this.lesson.title);
+    this.intro.textContent = text(this.lesson.intro);
+    for (const s of this.sectionHeadings) {
+      s.heading.textContent = `${s.number}. ${text(s.section.title)}`;
+      s.text.textContent = text(s.section.text);
+    }
+    for (const entry of this.steps) {
+      const label = `${t('step', { n: entry.number })} · ${entry.tool}`;
+      entry.heading.replaceChildren(`${label}: `, h('span', { className: 'what' }, text(entry.step.what)));
+      entry.card.setAttribute('aria-label', label);
+      entry.summary.textContent = t('questions');
+    }
+    this.questionsHeading.textContent = t('think');
+    for (const item of this.questionItems) {
+      item.text.textContent = text(item.question.text);
+      if (item.label) {
+        item.label.textContent = t('your_answer');
+        item.check.textContent = t('check_answer');
+        if (item.verdict.textContent) this.checkAnswer(item);
+      }
+    }
+  }
+
   relabel() {
+    this.lessonLabel.textContent = t('lesson');
+    this.openLabel.textContent = t('open_lesson');
+    this.saveButton.textContent = t('save_page');
+    this.dropHint.textContent = t('drop_lesson');
+    this.refreshLessonList();
+    if (!this.lesson) return;
     this.runAllButton.textContent = t('run_all');
     this.cancelButton.textContent = t('cancel');
     this.resetButton.textContent = t('reset_lab');
-    this.intro.textContent = t('guided_intro');
+    this.knobPanel.relabel();
     for (const entry of this.steps) {
       entry.form.relabel();
       entry.panel.relabel();
       entry.fromHere.textContent = t('run_from_here');
-      entry.heading.firstChild.textContent = `${t('step', { n: entry.number })} · ${entry.step.tool}: `;
     }
+    this.relabelLesson();
+    this.showStoredResults();
   }
 
-  // Puts the lab's input files (the phantom's ellipses) into the workspace when missing.
+  // Puts the lesson's input files (the phantom's ellipses) into the workspace when missing.
   async seed() {
-    for (const [name, text] of Object.entries(this.lab.seed)) {
-      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(text));
+    for (const name of this.lesson.seed || []) {
+      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]));
     }
   }
 
-  async runStep(entry) {
+  // What each step reads and writes with the answers in its form.
+  dependencies() {
+    return this.steps.map((entry) => filesOfRun(entry.program, entry.form.answers()));
+  }
+
+  // Knob changes [[name, value]]: the steps whose answers change take the
+  // new ones, the texts follow, and the steps downstream of them run.
+  async changeKnobs(changes) {
+    const before = expandLesson(this.lesson, this.library.registry, this.values);
+    for (const [name, value] of changes) this.values[name] = value;
+    const after = expandLesson(this.lesson, this.library.registry, this.values);
+    const changed = after.flatMap((run, i) => (run.lines.join('\n') !== before[i].lines.join('\n') ? [i] : []));
+    for (const i of changed) this.steps[i].form.setAnswers(after[i].lines);
+    this.relabelLesson();
+    const names = changes.map(([name]) => `{${name}}`);
+    const shows = (entry) => names.some((name) => JSON.stringify(entry.step.views || []).includes(name));
+    const rerun = downstreamOf(this.dependencies(), changed);
+    for (const entry of this.steps) if (!rerun.includes(entry.index) && shows(entry)) await this.showResults(entry);
+    if (rerun.length === 0) {
+      this.status.textContent = t('nothing_to_run');
+      return { ok: true, steps: [], seconds: 0, firstResultSeconds: null };
+    }
+    return this.run(rerun, 'ran_changed');
+  }
+
+  // Knob `name` to `value` as the field would take it (ctLab.setKnob).
+  async setKnob(name, value) {
+    const knob = (this.lesson.knobs || []).find((k) => k.name === name);
+    if (!knob) return { ok: false, reason: t('lesson_unknown_knob', { where: this.lesson.id, name }) };
+    const { value: accepted, reason } = knobValue(knob, value);
+    if (accepted === null) return { ok: false, reason };
+    this.knobPanel.show(name, accepted);
+    return this.changeKnobs([[name, accepted]]);
+  }
+
+  runAll() {
+    return this.run(this.steps.map((e) => e.index), 'ran_all');
+  }
+
+  runFrom(index) {
+    return this.run(downstreamOf(this.dependencies(), [index]), 'ran_from', index);
+  }
+
+  async runOne(entry) {
+    if (this.session.runner.busy) return false;
+    return this.runStep(entry, this.generation);
+  }
+
+  // Runs steps `indices` in order (with those a stale run left undone),
+  // cancelling the run in progress: {ok, steps, seconds, firstResultSeconds}.
+  async run(indices, said, from) {
+    const started = performance.now();
+    const generation = ++this.generation;
+    if (this.session.runner.busy) this.session.cancel();
+    const todo = [...new Set([...this.unfinished, ...indices])].sort((a, b) => a - b);
+    this.unfinished = new Set(todo);
+    for (const i of todo) this.steps[i].card.dataset.state = 'pending';
+    let firstResultSeconds = null;
+    for (const i of todo) {
+      const entry = this.steps[i];
+      this.status.textContent = `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`;
+      const ok = await this.runStep(entry, generation);
+      if (generation !== this.generation) return { ok: false, stale: true };
+      if (!ok) {
+        this.status.textContent = `${t('step', { n: entry.number })}: ${t('step_failed')}`;
+        return { ok: false, steps: todo.map((j) => this.steps[j].number) };
+      }
+      this.unfinished.delete(i);
+      if (firstResultSeconds === null && entry.results.childElementCount > 0) firstResultSeconds = (performance.now() - started) / 1000;
+    }
+    const seconds = (performance.now() - started) / 1000;
+    const numbers = todo.map((j) => this.steps[j].number);
+    const others = from === undefined ? numbers : numbers.filter((n) => n !== from + 1);
+    this.status.textContent = t(said, { count: said === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds: seconds.toFixed(1) });
+    this.element.dataset.lastRunSeconds = seconds.toFixed(1);
+    return { ok: true, steps: numbers, seconds, firstResultSeconds };
+  }
+
+  async runStep(entry, generation) {
     await this.seed();
+    // A lesson that would write over a file the learner uploaded asks first.
+    for (const name of filesOfRun(entry.program, entry.form.answers()).writes) {
+      const record = await this.session.workspace.get(name);
+      if (record && record.made && record.made.uploaded && !confirm(t('confirm_replace_upload', { name }))) return false;
+    }
     entry.card.dataset.state = 'running';
-    const outcome = await entry.panel.run(entry.step.tool, entry.form.answers());
+    const outcome = await entry.panel.run(entry.tool, entry.form.answers());
+    if (generation !== this.generation) return false; // a newer change took over
     entry.card.dataset.state = outcome && outcome.exit === 0 ? 'done' : 'failed';
     if (outcome) await this.showResults(entry);
     return outcome !== null && outcome.exit === 0;
   }
 
-  async runFrom(index) {
-    if (this.session.runner.busy) return;
-    this.stopped = false;
-    const started = performance.now();
-    for (const entry of this.steps.slice(index)) entry.card.dataset.state = 'pending';
-    for (const entry of this.steps.slice(index)) {
-      this.status.textContent = `${t('step', { n: entry.number })}: ${t('running', { tool: entry.step.tool })}`;
-      if (!(await this.runStep(entry)) || this.stopped) {
-        this.status.textContent = `${t('step', { n: entry.number })}: ${t(this.stopped ? 'cancelled' : 'step_failed')}`;
-        return false;
-      }
-    }
-    const seconds = ((performance.now() - started) / 1000).toFixed(1);
-    this.status.textContent = t('finished', { tool: t('run_all'), exit: 0, seconds });
-    this.element.dataset.lastRunSeconds = seconds;
-    return true;
-  }
-
   cancel() {
-    this.stopped = true;
+    this.generation++;
+    this.unfinished.clear();
     this.session.cancel();
+    if (this.status) this.status.textContent = t('cancelled');
   }
 
   async reset() {
     if (!confirm(t('confirm_reset'))) return;
+    const lessons = (await this.session.workspace.all()).filter((r) => r.name.endsWith(LESSON_SUFFIX));
     await this.session.workspace.clear();
+    await this.session.workspace.putAll(lessons);
     for (const entry of this.steps) {
       entry.card.dataset.state = 'pending';
       clear(entry.results);
@@ -124,35 +357,15 @@ export class GuidedView {
     for (const entry of this.steps) await this.showResults(entry);
   }
 
-  // The step's pictures and plots from the files in the workspace.
+  // The step's views from the files in the workspace.
   async showResults(entry) {
     const figures = [];
-    for (const view of entry.step.views) {
-      const name = view.picture || view.plot;
-      const record = await this.session.workspace.get(name);
-      if (!record) continue;
-      if (view.picture) figures.push(this.pictureFigure(view, record));
-      else figures.push(this.plotFigure(view, record));
+    for (const view of entry.step.views || []) {
+      const records = await Promise.all(viewFiles(view).map((name) => this.session.workspace.get(fill(name, this.values))));
+      const figure = lessonFigure(view, records, this.values, this.app, this.session);
+      if (figure) figures.push(figure);
     }
     clear(entry.results, figures.map((f) => f.element));
     for (const f of figures) f.draw();
-  }
-
-  pictureFigure(view, record) {
-    const samples = samplesOf(record.bytes);
-    const [low, high] = view.low !== undefined ? [view.low, view.high] : sampleRange(samples);
-    const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': view.caption, tabindex: '0', title: record.name });
-    const open = () => this.app.openPicture(record.name, [low, high]);
-    canvas.addEventListener('click', open);
-    canvas.addEventListener('keydown', (event) => event.key === 'Enter' && open());
-    const element = h('figure', { className: 'picture-figure' }, canvas, greyBar(low, high, record.name),
-      h('figcaption', {}, view.caption, view.note ? h('p', { className: 'note' }, view.note) : null));
-    return { element, draw: () => drawSamples(canvas, samples, view.width, view.height, low, high) };
-  }
-
-  plotFigure(view, record) {
-    const box = h('div', { className: 'plot' });
-    const element = h('figure', { className: 'plot-figure' }, box, h('figcaption', {}, view.caption, view.note ? h('p', { className: 'note' }, view.note) : null));
-    return { element, draw: () => drawPlot(box, { ...plotOfRecord(this.session, record), title: view.caption, log: !!view.log }) };
   }
 }

@@ -301,5 +301,9 @@ export function t(key, values = {}) {
   return text.replace(/\{(\w+)\}/g, (_, name) => (name in values ? String(values[name]) : `{${name}}`));
 }
 
+// The axis labels the page gives a table's plot, in the page's language.
+const AXES = { 'cycles per pixel': 'サイクル/画素', 'distance from the edge (pixels)': 'エッジからの距離（画素）', line: '行', value: '値' };
+export const axisLabel = (label) => (language === 'ja' && AXES[label]) || label;
+
 // A registry text ({ja, en}) in the page's language, Japanese when no English exists.
 export const pick = (texts) => (texts ? texts[language] ?? texts.ja ?? texts.en ?? '' : '');

@@ -2,17 +2,39 @@
 // pictures and plots, in one offline file. window.ctLab scripts it:
 //   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written}
 //   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
+//   ctLab.lessons() -> [{id, title: {en, ja}}]
+//   ctLab.openLesson(idOrJsonText) -> {ok, problems}
+//   ctLab.runLesson() -> {ok, seconds}
+//   ctLab.knobs() -> [{name, value, min, max, label}]
+//   ctLab.setKnob(name, value) -> {ok, steps, seconds, firstResultSeconds} once its dependents ran
+//   ctLab.savePage() -> this page with the open lesson inside, as text
+//   ctLab.setLanguage('en' | 'ja')
 
 import registry from 'virtual:tools-json';
-import lab from 'virtual:lab-steps';
-import { h } from './dom.js';
+import builtInLessons from 'virtual:lessons';
+import examples from 'virtual:examples';
+import { download, h } from './dom.js';
 import { GuidedView } from './guided_view.js';
-import { onLanguage, setLanguage, t } from './i18n.js';
+import { currentLanguage, onLanguage, setLanguage, t } from './i18n.js';
+import { lessonText } from './lesson.js';
 import { PictureView } from './picture_view.js';
 import { PlotView } from './plot_view.js';
 import { Session } from './session.js';
 import { ToolsView } from './tools_view.js';
 import { WorkspaceView } from './workspace_view.js';
+
+// A page saved with a lesson holds it in a data element; the page as it was
+// loaded, without that element and before the lab builds itself, is what
+// "Save this lab as one page" copies.
+const EMBEDDED = 'ct-lesson';
+const embedded = document.getElementById(EMBEDDED);
+if (embedded) embedded.remove();
+const pristine = '<!DOCTYPE html>\n' + document.documentElement.outerHTML;
+
+function pageWithLesson(lesson) {
+  const json = JSON.stringify(lesson).replace(/</g, '\\u003c');
+  return pristine.replace('<body>', () => `<body>\n<script type="application/json" id="${EMBEDDED}">${json}</` + 'script>');
+}
 
 const session = new Session(registry);
 const TABS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
@@ -39,9 +61,14 @@ const app = {
     tools.show(tool, answers);
     app.show('tools');
   },
+  savePage() {
+    const text = pageWithLesson(guided.lesson);
+    download(`ct-lab-${guided.lesson.id}.html`, new TextEncoder().encode(text), 'text/html');
+    return text;
+  },
 };
 
-const guided = new GuidedView(session, lab, app);
+const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry }, app);
 const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
@@ -60,6 +87,9 @@ tabList.addEventListener('keydown', (event) => {
 });
 const languageSelect = h('select', { id: 'language', onchange: () => setLanguage(languageSelect.value) },
   h('option', { value: 'en' }, 'English'), h('option', { value: 'ja', lang: 'ja' }, '日本語'));
+languageSelect.value = currentLanguage();
+document.documentElement.lang = currentLanguage();
+document.title = t('title');
 const languageLabel = h('label', { for: 'language' }, t('language'));
 const title = h('h1', {}, t('title'));
 const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
@@ -74,9 +104,14 @@ onLanguage(() => {
   tabList.setAttribute('aria-label', t('views'));
   TABS.forEach((name, i) => (tabButtons[i].textContent = t(`tab_${name}`)));
   document.title = t('title');
+  languageSelect.value = currentLanguage();
 });
 app.show('guided');
-guided.seed();
+// An embedded lesson that does not open shows why, over the first lesson.
+const started = session.workspace.ready.then(async () => {
+  await guided.start();
+  if (embedded) await guided.openLesson(embedded.textContent, { keep: false });
+});
 
 window.ctLab = {
   // answers: the answer lines (an array) or the whole standard input (a string).
@@ -99,5 +134,16 @@ window.ctLab = {
   setLanguage,
   programs: () => session.programs.map((p) => p.name),
   guided,
-  ready: session.workspace.ready.then(() => true),
+  lessons: () => [...guided.lessons.values()].map((l) => ({ id: l.id, title: { en: l.title.en, ja: l.title.ja } })),
+  openLesson: (idOrText) => guided.openLesson(idOrText),
+  async runLesson() {
+    const outcome = await guided.runAll();
+    return { ok: outcome.ok, seconds: outcome.seconds };
+  },
+  knobs: () => (guided.lesson.knobs || []).map((k) => ({
+    name: k.name, value: guided.values[k.name], min: k.min, max: k.max, label: lessonText(k.label, currentLanguage()),
+  })),
+  setKnob: (name, value) => guided.setKnob(name, value),
+  savePage: () => pageWithLesson(guided.lesson),
+  ready: started.then(() => true),
 };

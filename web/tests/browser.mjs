@@ -8,7 +8,8 @@ import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import { expandLesson } from '../lab/lesson.js';
 
 export const CHROMIUM = process.env.CT_CHROMIUM || '/usr/bin/chromium';
 export const FIREFOX = process.env.CT_FIREFOX || '/usr/bin/firefox-esr';
@@ -74,17 +75,23 @@ export async function workspaceFiles(page) {
   return Object.fromEntries(listed.map(([name, data]) => [name, Buffer.from(data, 'base64')]));
 }
 
-// The guided lab's chain as the programs in `bin` run it (the node
-// launchers, or the native tools), in a folder of its own: {files, seconds}
-// with {name: Buffer} of every file there afterwards and the seconds the
-// programs took.
-export function runChain(steps, examples, bin, { env = process.env } = {}) {
+// A lesson of lessons/ at its default knobs: {seed, runs: [{tool, lines}]}.
+export function lessonChain(toolsJson, id = 'ct-chain') {
+  const lessons = fileURLToPath(new URL('../../lessons/', import.meta.url));
+  const lesson = JSON.parse(readFileSync(join(lessons, `${id}.json`), 'utf8'));
+  return { seed: lesson.seed || [], runs: expandLesson(lesson, JSON.parse(readFileSync(toolsJson, 'utf8'))) };
+}
+
+// A lesson's chain as the programs in `bin` run it (the node launchers, or
+// the native tools), in a folder of its own: {files, seconds} with {name:
+// Buffer} of every file there afterwards and the seconds the programs took.
+export function runChain(chain, examples, bin, { env = process.env } = {}) {
   const folder = mkdtempSync(join(tmpdir(), 'ct-lab-chain-'));
-  for (const name of steps.seed) copyFileSync(join(examples, name), join(folder, name));
+  for (const name of chain.seed) copyFileSync(join(examples, name), join(folder, name));
   const started = process.hrtime.bigint();
-  for (const step of steps.sections.flatMap((s) => s.steps)) {
-    const run = spawnSync(join(bin, step.tool), [], { cwd: folder, env, input: readFileSync(join(examples, 'answers', step.answers)) });
-    assert.equal(run.status, 0, `${join(bin, step.tool)} < ${step.answers}: ${run.stderr}`);
+  for (const { tool, lines } of chain.runs) {
+    const run = spawnSync(join(bin, tool), [], { cwd: folder, env, input: lines.map((line) => line + '\n').join('') });
+    assert.equal(run.status, 0, `${join(bin, tool)} with ${lines.join(' ')}: ${run.stderr}`);
   }
   const seconds = Number(process.hrtime.bigint() - started) / 1e9;
   const files = Object.fromEntries(readdirSync(folder).map((name) => [name, readFileSync(join(folder, name))]));

@@ -2,16 +2,16 @@
 // lab's every step through its Run all button gives the node launchers'
 // bytes, the workspace (IndexedDB of a file:// page) outlives a reload, and
 // the page asks for nothing beyond itself.
-//   node web/tests/lab_firefox.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR
+//   node web/tests/lab_firefox.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR TOOLS_JSON
 
 import assert from 'node:assert/strict';
-import { mkdirSync, readFileSync } from 'node:fs';
+import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectSameFiles, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, lessonChain, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
 
-const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
-const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
-const stepCount = steps.sections.flatMap((s) => s.steps).length;
+const [pagePath, launchers, examples, screenshots, toolsJson] = process.argv.slice(2);
+const steps = lessonChain(toolsJson);
+const stepCount = steps.runs.length;
 
 const lab = await openLab(pagePath, { width: 412, height: 915, browser: 'firefox' });
 const { page } = lab;

@@ -3,16 +3,16 @@
 // WebAssembly build's node launchers byte for byte, a warned answer, Cancel,
 // a reload, accessible names, screenshots of every view at 1366 and 412 px,
 // the page's size and the absence of any request beyond the page itself.
-//   node web/tests/lab_page.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR
+//   node web/tests/lab_page.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR TOOLS_JSON
 
 import assert from 'node:assert/strict';
-import { mkdirSync, readFileSync, statSync } from 'node:fs';
+import { mkdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectSameFiles, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, lessonChain, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
 
-const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
-const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
-const allSteps = steps.sections.flatMap((s) => s.steps);
+const [pagePath, launchers, examples, screenshots, toolsJson] = process.argv.slice(2);
+const steps = lessonChain(toolsJson);
+const allSteps = steps.runs;
 const VIEWS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
 const check = async (what, work) => {
   const started = Date.now();

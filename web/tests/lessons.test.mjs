@@ -41,6 +41,10 @@ assert.ok(lessons.length >= 4, 'ct-chain and the short lessons');
 for (const lesson of lessons) assert.deepEqual(checkLesson(lesson, registry, seed), [], `lesson ${lesson.id}`);
 assert.equal(new Set(lessons.map((l) => l.id)).size, lessons.length, 'every id once');
 
+// The README's example lesson opens too.
+const example = /A short lesson:\n\n```json\n([\s\S]*?)```/.exec(readFileSync(join(root, 'README.md'), 'utf8'));
+assert.deepEqual(parseLesson(example[1], registry, seed).problems, [], 'the README\'s example lesson');
+
 // ct-chain's answers at the default knobs are the example answer files.
 const answerFiles = readdirSync(join(root, 'examples/answers')).sort();
 const runs = expandLesson(chain, registry);

@@ -1,0 +1,123 @@
+// A lesson's knobs: each a slider and a field (a list for a choice), its
+// label and unit, and one Live switch. A value outside a knob's range is
+// refused in the field with the reason; an accepted change goes to
+// onChange(name, value) at once with Live on, else on "Run the changed steps".
+
+import { h, uniqueId } from './dom.js';
+import { currentLanguage, t } from './i18n.js';
+import { lessonText } from './lesson.js';
+
+const STEPS = 1000; // slider positions
+
+// Slider position <-> value, linear or logarithmic; integers, and on a log
+// scale two significant digits, so that the slider lands on round numbers.
+function toValue(knob, position) {
+  const f = position / STEPS;
+  let v = knob.scale === 'log' ? knob.min * (knob.max / knob.min) ** f : knob.min + f * (knob.max - knob.min);
+  if (knob.scale === 'log') v = Number(v.toPrecision(2));
+  else if (knob.kind === 'real') v = Number(v.toPrecision(3));
+  if (knob.kind === 'integer') v = Math.round(v);
+  return Math.min(knob.max, Math.max(knob.min, v));
+}
+function toPosition(knob, v) {
+  const f = knob.scale === 'log' ? Math.log(v / knob.min) / Math.log(knob.max / knob.min) : (v - knob.min) / (knob.max - knob.min);
+  return Math.round(f * STEPS);
+}
+
+// The value typed in a knob's field, or null with the reason.
+export function knobValue(knob, typed) {
+  if (knob.kind === 'choice') return { value: Number(typed) };
+  const v = Number(String(typed).trim());
+  const fits = String(typed).trim() !== '' && Number.isFinite(v) && (knob.kind !== 'integer' || Number.isInteger(v)) && v >= knob.min && v <= knob.max;
+  if (fits) return { value: v };
+  const kind = t(knob.kind === 'integer' ? 'knob_integer' : 'knob_real');
+  return { value: null, reason: t('knob_refused', { value: typed, label: lessonText(knob.label, currentLanguage()), kind, min: knob.min, max: knob.max }) };
+}
+
+export class KnobPanel {
+  // knobs: the lesson's; values: {name: value}; onChange(name, value).
+  constructor(knobs, values, onChange) {
+    this.knobs = knobs;
+    this.onChange = onChange;
+    this.pending = new Map();
+    this.rows = knobs.map((knob) => this.row(knob, values[knob.name]));
+    this.live = h('input', { type: 'checkbox', id: uniqueId('live'), onchange: () => this.live.checked && this.applyPending() });
+    this.live.checked = knobs.some((k) => k.live);
+    this.liveLabel = h('label', { for: this.live.id }, t('live'));
+    this.hint = h('p', { className: 'hint' }, t('live_hint'));
+    this.apply = h('button', { type: 'button', className: 'apply-knobs', onclick: () => this.applyPending() }, t('apply_knobs'));
+    this.heading = h('h2', {}, t('knobs'));
+    this.element = h('section', { className: 'knobs', hidden: knobs.length === 0 },
+      this.heading, ...this.rows.map((r) => r.element),
+      h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.live, this.liveLabel), this.apply), this.hint);
+  }
+
+  row(knob, value) {
+    const id = uniqueId(`knob-${knob.name}`);
+    const label = h('label', { for: id });
+    const unit = h('span', { className: 'unit' });
+    const message = h('p', { className: 'warning', id: `${id}-message`, 'aria-live': 'polite', hidden: true });
+    let field, slider = null;
+    if (knob.kind === 'choice') {
+      field = h('select', { id, 'data-knob': knob.name, onchange: () => this.accept(knob, Number(field.value)) });
+    } else {
+      slider = h('input', { type: 'range', min: 0, max: STEPS, step: 1, 'data-knob-slider': knob.name, value: toPosition(knob, value) });
+      field = h('input', { type: 'number', id, 'data-knob': knob.name, min: knob.min, max: knob.max, step: 'any', value, 'aria-describedby': message.id });
+      slider.addEventListener('input', () => (field.value = toValue(knob, Number(slider.value))));
+      slider.addEventListener('change', () => this.accept(knob, toValue(knob, Number(slider.value))));
+      field.addEventListener('change', () => {
+        const { value: v, reason } = knobValue(knob, field.value);
+        message.hidden = v !== null;
+        message.textContent = reason || '';
+        field.setAttribute('aria-invalid', v === null ? 'true' : 'false');
+        if (v !== null) this.accept(knob, v);
+      });
+    }
+    const row = { knob, label, unit, field, slider, message,
+      element: h('div', { className: 'knob', 'data-knob-row': knob.name }, label, h('div', { className: 'knob-input' }, slider, field, unit), message) };
+    this.relabelRow(row);
+    if (knob.kind === 'choice') field.value = String(value);
+    return row;
+  }
+
+  relabelRow(row) {
+    const language = currentLanguage();
+    row.label.textContent = lessonText(row.knob.label, language);
+    row.unit.textContent = lessonText(row.knob.unit, language);
+    if (row.slider) row.slider.setAttribute('aria-label', row.label.textContent);
+    if (row.knob.kind === 'choice') {
+      const chosen = row.field.value;
+      row.field.replaceChildren(...row.knob.choices.map((c) => h('option', { value: String(c.value) }, lessonText(c.label, language))));
+      if (chosen) row.field.value = chosen;
+    }
+  }
+
+  relabel() {
+    this.heading.textContent = t('knobs');
+    this.liveLabel.textContent = t('live');
+    this.hint.textContent = t('live_hint');
+    this.apply.textContent = t('apply_knobs');
+    this.rows.forEach((row) => this.relabelRow(row));
+  }
+
+  // Shows a value set from outside (ctLab.setKnob) without a change event.
+  show(name, value) {
+    const row = this.rows.find((r) => r.knob.name === name);
+    row.field.value = String(value);
+    if (row.slider) row.slider.value = toPosition(row.knob, value);
+    row.message.hidden = true;
+    row.field.setAttribute('aria-invalid', 'false');
+  }
+
+  accept(knob, value) {
+    this.show(knob.name, value);
+    this.pending.set(knob.name, value);
+    if (this.live.checked) this.applyPending();
+  }
+
+  applyPending() {
+    const changes = [...this.pending];
+    this.pending.clear();
+    if (changes.length) this.onChange(changes);
+  }
+}
