@@ -130,7 +130,7 @@ export class GuidedView {
     this.questions = this.questionList(lesson.questions || []);
     clear(this.body, this.title, this.intro, this.knobPanel.element,
       h('div', { className: 'toolbar sticky' }, this.runAllButton, this.cancelButton, this.resetButton), this.status,
-      sections, this.questions.element);
+      sections.flat(2), this.questions.element);
     this.relabelLesson();
     this.seed();
     this.showStoredResults();

@@ -108,11 +108,11 @@ function checkKnob(knob, problems) {
   if (knob.scale !== undefined && knob.scale !== 'log' && knob.scale !== 'linear') problems.push(t('lesson_bad_scale', { where, scale: knob.scale }));
 }
 
-// Placeholders in `text` that name no knob.
+// Placeholders in `text` that name no knob: says so, and whether there were any.
 function unknownKnobs(text, knobs, where, problems) {
-  for (const [, name] of String(text).matchAll(PLACEHOLDER)) {
-    if (!knobs.has(name)) problems.push(t('lesson_unknown_knob', { where, name }));
-  }
+  const unknown = [...String(text).matchAll(PLACEHOLDER)].filter(([, name]) => !knobs.has(name));
+  for (const [, name] of unknown) problems.push(t('lesson_unknown_knob', { where, name }));
+  return unknown.length > 0;
 }
 
 // Every problem of a lesson, each saying what and where, in the page's
@@ -155,7 +155,7 @@ export function checkLesson(lesson, registry, seed = []) {
           problems.push(t('lesson_unknown_keyword', { where, keyword, known }));
           continue;
         }
-        unknownKnobs(value, knobs, at, problems);
+        if (unknownKnobs(value, knobs, at, problems)) continue;
         const warning = answerWarning(question.kind, pick(question.label), fill(value, values), currentLanguage());
         if (warning) problems.push(`${at}: ${warning.trim()}`);
       }
