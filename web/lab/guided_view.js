@@ -153,7 +153,7 @@ export class GuidedView {
     const heading = h('h3', {});
     const summary = h('summary', {});
     const card = h('article', { className: 'step', 'data-step': run.number, 'data-tool': run.tool, 'data-state': 'pending' },
-      heading, h('details', { className: 'answers', open: true }, summary, form.element), panel.element, results);
+      heading, h('details', { className: 'answers' }, summary, form.element), panel.element, results);
     const entry = { ...run, index, form, panel, fromHere, results, card, heading, summary };
     panel.runButton.addEventListener('click', () => this.runOne(entry));
     this.steps.push(entry);
@@ -316,7 +316,8 @@ export class GuidedView {
     const others = from === undefined ? numbers : numbers.filter((n) => n !== from + 1);
     this.status.textContent = t(said, { count: said === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds: seconds.toFixed(1) });
     this.element.dataset.lastRunSeconds = seconds.toFixed(1);
-    return { ok: true, steps: numbers, seconds, firstResultSeconds };
+    this.lastRun = { ok: true, steps: numbers, seconds, firstResultSeconds };
+    return this.lastRun;
   }
 
   async runStep(entry, generation) {

@@ -41,7 +41,7 @@ export class KnobPanel {
     this.onChange = onChange;
     this.pending = new Map();
     this.rows = knobs.map((knob) => this.row(knob, values[knob.name]));
-    this.live = h('input', { type: 'checkbox', id: uniqueId('live'), onchange: () => this.live.checked && this.applyPending() });
+    this.live = h('input', { type: 'checkbox', id: uniqueId('live'), className: 'live', onchange: () => this.live.checked && this.applyPending() });
     this.live.checked = knobs.some((k) => k.live);
     this.liveLabel = h('label', { for: this.live.id }, t('live'));
     this.hint = h('p', { className: 'hint' }, t('live_hint'));
