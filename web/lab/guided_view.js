@@ -119,6 +119,7 @@ export class GuidedView {
     this.cancelButton = h('button', { type: 'button', disabled: !this.session.runner.busy, onclick: () => this.cancel() }, t('cancel'));
     this.resetButton = h('button', { type: 'button', onclick: () => this.reset() }, t('reset_lab'));
     this.status = h('p', { className: 'status', id: 'guided-status', role: 'status', 'aria-live': 'polite' });
+    this.statusText = null;
     const runs = expandLesson(lesson, this.library.registry, this.values);
     this.sectionHeadings = [];
     const sections = lesson.sections.map((section, s) => {
@@ -231,6 +232,7 @@ export class GuidedView {
       entry.fromHere.textContent = t('run_from_here');
     }
     this.relabelLesson();
+    if (this.statusText) this.status.textContent = this.statusText();
     this.showStoredResults();
   }
 
@@ -260,7 +262,7 @@ export class GuidedView {
     const rerun = downstreamOf(this.dependencies(), changed);
     for (const entry of this.steps) if (!rerun.includes(entry.index) && shows(entry)) await this.showResults(entry);
     if (rerun.length === 0) {
-      this.status.textContent = t('nothing_to_run');
+      this.say(() => t('nothing_to_run'));
       return { ok: true, steps: [], seconds: 0, firstResultSeconds: null };
     }
     return this.run(rerun, 'ran_changed');
@@ -301,11 +303,11 @@ export class GuidedView {
     let firstResultSeconds = null;
     for (const i of todo) {
       const entry = this.steps[i];
-      this.status.textContent = `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`;
+      this.say(() => `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`);
       const ok = await this.runStep(entry, generation);
       if (generation !== this.generation) return { ok: false, stale: true };
       if (!ok) {
-        this.status.textContent = `${t('step', { n: entry.number })}: ${t('step_failed')}`;
+        this.say(() => `${t('step', { n: entry.number })}: ${t('step_failed')}`);
         return { ok: false, steps: todo.map((j) => this.steps[j].number) };
       }
       this.unfinished.delete(i);
@@ -314,7 +316,7 @@ export class GuidedView {
     const seconds = (performance.now() - started) / 1000;
     const numbers = todo.map((j) => this.steps[j].number);
     const others = from === undefined ? numbers : numbers.filter((n) => n !== from + 1);
-    this.status.textContent = t(said, { count: said === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds: seconds.toFixed(1) });
+    this.say(() => t(said, { count: said === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds: seconds.toFixed(1) }));
     this.element.dataset.lastRunSeconds = seconds.toFixed(1);
     this.lastRun = { ok: true, steps: numbers, seconds, firstResultSeconds };
     return this.lastRun;
@@ -339,7 +341,13 @@ export class GuidedView {
     this.generation++;
     this.unfinished.clear();
     this.session.cancel();
-    if (this.status) this.status.textContent = t('cancelled');
+    if (this.status) this.say(() => t('cancelled'));
+  }
+
+  // The status line, said again in the other language after a switch.
+  say(text) {
+    this.statusText = text;
+    this.status.textContent = text();
   }
 
   async reset() {

@@ -22,7 +22,14 @@ export class RunPanel {
     });
   }
 
+  // The status line, said again in the other language after a switch.
+  say(text) {
+    this.statusText = text;
+    this.status.textContent = text();
+  }
+
   relabel() {
+    if (this.statusText) this.status.textContent = this.statusText();
     this.runButton.textContent = t(this.runLabel);
     this.cancelButton.textContent = t('cancel');
     this.console.setAttribute('aria-label', t('transcript'));
@@ -32,10 +39,10 @@ export class RunPanel {
   // Runs `tool` with `answers` and shows how it goes; resolves to the outcome or null.
   async run(tool, answers) {
     if (this.session.runner.busy) {
-      this.status.textContent = t('busy');
+      this.say(() => t('busy'));
       return null;
     }
-    this.status.textContent = t('running', { tool });
+    this.say(() => t('running', { tool }));
     this.console.textContent = '';
     try {
       const outcome = await this.session.run(tool, answers, {
@@ -44,10 +51,10 @@ export class RunPanel {
           this.console.scrollTop = this.console.scrollHeight;
         },
       });
-      this.status.textContent = t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) });
+      this.say(() => t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) }));
       return outcome;
     } catch (error) {
-      this.status.textContent = error.cancelled ? t('cancelled') : t('failed', { message: error.message });
+      this.say(() => (error.cancelled ? t('cancelled') : t('failed', { message: error.message })));
       return null;
     }
   }

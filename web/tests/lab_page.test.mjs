@@ -9,6 +9,7 @@ import assert from 'node:assert/strict';
 import { mkdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { expectSameFiles, lessonChain, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
+import { lessonChecks } from './lab_lessons.mjs';
 
 const [pagePath, launchers, examples, screenshots, toolsJson] = process.argv.slice(2);
 const steps = lessonChain(toolsJson);
@@ -52,6 +53,8 @@ try {
   await check('every file of the workspace equals the node run of the same answers', async () => {
     expectSameFiles(pageFiles, runChain(steps, examples, launchers).files);
   });
+
+  await lessonChecks(lab, check, screenshots);
 
   await check('screenshots of every view at 1366 and 412 px', async () => {
     mkdirSync(screenshots, { recursive: true });

@@ -1,0 +1,126 @@
+// The guided lab's lessons in the page test's session, after its Run all of
+// ct-chain: the photon knob through its field with Live on, a refused
+// value, the Japanese texts, a broken lesson, a short lesson's knob through
+// ctLab, a saved page opened offline, and kernel_smooth's English labels.
+
+import assert from 'node:assert/strict';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { workspaceFiles } from './browser.mjs';
+
+const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
+
+// Words of a lesson's Japanese texts that are neither file names, tools,
+// units nor the field's abbreviations.
+async function englishWords(page) {
+  return page.evaluate(() => {
+    const tools = new Set(window.ctLab.programs());
+    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p)$/;
+    const selector = '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
+    const words = [...document.querySelectorAll(selector)].flatMap((e) => e.textContent
+      .replace(/[\w.()-]+\.(img|prj|txt|err)\b/g, ' ')
+      .match(/[A-Za-z][A-Za-z0-9^_-]+/g) || []); // one letter is a symbol (x, y, w)
+    return [...new Set(words.filter((w) => !tools.has(w) && !allowed.test(w)))];
+  });
+}
+
+export async function lessonChecks(lab, check, screenshots) {
+  const { page } = lab;
+  page.on('dialog', (dialog) => dialog.accept());
+  mkdirSync(screenshots, { recursive: true });
+
+  await check('at least four lessons, each titled in English and Japanese', async () => {
+    const lessons = await page.evaluate(() => window.ctLab.lessons());
+    assert.ok(lessons.length >= 4 && lessons[0].id === 'ct-chain', JSON.stringify(lessons));
+    for (const l of lessons) assert.ok(l.title.en && /[぀-ヿ一-鿿]/.test(l.title.ja), l.id);
+  });
+
+  await check('photons 200 in the field with Live on reruns only the noisy route and changes the noisy reconstruction', async () => {
+    const before = (await workspaceFiles(page))['n3-2_poisson_fbp.img'];
+    await page.evaluate(() => window.ctLab.show('guided'));
+    await page.click('.knobs input.live');
+    const field = await page.$('input[data-knob="photons"]');
+    await field.click({ count: 3 });
+    await field.type('50');
+    await field.press('Tab');
+    assert.match(await page.$eval('[data-knob-row="photons"] .warning', (e) => e.textContent), /50 is not a value of .* from 100 to 1000000/);
+    assert.equal((await lastRun(page)).steps.length, 26, 'a refused value runs nothing');
+    await field.click({ count: 3 });
+    await field.type('200');
+    await field.press('Tab');
+    await page.waitForFunction(() => window.ctLab.guided.lastRun.steps.length !== 26, { timeout: 120000 });
+    const run = await lastRun(page);
+    assert.deepEqual(run.steps, [3, 4, 5, 6, 7, 9]);
+    const after = await workspaceFiles(page);
+    assert.ok(!after['n3-2_poisson_fbp.img'].equals(before), 'the noisy reconstruction changed');
+    assert.ok(after['n3-2_I0_200_poisson.prj'], 'the file names follow the knob');
+    assert.match(await page.$eval('.step[data-step="9"] figcaption', (e) => e.textContent), /at 200 photons per ray/);
+    assert.match(await page.$eval('#guided-status', (e) => e.textContent), /^Ran the 6 steps that depend on the change \(3, 4, 5, 6, 7, 9\)/);
+    console.log(`    ct-chain, photons 2000 -> 200: first changed picture after ${run.firstResultSeconds.toFixed(2)} s, 6 steps in ${run.seconds.toFixed(1)} s`);
+  });
+
+  await check('in Japanese no English word is left in the lesson\'s texts', async () => {
+    await page.evaluate(() => window.ctLab.setLanguage('ja'));
+    assert.deepEqual(await englishWords(page), []);
+    assert.equal(await page.$eval('.knob label', (e) => e.textContent), '1本の線あたりの入射光子数（I0）');
+    await page.screenshot({ path: join(screenshots, 'guided-ja-1366.png') });
+    await page.evaluate(() => window.ctLab.setLanguage('en'));
+  });
+
+  await check('a lesson naming an unknown tool is refused with the step and the reason', async () => {
+    const lesson = { lesson: 1, id: 'broken', title: { en: 'Broken', ja: '壊れた課題' },
+      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'raysun', answers: { input: 'a.img' } }] }] };
+    const result = await page.evaluate((text) => window.ctLab.openLesson(text), JSON.stringify(lesson));
+    assert.deepEqual(result, { ok: false, problems: ['step 1 (raysun): there is no tool "raysun"'] });
+    assert.match(await page.$eval('.lesson-problems', (e) => e.textContent), /not opened.*raysun/);
+    assert.ok(!(await page.evaluate(() => window.ctLab.lessons())).some((l) => l.id === 'broken'));
+  });
+
+  await check('dose and noise: 1000 -> 250 photons reruns its dependents and doubles the noise', async () => {
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('dose-and-noise')), { ok: true, problems: [] });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const sd = () => page.$eval('.region-figure', (e) => Number(e.dataset.sd));
+    const at1000 = await sd();
+    const run = await page.evaluate(() => window.ctLab.setKnob('photons', 250));
+    assert.deepEqual(run.steps, [2, 3, 5, 6, 7]);
+    const ratio = (await sd()) / at1000;
+    assert.ok(ratio >= 1.8 && ratio <= 2.2, `the standard deviation grew ${ratio} times, the lesson expects 1.8 to 2.2`);
+    console.log(`    dose and noise, photons 1000 -> 250: first changed picture after ${run.firstResultSeconds.toFixed(2)} s`);
+    assert.equal((await page.evaluate(() => window.ctLab.setKnob('photons', 20))).ok, false, 'below the knob\'s range');
+    await page.screenshot({ path: join(screenshots, 'lesson-dose-1366.png') });
+  });
+
+  await check('the page saved with a lesson opens offline on that lesson', async () => {
+    const folder = mkdtempSync(join(tmpdir(), 'ct-lab-saved-'));
+    try {
+      const saved = join(folder, 'assignment.html');
+      writeFileSync(saved, await page.evaluate(() => window.ctLab.savePage()));
+      const other = await lab.browser.newPage();
+      const errors = [];
+      other.on('pageerror', (error) => errors.push(String(error)));
+      other.on('request', (request) => {
+        if (!/^(file|blob|data):/.test(request.url())) errors.push(request.url());
+      });
+      await other.goto(pathToFileURL(saved).href, { waitUntil: 'load' });
+      await other.waitForFunction(() => window.ctLab && window.ctLab.ready);
+      await other.evaluate(() => window.ctLab.ready);
+      assert.equal(await other.$eval('#lesson-select', (e) => e.value), 'dose-and-noise');
+      assert.equal(await other.$eval('.lesson-title', (e) => e.textContent), 'Dose and noise');
+      assert.deepEqual(errors, []);
+      await other.close();
+    } finally {
+      rmSync(folder, { recursive: true, force: true });
+    }
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('ct-chain')), { ok: true, problems: [] });
+  });
+
+  await check('kernel_smooth\'s English questions 5 and 7 name the corners and the centre', async () => {
+    await page.evaluate(() => window.ctLab.show('tools'));
+    await page.select('#tool-select', 'kernel_smooth');
+    const label = (keyword) => page.$eval(`#view-tools input[data-keyword="${keyword}"]`, (input) => document.querySelector(`label[for="${input.id}"]`).textContent);
+    assert.equal(await label('corner'), '5. Weight of the four corners');
+    assert.equal(await label('centre'), '7. Weight of the centre');
+  });
+}
