@@ -329,6 +329,7 @@ export class GuidedView {
       const record = await this.session.workspace.get(name);
       if (record && record.made && record.made.uploaded && !confirm(t('confirm_replace_upload', { name }))) return false;
     }
+    if (generation !== this.generation) return false; // a newer change took over while this one waited
     entry.card.dataset.state = 'running';
     const outcome = await entry.panel.run(entry.tool, entry.form.answers());
     if (generation !== this.generation) return false; // a newer change took over

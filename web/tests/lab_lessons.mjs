@@ -1,10 +1,11 @@
 // The guided lab's lessons in the page test's session, after its Run all of
 // ct-chain: the photon knob through its field with Live on, a refused
 // value, the Japanese texts, a broken lesson, a short lesson's knob through
-// ctLab, a saved page opened offline, and kernel_smooth's English labels.
+// ctLab (and a change that makes a run stale), a lesson file opened with the
+// picker, a saved page opened offline, and kernel_smooth's English labels.
 
 import assert from 'node:assert/strict';
-import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -89,7 +90,27 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.ok(ratio >= 1.8 && ratio <= 2.2, `the standard deviation grew ${ratio} times, the lesson expects 1.8 to 2.2`);
     console.log(`    dose and noise, photons 1000 -> 250: first changed picture after ${run.firstResultSeconds.toFixed(2)} s`);
     assert.equal((await page.evaluate(() => window.ctLab.setKnob('photons', 20))).ok, false, 'below the knob\'s range');
+    // Two changes in a row: the first run is stale and cancelled, the second
+    // ends with the files a run at its value makes.
+    const [stale, fresh] = await page.evaluate(() => Promise.all([window.ctLab.setKnob('photons', 500), window.ctLab.setKnob('photons', 1000)]));
+    assert.deepEqual([stale.stale, fresh.ok], [true, true]);
+    assert.equal(await sd(), at1000);
     await page.screenshot({ path: join(screenshots, 'lesson-dose-1366.png') });
+  });
+
+  await check('an instructor\'s lesson file opened with the picker is listed and kept in the workspace', async () => {
+    const folder = mkdtempSync(join(tmpdir(), 'ct-lab-lesson-'));
+    try {
+      const example = /A short lesson:\n\n```json\n([\s\S]*?)```/.exec(readFileSync(new URL('../../README.md', import.meta.url), 'utf8'))[1];
+      writeFileSync(join(folder, 'smoothing.json'), example);
+      await (await page.$('#lesson-file')).uploadFile(join(folder, 'smoothing.json'));
+      await page.waitForFunction(() => document.querySelector('#lesson-select').value === 'smoothing-example');
+      assert.ok((await workspaceFiles(page))['smoothing-example.lesson.json']);
+      assert.equal(await page.$$eval('.step', (cards) => cards.length), 4);
+    } finally {
+      rmSync(folder, { recursive: true, force: true });
+    }
+    await page.evaluate(() => window.ctLab.openLesson('dose-and-noise'));
   });
 
   await check('the page saved with a lesson opens offline on that lesson', async () => {
