@@ -14,14 +14,42 @@ import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
 
 const STORED_LESSON = 'ct-lab-lesson';
+const STORED_KNOBS = 'ct-lab-knobs-'; // + the lesson's id
 const LESSON_SUFFIX = '.lesson.json';
-const remember = (id) => {
+// What the next visit starts from (the files stay in the workspace): the
+// lesson open last and its knobs' values, so that texts match the files.
+function remember(key, value) {
   try {
-    localStorage.setItem(STORED_LESSON, id);
+    if (value === null) localStorage.removeItem(key);
+    else localStorage.setItem(key, value);
   } catch {
-    // the next visit opens the first lesson
+    // not remembered: the next visit starts from the first lesson and the defaults
   }
-};
+}
+function recalled(key) {
+  try {
+    return localStorage.getItem(key);
+  } catch {
+    return null;
+  }
+}
+
+// The lesson's knob values remembered for it, each still a value of its knob.
+function recalledValues(lesson) {
+  const values = knobDefaults(lesson);
+  let stored = {};
+  try {
+    stored = JSON.parse(recalled(STORED_KNOBS + lesson.id) || '{}');
+  } catch {
+    // a damaged entry: the defaults
+  }
+  for (const knob of lesson.knobs || []) {
+    if (!(knob.name in stored)) continue;
+    const { value } = knobValue(knob, String(stored[knob.name]));
+    if (value !== null && (knob.kind !== 'choice' || knob.choices.some((c) => c.value === value))) values[knob.name] = value;
+  }
+  return values;
+}
 
 export class GuidedView {
   // library: {lessons: [lesson], examples: {name: text}, registry}
@@ -65,13 +93,7 @@ export class GuidedView {
       const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes));
       if (problems.length === 0 && !this.lessons.has(lesson.id)) this.lessons.set(lesson.id, lesson);
     }
-    let chosen = null;
-    try {
-      chosen = localStorage.getItem(STORED_LESSON);
-    } catch {
-      // no storage: the first lesson
-    }
-    this.open(first || this.lessons.get(chosen) || this.lessons.values().next().value);
+    this.open(first || this.lessons.get(recalled(STORED_LESSON)) || this.lessons.values().next().value);
   }
 
   parse(text) {
@@ -107,9 +129,9 @@ export class GuidedView {
   open(lesson) {
     if (this.session.runner.busy) this.cancel();
     this.lesson = lesson;
-    this.values = knobDefaults(lesson);
+    this.values = recalledValues(lesson);
     this.problems.replaceChildren();
-    remember(lesson.id);
+    remember(STORED_LESSON, lesson.id);
     this.refreshLessonList();
     this.steps = [];
     this.title = h('h2', { className: 'lesson-title' });
@@ -253,6 +275,7 @@ export class GuidedView {
   async changeKnobs(changes) {
     const before = expandLesson(this.lesson, this.library.registry, this.values);
     for (const [name, value] of changes) this.values[name] = value;
+    remember(STORED_KNOBS + this.lesson.id, JSON.stringify(this.values));
     const after = expandLesson(this.lesson, this.library.registry, this.values);
     const changed = after.flatMap((run, i) => (run.lines.join('\n') !== before[i].lines.join('\n') ? [i] : []));
     for (const i of changed) this.steps[i].form.setAnswers(after[i].lines);
@@ -356,11 +379,8 @@ export class GuidedView {
     const lessons = (await this.session.workspace.all()).filter((r) => r.name.endsWith(LESSON_SUFFIX));
     await this.session.workspace.clear();
     await this.session.workspace.putAll(lessons);
-    for (const entry of this.steps) {
-      entry.card.dataset.state = 'pending';
-      clear(entry.results);
-    }
-    await this.seed();
+    remember(STORED_KNOBS + this.lesson.id, null);
+    this.open(this.lesson);
   }
 
   async showStoredResults() {
