@@ -64,4 +64,16 @@ assert.equal(fileEntry(program, [], 'other.img'), null);
   const lsf = oneColumnAxis({ ...mtf, name: 'slant_profile' }, ['', '', '', '', '255'], 'n4-2.txt');
   assert.equal(lsf.first, -127 * 0.1, 'the first LSF line lies N/2 samples (integer half) before the edge');
 }
-console.log('lab units: transcript, file kinds and tables');
+// The lab's language: the one chosen last on this computer, else the
+// browser's first language that the lab speaks.
+{
+  const stored = new Map();
+  globalThis.localStorage = { getItem: (key) => stored.get(key) ?? null, setItem: (key, value) => stored.set(key, value) };
+  globalThis.navigator = { languages: ['fr-FR', 'ja-JP', 'en-GB'] };
+  assert.equal((await import('../lab/i18n.js?browser')).currentLanguage(), 'ja');
+  stored.set('ct-lab-language', 'en');
+  assert.equal((await import('../lab/i18n.js?chosen')).currentLanguage(), 'en');
+  delete globalThis.navigator;
+  delete globalThis.localStorage;
+}
+console.log('lab units: transcript, file kinds, tables and the language');
