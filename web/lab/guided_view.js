@@ -46,7 +46,7 @@ function recalledValues(lesson) {
   for (const knob of lesson.knobs || []) {
     if (!(knob.name in stored)) continue;
     const { value } = knobValue(knob, String(stored[knob.name]));
-    if (value !== null && (knob.kind !== 'choice' || knob.choices.some((c) => c.value === value))) values[knob.name] = value;
+    if (value !== null) values[knob.name] = value;
   }
   return values;
 }
@@ -91,7 +91,7 @@ export class GuidedView {
     for (const record of await this.session.workspace.all()) {
       if (!record.name.endsWith(LESSON_SUFFIX)) continue;
       const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes));
-      if (problems.length === 0 && !this.lessons.has(lesson.id)) this.lessons.set(lesson.id, lesson);
+      if (problems.length === 0) this.lessons.set(lesson.id, lesson); // as when it was opened: over a lesson of the same id
     }
     this.open(first || this.lessons.get(recalled(STORED_LESSON)) || this.lessons.values().next().value);
   }
@@ -106,7 +106,8 @@ export class GuidedView {
       this.open(this.lessons.get(idOrText));
       return { ok: true, problems: [] };
     }
-    const { lesson, problems } = this.parse(idOrText);
+    const { lesson, problems } = /^\s*\{/.test(idOrText) ? this.parse(idOrText)
+      : { lesson: null, problems: [t('lesson_unknown_id', { id: idOrText, known: [...this.lessons.keys()].join(', ') })] };
     if (problems.length) {
       clear(this.problems, h('p', {}, t('lesson_refused')), h('ul', {}, problems.map((p) => h('li', {}, p))));
       return { ok: false, problems };

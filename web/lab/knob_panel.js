@@ -26,7 +26,12 @@ function toPosition(knob, v) {
 
 // The value typed in a knob's field, or null with the reason.
 export function knobValue(knob, typed) {
-  if (knob.kind === 'choice') return { value: Number(typed) };
+  if (knob.kind === 'choice') {
+    const choice = knob.choices.find((c) => String(c.value) === String(typed).trim());
+    if (choice) return { value: choice.value };
+    const values = knob.choices.map((c) => c.value).join(', ');
+    return { value: null, reason: t('knob_not_a_choice', { value: typed, label: lessonText(knob.label, currentLanguage()), values }) };
+  }
   const v = Number(String(typed).trim());
   const fits = String(typed).trim() !== '' && Number.isFinite(v) && (knob.kind !== 'integer' || Number.isInteger(v)) && v >= knob.min && v <= knob.max;
   if (fits) return { value: v };
