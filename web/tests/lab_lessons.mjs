@@ -81,7 +81,23 @@ export async function lessonChecks(lab, check, screenshots) {
 
   await check('dose and noise: 1000 -> 250 photons reruns its dependents and doubles the noise', async () => {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('dose-and-noise')), { ok: true, problems: [] });
-    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    // A file of the learner's that the lesson writes: asked before it is replaced.
+    const folder = mkdtempSync(join(tmpdir(), 'ct-lab-upload-'));
+    const asked = [];
+    const record = (dialog) => asked.push(dialog.message());
+    page.on('dialog', record);
+    try {
+      writeFileSync(join(folder, 'head128.img'), Buffer.alloc(128 * 128 * 4));
+      await page.evaluate(() => window.ctLab.show('workspace'));
+      await (await page.$('#upload-files')).uploadFile(join(folder, 'head128.img'));
+      await page.waitForFunction(async () => (await window.ctLab.files()).some((f) => f.name === 'head128.img'));
+      await page.evaluate(() => window.ctLab.show('guided'));
+      assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    } finally {
+      page.off('dialog', record);
+      rmSync(folder, { recursive: true, force: true });
+    }
+    assert.ok(asked.includes('This lesson writes head128.img, a file you uploaded. Replace it?'), asked.join(' | '));
     const sd = () => page.$eval('.region-figure', (e) => Number(e.dataset.sd));
     const at1000 = await sd();
     const run = await page.evaluate(() => window.ctLab.setKnob('photons', 250));
