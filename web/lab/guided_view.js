@@ -100,21 +100,23 @@ export class GuidedView {
     return parseLesson(text, this.library.registry, Object.keys(this.library.examples));
   }
 
-  // Opens a lesson given as its JSON text or as the id of a known lesson: {ok, problems}.
-  async openLesson(idOrText, { keep = true } = {}) {
+  // Opens a lesson given as the id of a known lesson or as its JSON text: {ok, problems}.
+  async openLesson(idOrText) {
     if (this.lessons.has(idOrText)) {
       this.open(this.lessons.get(idOrText));
       return { ok: true, problems: [] };
     }
-    const { lesson, problems } = /^\s*\{/.test(idOrText) ? this.parse(idOrText)
-      : { lesson: null, problems: [t('lesson_unknown_id', { id: idOrText, known: [...this.lessons.keys()].join(', ') })] };
-    if (problems.length) {
-      clear(this.problems, h('p', {}, t('lesson_refused')), h('ul', {}, problems.map((p) => h('li', {}, p))));
-      return { ok: false, problems };
-    }
+    if (/^\s*\{/.test(idOrText)) return this.openText(idOrText);
+    return this.refuse([t('lesson_unknown_id', { id: idOrText, known: [...this.lessons.keys()].join(', ') })]);
+  }
+
+  // A lesson file's text: checked, opened and (keep) kept in the workspace.
+  async openText(text, { keep = true, source = '' } = {}) {
+    const { lesson, problems } = this.parse(text);
+    if (problems.length) return this.refuse(problems, source);
     this.lessons.set(lesson.id, lesson);
     if (keep) {
-      const bytes = new TextEncoder().encode(idOrText);
+      const bytes = new TextEncoder().encode(text);
       await this.session.workspace.put({ name: lesson.id + LESSON_SUFFIX, bytes, made: { uploaded: new Date().toISOString() }, format: 'text', shape: null });
     }
     this.open(lesson);
@@ -122,8 +124,13 @@ export class GuidedView {
     return { ok: true, problems: [] };
   }
 
+  refuse(problems, source = '') {
+    clear(this.problems, h('p', {}, `${source ? source + ': ' : ''}${t('lesson_refused')}`), h('ul', {}, problems.map((p) => h('li', {}, p))));
+    return { ok: false, problems };
+  }
+
   async openFiles(files) {
-    for (const file of files || []) await this.openLesson(await file.text());
+    for (const file of files || []) await this.openText(await file.text(), { source: file.name });
     this.fileInput.value = '';
   }
 

@@ -110,7 +110,7 @@ app.show('guided');
 // An embedded lesson that does not open shows why, over the first lesson.
 const started = session.workspace.ready.then(async () => {
   await guided.start();
-  if (embedded) await guided.openLesson(embedded.textContent, { keep: false });
+  if (embedded) await guided.openText(embedded.textContent, { keep: false });
 });
 
 window.ctLab = {
