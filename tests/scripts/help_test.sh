@@ -7,7 +7,7 @@
 set -euo pipefail
 source_dir=$1 bin=$2
 fail() { echo "help_test: $*"; exit 1; }
-for script in demo plot_table; do
+for script in demo plot_table lesson_plan; do
   for option in --help -h; do
     out=$("$source_dir/scripts/$script" "$option" 2> /dev/null) || fail "$script $option failed"
     grep -q "scripts/$script" <<< "$out" || fail "$script $option printed no usage: $out"
@@ -21,4 +21,4 @@ for option in --help --version; do
   status=0; "$bin/box_smooth" "$option" > /dev/full 2> /dev/null || status=$?
   [ $status -eq 1 ] || fail "box_smooth $option to a full disk ended with status $status"
 done
-echo "help_test: demo and plot_table print their usage; a tool's unwritten --help fails"
+echo "help_test: demo, plot_table and lesson_plan print their usage; a tool's unwritten --help fails"
