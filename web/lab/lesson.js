@@ -47,6 +47,13 @@ export function filesOfRun(program, lines) {
   return { reads, writes };
 }
 
+// The same from the events of the run's dialogue (`TOOL --check-answers`):
+// the files it would read (role input) and write (role output).
+export function filesOfEvents(events) {
+  const files = events.filter((e) => e.event === 'file');
+  return { reads: files.filter((e) => e.role === 'input').map((e) => e.name), writes: files.filter((e) => e.role === 'output').map((e) => e.name) };
+}
+
 // The lesson's runs for the knob values: [{number, section, tool, program,
 // lines, reads, writes, step}] in order.
 export function expandLesson(lesson, registry, values = knobDefaults(lesson)) {
