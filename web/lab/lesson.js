@@ -2,7 +2,8 @@
 // lessons/lesson.schema.json) for the lab, the demo and the README. This
 // module has no page in it: it checks a lesson against the registry of
 // programs, turns it into runs for given knob values, and says which runs a
-// change makes stale. The page, the demo's plan and the tests share it.
+// change makes stale. The page, its build and the tests share it;
+// scripts/lesson_plan turns a lesson into the demo's calls in Python.
 
 import { answerWarning } from './answer_rules.js';
 import { answerValue } from './file_kinds.js';
