@@ -8,7 +8,7 @@
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
-import { downstreamOf, expandLesson, fill, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
+import { downstreamOf, expandLesson, fill, filesOfEvents, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
 import { lessonFigure } from './lesson_figures.js';
 import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
@@ -62,6 +62,7 @@ export class GuidedView {
     this.steps = [];
     this.generation = 0; // bumped by every run: a run whose number is old is stale
     this.unfinished = new Set(); // steps a stale run had still to do
+    this.checked = new Map(); // tool and answers -> {reads, writes} from the dialogue's events
     this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
     this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
     this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json', onchange: () => this.openFiles(this.fileInput.files) });
@@ -273,14 +274,41 @@ export class GuidedView {
     }
   }
 
-  // What each step reads and writes with the answers in its form.
-  dependencies() {
-    return this.steps.map((entry) => filesOfRun(entry.program, entry.form.answers()));
+  // What each step reads and writes with the answers in its form: as its
+  // dialogue's events say (`--check-answers`, through library.check) where
+  // the page can ask, else from the registry's list of the program's files.
+  // The events of a tool and its answers are asked once.
+  async dependencies() {
+    const files = [];
+    for (const entry of this.steps) files.push(await this.filesOf(entry.program, entry.form.answers()));
+    return files;
+  }
+
+  async filesOf(program, lines) {
+    if (!this.library.check) return filesOfRun(program, lines);
+    const key = `${program.name}\n${lines.join('\n')}`;
+    if (!this.checked.has(key)) {
+      // One tool runs at a time: a run that a change made stale ends first.
+      if (this.session.runner.busy) this.stopStale();
+      try {
+        this.checked.set(key, filesOfEvents((await this.library.check(program.name, lines)).events));
+      } catch {
+        return filesOfRun(program, lines);
+      }
+    }
+    return this.checked.get(key);
+  }
+
+  // Ends the run in progress; the steps it had still to do stay to be done.
+  stopStale() {
+    this.generation++;
+    this.session.cancel();
   }
 
   // Knob changes [[name, value]]: the steps whose answers change take the
   // new ones, the texts follow, and the steps downstream of them run.
   async changeKnobs(changes) {
+    const changedAt = performance.now();
     const before = expandLesson(this.lesson, this.library.registry, this.values);
     for (const [name, value] of changes) this.values[name] = value;
     remember(STORED_KNOBS + this.lesson.id, JSON.stringify(this.values));
@@ -290,13 +318,13 @@ export class GuidedView {
     this.relabelLesson();
     const names = changes.map(([name]) => `{${name}}`);
     const shows = (entry) => names.some((name) => JSON.stringify(entry.step.views || []).includes(name));
-    const rerun = downstreamOf(this.dependencies(), changed);
+    const rerun = downstreamOf(await this.dependencies(), changed);
     for (const entry of this.steps) if (!rerun.includes(entry.index) && shows(entry)) await this.showResults(entry);
     if (rerun.length === 0) {
       this.say(() => t('nothing_to_run'));
       return { ok: true, steps: [], seconds: 0, firstResultSeconds: null };
     }
-    return this.run(rerun, 'ran_changed');
+    return this.run(rerun, 'ran_changed', undefined, changedAt);
   }
 
   // Knob `name` to `value` as the field would take it (ctLab.setKnob).
@@ -313,8 +341,9 @@ export class GuidedView {
     return this.run(this.steps.map((e) => e.index), 'ran_all');
   }
 
-  runFrom(index) {
-    return this.run(downstreamOf(this.dependencies(), [index]), 'ran_from', index);
+  async runFrom(index) {
+    const started = performance.now();
+    return this.run(downstreamOf(await this.dependencies(), [index]), 'ran_from', index, started);
   }
 
   async runOne(entry) {
@@ -324,8 +353,7 @@ export class GuidedView {
 
   // Runs steps `indices` in order (with those a stale run left undone),
   // cancelling the run in progress: {ok, steps, seconds, firstResultSeconds}.
-  async run(indices, said, from) {
-    const started = performance.now();
+  async run(indices, said, from, started = performance.now()) {
     const generation = ++this.generation;
     if (this.session.runner.busy) this.session.cancel();
     const todo = [...new Set([...this.unfinished, ...indices])].sort((a, b) => a - b);
