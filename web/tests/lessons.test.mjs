@@ -2,14 +2,17 @@
 // ct-chain lesson's answers are the example answer files (which the tools'
 // help texts point to) line for line, and its table is the README's; a
 // change of the photon count reruns exactly the noisy route; broken lessons
-// are refused with what and where.
-//   node web/tests/lessons.test.mjs TOOLS_JSON [--print-table]
+// are refused with what and where; with the native tools, the files of every
+// step are those its dialogue's events name.
+//   node web/tests/lessons.test.mjs TOOLS_JSON [NATIVE_BIN_DIR] [--print-table]
 
 import assert from 'node:assert/strict';
-import { readdirSync, readFileSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkLesson, downstreamOf, expandLesson, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/lesson.js';
+import { checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/lesson.js';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const registry = JSON.parse(readFileSync(process.argv[2] || join(root, 'build/tools.json'), 'utf8'));
@@ -74,6 +77,23 @@ assert.deepEqual(downstreamOf(runsOf([[], ['a']], [['a'], ['b']], [['x'], ['y']]
   [0, 1, 3, 4, 5]);
 // A run that writes the file again takes over: later readers follow it alone.
 assert.deepEqual(downstreamOf(runsOf([[], ['a']], [[], ['a']], [['a'], ['b']]), [0]), [0]);
+
+// With the native tools: the files of every step as the lab finds them in
+// the registry are those its dialogue's events name (--check-answers).
+if (process.argv[3] && existsSync(process.argv[3])) {
+  const folder = mkdtempSync(join(tmpdir(), 'ct-lessons-check-'));
+  for (const lesson of lessons) {
+    for (const run of expandLesson(lesson, registry)) {
+      const check = spawnSync(join(process.argv[3], run.tool), ['--check-answers'], { cwd: folder, input: run.lines.map((l) => l + '\n').join('') });
+      assert.equal(check.status, 0, `${run.tool} --check-answers: ${check.stderr}`);
+      const files = filesOfEvents(check.stdout.toString().trim().split('\n').map((line) => JSON.parse(line)));
+      const sorted = ({ reads, writes }) => ({ reads: [...reads].sort(), writes: [...writes].sort() });
+      assert.deepEqual(sorted(files), sorted(run), `${lesson.id}, step ${run.number} (${run.tool})`);
+    }
+  }
+  assert.deepEqual(readdirSync(folder), [], 'checking answers touches no file');
+  rmSync(folder, { recursive: true });
+}
 
 // Broken lessons: each problem says what and where.
 const broken = (edit) => {
