@@ -84,8 +84,8 @@ if (process.argv[3] && existsSync(process.argv[3])) {
   const folder = mkdtempSync(join(tmpdir(), 'ct-lessons-check-'));
   for (const lesson of lessons) {
     for (const run of expandLesson(lesson, registry)) {
-      const check = spawnSync(join(process.argv[3], run.tool), ['--check-answers'], { cwd: folder, input: run.lines.map((l) => l + '\n').join('') });
-      assert.equal(check.status, 0, `${run.tool} --check-answers: ${check.stderr}`);
+      const check = spawnSync(join(resolve(process.argv[3]), run.tool), ['--check-answers'], { cwd: folder, input: run.lines.map((l) => l + '\n').join('') });
+      assert.equal(check.status, 0, `${run.tool} --check-answers: ${check.error || check.stderr}`);
       const files = filesOfEvents(check.stdout.toString().trim().split('\n').map((line) => JSON.parse(line)));
       const sorted = ({ reads, writes }) => ({ reads: [...reads].sort(), writes: [...writes].sort() });
       assert.deepEqual(sorted(files), sorted(run), `${lesson.id}, step ${run.number} (${run.tool})`);
