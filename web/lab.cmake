@@ -32,8 +32,6 @@ add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mj
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.
 add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})
-add_test(NAME Web.Lab.AnswerWarningsMatchNative
-         COMMAND ${CT_NODE} ${ct_lab_tests}/answer_rules.test.mjs ${CT_NATIVE_BIN} ${CT_TOOLS_JSON})
 # The page in headless chromium: the whole guided lab, compared with the node
 # launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).
 add_test(NAME Web.Lab.Page

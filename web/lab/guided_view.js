@@ -8,7 +8,7 @@
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
-import { downstreamOf, expandLesson, fill, filesOfEvents, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
+import { answerProblems, downstreamOf, expandLesson, fill, filesOfEvents, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
 import { lessonFigure } from './lesson_figures.js';
 import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
@@ -63,6 +63,7 @@ export class GuidedView {
     this.generation = 0; // bumped by every run: a run whose number is old is stale
     this.unfinished = new Set(); // steps a stale run had still to do
     this.checked = new Map(); // tool and answers -> {reads, writes} from the dialogue's events
+    this.changes = 0; // knob changes so far: the last one runs what they changed
     this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
     this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
     this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json', onchange: () => this.openFiles(this.fileInput.files) });
@@ -114,11 +115,13 @@ export class GuidedView {
   // A lesson file's text: checked, opened and (keep) kept in the workspace.
   async openText(text, { keep = true, source = '' } = {}) {
     const { lesson, problems } = this.parse(text);
+    // What the tools would warn about its answers, from their dialogues' events.
+    if (!problems.length && this.library.check) problems.push(...await answerProblems(lesson, this.library.registry, this.library.check));
     if (problems.length) return this.refuse(problems, source);
     this.lessons.set(lesson.id, lesson);
     if (keep) {
       const bytes = new TextEncoder().encode(text);
-      await this.session.workspace.put({ name: lesson.id + LESSON_SUFFIX, bytes, made: { uploaded: new Date().toISOString() }, format: 'text', shape: null });
+      await this.session.upload(lesson.id + LESSON_SUFFIX, bytes, { format: 'text' });
     }
     this.open(lesson);
     this.problems.replaceChildren(h('p', { className: 'hint' }, t('lesson_opened', { title: lessonText(lesson.title, currentLanguage()) })));
@@ -270,7 +273,7 @@ export class GuidedView {
   // Puts the lesson's input files (the phantom's ellipses) into the workspace when missing.
   async seed() {
     for (const name of this.lesson.seed || []) {
-      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]));
+      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]), { format: 'text' });
     }
   }
 
@@ -288,8 +291,6 @@ export class GuidedView {
     if (!this.library.check) return filesOfRun(program, lines);
     const key = `${program.name}\n${lines.join('\n')}`;
     if (!this.checked.has(key)) {
-      // One tool runs at a time: a run that a change made stale ends first.
-      if (this.session.runner.busy) this.stopStale();
       try {
         this.checked.set(key, filesOfEvents((await this.library.check(program.name, lines)).events));
       } catch {
@@ -299,11 +300,6 @@ export class GuidedView {
     return this.checked.get(key);
   }
 
-  // Ends the run in progress; the steps it had still to do stay to be done.
-  stopStale() {
-    this.generation++;
-    this.session.cancel();
-  }
 
   // Knob changes [[name, value]]: the steps whose answers change take the
   // new ones, the texts follow, and the steps downstream of them run.
@@ -318,7 +314,13 @@ export class GuidedView {
     this.relabelLesson();
     const names = changes.map(([name]) => `{${name}}`);
     const shows = (entry) => names.some((name) => JSON.stringify(entry.step.views || []).includes(name));
-    const rerun = downstreamOf(await this.dependencies(), changed);
+    // The changed steps are to be run from now on, whichever change runs them:
+    // a newer change that comes while this one asks for the graph takes over.
+    for (const i of changed) this.unfinished.add(i);
+    const change = ++this.changes;
+    const graph = await this.dependencies();
+    if (change !== this.changes) return { ok: false, stale: true };
+    const rerun = downstreamOf(graph, [...this.unfinished]);
     for (const entry of this.steps) if (!rerun.includes(entry.index) && shows(entry)) await this.showResults(entry);
     if (rerun.length === 0) {
       this.say(() => t('nothing_to_run'));
@@ -384,7 +386,7 @@ export class GuidedView {
   async runStep(entry, generation) {
     await this.seed();
     // A lesson that would write over a file the learner uploaded asks first.
-    for (const name of filesOfRun(entry.program, entry.form.answers()).writes) {
+    for (const name of (await this.filesOf(entry.program, entry.form.answers())).writes) {
       const record = await this.session.workspace.get(name);
       if (record && record.made && record.made.uploaded && !confirm(t('confirm_replace_upload', { name }))) return false;
     }

@@ -23,6 +23,13 @@ const TEXTS = {
     cancelled: 'Cancelled: the workspace is as it was before the run.',
     failed: 'The run failed: {message}',
     busy: 'Another tool is running; wait for it or cancel it.',
+    // What a run's events tell (its failure, its progress, the answers it would warn about).
+    run_failed: 'Failed: {message}',
+    cause_cannot_open: 'cannot open {file}',
+    cause_cannot_write: 'cannot write {file}',
+    progress: '{stage}: {done} of {total}',
+    input_missing: 'There is no file {name} in the workspace: the tool will stop with "cannot open".',
+    confirm_warnings: 'The tool warns about {count} answer(s):\n{warnings}\n\nRun it anyway, as the console would?',
     program: 'Program',
     questions: 'Questions',
     enter_keeps: 'An empty field keeps the default shown in brackets.',
@@ -152,6 +159,12 @@ const TEXTS = {
     cancelled: '中止しました：作業フォルダは実行前のままです。',
     failed: '実行に失敗しました：{message}',
     busy: 'ほかのツールが実行中です。終わるのを待つか中止してください。',
+    run_failed: '失敗：{message}',
+    cause_cannot_open: '{file} が開けません',
+    cause_cannot_write: '{file} に書き込めません',
+    progress: '{stage}：{total} 中 {done}',
+    input_missing: '作業フォルダにファイル {name} がありません：ツールは「ファイルが開きません」で止まります。',
+    confirm_warnings: 'ツールが {count} 個の答えに警告します：\n{warnings}\n\nコンソールと同じく、このまま実行しますか？',
     program: 'プログラム',
     questions: '質問',
     enter_keeps: '空欄は括弧の中の既定値のままです。',
@@ -306,7 +319,7 @@ export function t(key, values = {}) {
 }
 
 // The axis labels the page gives a table's plot, in the page's language.
-const AXES = { 'cycles per pixel': 'サイクル/画素', 'distance from the edge (pixels)': 'エッジからの距離（画素）', line: '行', value: '値' };
+const AXES = { 'spatial frequency (cycles/pixel)': '空間周波数（サイクル/画素）', 'distance (pixels)': '距離（画素）', line: '行', value: '値' };
 export const axisLabel = (label) => (language === 'ja' && AXES[label]) || label;
 
 // A registry text ({ja, en}) in the page's language, Japanese when no English exists.

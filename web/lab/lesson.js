@@ -5,9 +5,7 @@
 // change makes stale. The page, its build and the tests share it;
 // scripts/lesson_plan turns a lesson into the demo's calls in Python.
 
-import { answerWarning } from './answer_rules.js';
-import { answerValue } from './file_kinds.js';
-import { currentLanguage, pick, t } from './i18n.js';
+import { t } from './i18n.js';
 
 export const LESSON_FORMAT = 1;
 const NAME = /^[a-z][a-z0-9_]*$/;
@@ -37,12 +35,14 @@ export function answerLines(program, answers, values) {
 }
 
 // The files a run of `program` with answer `lines` reads and writes, from
-// the registry's list of its files: {reads: [names], writes: [names]}.
+// the registry's list of its files (a name asked is the answer, or the
+// default for Enter alone): {reads: [names], writes: [names]}. The tests
+// check these against the events of the tools' --check-answers.
 export function filesOfRun(program, lines) {
   const reads = [], writes = [];
+  const asked = (number) => (lines[number - 1] ? lines[number - 1] : String(program.questions[number - 1].default));
   for (const entry of program.files || []) {
-    const names = entry.question !== undefined ? [String(answerValue(program, lines, entry.question))]
-      : entry.names ? entry.names : [entry.name];
+    const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
     (entry.use === 'read' ? reads : writes).push(...names);
   }
   return { reads, writes };
@@ -163,9 +163,7 @@ export function checkLesson(lesson, registry, seed = []) {
           problems.push(t('lesson_unknown_keyword', { where, keyword, known }));
           continue;
         }
-        if (unknownKnobs(value, knobs, at, problems)) continue;
-        const warning = answerWarning(question.kind, pick(question.label), fill(value, values), currentLanguage());
-        if (warning) problems.push(`${at}: ${warning.trim()}`);
+        unknownKnobs(value, knobs, at, problems);
       }
       const lines = answerLines(program, answers, values);
       const files = filesOfRun(program, lines);
@@ -191,6 +189,23 @@ export function checkLesson(lesson, registry, seed = []) {
     }
   });
   if (number === 0) problems.push(t('lesson_no_steps'));
+  return problems;
+}
+
+// The warnings the tools would give about a lesson's answers at its default
+// knobs, from the events of their dialogues: check(tool, lines) resolves
+// to {events} (the page's session.check, or a tool's --check-answers).
+export async function answerProblems(lesson, registry, check) {
+  const problems = [];
+  for (const run of expandLesson(lesson, registry)) {
+    const { events } = await check(run.tool, run.lines);
+    for (const e of events) {
+      if (e.event === 'answer' && e.warning && e.keyword in (run.step.answers || {})) {
+        const where = t('lesson_step', { n: run.number, tool: run.tool });
+        problems.push(`${t('lesson_answer', { where, keyword: e.keyword })}: ${e.warning.text}`);
+      }
+    }
+  }
   return problems;
 }
 

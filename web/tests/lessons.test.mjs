@@ -12,7 +12,7 @@ import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/lesson.js';
+import { answerProblems, checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/lesson.js';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const registry = JSON.parse(readFileSync(process.argv[2] || join(root, 'build/tools.json'), 'utf8'));
@@ -79,18 +79,27 @@ assert.deepEqual(downstreamOf(runsOf([[], ['a']], [['a'], ['b']], [['x'], ['y']]
 assert.deepEqual(downstreamOf(runsOf([[], ['a']], [[], ['a']], [['a'], ['b']]), [0]), [0]);
 
 // With the native tools: the files of every step as the lab finds them in
-// the registry are those its dialogue's events name (--check-answers).
+// the registry are those its dialogue's events name (--check-answers), no
+// answer draws a warning, and one that would is refused with the tool's.
 if (process.argv[3] && existsSync(process.argv[3])) {
   const folder = mkdtempSync(join(tmpdir(), 'ct-lessons-check-'));
+  const check = async (tool, lines) => {
+    const run = spawnSync(join(resolve(process.argv[3]), tool), ['--check-answers'], { cwd: folder, input: lines.map((l) => l + '\n').join(''), env: { ...process.env, CT_LANG: 'en' } });
+    assert.equal(run.status, 0, `${tool} --check-answers: ${run.error || run.stderr}`);
+    return { events: run.stdout.toString().trim().split('\n').map((line) => JSON.parse(line)) };
+  };
+  const sorted = ({ reads, writes }) => ({ reads: [...reads].sort(), writes: [...writes].sort() });
   for (const lesson of lessons) {
     for (const run of expandLesson(lesson, registry)) {
-      const check = spawnSync(join(resolve(process.argv[3]), run.tool), ['--check-answers'], { cwd: folder, input: run.lines.map((l) => l + '\n').join('') });
-      assert.equal(check.status, 0, `${run.tool} --check-answers: ${check.error || check.stderr}`);
-      const files = filesOfEvents(check.stdout.toString().trim().split('\n').map((line) => JSON.parse(line)));
-      const sorted = ({ reads, writes }) => ({ reads: [...reads].sort(), writes: [...writes].sort() });
+      const files = filesOfEvents((await check(run.tool, run.lines)).events);
       assert.deepEqual(sorted(files), sorted(run), `${lesson.id}, step ${run.number} (${run.tool})`);
     }
+    assert.deepEqual(await answerProblems(lesson, registry, check), [], `${lesson.id}'s answers`);
   }
+  const warned = structuredClone(chain);
+  lessonSteps(warned)[1].answers.width = '25x';
+  assert.deepEqual(await answerProblems(warned, registry, check),
+    ['step 2 (raysum), answer "width": warning: the answer to "2. Image width" [25x] has extra characters after the number; 25 is used.']);
   assert.deepEqual(readdirSync(folder), [], 'checking answers touches no file');
   rmSync(folder, { recursive: true });
 }
@@ -107,7 +116,6 @@ assert.match(broken((l, s) => (s[2].answers.incidnt = 5)).join(), /^step 3 \(att
 assert.deepEqual(broken((l, s) => (s[2].answers.incident = '{photon}')), ['step 3 (attenuate), answer "incident": {photon} names no knob of the lesson']);
 assert.deepEqual(broken((l, s) => (s[7].answers.input = 'n3-2.sino')), ['step 8 (reconstruct): reads n3-2.sino, which no earlier step makes']);
 assert.deepEqual(broken((l) => (l.knobs[0].default = 50)), ['knob "photons": the default 50 is outside its range 100 to 1000000']);
-assert.match(broken((l, s) => (s[1].answers.width = '25x')).join(), /^step 2 \(raysum\), answer "width": warning: .*\[25x\] has extra characters/);
 assert.deepEqual(broken((l) => delete l.title.ja), ['the title needs a text in English ("en") and in Japanese ("ja")']);
 assert.match(parseLesson('{"lesson": 1,', registry, seed).problems[0], /^the file is not JSON: /);
 assert.deepEqual(parseLesson('{"lesson": 2}', registry, seed).problems, ['the lesson format is 2; this lab reads format 1 ("lesson": 1)']);
