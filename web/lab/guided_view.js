@@ -169,6 +169,8 @@ export class GuidedView {
     this.relabelLesson();
     this.seed();
     this.showStoredResults();
+    // The step graph asked ahead, so that the first change runs at once.
+    this.dependencies().catch(() => {});
   }
 
   refreshLessonList() {
