@@ -45,9 +45,10 @@ struct Lanes<Simd128Lanes> {
     static CT_LANES bool any(Mask mask) { return wasm_v128_any_true(mask.v); }
     static CT_LANES bool all(Mask mask) { return wasm_i64x2_all_true(mask.v); }
     static CT_LANES V reversed(V v) { return wasm_i64x2_shuffle(v.v, v.v, 1, 0); }
+    // The lanes hold whole numbers here (the projector's first bins, or
+    // −1): both int32 at once from the biased doubles, no conversion.
     static CT_LANES void store_int32(std::int32_t* p, V v) {
-        p[0] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 0));
-        p[1] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 1));
+        wasm_v128_store64_lane(p, int32_lanes(biased(v)), 0);
     }
     // Of two lanes the one not yet done: the second, or the first.
     static CT_LANES void store_last(double* p, V v, std::int32_t first) {
