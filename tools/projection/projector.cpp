@@ -85,6 +85,63 @@ std::vector<ValueSpan> value_spans(const double* image, std::int32_t width, std:
     return spans;
 }
 
+// Bins first … first + 2 of a projection held in registers while the
+// pixels of a row add to them: every bin gets the very additions in the
+// very order, but the sum of one pixel's bin goes straight on to the next
+// pixel's instead of through a store and a load, which would chain the
+// pixels of a row one after the other. Along a row the first bin moves by
+// at most one from pixel to pixel but for jumps over empty entries.
+class HeldBins {
+public:
+    explicit HeldBins(double* projection) : projection_(projection) {}
+    HeldBins(const HeldBins&) = delete;
+    HeldBins& operator=(const HeldBins&) = delete;
+    ~HeldBins() { release(); }
+
+    // bin[b + k] += term_k, k = 0, 1, 2.
+    void add(std::int32_t b, double term0, double term1, double term2) {
+        if (b != first_) move_to(b);
+        sum0_ += term0;
+        sum1_ += term1;
+        sum2_ += term2;
+    }
+    // Stores the held sums: the projection is whole again.
+    void release() {
+        if (first_ == none) return;
+        projection_[first_] = sum0_;
+        projection_[first_ + 1] = sum1_;
+        projection_[first_ + 2] = sum2_;
+        first_ = none;
+    }
+
+private:
+    static constexpr std::int32_t none = -8;  // no bins held (b ± 1 is never none)
+
+    void move_to(std::int32_t b) {
+        if (b == first_ + 1) {
+            projection_[first_] = sum0_;
+            sum0_ = sum1_;
+            sum1_ = sum2_;
+            sum2_ = projection_[b + 2];
+        } else if (b == first_ - 1) {
+            projection_[first_ + 2] = sum2_;
+            sum2_ = sum1_;
+            sum1_ = sum0_;
+            sum0_ = projection_[b];
+        } else {
+            release();
+            sum0_ = projection_[b];
+            sum1_ = projection_[b + 1];
+            sum2_ = projection_[b + 2];
+        }
+        first_ = b;
+    }
+
+    double* projection_;
+    std::int32_t first_ = none;
+    double sum0_ = 0, sum1_ = 0, sum2_ = 0;
+};
+
 }  // namespace
 
 void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, std::int32_t first,
@@ -115,21 +172,23 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
                 if (first >= last) continue;
                 cij_row_entries(a, column_cos.data(), row_sin[r], first, last, bins, entries, path);
                 const double* pixel = image + static_cast<std::int64_t>(r) * width;
+                HeldBins bins_held(projection);
                 for (std::int32_t q = first; q < last; ++q) {
                     const double value = pixel[q];
                     const std::int32_t b = entries.first_bin[q];
                     if (b >= 0) {
-                        double* bin = projection + b;
-                        bin[0] += (entries.w0[q] * value) * pixel_length;
-                        bin[1] += (entries.w1[q] * value) * pixel_length;
-                        bin[2] += (entries.w2[q] * value) * pixel_length;
+                        bins_held.add(b, (entries.w0[q] * value) * pixel_length,
+                                      (entries.w1[q] * value) * pixel_length,
+                                      (entries.w2[q] * value) * pixel_length);
                     } else {
                         // The entry's weights are 0: (0 × value) × Δ into bins
                         // 0, 1, 2. Only a NaN (from a NaN or infinite value or
                         // length) changes a bin; ±0 changes none.
                         const double nothing = (0.0 * value) * pixel_length;
-                        if (nothing != nothing)
+                        if (nothing != nothing) {
+                            bins_held.release();
                             for (std::int32_t k = 0; k < empty_bins; ++k) projection[k] += nothing;
+                        }
                     }
                 }
             }
