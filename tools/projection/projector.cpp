@@ -181,7 +181,7 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
             double* projection = sinogram + i * bins;
             cij_products(a, width, height, column_cos.data(), row_sin.data());
             for (std::int32_t r = 0; r < height; ++r) {
-                const auto [first, last] = spans[r];
+                const std::int32_t first = spans[r].first, last = spans[r].last;
                 if (first >= last) continue;
                 const double* pixel = image + static_cast<std::int64_t>(r) * width;
                 // The terms of the row's pixels, a lane group at a time.
