@@ -42,7 +42,7 @@ export class GuidedView {
     const program = this.session.byName[step.tool];
     const lines = step.answerText.replace(/\n$/, '').split('\n');
     const form = new ProgramForm(program, lines);
-    const panel = new RunPanel(this.session, { runLabel: 'run_step' });
+    const panel = new RunPanel(this.session, { runLabel: 'run_step', step: number });
     const fromHere = h('button', { type: 'button', onclick: () => this.runFrom(number - 1) }, t('run_from_here'));
     panel.element.querySelector('.buttons').insertBefore(fromHere, panel.cancelButton);
     panel.element.querySelector('details').open = false;

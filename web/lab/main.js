@@ -1,13 +1,16 @@
 // The CT lab page: the guided lab, every tool as a form, the workspace,
 // pictures and plots, in one offline file. window.ctLab scripts it:
 //   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written}
-//   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
+//   ctLab.files({bytes}) -> [{name, size, made, bytes?}] (as every tab of the browser has them)
+//   ctLab.remove(name), ctLab.restore(name): to the bin and back; ctLab.bin() lists it
 
 import registry from 'virtual:tools-json';
 import lab from 'virtual:lab-steps';
 import { h } from './dom.js';
 import { GuidedView } from './guided_view.js';
 import { onLanguage, setLanguage, t } from './i18n.js';
+import { lessonIndex } from './lesson_index.js';
+import { PageNotices } from './page_notices.js';
 import { PictureView } from './picture_view.js';
 import { PlotView } from './plot_view.js';
 import { Session } from './session.js';
@@ -26,6 +29,7 @@ const app = {
       document.getElementById(`view-${name}`).hidden = !selected;
     }
     document.body.dataset.view = tab;
+    keepClearOfStickyBars();
   },
   async openPicture(name, window) {
     app.show('picture');
@@ -52,21 +56,40 @@ const tabButtons = TABS.map((name) =>
 const tabList = h('nav', { role: 'tablist', className: 'tabs', 'aria-label': t('views') }, tabButtons);
 tabList.addEventListener('keydown', (event) => {
   const at = TABS.indexOf(document.body.dataset.view);
-  const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
-  if (!step) return;
-  const next = TABS[(at + step + TABS.length) % TABS.length];
+  const moves = { ArrowRight: at + 1, ArrowLeft: at - 1, Home: 0, End: TABS.length - 1 };
+  if (!(event.key in moves)) return;
+  event.preventDefault();
+  const next = TABS[(moves[event.key] + TABS.length) % TABS.length];
   app.show(next);
   document.getElementById(`tab-${next}`).focus();
 });
 const languageSelect = h('select', { id: 'language', onchange: () => setLanguage(languageSelect.value) },
   h('option', { value: 'en' }, 'English'), h('option', { value: 'ja', lang: 'ja' }, '日本語'));
 const languageLabel = h('label', { for: 'language' }, t('language'));
+const notices = new PageNotices(session.workspace);
+const mainElement = h('main', { id: 'main', tabindex: '-1' }, notices.notes, guided.element, tools.element, workspace.element, pictures.element, plots.element);
+const sections = lessonIndex(guided.element, (heading) => {
+  app.show('guided');
+  heading.focus({ preventScroll: true });
+  heading.scrollIntoView({ block: 'start' });
+});
+// Skip links: the first stops of Tab, seen when focused.
+const skipTo = (target, before) => (event) => {
+  event.preventDefault();
+  before();
+  target.focus({ preventScroll: true });
+  target.scrollIntoView({ block: 'start' });
+};
+const skipContent = h('a', { href: '#main', className: 'skip-link', onclick: skipTo(mainElement, () => {}) }, t('skip_to_content'));
+const skipSections = h('a', { href: '#lab-sections', className: 'skip-link', onclick: skipTo(sections, () => app.show('guided')) }, t('skip_to_sections'));
 const title = h('h1', {}, t('title'));
 const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
 document.body.append(
+  h('div', { className: 'skip-links' }, skipContent, skipSections),
+  notices.busy,
   h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, languageLabel, languageSelect)),
   tabList,
-  h('main', {}, guided.element, tools.element, workspace.element, pictures.element, plots.element));
+  mainElement);
 onLanguage(() => {
   title.textContent = t('title');
   subtitle.textContent = t('subtitle');
@@ -74,9 +97,35 @@ onLanguage(() => {
   tabList.setAttribute('aria-label', t('views'));
   TABS.forEach((name, i) => (tabButtons[i].textContent = t(`tab_${name}`)));
   document.title = t('title');
+  skipContent.textContent = t('skip_to_content');
+  skipSections.textContent = t('skip_to_sections');
+});
+
+// The sticky bars (the tabs, and the guided lab's toolbar below them) must
+// never cover what is scrolled or tabbed to: the page's scroll padding is
+// their height, and a focused element under them is brought out.
+function stickyHeight() {
+  const bar = document.querySelector(`#view-${document.body.dataset.view} .toolbar.sticky`);
+  return tabList.offsetHeight + (bar ? bar.offsetHeight : 0);
+}
+function keepClearOfStickyBars() {
+  document.documentElement.style.setProperty('--tabs-height', `${tabList.offsetHeight}px`);
+  document.documentElement.style.scrollPaddingTop = `${stickyHeight() + 8}px`;
+}
+const stickyBars = new ResizeObserver(keepClearOfStickyBars);
+for (const bar of [tabList, ...document.querySelectorAll('.toolbar.sticky')]) stickyBars.observe(bar);
+document.addEventListener('focusin', (event) => {
+  if (event.target.closest && event.target.closest('.tabs, .toolbar.sticky')) return;
+  requestAnimationFrame(() => {
+    const covered = stickyHeight() + 8 - event.target.getBoundingClientRect().top;
+    if (covered > 0) window.scrollBy(0, -covered);
+  });
 });
 app.show('guided');
 guided.seed();
+notices.checkInterrupted();
+// Asks the browser to keep the learner's files even when the disk runs short.
+if (navigator.storage && navigator.storage.persist) navigator.storage.persist().then(() => workspace.showStorage(), () => {});
 
 window.ctLab = {
   // answers: the answer lines (an array) or the whole standard input (a string).
@@ -95,6 +144,12 @@ window.ctLab = {
   },
   cancel: () => session.cancel(),
   clear: () => session.workspace.clear(),
+  remove: (name) => session.workspace.remove(name),
+  restore: (name) => session.workspace.restore(name),
+  async bin() {
+    return (await session.workspace.bin()).map((r) => ({ name: r.name, size: r.bytes.length, binned: r.binned }));
+  },
+  emptyBin: () => session.workspace.emptyBin(),
   show: (view) => app.show(view),
   setLanguage,
   programs: () => session.programs.map((p) => p.name),

@@ -1,19 +1,44 @@
 // The lab's one session: the registry of programs, the workspace and the
 // runner, and the one way a run reaches the workspace. A run sees every
 // file of the workspace; only when it has completed are the files it wrote
-// (new or changed) stored, each with the tool and answers that made it.
+// (new or changed) stored, each with the tool and answers that made it, in
+// one transaction: all of them or, when the browser refuses the space, none.
+// A file the run read is never written back: only bytes the run changed are
+// stored, so an input removed or changed meanwhile (in another tab) stays so.
 
-import { fileEntry, guessedKind, rawShape } from './file_kinds.js';
+import { answerValue, fileEntry, guessedKind, rawShape } from './file_kinds.js';
 import { ProgramForm } from './forms.js';
-import { currentLanguage } from './i18n.js';
+import { currentLanguage, t } from './i18n.js';
 import { Runner } from './runner.js';
 import { Transcript } from './transcript.js';
-import { Workspace } from './workspace.js';
+import { isQuotaError, Workspace } from './workspace.js';
 
 function sameBytes(a, b) {
   if (a.length !== b.length) return false;
   for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
   return true;
+}
+
+// The names of the files a run of `program` with answer `lines` reads.
+export function inputNames(program, lines) {
+  const names = new Set();
+  for (const question of program.questions) {
+    if (question.file === 'read') names.add(String(answerValue(program, lines, question.number)));
+  }
+  for (const entry of program.files || []) {
+    if (entry.use !== 'read') continue;
+    if (entry.name) names.add(entry.name);
+    for (const name of entry.names || []) names.add(name);
+  }
+  return names;
+}
+
+// The error of a run whose files the browser refused to store.
+function storageRefused(error, bytes) {
+  const refused = new Error(t(isQuotaError(error) ? 'storage_full' : 'storage_failed', { size: (bytes / 1048576).toFixed(1), reason: error.message }));
+  refused.storage = true;
+  refused.cause = error;
+  return refused;
 }
 
 export class Session {
@@ -34,8 +59,21 @@ export class Session {
   }
 
   // Runs `tool` with answer lines; resolves to {exit, stdout, stderr, files,
-  // written, transcript, seconds}. onTranscript(text) follows the console.
-  async run(tool, answers, { onTranscript = () => {}, stderrIsTerminal = true } = {}) {
+  // written, kept, transcript, seconds}. onTranscript(text) follows the
+  // console; step is the guided lab's step, if the run is one;
+  // confirmReplace(names) -> bool is asked before an output replaces a file
+  // the run read or one the learner uploaded (without it they are replaced,
+  // as on a console), and the files it declines are kept as they were.
+  async run(tool, answers, options = {}) {
+    const note = await this.workspace.beginRun({ tool, step: options.step ?? null });
+    try {
+      return await this.runOnce(tool, answers, options);
+    } finally {
+      await note.end();
+    }
+  }
+
+  async runOnce(tool, answers, { onTranscript = () => {}, stderrIsTerminal = true, confirmReplace = null } = {}) {
     const program = this.byName[tool];
     if (!program) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
@@ -81,20 +119,43 @@ export class Session {
         shape: (entry && rawShape(program, lines, entry)) || guess.shape,
       });
     }
-    await this.workspace.putAll(records);
+    const kept = await this.keptNames(program, lines, records, confirmReplace);
+    const stored = records.filter((r) => !kept.includes(r.name));
+    try {
+      await this.workspace.putAll(stored);
+    } catch (error) {
+      const refused = storageRefused(error, stored.reduce((n, r) => n + r.bytes.length, 0));
+      this.notify({ tool, state: 'failed', error: refused });
+      throw refused;
+    }
     const seconds = (performance.now() - started) / 1000;
     const decode = (bytes) => new TextDecoder('utf-8').decode(bytes);
     const outcome = {
       exit: result.exit,
       stdout: decode(result.stdout),
       stderr: decode(result.stderr),
-      files: Object.fromEntries(records.map((r) => [r.name, r.bytes])),
-      written: records.map((r) => r.name),
+      files: Object.fromEntries(stored.map((r) => [r.name, r.bytes])),
+      written: stored.map((r) => r.name),
+      kept,
       transcript: transcript.text(),
       seconds,
     };
     this.notify({ tool, state: 'finished', outcome });
     return outcome;
+  }
+
+  // The outputs that would replace a file the run read or one the learner
+  // uploaded and that the learner chose to keep as they are.
+  async keptNames(program, lines, records, confirmReplace) {
+    if (!confirmReplace) return [];
+    const inputs = inputNames(program, lines);
+    const precious = [];
+    for (const record of records) {
+      const existing = await this.workspace.get(record.name);
+      if (existing && (inputs.has(record.name) || (existing.made && existing.made.uploaded))) precious.push(record.name);
+    }
+    if (precious.length === 0 || (await confirmReplace(precious))) return [];
+    return precious;
   }
 
   cancel() {
