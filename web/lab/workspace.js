@@ -182,6 +182,18 @@ export class Workspace {
     await this.putAll([record]);
   }
 
+  // Changes fields of a file as it is now (another tab may have changed or
+  // removed it meanwhile: a removed file stays removed); false when there is none.
+  async update(name, fields) {
+    return this.change([FILES], async ({ files }) => {
+      const record = await request(files.get(name));
+      if (record) files.put({ ...record, ...fields });
+      return record ? { ...record, ...fields } : null;
+    }, [name], (record) => {
+      if (record) this.records.set(name, record);
+    }).then(Boolean);
+  }
+
   // Moves files to the bin, where they stay until the bin is emptied; a file
   // of the same name binned earlier gives way.
   async remove(...names) {
