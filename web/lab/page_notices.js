@@ -1,5 +1,6 @@
 // What the page has to tell beyond any one view: runs interrupted when the
-// page went away, runs going on in another tab, and a newer page elsewhere.
+// page went away, runs going on in another tab, and another version of the
+// page open elsewhere.
 
 import { clear, h } from './dom.js';
 import { onLanguage, t } from './i18n.js';
@@ -9,13 +10,15 @@ export class PageNotices {
     this.workspace = workspace;
     this.interrupted = [];
     this.running = [];
-    this.outdated = false;
+    this.stale = null; // 'outdated' (a newer page elsewhere) or 'blocked' (an older one holds the workspace)
     // In the sticky bar, so that it shows whatever view is scrolled to.
     this.busy = h('p', { className: 'busy-elsewhere', role: 'status', 'aria-live': 'polite' });
     this.notes = h('div', { className: 'page-notes' });
     workspace.onBusy((state) => {
       if (state.running) this.running = state.running;
-      if (state.outdated || state.blocked) this.outdated = true;
+      if (state.outdated) this.stale = 'outdated';
+      if (state.blocked) this.stale = 'blocked';
+      if (state.blocked === false && this.stale === 'blocked') this.stale = null;
       this.show();
     });
     onLanguage(() => this.show());
@@ -40,7 +43,7 @@ export class PageNotices {
         this.interrupted.splice(i, 1);
         this.show();
       } }, t('dismiss'))));
-    if (this.outdated) notes.unshift(h('div', { className: 'page-note', role: 'alert' }, h('p', {}, t('outdated'))));
+    if (this.stale) notes.unshift(h('div', { className: 'page-note', role: 'alert' }, h('p', {}, t(this.stale))));
     clear(this.notes, notes);
   }
 }

@@ -63,9 +63,16 @@ export class Workspace {
         if (!db.objectStoreNames.contains(BIN)) db.createObjectStore(BIN, { keyPath: 'name' });
         if (!db.objectStoreNames.contains(RUNS)) db.createObjectStore(RUNS, { keyPath: 'id' });
       };
-      open.onsuccess = () => resolve(open.result);
+      let blocked = false;
+      open.onsuccess = () => {
+        if (blocked) this.notifyBusy({ blocked: false });
+        resolve(open.result);
+      };
       open.onerror = () => reject(open.error);
-      open.onblocked = () => this.notifyBusy({ blocked: true });
+      open.onblocked = () => {
+        blocked = true;
+        this.notifyBusy({ blocked: true });
+      };
     }).then(async (db) => {
       // A newer page in another tab needs the database: this one steps aside.
       db.onversionchange = () => {

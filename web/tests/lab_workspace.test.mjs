@@ -41,7 +41,6 @@ const status = (page) => page.$eval('#view-workspace .status', (p) => p.textCont
 const lab = await openLab(pagePath, { width: 1366, height: 900 });
 const a = lab.page;
 const b = await lab.browser.newPage();
-if (process.env.DEBUG_DIALOGS) { a.on('dialog', (d) => console.log('dialog:', d.type(), d.message())); a.on('console', (m) => console.log('console:', m.text())); }
 const scratch = mkdtempSync(join(tmpdir(), 'ct-lab-uploads-'));
 b.on('pageerror', (error) => lab.errors.push(`tab b: ${error}`));
 try {
