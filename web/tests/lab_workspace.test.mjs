@@ -123,7 +123,7 @@ try {
     assert.equal(kept, 1, 'the first upload stays');
   });
 
-  await check('an output over an uploaded file asks first, and Cancel keeps the file', async () => {
+  await check('an output over an uploaded file or the run\'s input asks first: Cancel keeps the file, OK replaces it', async () => {
     await a.evaluate(() => window.ctLab.show('tools'));
     await a.select('#tool-select', 'oval_draw');
     await a.type('#view-tools input[data-keyword]', 'mine.img');
@@ -133,6 +133,15 @@ try {
     await a.waitForFunction(() => /Kept as they were: mine\.img/.test(document.querySelector('#view-tools .status').textContent));
     const first = await a.evaluate(async () => (await window.ctLab.files({ bytes: true })).find((f) => f.name === 'mine.img').bytes[0]);
     assert.equal(first, 1);
+    // An output over the run's own input asks too; OK replaces it.
+    await a.select('#tool-select', 'box_smooth');
+    const fields = await a.$$('#view-tools input[data-keyword]');
+    for (const [i, text] of ['smoothed.img', 'smoothed.img', '64', '64'].entries()) await fields[i].type(text);
+    const replaced = answerNextDialog(a, true);
+    await a.click('#view-tools .run-panel button.primary');
+    assert.match(await replaced, /smoothed\.img/);
+    await a.waitForFunction(() => /box_smooth finished with exit status 0/.test(document.querySelector('#view-tools .status').textContent));
+    assert.doesNotMatch(await a.$eval('#view-tools .status', (p) => p.textContent), /Kept/);
   });
 
   await check('Delete moves a file to the bin, Restore brings it back', async () => {
