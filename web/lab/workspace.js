@@ -51,7 +51,6 @@ export class Workspace {
     this.busyListeners = [];
     this.records = new Map();
     this.binned = new Map();
-    this.tab = Math.random().toString(36).slice(2);
     this.othersRunning = new Map(); // run id -> {tool, step} of runs in other tabs
     this.channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel(CHANNEL) : null;
     if (this.channel) this.channel.onmessage = (event) => this.message(event.data);
@@ -95,7 +94,9 @@ export class Workspace {
     for (const listener of this.listeners) listener();
   }
 
-  // listener({running: [{tool, step}]}) for runs of other tabs; {outdated} when another tab's page is newer.
+  // listener({running: [{tool, step}]}) for runs of other tabs; {outdated}
+  // when another tab's page is newer; {blocked: true|false} while an older
+  // page in another tab keeps this one from opening the workspace.
   onBusy(listener) {
     this.busyListeners.push(listener);
   }
@@ -106,7 +107,7 @@ export class Workspace {
 
   // Tells the other tabs; a tab hears nothing of its own messages.
   post(message) {
-    if (this.channel) this.channel.postMessage({ ...message, tab: this.tab });
+    if (this.channel) this.channel.postMessage(message);
   }
 
   async message(data) {
