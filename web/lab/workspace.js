@@ -52,6 +52,8 @@ export class Workspace {
     this.records = new Map();
     this.binned = new Map();
     this.othersRunning = new Map(); // run id -> {tool, step} of runs in other tabs
+    this.changes = 0; // counts this tab's changes, so that a re-read never undoes a newer one
+    this.changedAt = new Map(); // name -> this.changes when this tab last changed it
     this.channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel(CHANNEL) : null;
     if (this.channel) this.channel.onmessage = (event) => this.message(event.data);
     this.ready = new Promise((resolve, reject) => {
@@ -115,13 +117,16 @@ export class Workspace {
     if (data.run) this.otherRun(data.run);
   }
 
-  // Reads the named records again (files and bin) after another tab changed them.
+  // Reads the named records again (files and bin) after another tab changed
+  // them; a name this tab changed meanwhile keeps what this tab made of it.
   async reread(names) {
     const db = await this.ready;
+    const since = this.changes;
     const tx = db.transaction([FILES, BIN], 'readonly');
     const read = (store, name) => request(tx.objectStore(store).get(name));
     const found = await Promise.all(names.map((name) => Promise.all([read(FILES, name), read(BIN, name)])));
     names.forEach((name, i) => {
+      if ((this.changedAt.get(name) || 0) > since) return;
       const [file, binned] = found[i];
       if (file) this.records.set(name, file);
       else this.records.delete(name);
@@ -151,6 +156,8 @@ export class Workspace {
     }
     await done;
     apply(result);
+    this.changes += 1;
+    for (const name of names) this.changedAt.set(name, this.changes);
     if (names.length) {
       this.post({ names });
       this.changed();
