@@ -119,9 +119,10 @@ export class WorkspaceView {
     this.storage.textContent = text;
   }
 
+  // To the bin, with Restore at hand beside the message.
   async remove(name) {
     await this.session.workspace.remove(name);
-    this.status.textContent = t('moved_to_bin', { name });
+    clear(this.status, `${t('moved_to_bin', { name })} `, this.button('restore', name, () => this.restore(name)));
   }
 
   async restore(name) {
