@@ -7,7 +7,7 @@
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
 import { guessedKind } from './file_kinds.js';
-import { onLanguage, t } from './i18n.js';
+import { currentLanguage, onLanguage, t } from './i18n.js';
 import { isQuotaError } from './workspace.js';
 
 // The byte count a raw picture of `columns` × `rows` float32 samples takes.
@@ -105,18 +105,18 @@ export class WorkspaceView {
   // What the files take and what the browser allows the page, and whether it keeps them for good.
   async showStorage() {
     const { files, bin } = this.session.workspace.sizes();
-    let text = t('storage_files', { files: formatSize(files), bin: formatSize(bin) });
+    const sentences = [t('storage_files', { files: formatSize(files), bin: formatSize(bin) })];
     if (navigator.storage && navigator.storage.estimate) {
       try {
         const { usage, quota } = await navigator.storage.estimate();
-        if (quota) text += ' ' + t('storage_quota', { quota: formatSize(quota), used: formatSize(usage || 0) });
+        if (quota) sentences.push(t('storage_quota', { quota: formatSize(quota), used: formatSize(usage || 0) }));
         const persisted = navigator.storage.persisted ? await navigator.storage.persisted() : false;
-        text += ' ' + t(persisted ? 'storage_persistent' : 'storage_not_persistent');
+        sentences.push(t(persisted ? 'storage_persistent' : 'storage_not_persistent'));
       } catch {
         // an estimate is a courtesy: the list stands without it
       }
     }
-    this.storage.textContent = text;
+    this.storage.textContent = sentences.join(currentLanguage() === 'ja' ? '' : ' ');
   }
 
   // To the bin, with Restore at hand beside the message.
