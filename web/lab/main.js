@@ -14,10 +14,12 @@ import { PageNotices } from './page_notices.js';
 import { PictureView } from './picture_view.js';
 import { PlotView } from './plot_view.js';
 import { Session } from './session.js';
+import { goTo, keepClearOfStickyBars } from './sticky_bars.js';
 import { ToolsView } from './tools_view.js';
 import { WorkspaceView } from './workspace_view.js';
 
 const session = new Session(registry);
+let keepClear = null; // set once the tab list exists
 const TABS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
 
 const app = {
@@ -29,7 +31,7 @@ const app = {
       document.getElementById(`view-${name}`).hidden = !selected;
     }
     document.body.dataset.view = tab;
-    keepClearOfStickyBars();
+    if (keepClear) keepClear();
   },
   async openPicture(name, window) {
     app.show('picture');
@@ -68,20 +70,18 @@ const languageSelect = h('select', { id: 'language', onchange: () => setLanguage
 const languageLabel = h('label', { for: 'language' }, t('language'));
 const notices = new PageNotices(session.workspace);
 const mainElement = h('main', { id: 'main', tabindex: '-1' }, notices.notes, guided.element, tools.element, workspace.element, pictures.element, plots.element);
-const sections = lessonIndex(guided.element, (heading) => {
+const inGuidedLab = (target) => {
   app.show('guided');
-  heading.focus({ preventScroll: true });
-  heading.scrollIntoView({ block: 'start' });
-});
-// Skip links: the first stops of Tab, seen when focused.
-const skipTo = (target, before) => (event) => {
-  event.preventDefault();
-  before();
-  target.focus({ preventScroll: true });
-  target.scrollIntoView({ block: 'start' });
+  goTo(target);
 };
-const skipContent = h('a', { href: '#main', className: 'skip-link', onclick: skipTo(mainElement, () => {}) }, t('skip_to_content'));
-const skipSections = h('a', { href: '#lab-sections', className: 'skip-link', onclick: skipTo(sections, () => app.show('guided')) }, t('skip_to_sections'));
+const sections = lessonIndex(guided.element, inGuidedLab);
+// Skip links: the first stops of Tab, seen when focused.
+const skipLink = (target, key, go) => h('a', { href: `#${target.id}`, className: 'skip-link', onclick: (event) => {
+  event.preventDefault();
+  go(target);
+} }, t(key));
+const skipContent = skipLink(mainElement, 'skip_to_content', goTo);
+const skipSections = skipLink(sections, 'skip_to_sections', inGuidedLab);
 const title = h('h1', {}, t('title'));
 const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
 document.body.append(
@@ -101,26 +101,7 @@ onLanguage(() => {
   skipSections.textContent = t('skip_to_sections');
 });
 
-// The sticky bars (the tabs, and the guided lab's toolbar below them) must
-// never cover what is scrolled or tabbed to: the page's scroll padding is
-// their height, and a focused element under them is brought out.
-function stickyHeight() {
-  const bar = document.querySelector(`#view-${document.body.dataset.view} .toolbar.sticky`);
-  return tabList.offsetHeight + (bar ? bar.offsetHeight : 0);
-}
-function keepClearOfStickyBars() {
-  document.documentElement.style.setProperty('--tabs-height', `${tabList.offsetHeight}px`);
-  document.documentElement.style.scrollPaddingTop = `${stickyHeight() + 8}px`;
-}
-const stickyBars = new ResizeObserver(keepClearOfStickyBars);
-for (const bar of [tabList, ...document.querySelectorAll('.toolbar.sticky')]) stickyBars.observe(bar);
-document.addEventListener('focusin', (event) => {
-  if (event.target.closest && event.target.closest('.tabs, .toolbar.sticky')) return;
-  requestAnimationFrame(() => {
-    const covered = stickyHeight() + 8 - event.target.getBoundingClientRect().top;
-    if (covered > 0) window.scrollBy(0, -covered);
-  });
-});
+keepClear = keepClearOfStickyBars(tabList);
 app.show('guided');
 guided.seed();
 notices.checkInterrupted();
