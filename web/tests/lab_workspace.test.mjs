@@ -69,7 +69,7 @@ try {
     const run = await a.evaluate(() => window.ctLab.run('box_smooth', ['shared.img', 'smoothed.img', '64', '64']));
     assert.deepEqual([run.exit, run.written], [0, ['smoothed.img']]);
     await b.reload({ waitUntil: 'load' });
-    await b.waitForFunction(() => window.ctLab && window.ctLab.ready);
+    await b.waitForFunction(() => window.ctLab && window.ctLab.ready, { polling: 100 });
     const listed = await names(b);
     assert.ok(listed.includes('smoothed.img') && !listed.includes('shared.img'), listed.join(' '));
     await b.evaluate(() => window.ctLab.restore('shared.img'));
@@ -77,21 +77,26 @@ try {
     await seen(a, 'shared.img');
   });
 
-  await check('a run shows as busy in the other tab; one cut short by a reload is reported with its tool', async () => {
-    await a.evaluate(() => {
-      window.ctLab.run('recon_noise_sweep', [...Array(9).fill(''), '500']).catch(() => {});
+  await check('a run shows as busy in the other tab; one cut short by a reload is reported with its step and tool', async () => {
+    // The guided lab's sweep, made long: its step goes with it.
+    const step = await a.evaluate(() => {
+      const card = [...document.querySelectorAll('.step')].find((c) => c.getAttribute('aria-label').endsWith('recon_noise_sweep'));
+      card.querySelector('input[data-keyword="repetitions"]').value = '500';
+      card.querySelector('.run-panel button.primary').click();
+      return card.dataset.step;
     });
-    await b.waitForFunction(() => !document.querySelector('.busy-elsewhere').hidden, { timeout: 5000 });
-    assert.match(await b.$eval('.busy-elsewhere', (p) => p.textContent), /recon_noise_sweep/);
+    // Tab b is in the background, where animation frames stop: it is polled by time.
+    await b.waitForFunction(() => !document.querySelector('.busy-elsewhere').hidden, { timeout: 5000, polling: 100 });
+    assert.match(await b.$eval('.busy-elsewhere', (p) => p.textContent), new RegExp(`step ${step}, recon_noise_sweep`));
     const before = await names(a);
     await a.reload({ waitUntil: 'load' });
     await a.waitForFunction(() => window.ctLab && window.ctLab.ready && document.querySelector('.page-note'), { timeout: 10000 });
-    assert.match(await a.$eval('.page-note', (n) => n.textContent), /interrupted.*recon_noise_sweep/);
+    assert.match(await a.$eval('.page-note', (n) => n.textContent), new RegExp(`interrupted.*step ${step}, recon_noise_sweep`));
     assert.deepEqual(await names(a), before, 'nothing of the interrupted run was stored');
-    await b.waitForFunction(() => document.querySelector('.busy-elsewhere').hidden, { timeout: 5000 });
+    await b.waitForFunction(() => document.querySelector('.busy-elsewhere').hidden, { timeout: 5000, polling: 100 });
     // Reported once: the next opening says nothing.
     await b.reload({ waitUntil: 'load' });
-    await b.waitForFunction(() => window.ctLab && window.ctLab.ready);
+    await b.waitForFunction(() => window.ctLab && window.ctLab.ready, { polling: 100 });
     await new Promise((resolve) => setTimeout(resolve, 300));
     assert.equal(await b.$('.page-note'), null);
   });
