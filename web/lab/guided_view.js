@@ -74,7 +74,7 @@ export class GuidedView {
   // Puts the lab's input files (the phantom's ellipses) into the workspace when missing.
   async seed() {
     for (const [name, text] of Object.entries(this.lab.seed)) {
-      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(text));
+      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(text), { format: 'text' });
     }
   }
 

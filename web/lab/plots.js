@@ -3,7 +3,7 @@
 // rest as a separate grey curve marked as not meaningful.
 
 import uPlot from 'uplot';
-import { oneColumnAxis, parseTable } from './file_kinds.js';
+import { parseTable } from './file_kinds.js';
 import { t } from './i18n.js';
 
 const PALETTE = ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#ff7f0e', '#17becf', '#8c564b', '#e377c2', '#7f7f7f', '#bcbd22'];
@@ -47,22 +47,35 @@ export function drawPlot(container, plot) {
   return chart;
 }
 
-// The plot of a text table of the workspace, its x axis from the run that
-// made it (one-column tables hold values only).
-export function tablePlot(record, program, answers) {
+// An axis's label: its quantity and unit, as the run's file event names them.
+const axisLabel = (axis) => (axis && axis.quantity ? (axis.unit ? `${axis.quantity} (${axis.unit})` : axis.quantity) : 'line');
+
+// The plot of a text table of the workspace, its x axis as the run that made
+// it described the table (one-column tables hold values only).
+export function tablePlot(record) {
+  const info = record.info || {};
+  const quantity = info.quantity || 'value';
   const table = parseTable(record.bytes);
   if (table.grid) {
     return {
-      title: record.name,
-      xLabel: 'cycles per pixel',
-      yLabel: 'value',
+      title: `${quantity} · ${record.name}`,
+      xLabel: axisLabel(info.axis),
+      yLabel: quantity,
       x: table.x,
       series: table.series.map((s) => ({ label: s.label, values: s.values })),
     };
   }
-  const axis = oneColumnAxis(program, answers, record.name);
+  const given = info.axis && Number.isFinite(info.axis.step) ? info.axis : null;
+  const axis = {
+    first: given ? given.start : 0,
+    step: given ? given.step : 1,
+    label: axisLabel(given),
+    quantity,
+    // The MTF means something up to the Nyquist frequency only.
+    nyquist: quantity === 'MTF' && given && given.unit === 'cycles/pixel' ? 0.5 : undefined,
+  };
   const x = table.values.map((_, i) => axis.first + i * axis.step);
-  const plot = { title: record.name, xLabel: axis.label, yLabel: axis.quantity, x, series: [] };
+  const plot = { title: `${quantity} · ${record.name}`, xLabel: axis.label, yLabel: axis.quantity, x, series: [] };
   if (axis.nyquist === undefined) {
     plot.series.push({ label: axis.quantity, values: table.values });
     return plot;

@@ -6,12 +6,19 @@
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
-import { guessedKind } from './file_kinds.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
 import { isQuotaError } from './workspace.js';
 
 // The byte count a raw picture of `columns` × `rows` float32 samples takes.
 export const rawBytes = (columns, rows) => columns * rows * 4;
+
+// What an uploaded file is, by the kind of name the learner gave it: text
+// tables end in .txt, pictures in .png, anything else is raw samples.
+function uploadedFormat(name) {
+  if (/\.(txt|csv|tsv)$/i.test(name)) return 'table';
+  if (/\.png$/i.test(name)) return 'png';
+  return 'raw';
+}
 
 export class WorkspaceView {
   // app: {openPicture(name), openPlot(name), openRun(tool, answers)}
@@ -57,9 +64,11 @@ export class WorkspaceView {
     return `${record.made.tool} < ${answers}`;
   }
 
-  // A file's row: its name, size and shape, what made it, and its actions.
+  // A file's row: its name, size and shape and what the run that wrote it
+  // said it holds, what made it, and its actions.
   row(record, actions, when) {
-    const shape = record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '';
+    const holds = record.info && record.info.quantity ? `, ${record.info.quantity}${record.info.unit ? ` (${record.info.unit})` : ''}` : '';
+    const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
     return h('tr', {},
       h('td', { className: 'file-name' }, record.name),
       h('td', {}, formatSize(record.bytes.length) + shape),
@@ -156,25 +165,26 @@ export class WorkspaceView {
 
   async uploadOne(name, bytes) {
     if ((await this.session.workspace.get(name)) && !confirm(t('confirm_upload_replace', { name }))) return t('upload_kept', { name });
-    const shape = this.askShape(name, bytes);
+    const format = uploadedFormat(name);
+    const shape = format === 'raw' ? this.askShape(name, bytes) : null;
     if (shape && shape.refused) return shape.refused;
     try {
-      await this.session.upload(name, bytes, shape);
+      await this.session.upload(name, bytes, { format, shape });
       return t('uploaded_file', { name });
     } catch (error) {
       return `${name}: ${this.storageText(error)}`;
     }
   }
 
-  // [rows, columns] of an uploaded raw picture, asked with the square guess
-  // offered; {refused: text} when the answer does not fit the byte count.
+  // [rows, columns] of an uploaded raw picture, as the learner gives them
+  // (a square of the file's size offered when there is one); null when left
+  // blank, {refused: text} when the answer does not fit the byte count.
   askShape(name, bytes) {
-    const guess = guessedKind(name, bytes);
-    if (guess.format !== 'raw') return null;
-    const offered = guess.shape ? `${guess.shape[1]} ${guess.shape[0]}` : '';
+    const side = Math.round(Math.sqrt(bytes.length / 4));
+    const offered = side > 0 && side * side * 4 === bytes.length ? `${side} ${side}` : '';
     const answer = prompt(t('uploaded_shape', { name }), offered);
     if (answer === null) return { refused: t('upload_kept', { name }) };
-    if (answer.trim() === '') return guess.shape;
+    if (answer.trim() === '') return null;
     const [columns, rows] = answer.trim().split(/[\s×x,]+/).map(Number);
     const need = rawBytes(columns, rows);
     if (!(Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0) || need !== bytes.length) {
