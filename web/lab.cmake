@@ -36,6 +36,10 @@ add_test(NAME Web.Lab.Page
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_page.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                  ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots)
 set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)
+# Two tabs of one chromium profile on the workspace: changes in step, the
+# bin, slips that ask first, a full disk, interrupted runs, the keyboard.
+add_test(NAME Web.Lab.Workspace COMMAND ${CT_NODE} ${ct_lab_tests}/lab_workspace.test.mjs ${ct_lab_page})
+set_tests_properties(Web.Lab.Workspace PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 # The same page in Firefox ESR, at a phone's width.
 add_test(NAME Web.Lab.Firefox
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_firefox.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}

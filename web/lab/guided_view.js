@@ -42,7 +42,7 @@ export class GuidedView {
     const program = this.session.byName[step.tool];
     const lines = step.answerText.replace(/\n$/, '').split('\n');
     const form = new ProgramForm(program, lines);
-    const panel = new RunPanel(this.session, { runLabel: 'run_step' });
+    const panel = new RunPanel(this.session, { runLabel: 'run_step', step: number });
     const fromHere = h('button', { type: 'button', onclick: () => this.runFrom(number - 1) }, t('run_from_here'));
     panel.element.querySelector('.buttons').insertBefore(fromHere, panel.cancelButton);
     panel.element.querySelector('details').open = false;
@@ -74,7 +74,7 @@ export class GuidedView {
   // Puts the lab's input files (the phantom's ellipses) into the workspace when missing.
   async seed() {
     for (const [name, text] of Object.entries(this.lab.seed)) {
-      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(text));
+      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(text), { format: 'text' });
     }
   }
 

@@ -115,7 +115,7 @@ export class PictureView {
 
   async saveShape() {
     if (this.current && this.shape()) {
-      await this.session.workspace.put({ ...this.current.record, shape: this.shape() });
+      await this.session.workspace.update(this.current.record.name, { shape: this.shape() });
     }
     this.draw();
   }
