@@ -2,12 +2,14 @@
 // pictures and plots, in one offline file. window.ctLab scripts it:
 //   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written}
 //   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
+//   ctLab.plotSvg, tableCsv, regionStats, snapshot, report: see lab_api.js
 
 import registry from 'virtual:tools-json';
 import lab from 'virtual:lab-steps';
 import { h } from './dom.js';
 import { GuidedView } from './guided_view.js';
 import { onLanguage, setLanguage, t } from './i18n.js';
+import { labApi } from './lab_api.js';
 import { PictureView } from './picture_view.js';
 import { PlotView } from './plot_view.js';
 import { Session } from './session.js';
@@ -46,6 +48,7 @@ const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
 const plots = new PlotView(session);
+const looking = labApi(session, registry, { guided, pictures, plots });
 
 const tabButtons = TABS.map((name) =>
   h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
@@ -64,7 +67,7 @@ const languageLabel = h('label', { for: 'language' }, t('language'));
 const title = h('h1', {}, t('title'));
 const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
 document.body.append(
-  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, languageLabel, languageSelect)),
+  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, looking.button, languageLabel, languageSelect)),
   tabList,
   h('main', {}, guided.element, tools.element, workspace.element, pictures.element, plots.element));
 onLanguage(() => {
@@ -100,4 +103,5 @@ window.ctLab = {
   programs: () => session.programs.map((p) => p.name),
   guided,
   ready: session.workspace.ready.then(() => true),
+  ...looking.api,
 };

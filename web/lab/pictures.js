@@ -3,9 +3,13 @@
 // bar that tells which value each grey stands for.
 
 import { h } from './dom.js';
+import { t } from './i18n.js';
+import { valueText } from './plot_axes.js';
 
 // The samples of a raw file (little-endian float32, row after row).
 export function samplesOf(bytes) {
+  const little = new Uint8Array(new Uint16Array([1]).buffer)[0] === 1;
+  if (little) return new Float32Array(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length - (bytes.length % 4)));
   const copy = new Uint8Array(bytes.length - (bytes.length % 4));
   copy.set(bytes.subarray(0, copy.length));
   const view = new DataView(copy.buffer);
@@ -46,16 +50,58 @@ export function drawSamples(canvas, samples, columns, rows, low, high) {
 }
 
 const tick = (v) => (Math.abs(v) >= 1e4 || (v !== 0 && Math.abs(v) < 1e-3) ? v.toExponential(2) : Number(v.toPrecision(4)).toString());
+const barValues = (low, high) => [0, 0.25, 0.5, 0.75, 1].map((f) => tick(low + f * (high - low)));
 
-// The grey bar from low to high with five values under it.
-export function greyBar(low, high, label) {
-  const bar = h('canvas', { width: 256, height: 1, className: 'grey-bar', role: 'img', 'aria-label': `${label}: ${tick(low)} … ${tick(high)}` });
+// The grey bar from low to high with five values under it and, when known,
+// the quantity and unit the greys stand for.
+export function greyBar(low, high, label, quantity = '') {
+  const bar = h('canvas', { width: 256, height: 1, className: 'grey-bar', role: 'img', 'aria-label': `${label}: ${tick(low)} … ${tick(high)}${quantity ? ` (${quantity})` : ''}` });
   const context = bar.getContext('2d');
   const image = context.createImageData(256, 1);
   for (let i = 0; i < 256; i++) {
     image.data.set([i, i, i, 255], i * 4);
   }
   context.putImageData(image, 0, 0);
-  const ticks = h('div', { className: 'grey-ticks' }, [0, 0.25, 0.5, 0.75, 1].map((f) => h('span', {}, tick(low + f * (high - low)))));
-  return h('div', { className: 'grey-scale' }, bar, ticks);
+  const ticks = h('div', { className: 'grey-ticks' }, barValues(low, high).map((v) => h('span', {}, v)));
+  return h('div', { className: 'grey-scale' }, bar, ticks, quantity ? h('div', { className: 'grey-quantity' }, quantity) : null);
+}
+
+// A picture as PNG (a Blob) as the page shows it: its samples at one pixel
+// each in the window low … high, the grey bar with its values under it, the
+// window and the quantity, and the name as a title.
+export function picturePng(samples, rows, columns, low, high, { title = '', quantity = '' } = {}) {
+  const width = Math.max(columns, 360);
+  const font = Math.max(12, Math.round(width / 40));
+  const bar = Math.max(12, Math.round(font * 0.9));
+  const canvas = document.createElement('canvas');
+  canvas.width = width;
+  canvas.height = font * 2 + rows + 8 + bar + font * 3 + 8;
+  const context = canvas.getContext('2d');
+  context.fillStyle = '#fff';
+  context.fillRect(0, 0, canvas.width, canvas.height);
+  context.fillStyle = '#000';
+  context.font = `${font}px sans-serif`;
+  context.textBaseline = 'top';
+  context.fillText(title, 4, 4, width - 8);
+  const picture = document.createElement('canvas');
+  drawSamples(picture, samples, columns, rows, low, high);
+  let y = font * 2;
+  context.drawImage(picture, Math.round((width - columns) / 2), y);
+  y += rows + 8;
+  const gradient = context.createLinearGradient(4, 0, width - 4, 0);
+  gradient.addColorStop(0, '#000');
+  gradient.addColorStop(1, '#fff');
+  context.fillStyle = gradient;
+  context.fillRect(4, y, width - 8, bar);
+  context.strokeStyle = '#888';
+  context.strokeRect(4.5, y + 0.5, width - 9, bar - 1);
+  y += bar + 2;
+  context.fillStyle = '#000';
+  barValues(low, high).forEach((text, i) => {
+    context.textAlign = i === 0 ? 'left' : i === 4 ? 'right' : 'center';
+    context.fillText(text, 4 + (i * (width - 8)) / 4, y);
+  });
+  context.textAlign = 'left';
+  context.fillText(`${quantity ? quantity + ', ' : ''}${t('window_range', { low: valueText(low), high: valueText(high) })}`, 4, y + font * 1.4, width - 8);
+  return new Promise((resolve) => canvas.toBlob(resolve, 'image/png'));
 }

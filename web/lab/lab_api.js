@@ -1,0 +1,76 @@
+// Looking, comparing and reporting for scripts (window.ctLab) and the
+// page's Report button:
+//   plotSvg(name, {log, theory, with}) -> the SVG text of a table's plot
+//   tableCsv(name, {language}) -> CSV text with the x column
+//   regionStats(name, {row, column, rows, columns}) -> {count, mean, sd, min, max, …}
+//   snapshot(name, {label, knobs}) -> the names kept; snapshots() -> their names
+//   report() -> the report's HTML text
+
+import { download, h } from './dom.js';
+import { meaningOf } from './file_meaning.js';
+import { currentLanguage, onLanguage, t } from './i18n.js';
+import { samplesOf } from './pictures.js';
+import { plotOfNames, tableEntry } from './plot_view.js';
+import { regionStats } from './region_stats.js';
+import { reportHtml, reportLog } from './report.js';
+import { listSnapshots, takeSnapshot } from './snapshots.js';
+import { plotSvg } from './svg_export.js';
+import { tableCsv } from './table_csv.js';
+
+// views: {guided, pictures, plots} (their .element shows the figures).
+export function labApi(session, registry, views) {
+  // Every finished run, with the answers of the files it wrote.
+  session.onRun(async (event) => {
+    if (event.state !== 'finished') return;
+    const written = event.outcome.written || [];
+    const record = written.length ? await session.workspace.get(written[0]) : null;
+    const answers = event.answers || (record && record.made ? record.made.answers : []);
+    reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, exit: event.outcome.exit, written });
+  });
+
+  const api = {
+    async plotSvg(name, { with: others = [], width, height, ...options } = {}) {
+      return plotSvg(await plotOfNames(session, [name, ...others], options), { width, height });
+    },
+    async tableCsv(name, { language = currentLanguage() } = {}) {
+      const entry = await tableEntry(session, name);
+      return tableCsv(entry.bytes, entry.meaning, language);
+    },
+    async regionStats(name, region) {
+      const record = await session.workspace.get(name);
+      if (!record) throw new Error(t('no_such_file', { name }));
+      const program = record.made && record.made.tool ? session.byName[record.made.tool] : null;
+      const meaning = meaningOf(record, program);
+      if (meaning.format !== 'raw' || !meaning.rows || !meaning.columns) throw new Error(t('not_a_picture'));
+      const stats = regionStats(samplesOf(record.bytes), meaning.rows, meaning.columns, region);
+      reportLog.measure([{ name, asked: region, ...stats }]);
+      return stats;
+    },
+    snapshot: (name, options) => takeSnapshot(session, name, options),
+    snapshots: async () => (await listSnapshots(session.workspace)).map((r) => r.name),
+    async report() {
+      return reportHtml({
+        registry,
+        byName: session.byName,
+        texts: t,
+        language: currentLanguage(),
+        views: [
+          { title: t('tab_guided'), element: views.guided.element },
+          { title: t('tab_picture'), element: views.pictures.element },
+          { title: t('tab_plot'), element: views.plots.element },
+        ],
+        snapshots: await api.snapshots(),
+      });
+    },
+    // A lesson adds its questions and the learner's answers: source() -> {title, items: [{question, answer}]}.
+    addReportSection: (source) => reportLog.addSection(source),
+  };
+
+  // The Report button: the HTML file downloaded.
+  const button = h('button', { type: 'button', id: 'download-report', onclick: async () => {
+    const stamp = new Date().toISOString().slice(0, 16).replace(/[-:]/g, '').replace('T', '-');
+    download(`ct-lab-report-${stamp}.html`, new TextEncoder().encode(await api.report()), 'text/html');
+  } }, t('download_report'));
+  onLanguage(() => (button.textContent = t('download_report')));
+  return { api, button };
+}
