@@ -74,7 +74,7 @@ function tickText(v, digits, scientific) {
   const exponent = Math.floor(Math.log10(Math.abs(v)) + 1e-9);
   const mantissa = v / power(exponent);
   // A mantissa of 1.0 stays written out, like its neighbours 1.5 and 2.0.
-  return `${m.toFixed(Math.max(0, digits + exponent)).replace('-', '−')}×10${superscript(exponent)}`;
+  return `${mantissa.toFixed(Math.max(0, digits + exponent)).replace('-', '−')}×10${superscript(exponent)}`;
 }
 
 // The texts of an axis's ticks: as few decimals as keep them distinct.

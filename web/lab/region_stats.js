@@ -61,7 +61,7 @@ export function lineProfile(samples, rows, columns, from, to) {
     const t = steps === 0 ? 0 : s / steps;
     const row = Math.round(r0 + t * (r1 - r0)), column = Math.round(c0 + t * (c1 - c0));
     const v = samples[row * columns + column];
-    distance.push(Number((t * length).toPrecision(10)));
+    distance.push(t * length);
     values.push(Number.isFinite(v) ? v : null);
     points.push([row, column]);
   }
