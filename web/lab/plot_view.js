@@ -3,6 +3,7 @@
 // PNG, SVG and CSV, and snapshots.
 
 import { clear, download, h } from './dom.js';
+import { answerValue } from './file_kinds.js';
 import { meaningOf, plotKind, quantityWords } from './file_meaning.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
 import { drawPlot, plotOfTables } from './plots.js';
@@ -22,27 +23,50 @@ export async function tableEntry(session, name) {
   return { name, bytes: record.bytes, meaning, record };
 }
 
-// The plot of tables by name: options {log, theory: true | {key, parameters}}.
+// The plot of tables by name: options {log, theory: true | {parameters}}.
 export async function plotOfNames(session, names, { log = false, theory = null } = {}) {
   const entries = [];
   for (const name of names) entries.push(await tableEntry(session, name));
-  return plotOfTables(entries, { log, theory: theoryOf(entries[0].meaning, theory) });
+  return plotOfTables(entries, { log, theory: theoryOf(session, entries[0], theory) });
 }
 
-// `true` for the quantity's known answer at its default parameters, or {parameters} to change them.
-function theoryOf(meaning, theory) {
-  const known = THEORIES[meaning.quantity];
+// The settings of the run that made a table which a known answer depends
+// on: the image's width and height, the noise level, the number of angles.
+function runSettings(session, record) {
+  const program = programOf(session, record);
+  if (!program) return {};
+  const settings = {};
+  const answer = (keyword) => {
+    const i = program.questions.findIndex((q) => q.keyword === keyword);
+    return i < 0 ? undefined : Number(answerValue(program, record.made.answers, i + 1));
+  };
+  for (const keyword of ['width', 'height']) if (Number.isFinite(answer(keyword))) settings[keyword] = answer(keyword);
+  if (Number.isFinite(answer('level'))) settings.sigma = 10 ** (-answer('level') / 20);
+  // The diagonal's reconstructions use 403 angles, the other sweeps 512.
+  if (program.name === 'recon_noise_diagonal') settings.angles = 403;
+  return settings;
+}
+
+// The known answer of a table's quantity: `true` for it at the parameters
+// of the run that made the table, or {parameters} to set some.
+function theoryOf(session, entry, theory) {
+  const known = THEORIES[entry.meaning.quantity];
   if (!theory || !known) return null;
   const given = theory === true ? {} : theory.parameters || theory;
   const parameters = { ...known.parameters };
-  for (const k of Object.keys(parameters)) if (Number.isFinite(Number(given[k])) && given[k] !== '') parameters[k] = Number(given[k]);
+  const settings = runSettings(session, entry.record || {});
+  for (const k of Object.keys(parameters)) {
+    if (given[k] !== undefined && given[k] !== '' && Number.isFinite(Number(given[k]))) parameters[k] = Number(given[k]);
+    else if (settings[k] !== undefined) parameters[k] = settings[k];
+  }
   return { key: known.key, parameters };
 }
 
 // The plot of a table record, for the guided lab's figures.
 export function plotOfRecord(session, record, options = {}) {
-  const meaning = meaningOf(record, programOf(session, record));
-  return plotOfTables([{ name: record.name, bytes: record.bytes, meaning }], { ...options, theory: theoryOf(meaning, options.theory) });
+  const program = programOf(session, record);
+  const entry = { name: record.name, bytes: record.bytes, meaning: meaningOf(record, program), record };
+  return plotOfTables([entry], { ...options, theory: theoryOf(session, entry, options.theory) });
 }
 
 export class PlotView {
@@ -111,6 +135,7 @@ export class PlotView {
   // tables it can be drawn with, the known answer its quantity has.
   async changed(keep = false, others = null) {
     const chosen = keep ? this.overlayNames() : others || [];
+    if (!keep && others === null) this.theoryValues = {}; // another table chosen in the list
     const records = await this.session.workspace.all();
     const main = records.find((r) => r.name === this.select.value);
     clear(this.overlay, this.overlayLegend);
@@ -128,8 +153,10 @@ export class PlotView {
       const known = THEORIES[meaningOf(main, programOf(this.session, main)).quantity];
       if (known) {
         this.theoryControl.hidden = false;
-        for (const [key, value] of Object.entries(known.parameters)) {
-          const input = h('input', { type: 'number', step: 'any', id: `theory-${key}`, value: this.theoryValues[key] ?? value });
+        const settings = runSettings(this.session, main);
+        for (const [key, standard] of Object.entries(known.parameters)) {
+          const value = settings[key] ?? standard;
+          const input = h('input', { type: 'number', step: 'any', id: `theory-${key}`, value: this.theoryValues[key] ?? '', placeholder: String(Number(Number(value).toPrecision(4))) });
           input.addEventListener('change', () => {
             this.theoryValues[key] = input.value;
             this.draw();

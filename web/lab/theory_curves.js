@@ -28,12 +28,13 @@ export const cosineWindow = (f, w) => 0.5 + 0.5 * Math.cos((2 * Math.PI * f) / (
 // Filtered back projection of white noise of variance σ² per detector bin
 // over A angles of a half turn (angular step π/A, unit bins and pixels):
 // power density (π/A)·σ²·f·H(f)² at radial frequency f, with H the window
-// on the ramp; the unscaled DFT of a W × H image holds W·H times that.
-// Linear interpolation in the back projection is left out: it lowers the
-// highest frequencies further.
+// on the ramp, times sinc⁴ f for the linear interpolation of the back
+// projection (a triangle, sinc² in amplitude); the unscaled DFT of a W × H
+// image holds W·H times that. Aliasing near the Nyquist frequency is left out.
+const sinc = (f) => (f === 0 ? 1 : Math.sin(Math.PI * f) / (Math.PI * f));
 export function fbpNoiseNps(f, { sigma, angles, width, height, window = null }) {
   const h = window === null ? 1 : cosineWindow(f, window);
-  return ((width * height * Math.PI) / angles) * sigma * sigma * Math.abs(f) * h * h;
+  return ((width * height * Math.PI) / angles) * sigma * sigma * Math.abs(f) * h * h * sinc(f) ** 4;
 }
 
 // The curves a plot of `quantity` offers, with their parameters' defaults.
@@ -51,7 +52,7 @@ export function theoryFormula(key, p) {
     case 'white_nnps':
       return `σ² / (W·H·mean²), σ = ${Number(p.sigma.toPrecision(4))}, mean = ${p.mean}, W·H = ${p.width}·${p.height}`;
     case 'fbp_nps':
-      return `W·H·(π/A)·σ²·f·H(f)², A = ${p.angles}, σ = ${Number(p.sigma.toPrecision(4))}, H = ${p.window === null || p.window === undefined ? '1 (ramp alone)' : `W${p.window}`}`;
+      return `W·H·(π/A)·σ²·f·H(f)²·sinc⁴f, A = ${p.angles}, σ = ${Number(p.sigma.toPrecision(4))}, H = ${p.window === null || p.window === undefined ? '1 (ramp alone)' : `W${p.window}`}`;
     default:
       return key;
   }
