@@ -5,6 +5,8 @@
 //   regionStats(name, {row, column, rows, columns}) -> {count, mean, sd, min, max, …}
 //   snapshot(name, {label, knobs}) -> the names kept; snapshots() -> their names
 //   report() -> the report's HTML text
+//   openPlot(name, {log, theory, with}), openPicture(name, [low, high], compare),
+//   measureInPicture(region), picturePng(): the views as a learner uses them
 
 import { download, h } from './dom.js';
 import { meaningOf } from './file_meaning.js';
@@ -17,7 +19,8 @@ import { listSnapshots, takeSnapshot } from './snapshots.js';
 import { plotSvg } from './svg_export.js';
 import { tableCsv } from './table_csv.js';
 
-// views: {guided, pictures, plots} (their .element shows the figures).
+// views: {guided, pictures, plots} (their .element shows the figures) and
+// app: {show(view)}.
 export function labApi(session, registry, views) {
   // Every finished run, with the answers of the files it wrote.
   session.onRun(async (event) => {
@@ -62,6 +65,16 @@ export function labApi(session, registry, views) {
         snapshots: await api.snapshots(),
       });
     },
+    async openPlot(name, options) {
+      views.app.show('plot');
+      await views.plots.open(name, options);
+    },
+    async openPicture(name, window, compare) {
+      views.app.show('picture');
+      await views.pictures.open(name, window, compare);
+    },
+    measureInPicture: (region) => views.pictures.setRegion(region),
+    picturePng: () => (views.pictures.current ? views.pictures.pngOf(views.pictures.current) : null),
     // A lesson adds its questions and the learner's answers: source() -> {title, items: [{question, answer}]}.
     addReportSection: (source) => reportLog.addSection(source),
   };

@@ -48,7 +48,7 @@ const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
 const plots = new PlotView(session);
-const looking = labApi(session, registry, { guided, pictures, plots });
+const looking = labApi(session, registry, { guided, pictures, plots, app });
 
 const tabButtons = TABS.map((name) =>
   h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
