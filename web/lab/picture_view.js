@@ -7,7 +7,7 @@
 import { clear, download, h } from './dom.js';
 import { axisLabel, meaningOf } from './file_meaning.js';
 import { onLanguage, t } from './i18n.js';
-import { drawSamples, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
+import { drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
 import { valueText } from './plot_axes.js';
 import { drawPlot } from './plots.js';
 import { lineProfile, regionStats } from './region_stats.js';
@@ -51,6 +51,11 @@ export class PictureView {
     this.pictures = h('div', { className: 'pictures' });
     this.profile = h('div', { className: 'plot profile' });
     this.lineView = h('div', { className: 'plot profile line-profile' });
+    this.measureTools = h('details', { className: 'measure-tools', open: true },
+      h('summary', {}, this.labels.measure_summary = h('span', {}, t('measure_summary'))),
+      h('div', { className: 'toolbar' }, labelled('pointer_draws', this.mode)),
+      h('div', { className: 'toolbar' }, ...['row', 'column', 'rows', 'columns'].map((k) => labelled(`region_${k}`, this.region[k])), this.measureButton),
+      h('div', { className: 'toolbar' }, ...['row0', 'column0', 'row1', 'column1'].map((k) => labelled(`line_${k}`, this.line[k])), this.lineButton));
     this.element = h('section', { className: 'view', id: 'view-picture', 'aria-labelledby': 'tab-picture' },
       h('div', { className: 'toolbar' },
         labelled('picture_file', this.fileSelect), labelled('width', this.width), labelled('height', this.height),
@@ -58,13 +63,8 @@ export class PictureView {
       h('div', { className: 'toolbar' },
         labelled('low', this.low), labelled('high', this.high), this.autoButton, labelled('zoom', this.zoom),
         labelled('profile_row', this.row), this.pngButton),
-      h('details', { className: 'measure-tools', open: true },
-        h('summary', {}, this.labels.measure_summary = h('span', {}, t('measure_summary'))),
-        h('div', { className: 'toolbar' }, labelled('pointer_draws', this.mode)),
-        h('div', { className: 'toolbar' }, ...['row', 'column', 'rows', 'columns'].map((k) => labelled(`region_${k}`, this.region[k])), this.measureButton),
-        h('div', { className: 'toolbar' }, ...['row0', 'column0', 'row1', 'column1'].map((k) => labelled(`line_${k}`, this.line[k])), this.lineButton)),
-      this.snapshots.element,
-      this.message, this.stats, this.pictures, this.pointer, this.profile, this.lineView);
+      this.message, this.pictures, this.pointer, this.measureTools, this.stats, this.snapshots.element,
+      this.profile, this.lineView);
     this.current = null; // {name, record, samples, meaning}
     this.opening = false; // open() chooses the file itself
     this.other = null;
@@ -109,6 +109,7 @@ export class PictureView {
     this.fileSelect.value = name;
     if (compare !== undefined) this.compareSelect.value = compare || '';
     await this.load(true, window);
+    await Promise.all(this.pending || []);
   }
 
   async picture(name) {
@@ -168,6 +169,8 @@ export class PictureView {
   }
 
   draw() {
+    this.drawing = (this.drawing || 0) + 1; // drawings still in progress stop
+    this.pending = [];
     clear(this.pictures);
     this.message.textContent = '';
     const shape = this.shape();
@@ -203,8 +206,12 @@ export class PictureView {
   }
 
   figure(name, samples, rows, columns, low, high, quantity) {
-    const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name });
-    drawSamples(canvas, samples, columns, rows, low, high);
+    const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name, width: columns, height: rows });
+    const caption = h('figcaption', {}, name);
+    const drawing = this.drawing;
+    this.pending.push(drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing).then((notANumber) => {
+      if (notANumber) caption.append(h('span', { className: 'nan-note' }, ' ', t('nan_note')));
+    }));
     const marks = document.createElementNS(SVG, 'svg');
     marks.setAttribute('class', 'marks');
     marks.setAttribute('viewBox', `0 0 ${columns} ${rows}`);
@@ -231,10 +238,8 @@ export class PictureView {
     });
     canvas.addEventListener('pointerup', () => this.endDrag(rows, columns));
     canvas.addEventListener('pointercancel', () => (this.drag = null));
-    const hasNaN = samples.some(Number.isNaN);
     return h('figure', { className: 'picture-figure' }, h('div', { className: 'picture-frame' }, canvas, marks),
-      greyBar(low, high, name, quantity),
-      h('figcaption', {}, name, hasNaN ? h('span', { className: 'nan-note' }, ' ', t('nan_note')) : null));
+      greyBar(low, high, name, quantity), caption);
   }
 
   // A click sets the profile row; a drag draws the rectangle or the line.
@@ -291,9 +296,10 @@ export class PictureView {
     const notes = [];
     if (r.clipped) notes.push(r.rows * r.columns ? t('region_clipped', r) : t('region_outside'));
     if (results[0].count === 0) notes.push(t('region_empty'));
-    const head = ['picture', 'count', 'mean', 'sd', 'min', 'max'].map((k) => h('th', { scope: 'col' }, t(`stat_${k}`)));
-    const body = results.map((s) => h('tr', {}, h('th', { scope: 'row' }, s.name), h('td', {}, String(s.count)),
-      ...['mean', 'sd', 'min', 'max'].map((k) => h('td', {}, s.count ? valueText(s[k]) : '–'))));
+    // One column per picture, one row per statistic: narrow enough for a phone.
+    const head = [h('td', {}), ...results.map((s) => h('th', { scope: 'col', className: 'file-name' }, s.name))];
+    const body = ['count', 'mean', 'sd', 'min', 'max'].map((k) => h('tr', {}, h('th', { scope: 'row' }, t(`stat_${k}`)),
+      ...results.map((s) => h('td', {}, k === 'count' ? String(s.count) : s.count ? valueText(s[k]) : '–'))));
     clear(this.stats,
       h('table', {}, h('caption', {}, t('region_caption', { ...r, end_row: r.row + r.rows - 1, end_column: r.column + r.columns - 1 })), h('thead', {}, h('tr', {}, head)), h('tbody', {}, body)),
       notes.map((n) => h('p', { className: 'hint' }, n)),

@@ -21,32 +21,61 @@ export function samplesOf(bytes) {
 // Smallest and largest finite sample.
 export function sampleRange(samples) {
   let low = Infinity, high = -Infinity;
-  for (const v of samples) {
+  for (let i = 0; i < samples.length; i++) {
+    const v = samples[i];
     if (v < low) low = v;
     if (v > high) high = v;
   }
   return Number.isFinite(low) ? [low, high] : [0, 1];
 }
 
-export function drawSamples(canvas, samples, columns, rows, low, high) {
-  canvas.width = columns;
-  canvas.height = rows;
-  const context = canvas.getContext('2d');
-  const image = context.createImageData(columns, rows);
+// Rows first … first + count − 1 of the picture into `context`; whether any
+// sample there is not a number (drawn red).
+function drawRows(context, samples, columns, first, count, low, high) {
+  const image = context.createImageData(columns, count);
+  const data = image.data;
   const scale = high > low ? 255 / (high - low) : 0;
-  for (let i = 0; i < columns * rows; i++) {
-    const v = samples[i];
+  const offset = first * columns;
+  let notANumber = false;
+  for (let i = 0; i < columns * count; i++) {
+    const v = samples[offset + i];
     const o = i * 4;
     if (Number.isNaN(v)) {
-      image.data[o] = 230; image.data[o + 1] = 0; image.data[o + 2] = 0;
+      data[o] = 230; data[o + 1] = 0; data[o + 2] = 0;
+      notANumber = true;
     } else {
       // An empty window (a flat picture at its full range) shows its value as mid grey.
       const grey = v < low ? 0 : v > high ? 255 : high > low ? Math.round((v - low) * scale) : 128;
-      image.data[o] = image.data[o + 1] = image.data[o + 2] = grey;
+      data[o] = data[o + 1] = data[o + 2] = grey;
     }
-    image.data[o + 3] = 255;
+    data[o + 3] = 255;
   }
-  context.putImageData(image, 0, 0);
+  context.putImageData(image, 0, first);
+  return notANumber;
+}
+
+export function drawSamples(canvas, samples, columns, rows, low, high) {
+  canvas.width = columns;
+  canvas.height = rows;
+  return drawRows(canvas.getContext('2d'), samples, columns, 0, rows, low, high);
+}
+
+// The same in bands of about a million samples, giving the page its turn
+// between them, so that a 4096 × 4096 picture does not freeze it; stops
+// when stillWanted() turns false (a newer drawing has begun).
+const BAND = 1 << 20;
+export async function drawSamplesInSteps(canvas, samples, columns, rows, low, high, stillWanted = () => true) {
+  canvas.width = columns;
+  canvas.height = rows;
+  const context = canvas.getContext('2d');
+  const step = Math.max(1, Math.floor(BAND / Math.max(1, columns)));
+  let notANumber = false;
+  for (let first = 0; first < rows; first += step) {
+    if (first > 0) await new Promise((resolve) => setTimeout(resolve, 0));
+    if (!stillWanted()) return notANumber;
+    notANumber = drawRows(context, samples, columns, first, Math.min(step, rows - first), low, high) || notANumber;
+  }
+  return notANumber;
 }
 
 const tick = (v) => (Math.abs(v) >= 1e4 || (v !== 0 && Math.abs(v) < 1e-3) ? v.toExponential(2) : Number(v.toPrecision(4)).toString());
@@ -69,7 +98,7 @@ export function greyBar(low, high, label, quantity = '') {
 // A picture as PNG (a Blob) as the page shows it: its samples at one pixel
 // each in the window low … high, the grey bar with its values under it, the
 // window and the quantity, and the name as a title.
-export function picturePng(samples, rows, columns, low, high, { title = '', quantity = '' } = {}) {
+export async function picturePng(samples, rows, columns, low, high, { title = '', quantity = '' } = {}) {
   const width = Math.max(columns, 360);
   const font = Math.max(12, Math.round(width / 40));
   const bar = Math.max(12, Math.round(font * 0.9));
@@ -84,7 +113,7 @@ export function picturePng(samples, rows, columns, low, high, { title = '', quan
   context.textBaseline = 'top';
   context.fillText(title, 4, 4, width - 8);
   const picture = document.createElement('canvas');
-  drawSamples(picture, samples, columns, rows, low, high);
+  await drawSamplesInSteps(picture, samples, columns, rows, low, high);
   let y = font * 2;
   context.drawImage(picture, Math.round((width - columns) / 2), y);
   y += rows + 8;

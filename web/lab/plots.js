@@ -129,9 +129,12 @@ export function plotOfTables(entries, { log = false, theory = null } = {}) {
 
 function addTheory(plot, theory, rowLabels) {
   const curves = theorySeries(theory.key, theory.parameters, plot.x, rowLabels);
+  // One answer per row of a sweep in its row's colour; a single one in black,
+  // so that it shows where it lies on the measurement.
+  const rows = curves.length > 1;
   curves.forEach((curve, i) => {
-    const measured = plot.series[i] || plot.series[0];
-    plot.series.push({ ...curve, label: `${t('theory')}: ${curve.label}`, color: measured ? measured.color : '#000', dash: THEORY_DASH, theory: theory.key });
+    const color = rows && plot.series[i] ? plot.series[i].color : '#000';
+    plot.series.push({ ...curve, label: `${t('theory')}: ${curve.label}`, color, dash: THEORY_DASH, theory: theory.key });
   });
   plot.note = t(`theory_note_${theory.key}`);
 }

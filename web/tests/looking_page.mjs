@@ -19,7 +19,7 @@ export async function checkLooking(page, check, files, screenshots) {
     assert.ok(new Set(ticks).size >= 6, `y ticks ${ticks}`);
     assert.match(/<text class="y-label"[^>]*>([^<]*)</.exec(svg)[1], /NNPS/);
     const log = await page.evaluate(() => window.ctLab.plotSvg('n4-5x.txt', { log: true }));
-    assert.match(log, /10⁻\d/, 'a log axis in powers of ten');
+    assert.match(log, /10⁻[¹²³⁴⁵⁶⁷⁸⁹]/, 'a log axis in powers of ten');
   });
 
   await check('the MTF as CSV: ASCII English header, increasing x, the table\'s values', async () => {
@@ -79,7 +79,7 @@ export async function checkLooking(page, check, files, screenshots) {
       await page.evaluate(() => window.ctLab.measureInPicture({ row: 100, column: 90, rows: 40, columns: 60 }));
       await page.evaluate(() => document.querySelector('#view-picture .region-stats').scrollIntoView());
       await page.screenshot({ path: join(screenshots, `region-${width}.png`) });
-      const shown = await page.$eval('#view-picture .region-stats tbody', (t) => t.rows.length);
+      const shown = await page.$$eval('#view-picture .region-stats thead th', (cells) => cells.length);
       assert.equal(shown, 2, 'the statistics of both pictures compared');
     }
     await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
@@ -97,20 +97,23 @@ export async function checkLooking(page, check, files, screenshots) {
   });
 
   await check('a 4096 × 4096 picture draws, measures and exports with no task over a second', async () => {
-    const outcome = await page.evaluate(() => window.ctLab.run('step_target', ['big.img', '4096', '4096']));
-    assert.equal(outcome.exit, 0);
-    const longest = await page.evaluate(async () => {
-      const tasks = [];
-      const observer = new PerformanceObserver((list) => tasks.push(...list.getEntries().map((e) => e.duration)));
-      observer.observe({ type: 'longtask', buffered: false });
-      await window.ctLab.openPicture('big.img', undefined, '');
-      await new Promise((resolve) => setTimeout(resolve, 50));
-      const stats = await window.ctLab.regionStats('big.img', { row: 0, column: 0, rows: 4096, columns: 4096 });
-      const png = await window.ctLab.picturePng();
-      await new Promise((resolve) => setTimeout(resolve, 200));
-      observer.disconnect();
-      return { longest: Math.max(0, ...tasks), count: stats.count, png: png.size };
+    // Only the exit status comes back: the 64 MB file stays in the page.
+    const exit = await page.evaluate(() => window.ctLab.run('step_target', ['big.img', '4096', '4096']).then((o) => o.exit));
+    assert.equal(exit, 0);
+    await page.evaluate(() => {
+      window.longTasks = [];
+      window.longTaskObserver = new PerformanceObserver((list) => window.longTasks.push(...list.getEntries().map((e) => e.duration)));
+      window.longTaskObserver.observe({ type: 'longtask' });
     });
+    await page.evaluate(() => window.ctLab.openPicture('big.img', undefined, '').then(() => true));
+    const count = await page.evaluate(() => window.ctLab.regionStats('big.img', { row: 0, column: 0, rows: 4096, columns: 4096 }).then((s) => s.count));
+    const png = await page.evaluate(() => window.ctLab.picturePng().then((blob) => blob.size));
+    await pause(200);
+    const tasks = await page.evaluate(() => {
+      window.longTaskObserver.disconnect();
+      return window.longTasks;
+    });
+    const longest = { count, png, longest: Math.max(0, ...tasks) };
     assert.equal(longest.count, 4096 * 4096);
     assert.ok(longest.png > 1000, 'a PNG came out');
     assert.ok(longest.longest < 1000, `the longest task took ${longest.longest} ms`);
