@@ -86,12 +86,13 @@ export class PlotView {
       [kind, h('button', { type: 'button', onclick: () => this.export(kind) }, t(`export_${kind}`))]));
     this.plot = h('div', { className: 'plot' });
     this.message = h('p', { className: 'hint', role: 'status' });
+    this.notTables = h('p', { className: 'hint' });
     this.snapshots = new SnapshotPanel(session, 'table', () => this.select.value);
     this.element = h('section', { className: 'view', id: 'view-plot', 'aria-labelledby': 'tab-plot' },
       h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.selectLabel, this.select),
         h('span', { className: 'control' }, this.log, this.logLabel), this.theoryControl,
         this.buttons.png, this.buttons.svg, this.buttons.csv),
-      this.parameters, this.overlay, this.snapshots.element, this.message, this.plot);
+      this.parameters, this.overlay, this.snapshots.element, this.message, this.plot, this.notTables);
     this.shown = ''; // the table drawn
     this.opening = false; // open() chooses the table itself
     this.theoryValues = {}; // parameters the learner or a lesson typed, by name
@@ -110,8 +111,12 @@ export class PlotView {
 
   async refreshNames() {
     const value = this.select.value;
-    const names = (await this.session.workspace.all()).filter((r) => r.format === 'table').map((r) => r.name);
+    const records = await this.session.workspace.all();
+    const names = records.filter((r) => r.format === 'table').map((r) => r.name);
     clear(this.select, names.map((name) => h('option', { value: name }, name)));
+    // Text files that are not tables (the phantom's ellipses) are not offered: say why.
+    const texts = records.filter((r) => r.format === 'text').map((r) => r.name);
+    this.notTables.textContent = texts.length ? t('not_tables', { names: texts.join(', ') }) : '';
     if (names.includes(value)) this.select.value = value;
     // The table named in the list is the one drawn: the first once there is
     // one, the next when the drawn one is deleted.

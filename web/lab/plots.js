@@ -58,7 +58,8 @@ export function drawPlot(container, plot) {
       x: { time: false, range: () => [scales.x.min, scales.x.max] },
       y: plot.log ? { distr: 3, log: 10, range: () => [scales.y.min, scales.y.max] } : { range: () => [scales.y.min, scales.y.max] },
     },
-    axes: [axis('x', plot.xLabel), axis('y', plot.yLabel)],
+    // A long quantity on a short axis gives way to its short name.
+    axes: [axis('x', plot.xLabel), axis('y', plot.yLabel.length * 7 > height - 60 && plot.yShort ? plot.yShort : plot.yLabel)],
     series: [
       { label: plot.xLabel, value: (u, v) => valueText(v) },
       ...plot.series.map((s, i) => ({
@@ -115,6 +116,7 @@ export function plotOfTables(entries, { log = false, theory = null } = {}) {
     title: t('plot_title', { quantity: quantityWords(meaning.quantity), names }),
     xLabel: axisLabel(datas[0].xQuantity, datas[0].xUnit),
     yLabel: axisLabel(meaning.quantity, meaning.unit),
+    yShort: meaning.quantity,
     x,
     series,
     log,
