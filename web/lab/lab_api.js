@@ -1,6 +1,7 @@
 // Looking, comparing and reporting for scripts (window.ctLab) and the
 // page's Report button:
 //   plotSvg(name, {log, theory, with}) -> the SVG text of a table's plot
+//   plotPng(name, {log, theory, with}) -> the same plot as a PNG Blob
 //   tableCsv(name, {language}) -> CSV text with the x column
 //   regionStats(name, {row, column, rows, columns}) -> {count, mean, sd, min, max, …}
 //   snapshot(name, {label, knobs}) -> the names kept; snapshots() -> their names
@@ -16,7 +17,7 @@ import { plotOfNames, tableEntry } from './plot_view.js';
 import { regionStats } from './region_stats.js';
 import { reportHtml, reportLog } from './report.js';
 import { listSnapshots, takeSnapshot } from './snapshots.js';
-import { plotSvg } from './svg_export.js';
+import { plotPng, plotSvg } from './svg_export.js';
 import { tableCsv } from './table_csv.js';
 
 // views: {guided, pictures, plots} (their .element shows the figures) and
@@ -34,6 +35,9 @@ export function labApi(session, registry, views) {
   const api = {
     async plotSvg(name, { with: others = [], width, height, ...options } = {}) {
       return plotSvg(await plotOfNames(session, [name, ...others], options), { width, height });
+    },
+    async plotPng(name, { with: others = [], ...options } = {}) {
+      return plotPng(await plotOfNames(session, [name, ...others], options));
     },
     async tableCsv(name, { language = currentLanguage() } = {}) {
       const entry = await tableEntry(session, name);

@@ -20,6 +20,12 @@ export async function checkLooking(page, check, files, screenshots) {
     assert.match(/<text class="y-label"[^>]*>([^<]*)</.exec(svg)[1], /NNPS/);
     const log = await page.evaluate(() => window.ctLab.plotSvg('n4-5x.txt', { log: true }));
     assert.match(log, /10⁻[¹²³⁴⁵⁶⁷⁸⁹]/, 'a log axis in powers of ten');
+    const png = await page.evaluate(async () => {
+      const blob = await window.ctLab.plotPng('n4-4x.txt', { theory: true });
+      return [blob.type, blob.size, [...new Uint8Array(await blob.slice(0, 4).arrayBuffer())]];
+    });
+    assert.deepEqual([png[0], png[2]], ['image/png', [0x89, 0x50, 0x4e, 0x47]]);
+    assert.ok(png[1] > 20000, `the PNG holds the drawing (${png[1]} bytes)`);
   });
 
   await check('the MTF as CSV: ASCII English header, increasing x, the table\'s values', async () => {
