@@ -4,7 +4,7 @@
 // older run (kept before runs reported events) falls back on the registry's
 // entry and the answers of that run; an uploaded file says only its format.
 
-import { oneColumnAxis } from './file_kinds.js';
+import { answerValue, oneColumnAxis } from './file_kinds.js';
 import { currentLanguage } from './i18n.js';
 
 // The quantities the tools name in their events (stable English keys), with
@@ -23,7 +23,7 @@ const QUANTITIES = {
   'ellipse parameters': { en: 'ellipse parameters', ja: '楕円のパラメータ' },
   picture: { en: 'picture', ja: '画像' },
   'spatial frequency': { en: 'spatial frequency', ja: '空間周波数' },
-  'distance from the edge': { en: 'distance from the edge', ja: 'エッジからの距離' },
+  distance: { en: 'distance from the edge', ja: 'エッジからの距離' },
   line: { en: 'line of the file', ja: 'ファイルの行' },
   value: { en: 'value', ja: '値' },
 };
@@ -58,11 +58,14 @@ const eventOf = (record) => {
 };
 
 // {format, rows, columns, quantity, unit, layout, axis: {quantity, unit,
-// start, step} | null, from: 'event' | 'registry' | 'nothing'}
-export function meaningOf(record, program = null) {
+// start, step} | null, from: 'event' | 'registry' | 'nothing'}. A file
+// that holds what its input held (a filtered picture: the event says
+// like: "input") takes the quantity of the input the run read, found with
+// session: {byName, lookup(name) -> record}.
+export function meaningOf(record, program = null, session = null, depth = 0) {
   const event = eventOf(record);
   if (event) {
-    return {
+    const meaning = {
       format: event.format || record.format,
       rows: event.rows ?? (record.shape ? record.shape[0] : undefined),
       columns: event.columns ?? (record.shape ? record.shape[1] : undefined),
@@ -72,6 +75,13 @@ export function meaningOf(record, program = null) {
       axis: event.axis || null,
       from: 'event',
     };
+    const input = event.like === 'input' && !event.quantity && depth < 8 ? inputOf(record, program, session) : null;
+    if (input) {
+      const held = meaningOf(input, session.byName[input.made && input.made.tool] || null, session, depth + 1);
+      meaning.quantity = held.quantity;
+      meaning.unit = held.unit;
+    }
+    return meaning;
   }
   const meaning = {
     format: record.format,
@@ -91,7 +101,7 @@ export function meaningOf(record, program = null) {
       meaning.quantity = axis.quantity;
       meaning.axis = frequency
         ? { quantity: 'spatial frequency', unit: 'cycles/pixel', start: axis.first, step: axis.step }
-        : { quantity: 'distance from the edge', unit: 'pixels', start: axis.first, step: axis.step };
+        : { quantity: 'distance', unit: 'pixels', start: axis.first, step: axis.step };
       meaning.from = 'registry';
     } else if (/sweep|recon_noise/.test(made.tool)) {
       meaning.quantity = made.tool === 'noise_spectrum_sweep' ? 'NNPS' : 'NPS';
@@ -100,6 +110,14 @@ export function meaningOf(record, program = null) {
     }
   }
   return meaning;
+}
+
+// The record of the file a run read (its first input named by an answer).
+function inputOf(record, program, session) {
+  if (!program || !session || !record.made) return null;
+  const entry = (program.files || []).find((f) => f.use === 'read' && f.question !== undefined);
+  const name = entry ? answerValue(program, record.made.answers || [], entry.question) : null;
+  return name && name !== record.name ? session.lookup(name) || null : null;
 }
 
 // Tables of one kind can share a plot: the same quantity over the same x quantity.

@@ -10,10 +10,9 @@
 //   measureInPicture(region), picturePng(): the views as a learner uses them
 
 import { download, h } from './dom.js';
-import { meaningOf } from './file_meaning.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
 import { samplesOf } from './pictures.js';
-import { plotOfNames, tableEntry } from './plot_view.js';
+import { meaningIn, plotOfNames, tableEntry } from './plot_view.js';
 import { regionStats } from './region_stats.js';
 import { reportHtml, reportLog } from './report.js';
 import { listSnapshots, takeSnapshot } from './snapshots.js';
@@ -46,8 +45,7 @@ export function labApi(session, registry, views) {
     async regionStats(name, region) {
       const record = await session.workspace.get(name);
       if (!record) throw new Error(t('no_such_file', { name }));
-      const program = record.made && record.made.tool ? session.byName[record.made.tool] : null;
-      const meaning = meaningOf(record, program);
+      const meaning = meaningIn(session, record);
       if (meaning.format !== 'raw' || !meaning.rows || !meaning.columns) throw new Error(t('not_a_picture'));
       const stats = regionStats(samplesOf(record.bytes), meaning.rows, meaning.columns, region);
       reportLog.measure([{ name, asked: region, ...stats }]);

@@ -5,11 +5,12 @@
 // drawn with the pointer or typed; export as PNG; snapshots.
 
 import { clear, download, h } from './dom.js';
-import { axisLabel, meaningOf } from './file_meaning.js';
+import { axisLabel } from './file_meaning.js';
 import { onLanguage, t } from './i18n.js';
 import { drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
 import { valueText } from './plot_axes.js';
 import { drawPlot } from './plots.js';
+import { meaningIn } from './plot_view.js';
 import { lineProfile, regionStats } from './region_stats.js';
 import { reportLog } from './report.js';
 import { SnapshotPanel } from './snapshot_panel.js';
@@ -115,8 +116,7 @@ export class PictureView {
   async picture(name) {
     const record = name ? await this.session.workspace.get(name) : null;
     if (!record) return null;
-    const program = record.made && record.made.tool ? this.session.byName[record.made.tool] : null;
-    return { name, record, samples: samplesOf(record.bytes), meaning: meaningOf(record, program) };
+    return { name, record, samples: samplesOf(record.bytes), meaning: meaningIn(this.session, record) };
   }
 
   async load(first, window) {

@@ -14,11 +14,15 @@ import { THEORIES } from './theory_curves.js';
 
 const programOf = (session, record) => (record.made && record.made.tool ? session.byName[record.made.tool] : null);
 
+// What a record of the session's workspace holds.
+export const meaningIn = (session, record) =>
+  meaningOf(record, programOf(session, record), { byName: session.byName, lookup: (name) => session.workspace.records.get(name) });
+
 // A table record with what it holds; refuses a file that is not a table and says why.
 export async function tableEntry(session, name) {
   const record = await session.workspace.get(name);
   if (!record) throw new Error(t('no_such_file', { name }));
-  const meaning = meaningOf(record, programOf(session, record));
+  const meaning = meaningIn(session, record);
   if (meaning.format !== 'table') throw new Error(t('not_a_table', { name, what: quantityWords(meaning.quantity === 'value' ? 'picture' : meaning.quantity), format: meaning.format }));
   return { name, bytes: record.bytes, meaning, record };
 }
@@ -64,8 +68,7 @@ function theoryOf(session, entry, theory) {
 
 // The plot of a table record, for the guided lab's figures.
 export function plotOfRecord(session, record, options = {}) {
-  const program = programOf(session, record);
-  const entry = { name: record.name, bytes: record.bytes, meaning: meaningOf(record, program), record };
+  const entry = { name: record.name, bytes: record.bytes, meaning: meaningIn(session, record), record };
   return plotOfTables([entry], { ...options, theory: theoryOf(session, entry, options.theory) });
 }
 
@@ -147,15 +150,15 @@ export class PlotView {
     clear(this.parameters);
     this.theoryControl.hidden = true;
     if (main) {
-      const kind = plotKind(meaningOf(main, programOf(this.session, main)));
-      const same = records.filter((r) => r.format === 'table' && r.name !== main.name && plotKind(meaningOf(r, programOf(this.session, r))) === kind);
+      const kind = plotKind(meaningIn(this.session, main));
+      const same = records.filter((r) => r.format === 'table' && r.name !== main.name && plotKind(meaningIn(this.session, r)) === kind);
       same.forEach((r, i) => {
         const id = `plot-with-${i}`;
         const box = h('input', { type: 'checkbox', id, value: r.name, onchange: () => this.draw() });
         box.checked = chosen.includes(r.name);
         this.overlay.append(h('span', { className: 'control' }, box, h('label', { for: id }, r.name)));
       });
-      const known = THEORIES[meaningOf(main, programOf(this.session, main)).quantity];
+      const known = THEORIES[meaningIn(this.session, main).quantity];
       if (known) {
         this.theoryControl.hidden = false;
         const settings = runSettings(this.session, main);

@@ -108,6 +108,16 @@ assert.ok(near(whiteNoiseNnps(0.1, 2, 256, 128), 0.01 / (32768 * 4)));
 const rows = theorySeries('white_nnps', { sigma: 1, mean: 1, width: 2, height: 2 }, [0.1, 0.2], ['20dB', '40dB']);
 assert.ok(rows.length === 2 && near(rows[0].values[1], 0.0025) && near(rows[1].values[0], 0.000025), 'a row labelled 20dB stands for σ = 0.1 on a signal of 1');
 
+// A filtered picture holds what its input held: the quantity of the file the run read.
+{
+  const smooth = { name: 'box_smooth', questions: [{ keyword: 'input', kind: 'name', default: 'in.img' }, { keyword: 'output', kind: 'name', default: 'out.img' }],
+    files: [{ question: 1, use: 'read', format: 'raw' }, { question: 2, use: 'written', format: 'raw' }] };
+  const fbp = { name: 'fbp.img', format: 'raw', fileEvent: { event: 'file', format: 'raw', rows: 4, columns: 4, quantity: 'attenuation per pixel', unit: '' } };
+  const box = { name: 'box.img', format: 'raw', made: { tool: 'box_smooth', answers: ['fbp.img', 'box.img'] }, fileEvent: { event: 'file', format: 'raw', rows: 4, columns: 4, like: 'input' } };
+  const session = { byName: { box_smooth: smooth }, lookup: (name) => ({ 'fbp.img': fbp, 'box.img': box })[name] };
+  assert.deepEqual([meaningOf(box, smooth, session).quantity, meaningOf(box, smooth, session).rows], ['attenuation per pixel', 4]);
+}
+
 // Snapshot labels: the answers that are not names and differ from the defaults.
 {
   const program = { questions: [{ keyword: 'output', kind: 'name', default: 'a.img' }, { keyword: 'photons', kind: 'real', default: 2000 }, { keyword: 'width', kind: 'integer', default: 256 }] };
