@@ -14,6 +14,7 @@ const QUANTITIES = {
   'attenuation per pixel': { en: 'attenuation per pixel (μ × pixel length)', ja: '画素あたりの減弱（μ × 画素長）' },
   'line integral': { en: 'line integral', ja: '線積分' },
   counts: { en: 'counts', ja: 'カウント' },
+  signal: { en: 'signal', ja: '信号' },
   'noise image': { en: 'noise image', ja: '雑音画像' },
   NNPS: { en: 'NNPS (power / (image sum)²)', ja: 'NNPS（パワー / （画像の和）²）' },
   NPS: { en: 'NPS (|DFT|², unscaled)', ja: 'NPS（|DFT|²、無尺度）' },
@@ -31,6 +32,7 @@ const UNITS = {
   'cycles/pixel': { en: 'cycles per pixel', ja: 'サイクル/画素' },
   pixels: { en: 'pixels', ja: '画素' },
   '1/cm': { en: '1/cm', ja: '1/cm' },
+  photons: { en: 'photons', ja: '光子' },
 };
 
 // A quantity's words in `language` (the page's by default); an unknown key as it is.
