@@ -226,6 +226,7 @@ const LOOKING = {
     report_exit: 'Exit',
     report_files: 'Files written',
     report_regions: 'Region statistics',
+    report_lesson: 'Lesson',
     report_region: 'Row, column, size',
   },
   ja: {
@@ -298,6 +299,7 @@ const LOOKING = {
     report_exit: '終了状態',
     report_files: '書いたファイル',
     report_regions: '領域の統計',
+    report_lesson: '実習',
     report_region: '行、列、大きさ',
   },
 };

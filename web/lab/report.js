@@ -46,12 +46,13 @@ function pictureImage(canvas) {
 function pictureFigures(root) {
   const out = [];
   for (const figure of root.querySelectorAll('figure.picture-figure')) {
-    const canvas = figure.querySelector('canvas.picture');
-    if (!canvas || !canvas.width) continue;
+    // One picture, or several side by side in one window.
+    const canvases = [...figure.querySelectorAll('canvas.picture')].filter((c) => c.width);
+    if (!canvases.length) continue;
     const ticks = [...figure.querySelectorAll('.grey-ticks span')].map((s) => s.textContent);
     const quantity = figure.querySelector('.grey-quantity');
     const caption = figure.querySelector('figcaption');
-    out.push(`<figure class="picture">${pictureImage(canvas)}
+    out.push(`<figure class="picture">${canvases.map(pictureImage).join('')}
 <div class="bar"></div><div class="ticks">${ticks.map((v) => `<span>${escape(v)}</span>`).join('')}</div>
 ${quantity ? `<div class="quantity">${escape(quantity.textContent)}</div>` : ''}
 <figcaption>${escape(caption ? caption.textContent : '')}</figcaption></figure>`);
@@ -68,6 +69,28 @@ function plotFigures(root) {
     out.push(`<figure class="plot">${plotSvg(box.plot)}${caption ? `<figcaption>${escape(caption.textContent)}</figcaption>` : ''}</figure>`);
   }
   return out;
+}
+
+// The lesson open in the page, as the learner left it: its title, its knobs'
+// values and its questions with the learner's answers and their verdicts.
+function lessonSection(root, texts) {
+  const title = root.querySelector('.lesson-title');
+  const knobs = [...root.querySelectorAll('[data-knob-row]')].map((row) => {
+    const label = row.querySelector('label');
+    const field = row.querySelector('input:not([type="range"]), select');
+    const unit = row.querySelector('.unit');
+    return `<tr><th>${escape(label ? label.textContent : row.dataset.knobRow)}</th><td>${escape(field ? field.value : '')} ${escape(unit ? unit.textContent : '')}</td></tr>`;
+  });
+  const questions = [...root.querySelectorAll('li.lesson-question')].map((item) => {
+    const question = item.querySelector('p');
+    const input = item.querySelector('input');
+    const verdict = item.querySelector('.verdict');
+    return `<li><p>${escape(question ? question.textContent : '')}</p>${input ? `<p><strong>${escape(input.value || '—')}</strong> ${escape(verdict ? verdict.textContent : '')}</p>` : ''}</li>`;
+  });
+  if (!knobs.length && !questions.length) return '';
+  return `<section><h2>${escape(title && title.textContent ? title.textContent : texts('report_lesson'))}</h2>
+${knobs.length ? `<table><tbody>${knobs.join('')}</tbody></table>` : ''}
+${questions.length ? `<ol>${questions.join('')}</ol>` : ''}</section>`;
 }
 
 function answersText(program, answers) {
@@ -87,8 +110,9 @@ export function reportHtml({ registry, byName, texts, language, views, snapshots
   const runTable = runs.length
     ? `<table><thead><tr>${['report_time', 'program', 'report_answers', 'report_exit', 'report_files'].map((k) => `<th>${escape(texts(k))}</th>`).join('')}</tr></thead><tbody>${runRows}</tbody></table>`
     : `<p>${escape(texts('report_no_runs'))}</p>`;
-  const lesson = reportLog.sources.map((source) => source()).filter(Boolean).map((s) => section(s.title,
-    s.html || `<dl>${(s.items || []).map((i) => `<dt>${escape(i.question)}</dt><dd>${escape(i.answer || '—')}</dd>`).join('')}</dl>`)).join('\n');
+  const lesson = views.map((v) => lessonSection(v.element, texts)).join('\n') +
+    reportLog.sources.map((source) => source()).filter(Boolean).map((s) => section(s.title,
+      s.html || `<dl>${(s.items || []).map((i) => `<dt>${escape(i.question)}</dt><dd>${escape(i.answer || '—')}</dd>`).join('')}</dl>`)).join('\n');
   const measured = reportLog.measurements.flatMap((m) => m.results.map((s) => `<tr><td>${escape(s.name)}</td>
 <td>${s.region.row}, ${s.region.column}, ${s.region.rows} × ${s.region.columns}</td><td>${s.count}</td>
 ${['mean', 'sd', 'min', 'max'].map((k) => `<td>${s.count ? escape(valueText(s[k])) : '–'}</td>`).join('')}</tr>`)).join('\n');
