@@ -7,7 +7,7 @@
 import { clear, download, h } from './dom.js';
 import { axisLabel } from './file_meaning.js';
 import { onLanguage, t } from './i18n.js';
-import { drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
+import { breathe, drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
 import { valueText } from './plot_axes.js';
 import { drawPlot } from './plots.js';
 import { meaningIn } from './plot_view.js';
@@ -116,7 +116,9 @@ export class PictureView {
   async picture(name) {
     const record = name ? await this.session.workspace.get(name) : null;
     if (!record) return null;
-    return { name, record, samples: samplesOf(record.bytes), meaning: meaningIn(this.session, record) };
+    const samples = samplesOf(record.bytes);
+    if (samples.length > 1 << 20) await breathe();
+    return { name, record, samples, meaning: meaningIn(this.session, record) };
   }
 
   async load(first, window) {
@@ -129,6 +131,7 @@ export class PictureView {
     this.other = await this.picture(this.compareSelect.value);
     if (main && first) {
       const [low, high] = window || sampleRange(main.samples);
+      if (main.samples.length > 1 << 20) await breathe();
       this.low.value = low;
       this.high.value = high;
       this.row.value = Math.trunc(Number(this.height.value || 0) / 2);

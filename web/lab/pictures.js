@@ -29,6 +29,9 @@ export function sampleRange(samples) {
   return Number.isFinite(low) ? [low, high] : [0, 1];
 }
 
+// A turn for the page between long steps over a huge picture.
+export const breathe = () => new Promise((resolve) => setTimeout(resolve, 0));
+
 // Rows first … first + count − 1 of the picture into `context`; whether any
 // sample there is not a number (drawn red).
 function drawRows(context, samples, columns, first, count, low, high) {
@@ -71,7 +74,7 @@ export async function drawSamplesInSteps(canvas, samples, columns, rows, low, hi
   const step = Math.max(1, Math.floor(BAND / Math.max(1, columns)));
   let notANumber = false;
   for (let first = 0; first < rows; first += step) {
-    if (first > 0) await new Promise((resolve) => setTimeout(resolve, 0));
+    if (first > 0) await breathe();
     if (!stillWanted()) return notANumber;
     notANumber = drawRows(context, samples, columns, first, Math.min(step, rows - first), low, high) || notANumber;
   }
