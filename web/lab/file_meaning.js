@@ -4,7 +4,7 @@
 // older run (kept before runs reported events) falls back on the registry's
 // entry and the answers of that run; an uploaded file says only its format.
 
-import { answerValue, oneColumnAxis } from './file_kinds.js';
+import { oneColumnAxis } from './file_kinds.js';
 import { currentLanguage } from './i18n.js';
 
 // The quantities the tools name in their events (stable English keys), with
@@ -52,39 +52,32 @@ export function axisLabel(quantity, unit, language = currentLanguage()) {
 // The highest meaningful frequency of a picture sampled once per pixel.
 export const NYQUIST = 0.5;
 
-// The latest `file` event kept with a record, under whichever name the
-// workspace keeps it.
-const eventOf = (record) => {
-  const event = record.fileEvent || record.event || (record.made && record.made.event) || null;
-  return event && event.event === 'file' ? event : null;
-};
+// What the run that wrote a record said of it: the workspace keeps the file
+// event (minus its event and role, an input's quantity already resolved for
+// an output "like" it) as `info`.
+const eventOf = (record) => record.info || record.fileEvent || null;
 
 // {format, rows, columns, quantity, unit, layout, axis: {quantity, unit,
-// start, step} | null, from: 'event' | 'registry' | 'nothing'}. A file
-// that holds what its input held (a filtered picture: the event says
-// like: "input") takes the quantity of the input the run read, found with
-// session: {byName, lookup(name) -> record}.
-export function meaningOf(record, program = null, session = null, depth = 0) {
+// start, step} | null, from: 'event' | 'registry' | 'nothing'}
+export function meaningOf(record, program = null) {
   const event = eventOf(record);
-  if (event) {
-    const meaning = {
-      format: event.format || record.format,
-      rows: event.rows ?? (record.shape ? record.shape[0] : undefined),
-      columns: event.columns ?? (record.shape ? record.shape[1] : undefined),
-      quantity: event.quantity || 'value',
-      unit: event.unit || '',
-      layout: event.layout || null,
-      axis: event.axis || null,
-      from: 'event',
-    };
-    const input = event.like === 'input' && !event.quantity && depth < 8 ? inputOf(record, program, session) : null;
-    if (input) {
-      const held = meaningOf(input, session.byName[input.made && input.made.tool] || null, session, depth + 1);
-      meaning.quantity = held.quantity;
-      meaning.unit = held.unit;
-    }
-    return meaning;
-  }
+  if (!event) return olderMeaning(record, program);
+  return {
+    format: event.format || record.format,
+    rows: event.rows ?? (record.shape ? record.shape[0] : undefined),
+    columns: event.columns ?? (record.shape ? record.shape[1] : undefined),
+    quantity: event.quantity || 'value',
+    unit: event.unit || '',
+    layout: event.layout || null,
+    axis: event.axis || null,
+    from: 'event',
+  };
+}
+
+// A file kept from before runs described their files: a one-column table's
+// axis from the registry and the answers of its run, a sweep's grid as a
+// spectrum over frequency; anything else holds plain values.
+function olderMeaning(record, program) {
   const meaning = {
     format: record.format,
     rows: record.shape ? record.shape[0] : undefined,
@@ -112,14 +105,6 @@ export function meaningOf(record, program = null, session = null, depth = 0) {
     }
   }
   return meaning;
-}
-
-// The record of the file a run read (its first input named by an answer).
-function inputOf(record, program, session) {
-  if (!program || !session || !record.made) return null;
-  const entry = (program.files || []).find((f) => f.use === 'read' && f.question !== undefined);
-  const name = entry ? answerValue(program, record.made.answers || [], entry.question) : null;
-  return name && name !== record.name ? session.lookup(name) || null : null;
 }
 
 // Tables of one kind can share a plot: the same quantity over the same x quantity.

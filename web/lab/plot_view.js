@@ -3,7 +3,6 @@
 // PNG, SVG and CSV, and snapshots.
 
 import { clear, download, h } from './dom.js';
-import { answerValue } from './file_kinds.js';
 import { meaningOf, plotKind, quantityWords } from './file_meaning.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
 import { drawPlot, plotOfTables } from './plots.js';
@@ -15,8 +14,16 @@ import { THEORIES } from './theory_curves.js';
 const programOf = (session, record) => (record.made && record.made.tool ? session.byName[record.made.tool] : null);
 
 // What a record of the session's workspace holds.
-export const meaningIn = (session, record) =>
-  meaningOf(record, programOf(session, record), { byName: session.byName, lookup: (name) => session.workspace.records.get(name) });
+export const meaningIn = (session, record) => meaningOf(record, programOf(session, record));
+
+// The number a run took for the question `keyword`: its answer when that
+// reads as a number, else the question's default.
+function answered(program, answers, keyword) {
+  const i = program.questions.findIndex((q) => q.keyword === keyword);
+  if (i < 0) return undefined;
+  const line = (answers[i] || '').trim();
+  return line !== '' && Number.isFinite(Number(line)) ? Number(line) : Number(program.questions[i].default);
+}
 
 // A table record with what it holds; refuses a file that is not a table and says why.
 export async function tableEntry(session, name) {
@@ -40,10 +47,7 @@ function runSettings(session, record) {
   const program = programOf(session, record);
   if (!program) return {};
   const settings = {};
-  const answer = (keyword) => {
-    const i = program.questions.findIndex((q) => q.keyword === keyword);
-    return i < 0 ? undefined : Number(answerValue(program, record.made.answers, i + 1));
-  };
+  const answer = (keyword) => answered(program, record.made.answers || [], keyword);
   for (const keyword of ['width', 'height']) if (Number.isFinite(answer(keyword))) settings[keyword] = answer(keyword);
   if (Number.isFinite(answer('level'))) settings.sigma = 10 ** (-answer('level') / 20);
   // The diagonal's reconstructions use 403 angles, the other sweeps 512.

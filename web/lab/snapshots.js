@@ -5,21 +5,20 @@
 // pictures and plots list it, the workspace downloads and deletes it), with
 // `snapshot: {of, label, at}` beside what made it.
 
-import { answerValue } from './file_kinds.js';
-
 export const SEPARATOR = ' · ';
 
 const shown = (v) => (typeof v === 'number' ? String(Number(v.toPrecision(6))) : String(v));
 
 // The answers of a run that are not names and differ from their defaults,
-// "keyword value" each: what distinguishes this run from the plain one.
+// "keyword answer" each: what distinguishes this run from the plain one.
 export function answersLabel(program, answers) {
   if (!program) return '';
   const parts = [];
   program.questions.forEach((question, i) => {
-    if (question.kind === 'name') return;
-    const value = answerValue(program, answers, i + 1);
-    if (value !== undefined && value !== question.default) parts.push(`${question.keyword} ${shown(value)}`);
+    const line = (answers[i] || '').trim();
+    if (question.kind === 'name' || line === '') return;
+    const same = Number.isFinite(Number(line)) ? Number(line) === Number(question.default) : line === String(question.default);
+    if (!same) parts.push(`${question.keyword} ${line}`);
   });
   return parts.join(', ');
 }

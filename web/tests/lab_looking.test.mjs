@@ -32,7 +32,7 @@ assert.ok(logAxis([1e-8, 1e-5]).ticks.includes(1e-7), 'a log axis ticks its powe
 // A one-column MTF table as its run's event describes it, and a sweep grid.
 const mtfEvent = { event: 'file', name: 'n4-3.txt', role: 'output', format: 'table', quantity: 'MTF', unit: '', layout: 'column',
   axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.01953125 } };
-const mtf = { name: 'n4-3.txt', format: 'table', bytes: bytes('1.000000\n0.993800\n0.980000\n'), fileEvent: mtfEvent };
+const mtf = { name: 'n4-3.txt', format: 'table', bytes: bytes('1.000000\n0.993800\n0.980000\n'), info: mtfEvent };
 const mtfMeaning = meaningOf(mtf);
 assert.deepEqual([mtfMeaning.quantity, mtfMeaning.axis.step, mtfMeaning.from], ['MTF', 0.01953125, 'event']);
 {
@@ -42,7 +42,7 @@ assert.deepEqual([mtfMeaning.quantity, mtfMeaning.axis.step, mtfMeaning.from], [
   assert.deepEqual(lines, ['0,1', '0.01953125,0.9938', '0.0390625,0.98']);
 }
 const sweepBytes = new Uint8Array([...SJIS_FREQUENCY, ...bytes('\t0.019531\t0.039062\n5dB\t1.5e-07\tnan\n10dB\t4.0e-08\t3.9e-08\n')]);
-const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, fileEvent: { ...mtfEvent, name: 'n4-5x.txt', quantity: 'NNPS', layout: 'grid', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel' } } };
+const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { ...mtfEvent, name: 'n4-5x.txt', quantity: 'NNPS', layout: 'grid', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel' } } };
 {
   const csv = tableCsv(sweep.bytes, meaningOf(sweep), 'ja');
   assert.equal(csv, '空間周波数（サイクル/画素）,5dB,10dB\r\n0.019531,1.5e-7,4e-8\r\n0.039062,,3.9e-8\r\n', 'a grid turned to columns, a NaN cell empty');
@@ -53,7 +53,7 @@ const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, fileEvent
 {
   const values = Array.from({ length: 25 }, (_, i) => 1.4e-7 + 2e-8 * Math.sin(i));
   const nnps = { name: 'n4-4x.txt', format: 'table', bytes: bytes(values.map((v) => v.toExponential(6)).join('\n') + '\n'),
-    fileEvent: { ...mtfEvent, quantity: 'NNPS', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 5 / 256, step: 5 / 256 } } };
+    info: { ...mtfEvent, quantity: 'NNPS', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 5 / 256, step: 5 / 256 } } };
   const plot = plotOfTables([{ name: nnps.name, bytes: nnps.bytes, meaning: meaningOf(nnps) }], { theory: { key: 'white_nnps', parameters: { sigma: 0.1, mean: 1, width: 256, height: 256 } } });
   const svg = plotSvg(plot);
   const ticks = [...svg.matchAll(/<g class="y-ticks"[^>]*>([\s\S]*?)<\/g>/g)][0][1].match(/>([^<]+)<\/text>/g).map((s) => s.slice(1, -7));
@@ -108,20 +108,11 @@ assert.ok(near(whiteNoiseNnps(0.1, 2, 256, 128), 0.01 / (32768 * 4)));
 const rows = theorySeries('white_nnps', { sigma: 1, mean: 1, width: 2, height: 2 }, [0.1, 0.2], ['20dB', '40dB']);
 assert.ok(rows.length === 2 && near(rows[0].values[1], 0.0025) && near(rows[1].values[0], 0.000025), 'a row labelled 20dB stands for σ = 0.1 on a signal of 1');
 
-// A filtered picture holds what its input held: the quantity of the file the run read.
-{
-  const smooth = { name: 'box_smooth', questions: [{ keyword: 'input', kind: 'name', default: 'in.img' }, { keyword: 'output', kind: 'name', default: 'out.img' }],
-    files: [{ question: 1, use: 'read', format: 'raw' }, { question: 2, use: 'written', format: 'raw' }] };
-  const fbp = { name: 'fbp.img', format: 'raw', fileEvent: { event: 'file', format: 'raw', rows: 4, columns: 4, quantity: 'attenuation per pixel', unit: '' } };
-  const box = { name: 'box.img', format: 'raw', made: { tool: 'box_smooth', answers: ['fbp.img', 'box.img'] }, fileEvent: { event: 'file', format: 'raw', rows: 4, columns: 4, like: 'input' } };
-  const session = { byName: { box_smooth: smooth }, lookup: (name) => ({ 'fbp.img': fbp, 'box.img': box })[name] };
-  assert.deepEqual([meaningOf(box, smooth, session).quantity, meaningOf(box, smooth, session).rows], ['attenuation per pixel', 4]);
-}
-
 // Snapshot labels: the answers that are not names and differ from the defaults.
 {
   const program = { questions: [{ keyword: 'output', kind: 'name', default: 'a.img' }, { keyword: 'photons', kind: 'real', default: 2000 }, { keyword: 'width', kind: 'integer', default: 256 }] };
   assert.equal(answersLabel(program, ['b.img', '200', '']), 'photons 200');
+  assert.equal(answersLabel(program, ['b.img', '2000.0', '256']), '', 'an answer equal to its default');
   assert.equal(axisLabel('MTF', '', 'ja'), 'MTF');
 }
 console.log('lab looking: ticks, SVG, CSV, overlays, region statistics, profiles, known answers, snapshot labels');
