@@ -55,7 +55,7 @@ export const NYQUIST = 0.5;
 // What the run that wrote a record said of it: the workspace keeps the file
 // event (minus its event and role, an input's quantity already resolved for
 // an output "like" it) as `info`.
-const eventOf = (record) => record.info || record.fileEvent || null;
+const eventOf = (record) => record.info || null;
 
 // {format, rows, columns, quantity, unit, layout, axis: {quantity, unit,
 // start, step} | null, from: 'event' | 'registry' | 'nothing'}

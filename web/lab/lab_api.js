@@ -27,8 +27,10 @@ export function labApi(session, registry, views) {
     if (event.state !== 'finished') return;
     const written = event.outcome.written || [];
     const record = written.length ? await session.workspace.get(written[0]) : null;
-    const answers = event.answers || (record && record.made ? record.made.answers : []);
-    reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, exit: event.outcome.exit, written });
+    const answers = record && record.made ? record.made.answers : [];
+    // The values the run took, as its answer events tell them, when it gave events.
+    const taken = (event.outcome.events || []).filter((e) => e.event === 'answer');
+    reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, taken, exit: event.outcome.exit, written });
   });
 
   const api = {
