@@ -30,7 +30,7 @@ export function labApi(session, registry, views) {
     const answers = record && record.made ? record.made.answers : [];
     // The values the run took, as its answer events tell them, when it gave events.
     const taken = (event.outcome.events || []).filter((e) => e.event === 'answer');
-    reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, taken, exit: event.outcome.exit, written });
+    reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, taken, exit: event.outcome.exit, cause: event.outcome.cause || null, written });
   });
 
   const api = {

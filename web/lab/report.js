@@ -109,7 +109,7 @@ export function reportHtml({ registry, byName, texts, language, views, snapshots
   const runs = reportLog.runs;
   const section = (title, body) => (body ? `<section><h2>${escape(title)}</h2>\n${body}\n</section>` : '');
   const runRows = runs.map((r) => `<tr><td>${escape(r.at.replace('T', ' ').slice(0, 19))}</td><td>${escape(r.tool)}</td>
-<td><pre>${escape(answersText(byName[r.tool], r.answers, r.taken))}</pre></td><td>${r.exit}</td><td>${escape((r.written || []).join(', '))}</td></tr>`).join('\n');
+<td><pre>${escape(answersText(byName[r.tool], r.answers, r.taken))}</pre></td><td>${r.exit}${r.cause && r.cause.message ? `<br>${escape(r.cause.message)}` : ''}</td><td>${escape((r.written || []).join(', '))}</td></tr>`).join('\n');
   const runTable = runs.length
     ? `<table><thead><tr>${['report_time', 'program', 'report_answers', 'report_exit', 'report_files'].map((k) => `<th>${escape(texts(k))}</th>`).join('')}</tr></thead><tbody>${runRows}</tbody></table>`
     : `<p>${escape(texts('report_no_runs'))}</p>`;
