@@ -1,39 +1,16 @@
 #pragma once
-// Console text of the tools. Every text is UTF-8 in the source; it leaves the
-// program as Shift_JIS (code page 932), except on a terminal whose locale is
-// UTF-8, where it stays UTF-8 so that a person can read it, or where
-// CT_ENCODING asks for one of the two. Table files always
-// hold Shift_JIS. Only this module converts; tools never encode by hand.
+// Console text of the tools, above the encodings (text_encoding.h), the
+// messages (message.h) and the failures (failure.h): printf with a UTF-8
+// format in the language of the run, and texts composed the same way.
+// Tools include this one header for all of it.
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "common/compiler.h"
 #include "common/failure.h"
 #include "common/message.h"
-
-// The UTF-8 text in Shift_JIS bytes (characters without a Shift_JIS form
-// become "?").
-std::string to_shift_jis(std::string_view utf8);
-
-// Display columns of a text: its length in Shift_JIS bytes.
-std::size_t display_columns(std::string_view utf8);
-
-// The text pushed out to `columns` display columns with trailing blanks
-// (unchanged when it is already that wide or wider).
-std::string pad_to_columns(std::string_view utf8, std::size_t columns);
-
-// True when the environment variable CT_ENCODING is "utf-8"; false when it
-// is "cp932"; otherwise (unset or any other value) true when the stream is a
-// terminal that shows UTF-8: on POSIX one whose locale (LC_ALL, LC_CTYPE or
-// LANG) names UTF-8, on Windows a console whose output code page is 65001.
-// The one place where the console encoding is chosen.
-bool stream_takes_utf8(std::FILE* stream);
-
-// The UTF-8 text in the bytes that the stream takes.
-std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
+#include "common/text_encoding.h"
 
 // printf to a console stream with a UTF-8 format, in the language of the run
 // (common/language.h); the format is converted, the arguments (file names,
@@ -41,21 +18,7 @@ std::string console_encoding_of(std::FILE* stream, std::string_view utf8);
 void console_printf(std::FILE* stream, const char* utf8_format, ...)
     CT_PRINTF_FORMAT(2, 3);
 
-// Fails: throws a Failure of the given kind (fail_with: an unusable value)
-// with the message of a UTF-8 format and its arguments (Message).
-template <typename... Args>
-[[noreturn]] void fail_with(const char* utf8_format, Args... args) {
-    throw Failure(FailureKind::value, Message(utf8_format, args...));
-}
-template <typename... Args>
-[[noreturn]] void fail_with_kind(FailureKind kind, const char* utf8_format, Args... args) {
-    throw Failure(kind, Message(utf8_format, args...));
-}
-
 // A text composed from a format and its arguments (a count inside a
 // sentence), in the language of the run, in UTF-8: the format is looked up
 // before the arguments are put in, so that it can have an English form.
 std::string text_format(const char* utf8_format, ...) CT_PRINTF_FORMAT(1, 2);
-
-// printf into a string (the format as it is, not looked up).
-std::string vformatted(const char* format, va_list args);

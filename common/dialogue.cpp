@@ -10,6 +10,7 @@
 
 #include "common/console_text.h"
 #include "common/language.h"
+#include "common/run_events.h"
 
 namespace {
 
@@ -61,11 +62,19 @@ std::string bare_label(const std::string& padded_label) {
 
 void warn_answer(DialogueStreams io, const std::string& padded_label, const char* line, const char* problem,
                  const std::string& used) {
-    std::fflush(io.out);
+    if (io.err == nullptr) return;
+    if (io.out != nullptr) std::fflush(io.out);
     // The answer is echoed in the bytes the user typed.
     console_printf(io.err, " 警告：「%s」への答え[%s]は%s。%s として使います。\n",
                    console_encoding_of(io.err, bare_label(padded_label)).c_str(), typed(line).c_str(),
                    console_encoding_of(io.err, in_language(problem)).c_str(), used.c_str());
+}
+
+// The same warning in UTF-8, for the run's events.
+std::string answer_warning_text(const std::string& padded_label, const char* line, const char* problem,
+                                const std::string& used) {
+    return text_format(" 警告：「%s」への答え[%s]は%s。%s として使います。\n", bare_label(padded_label).c_str(),
+                       typed(line).c_str(), in_language(problem), used.c_str());
 }
 
 // The shortest decimal form that reads back as the same double.
@@ -82,6 +91,7 @@ void write_question(DialogueStreams io, const std::string& padded_label, const c
     CT_PRINTF_FORMAT(3, 4);
 
 void write_question(DialogueStreams io, const std::string& padded_label, const char* value_format, ...) {
+    if (io.out == nullptr) return;  // a dialogue shown nowhere (--check-answers)
     const std::string label = console_encoding_of(io.out, padded_label);
     std::fprintf(io.out, " %s [", label.c_str());
     va_list args;
@@ -131,37 +141,82 @@ const char* real_answer_problem(const char* line) {
     return nullptr;
 }
 
+const char* answer_problem_kind(const char* problem) {
+    static const struct {
+        const char* problem;
+        const char* kind;
+    } kinds[] = {{"空白だけです", "blank"},
+                 {"数ではありません", "not_a_number"},
+                 {"32ビットの整数の範囲を超えています", "out_of_range"},
+                 {"整数ではありません", "not_an_integer"},
+                 {"数の後に余分な文字があります", "trailing_text"},
+                 {"有限の実数ではありません（範囲を超えたか無限大）", "not_finite"},
+                 {"有限の実数ではありません（非数）", "not_finite"}};
+    for (const auto& k : kinds)
+        if (problem != nullptr && std::strcmp(problem, k.problem) == 0) return k.kind;
+    return "other";
+}
+
 void show_title(const char* title, DialogueStreams io) {
+    if (io.out == nullptr) return;
     std::fprintf(io.out, "\n%s\n\n", console_encoding_of(io.out, in_language(title)).c_str());
 }
 
-void ask_name(const std::string& padded_label, std::string& field, DialogueStreams io) {
+AnswerTaken ask_name(const std::string& padded_label, std::string& field, DialogueStreams io, const AnswerHeard& heard) {
     write_question(io, padded_label, "%s", field.c_str());
     char line[answer_buffer_size];
-    if (!read_answer(io.in, line) || line[0] == '\n') return;
-    std::size_t length = std::strlen(line);
-    if (length > 0 && line[length - 1] == '\n') --length;
-    field.assign(line, length);
+    AnswerTaken taken;
+    if (read_answer(io.in, line)) {
+        if (line[0] != '\n') {
+            std::size_t length = std::strlen(line);
+            if (length > 0 && line[length - 1] == '\n') --length;
+            field.assign(line, length);
+        }
+        taken.line = typed(line);
+    }
+    if (heard) heard(taken);
+    return taken;
 }
 
-void ask_int(const std::string& padded_label, std::int32_t& field, DialogueStreams io) {
-    write_question(io, padded_label, "%d", field);
+namespace {
+
+// A number's answer: read, converted and checked; the host hears of it
+// before the console shows its warning, in the order a person at the
+// console sees the two.
+template <typename Number>
+AnswerTaken ask_number(const std::string& padded_label, Number& field, DialogueStreams io, const AnswerHeard& heard,
+                       const char* shown_format, Number (*convert)(const char*),
+                       const char* (*problem_of)(const char*), std::string (*used_text)(Number)) {
+    write_question(io, padded_label, shown_format, field);
     char line[answer_buffer_size];
-    if (!read_answer(io.in, line) || line[0] == '\n') return;
-    field = integer_answer(line);
-    if (const char* problem = integer_answer_problem(line)) {
-        warn_answer(io, padded_label, line, problem, std::to_string(field));
+    AnswerTaken taken;
+    std::string used;
+    if (read_answer(io.in, line)) {
+        taken.line = typed(line);
+        if (line[0] != '\n') {
+            field = convert(line);
+            if ((taken.problem = problem_of(line)) != nullptr) {
+                used = used_text(field);
+                taken.warning = answer_warning_text(padded_label, line, taken.problem, used);
+            }
+        }
     }
+    if (heard) heard(taken);
+    if (taken.problem != nullptr) warn_answer(io, padded_label, line, taken.problem, used);
+    return taken;
 }
 
-void ask_real(const std::string& padded_label, double& field, DialogueStreams io) {
-    write_question(io, padded_label, "%f", field);
-    char line[answer_buffer_size];
-    if (!read_answer(io.in, line) || line[0] == '\n') return;
-    field = real_answer(line);
-    if (const char* problem = real_answer_problem(line)) {
-        warn_answer(io, padded_label, line, problem, shortest(field));
-    }
+std::string integer_text(std::int32_t value) { return std::to_string(value); }
+
+}  // namespace
+
+AnswerTaken ask_int(const std::string& padded_label, std::int32_t& field, DialogueStreams io, const AnswerHeard& heard) {
+    return ask_number<std::int32_t>(padded_label, field, io, heard, "%d", integer_answer, integer_answer_problem,
+                                    integer_text);
+}
+
+AnswerTaken ask_real(const std::string& padded_label, double& field, DialogueStreams io, const AnswerHeard& heard) {
+    return ask_number<double>(padded_label, field, io, heard, "%f", real_answer, real_answer_problem, shortest);
 }
 
 void apply_defaults(const std::vector<Question>& questions) {
@@ -195,10 +250,15 @@ void run_dialogue(const char* title, int label_width, const std::vector<Question
     apply_defaults(questions);
     show_title(title, io);
     const int width = label_width_in(text_language(), label_width, questions);
+    int number = 0;
     for (const Question& q : questions) {
         const std::string label = pad_to_columns(in_language(q.label), static_cast<std::size_t>(width));
-        if (auto* name = std::get_if<std::string*>(&q.field)) ask_name(label, **name, io);
-        if (auto* integer = std::get_if<std::int32_t*>(&q.field)) ask_int(label, **integer, io);
-        if (auto* real = std::get_if<double*>(&q.field)) ask_real(label, **real, io);
+        ++number;
+        const AnswerHeard heard = [&](const AnswerTaken& taken) {
+            run_events::answer({number, &q, taken.line, taken.problem, taken.warning});
+        };
+        if (auto* name = std::get_if<std::string*>(&q.field)) ask_name(label, **name, io, heard);
+        if (auto* integer = std::get_if<std::int32_t*>(&q.field)) ask_int(label, **integer, io, heard);
+        if (auto* real = std::get_if<double*>(&q.field)) ask_real(label, **real, io, heard);
     }
 }

@@ -16,10 +16,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "common/file_facts.h"
 #include "common/language.h"
 
 // Bytes of a file-name field and of the answer buffer, the terminating NUL
@@ -64,25 +67,44 @@ struct ToolDescription {
     const char* demo_answers;  // the demo's answers file for this tool, or nullptr
 };
 
-// A tool's description and its question table, bound to its parameter record.
+// A tool's description, its question table and what its files hold, bound
+// to its parameter record.
 struct ToolDialogue {
     ToolDescription about;
     std::vector<Question> questions;
+    std::vector<FileFact> files{};  // every file it reads or writes, in table order, fixed files last
 };
 
 // Where the dialogue reads its answers, writes its questions and warns
-// about answers that are not clean numbers.
+// about answers that are not clean numbers; a null `out` or `err` shows
+// nothing there.
 struct DialogueStreams {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
 };
 
+// What one question got: the answer line as typed (without its line end),
+// none when the answers had run out; and when the dialogue warned, the
+// problem (Japanese words) and the whole warning as the console showed it
+// (UTF-8, in the run's language).
+struct AnswerTaken {
+    std::optional<std::string> line;
+    const char* problem = nullptr;
+    std::string warning;
+};
+
+// Called with what a question got, before the console shows its warning.
+using AnswerHeard = std::function<void(const AnswerTaken&)>;
+
 // The four steps of the dialogue. Labels are given already padded.
 void show_title(const char* title, DialogueStreams io = {});
-void ask_name(const std::string& padded_label, std::string& field, DialogueStreams io = {});
-void ask_int(const std::string& padded_label, std::int32_t& field, DialogueStreams io = {});
-void ask_real(const std::string& padded_label, double& field, DialogueStreams io = {});
+AnswerTaken ask_name(const std::string& padded_label, std::string& field, DialogueStreams io = {},
+                     const AnswerHeard& heard = {});
+AnswerTaken ask_int(const std::string& padded_label, std::int32_t& field, DialogueStreams io = {},
+                    const AnswerHeard& heard = {});
+AnswerTaken ask_real(const std::string& padded_label, double& field, DialogueStreams io = {},
+                     const AnswerHeard& heard = {});
 
 // Sets every field of the table to its default.
 void apply_defaults(const std::vector<Question>& questions);
@@ -116,3 +138,8 @@ double real_answer(const char* line);           // strtod
 // overflows (or is typed as an infinity or NaN) are not.
 const char* integer_answer_problem(const char* line);
 const char* real_answer_problem(const char* line);
+
+// A problem of those two as a key that does not depend on the language:
+// "blank", "not_a_number", "out_of_range", "not_an_integer",
+// "trailing_text", "not_finite".
+const char* answer_problem_kind(const char* problem);

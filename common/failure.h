@@ -32,3 +32,15 @@ private:
 
 // The message without its opening blanks and its line end.
 std::string trimmed_message(const std::string& message);
+
+// Fails: throws a Failure of the given kind (fail_with: an unusable value)
+// with the message of a UTF-8 format and its arguments (Message), the
+// format checked against them when the program is built.
+template <typename... Args>
+[[noreturn]] void fail_with(message_detail::Format<Args...> utf8_format, Args... args) {
+    throw Failure(FailureKind::value, Message(utf8_format, args...));
+}
+template <typename... Args>
+[[noreturn]] void fail_with_kind(FailureKind kind, message_detail::Format<Args...> utf8_format, Args... args) {
+    throw Failure(kind, Message(utf8_format, args...));
+}

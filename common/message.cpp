@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <utility>
 
-#include "common/console_text.h"
+#include "common/text_encoding.h"
 #include "common/language.h"
 
 namespace message_detail {

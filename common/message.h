@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "common/format_check.h"
 
 // A UTF-8 text that fills a %s of a message, e.g. Text{"画像の幅 × 高さ"}.
 struct Text {
@@ -46,16 +50,21 @@ T vararg(T value) {
 }
 inline const char* vararg(const ShiftJisFill& fill) { return fill.bytes.c_str(); }
 
+// A format checked against the arguments that follow it when the program
+// is built (the arguments are deduced from the call, not from the format).
+template <typename... Args>
+using Format = format_check::Checked<std::type_identity_t<Args>...>;
+
 }  // namespace message_detail
 
 class Message {
 public:
     template <typename... Args>
-    explicit Message(const char* utf8_format, Args... args)
-        : utf8_(message_detail::printed(message_detail::in_run_language(utf8_format),
+    explicit Message(message_detail::Format<Args...> utf8_format, Args... args)
+        : utf8_(message_detail::printed(message_detail::in_run_language(utf8_format.text),
                                         message_detail::in_utf8(args)...)),
           shift_jis_(message_detail::printed(
-              message_detail::shift_jis_of(message_detail::in_run_language(utf8_format)).c_str(),
+              message_detail::shift_jis_of(message_detail::in_run_language(utf8_format.text)).c_str(),
                                              message_detail::vararg(message_detail::in_shift_jis(args))...)) {}
 
     // Bytes that are the same in both encodings (an echo of a file's line).
@@ -65,8 +74,17 @@ public:
     const std::string& utf8() const { return utf8_; }
     // The bytes the stream takes (console_text.h chooses the encoding).
     const std::string& for_stream(std::FILE* stream) const;
+    // What kind of warning or failure the message tells, as a key that does
+    // not depend on the language ("too_few_samples"), for a host that reads
+    // the run's events; nullptr when none was given.
+    Message kind(const char* key) && {
+        kind_ = key;
+        return std::move(*this);
+    }
+    const char* kind() const { return kind_; }
 
 private:
     Message() = default;
+    const char* kind_ = nullptr;
     std::string utf8_, shift_jis_;
 };

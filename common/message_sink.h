@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/message.h"
+#include "common/run_events.h"
 
 class MessageSink {
 public:
@@ -27,15 +28,17 @@ public:
 // still holds, text on standard output, progress on standard error.
 MessageSink& console_sink();
 
-// Keeps the warnings (UTF-8, without the opening blank and the line end)
-// and shows nothing.
+// Keeps the warnings as the run's warning events (kind, and the text in
+// UTF-8 without the opening blank and the line end) and shows nothing.
 class CollectingSink : public MessageSink {
 public:
     void warning(const Message& message) override;
     void show(const Message&) override {}
     std::FILE* progress() override { return nullptr; }
-    const std::vector<std::string>& warnings() const { return warnings_; }
+    const std::vector<run_events::WarningEvent>& warning_events() const { return events_; }
+    // Their texts.
+    std::vector<std::string> warnings() const;
 
 private:
-    std::vector<std::string> warnings_;
+    std::vector<run_events::WarningEvent> events_;
 };

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "common/console_text.h"
+#include "common/run_events.h"
 
 namespace {
 constexpr std::int64_t chunk_samples = 1 << 16;  // samples narrowed per fwrite
 }
 
 void fail_open(const std::string& name) {
+    run_events::failure_file(name, "cannot_open");
     if (const char* problem = file_name_problem(name)) {
         fail_with_kind(FailureKind::file, " エラー：ファイルが開きません[%s]（%s）.\n", name.c_str(),
                        Text{problem});
@@ -20,6 +22,7 @@ void fail_open(const std::string& name) {
 }
 
 void fail_write(const std::string& name) {
+    run_events::failure_file(name, "cannot_write");
     fail_with_kind(FailureKind::file, " エラー：ファイルに書き込めません[%s].\n", name.c_str());
 }
 
@@ -64,11 +67,16 @@ void OutputFile::close(MessageSink& sink) {
         drop_pending_output(output_);
         fail_write(name_);
     }
+    // What reached the file: the samples, or a table's text.
+    const std::int64_t bytes = samples_written_ > 0 ? samples_written_ * static_cast<std::int64_t>(sizeof(float))
+                                                    : static_cast<std::int64_t>(std::ftell(output_.stream));
     if (!finish_pending_output(name_, output_)) fail_write(name_);
+    run_events::file(name_, run_events::Role::output, bytes);
     if (non_finite_ > 0) {
         sink.warning(Message(
             " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
             name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
-            Text{non_finite_cause_.c_str()}));
+            Text{non_finite_cause_.c_str()})
+                         .kind("non_finite_output"));
     }
 }

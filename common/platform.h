@@ -39,6 +39,11 @@ const char* file_name_problem(const std::string& name);
 // (a device, a pipe, a folder) or when it is not known.
 std::int64_t regular_file_size(std::FILE* stream);
 
+// Size in bytes of the regular file of that name, -1 when there is none
+// (no such name, a folder, a device) or it cannot be looked at. Nothing is
+// opened: a fifo is not waited on.
+std::int64_t file_size_by_name(const std::string& name);
+
 // A regular file being written under a temporary identity and put in place
 // of its target only once complete.
 struct PendingOutput {

@@ -73,6 +73,12 @@ std::int64_t regular_file_size(std::FILE* stream) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+std::int64_t file_size_by_name(const std::string& name) {
+    struct stat info {};
+    if (stat(system_file_name(name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
 namespace {
 
 std::string folder_of(const std::string& name) {

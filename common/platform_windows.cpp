@@ -177,6 +177,15 @@ std::int64_t regular_file_size(std::FILE* stream) {
     return static_cast<std::int64_t>(size.QuadPart);
 }
 
+std::int64_t file_size_by_name(const std::string& name) {
+    const std::wstring wide = wide_name(name);
+    if (file_name_problem(name) != nullptr || wide.empty()) return -1;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool open_pending_output(const std::string& name, PendingOutput& output) {
     output = PendingOutput{};
     const std::wstring target = wide_name(name);

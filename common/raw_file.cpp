@@ -10,6 +10,7 @@
 
 #include "common/console_text.h"
 #include "common/platform.h"
+#include "common/run_events.h"
 
 namespace {
 constexpr std::int64_t chunk_samples = 1 << 16;  // samples converted per fread/fwrite
@@ -47,10 +48,12 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
         if (static_cast<std::int64_t>(n) < want) break;
     }
     std::fclose(in);
+    run_events::file(name, run_events::Role::input, bytes);
     if (got < count) {
         std::fill(samples.begin() + got, samples.begin() + count, 0.0);
         sink.warning(Message(" 警告：ファイルのデータが足りません[%s]（%lld 個しかありません）.\n", name.c_str(),
-                             static_cast<long long>(got)));
+                             static_cast<long long>(got))
+                         .kind("too_few_samples"));
     }
     // More samples than the sizes answered: most often an image read with
     // the wrong sides (256 x 256 as 200 x 200), which no output shows.
@@ -60,16 +63,19 @@ std::int64_t read_raw_file(const std::string& name, std::vector<double>& samples
         const std::int64_t extra_bytes = bytes % static_cast<std::int64_t>(sizeof(float));
         if (extra_bytes == 0) {
             sink.warning(Message(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個あります）.\n",
-                                 name.c_str(), static_cast<long long>(expected), static_cast<long long>(present)));
+                                 name.c_str(), static_cast<long long>(expected), static_cast<long long>(present))
+                             .kind("too_many_samples"));
         } else {
             sink.warning(Message(" 警告：ファイルのデータが多すぎます[%s]（%lld 個のはずが %lld 個と %lld バイトあります）.\n",
                                  name.c_str(), static_cast<long long>(expected), static_cast<long long>(present),
-                                 static_cast<long long>(extra_bytes)));
+                                 static_cast<long long>(extra_bytes))
+                             .kind("too_many_samples"));
         }
     }
     if (non_finite > 0) {
         sink.warning(Message(" 警告：入力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります。\n",
-                             name.c_str(), static_cast<long long>(non_finite)));
+                             name.c_str(), static_cast<long long>(non_finite))
+                         .kind("non_finite_input"));
     }
     return non_finite;
 }

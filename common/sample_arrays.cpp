@@ -5,6 +5,7 @@
 
 #include "common/console_text.h"
 #include "common/platform.h"
+#include "common/run_events.h"
 
 void require_sample_count(std::int64_t count, const char* what) {
     if (count >= 0) return;
@@ -27,5 +28,6 @@ void require_memory(std::int64_t count, std::int64_t element_bytes) {
 
 void fail_memory(std::int64_t count, std::int64_t element_bytes) {
     const long double bytes = static_cast<long double>(count) * static_cast<long double>(element_bytes);
+    run_events::failure_bytes(bytes);
     fail_with_kind(FailureKind::memory, " エラー：メモリが足りません[%.0Lf バイト].\n", bytes);
 }

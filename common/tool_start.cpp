@@ -9,6 +9,7 @@
 
 #include "common/console_text.h"
 #include "common/language.h"
+#include "common/run_events.h"
 
 #ifndef CT_VERSION
 #error "CT_VERSION comes from the project version in the top CMakeLists.txt"
@@ -84,7 +85,7 @@ std::string help_text(const ToolDialogue& dialogue) {
     if (about.demo_answers != nullptr) {
         text += text_format("  デモの答え: %s（scripts/demo が demo/ フォルダで使います）\n", about.demo_answers);
     }
-    text += in_language("\nオプション: -h, --help この説明 / --version 版数\n");
+    text += in_language("\nオプション: -h, --help この説明 / --version 版数 / --check-answers 答えを確かめるだけ（JSON のイベント）\n");
     return text;
 }
 
@@ -102,11 +103,28 @@ namespace {
     std::exit(0);
 }
 
+// --check-answers: the dialogue alone, on the answers of standard input,
+// shown nowhere; its events (the answers with the values taken and their
+// warnings, the files the run would read and write) on standard output.
+// Nothing is computed and no file is opened.
+[[noreturn]] void check_answers(const ToolDialogue& dialogue) {
+    run_events::record_to(stdout);
+    run_events::start(dialogue, suite_version());
+    run_dialogue(dialogue, {stdin, nullptr, nullptr});
+    run_events::files_planned(true);
+    run_events::end(0);
+    run_events::stop_recording();
+    end_after_answer();
+}
+
 }  // namespace
 
 void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     if (argc <= 1) {
+        run_events::record_to_environment_file();
+        run_events::start(dialogue, suite_version());
         run_dialogue(dialogue);
+        run_events::files_planned(false);
         return;
     }
     const char* argument = argv[1];
@@ -114,6 +132,7 @@ void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
         std::fputs(console_encoding_of(stdout, help_text(dialogue)).c_str(), stdout);
         end_after_answer();
     }
+    if (argc == 2 && std::strcmp(argument, "--check-answers") == 0) check_answers(dialogue);
     if (argc == 2 && std::strcmp(argument, "--version") == 0) {
         std::printf("%s %s\n", dialogue.about.name, suite_version());
         end_after_answer();
@@ -122,7 +141,7 @@ void start_tool(int argc, char** argv, const ToolDialogue& dialogue) {
     // known option) is the one named.
     const char* unknown = argc == 2 ? argument : argv[2];
     if (std::strcmp(argument, "-h") != 0 && std::strcmp(argument, "--help") != 0 &&
-        std::strcmp(argument, "--version") != 0)
+        std::strcmp(argument, "--version") != 0 && std::strcmp(argument, "--check-answers") != 0)
         unknown = argument;
     console_printf(stderr, "%s: 引数[%s]は使えません。使い方は %s --help で表示されます。\n", dialogue.about.name,
                    unknown, dialogue.about.name);
@@ -143,11 +162,15 @@ int exit_status_of(const std::function<void()>& body) {
     try {
         body();
     } catch (const Failure& failure) {
+        run_events::end_failed(run_events::failure_kind(failure), failure.message());
         return failed(failure.message());
     } catch (const std::bad_alloc&) {
         // An allocation the tool could not size beforehand.
-        return failed(Message(" エラー：メモリが足りません.\n"));
+        const Message message(" エラー：メモリが足りません.\n");
+        run_events::end_failed("not_enough_memory", message);
+        return failed(message);
     }
+    run_events::end(0);
     return 0;
 }
 

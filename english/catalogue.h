@@ -6,9 +6,20 @@
 // where the Japanese starts with " 警告：". A text used by several areas has
 // its row in one of them only.
 
+#include <cstddef>
 #include <span>
 
+#include "common/format_check.h"
+
+// A row: the English form must have the conversions of the Japanese one, in
+// the same order, or the build fails here.
 struct TextPair {
+    template <std::size_t J, std::size_t E>
+    consteval TextPair(const char (&japanese_text)[J], const char (&english_text)[E])
+        : japanese(japanese_text), english(english_text) {
+        if (!format_check::same_conversions(japanese_text, english_text))
+            format_check::the_translation_has_other_conversions_than_its_original();
+    }
     const char* japanese;
     const char* english;
 };

@@ -86,9 +86,9 @@ void raise_failure(const Failure& failure) {
     throw py::error_already_set();
 }
 
-void emit_warnings(const std::vector<std::string>& warnings) {
-    for (const std::string& w : warnings) {
-        if (PyErr_WarnEx(PyExc_UserWarning, w.c_str(), 1) != 0) throw py::error_already_set();
+void emit_warnings(const std::vector<run_events::WarningEvent>& warnings) {
+    for (const run_events::WarningEvent& w : warnings) {
+        if (PyErr_WarnEx(PyExc_UserWarning, w.text.c_str(), 1) != 0) throw py::error_already_set();
     }
 }
 

@@ -46,7 +46,7 @@ void require_side(std::int32_t value, const char* keyword);
 [[noreturn]] void raise_failure(const Failure& failure);
 
 // Emits the warnings as Python UserWarnings (may raise, when warnings are errors).
-void emit_warnings(const std::vector<std::string>& warnings);
+void emit_warnings(const std::vector<run_events::WarningEvent>& warnings);
 
 // The generator's state belongs to the program: noise runs take turns.
 std::mutex& random_state_lock();
@@ -91,7 +91,7 @@ auto run_tool(Work&& work, bool fresh_noise = false) -> decltype(work(std::declv
             failure.emplace(f);
         }
     }
-    emit_warnings(sink.warnings());
+    emit_warnings(sink.warning_events());
     if (failure) raise_failure(*failure);
     if constexpr (!std::is_void_v<Result>) return std::move(*result);
 }

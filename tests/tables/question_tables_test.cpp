@@ -99,7 +99,7 @@ TEST(QuestionTables, TheBatterysFixedOutputsAreTheSuitesFixedFiles) {
         const SuiteProgram* program = find_suite_tool(entry.tool);
         ASSERT_NE(program, nullptr);
         std::set<std::string> written;
-        for (const FileFact& f : program->files) {
+        for (const FileFact& f : program->dialogue.files) {
             if (f.question != nullptr) continue;
             if (f.pattern == nullptr) written.insert(program->dialogue.about.fixed_files[f.fixed].name);
             written.insert(f.names.begin(), f.names.end());

@@ -1,5 +1,7 @@
 #include "tools/filters/filters_questions.h"
 
+using namespace file_facts;
+
 ToolDialogue box_smooth_dialogue(BoxSmoothParameters& p) {
     return {{"box_smooth", "移動平均フィルタのプログラム", 26,
              "画像の 3×3 移動平均をとります（端は周期的につながるものとします）。"
@@ -11,7 +13,8 @@ ToolDialogue box_smooth_dialogue(BoxSmoothParameters& p) {
              {" 2. 出力画像のファイル名", "output", p.output, "n5-1.img", FileUse::written},
              {" 3. 画像の幅", "width", p.width, 256},
              {" 4. 画像の高さ", "height", p.height, 256},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue kernel_smooth_dialogue(KernelSmoothParameters& p) {
@@ -28,7 +31,8 @@ ToolDialogue kernel_smooth_dialogue(KernelSmoothParameters& p) {
              {" 5. フィルタ関数（中央）", "corner", p.corner, 1},
              {" 6. フィルタ関数（上下左右）", "side", p.side, 2},
              {" 7. フィルタ関数（斜め方向）", "centre", p.centre, 4},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue bell_smooth_dialogue(BellSmoothParameters& p) {
@@ -43,7 +47,8 @@ ToolDialogue bell_smooth_dialogue(BellSmoothParameters& p) {
              {" 3. 画像の幅", "width", p.width, 256},
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. ガウス関数の半値幅（画素）", "fwhm", p.fwhm, 2},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue rank_smooth_dialogue(RankSmoothParameters& p) {
@@ -58,7 +63,8 @@ ToolDialogue rank_smooth_dialogue(RankSmoothParameters& p) {
              {" 3. 画像の幅", "width", p.width, 256},
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. 参照領域の幅（画素）", "window_width", p.window_width, 3},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue edge_preserve_dialogue(EdgePreserveParameters& p) {
@@ -75,5 +81,6 @@ ToolDialogue edge_preserve_dialogue(EdgePreserveParameters& p) {
              {" 5. 参照領域の幅（画素）", "window_width", p.window_width, 7},
              {" 6．重みづけ係数 δ1", "spatial_width", p.spatial_width, 0.1},
              {" 7．重みづけ係数 δ2", "range_width", p.range_width, 0.1},
-            }};
+            },
+            {image_to_image()}};
 }

@@ -1,5 +1,11 @@
 #include "tools/noise/noise_questions.h"
 
+#include <algorithm>
+
+#include "tools/noise/noise_parameters.h"
+
+using namespace file_facts;
+
 namespace {
 
 // The ten questions of a level sweep, the spectrum named in the labels of
@@ -20,6 +26,26 @@ std::vector<Question> level_sweep_questions(LevelSweepParameters& p, const char*
     };
 }
 
+// Line k of a profile table stands for the frequency (k + 1) × bin / side.
+TableAxis bin_frequencies(std::int32_t bin_width, std::int32_t side) {
+    const double step = static_cast<double>(bin_width) / side;
+    return {"spatial frequency", "cycles/pixel", step, step};
+}
+
+// The image series of a level sweep, named by the tools' rule from the
+// answered levels ("n4-5_%02ddB.img": n4-5_05dB.img, n4-5_10dB.img …).
+FileFact level_series(LevelSweepParameters& p, const char* pattern, const char* rule, Quantity quantity,
+                      std::vector<const char*> default_names) {
+    FileFact f = series(0, pattern, std::move(default_names), image, quantity);
+    f.series_names = [&p, rule] {
+        std::vector<std::string> names;
+        for (std::int32_t row = 0; row < std::min(p.levels, planned_series_limit); ++row)
+            names.push_back(format_with_number(rule, level_of_row(p.start_level, p.level_step, row)));
+        return names;
+    };
+    return f;
+}
+
 }  // namespace
 
 ToolDialogue noise_spectrum_dialogue(NoiseSpectrumParameters& p) {
@@ -35,7 +61,11 @@ ToolDialogue noise_spectrum_dialogue(NoiseSpectrumParameters& p) {
              {" 4. 画像の幅", "width", p.width, 256},
              {" 5. 画像の高さ", "height", p.height, 256},
              {" 6. NNPSの周波数ビン", "bin_width", p.bin_width, 5},
-            }};
+            },
+            {asked("input", FileFormat::raw, image),
+             column_table(asked("x_output", FileFormat::table), nnps, [&p] { return bin_frequencies(p.bin_width, p.width); }),
+             column_table(asked("y_output", FileFormat::table), nnps, [&p] { return bin_frequencies(p.bin_width, p.height); }),
+             fixed(0, FileFormat::raw, image, nnps)}};
 }
 
 ToolDialogue noise_spectrum_sweep_dialogue(NoiseSpectrumSweepParameters& p) {
@@ -45,7 +75,8 @@ ToolDialogue noise_spectrum_sweep_dialogue(NoiseSpectrumSweepParameters& p) {
              {{"n4-5_05dB.img, n4-5_10dB.img …", FileUse::written, "雑音レベルごとの NNPS 画像"}},
              "noise_spectrum_sweep < answers.txt", "examples/answers/21_nnps_over_levels.txt"},
             level_sweep_questions(p, " 1. x方向のNNPSのファイル名", "n4-5x.txt", " 2. y方向のNNPSのファイル名", "n4-5y.txt",
-                                  " 9. NNPSの周波数ビン")};
+                                  " 9. NNPSの周波数ビン"),
+            {spectrum_grid("x_output", nnps), spectrum_grid("y_output", nnps), level_series(p, "n4-5_{level}dB.img", "n4-5_%02ddB.img", nnps, {"n4-5_05dB.img", "n4-5_10dB.img", "n4-5_15dB.img", "n4-5_20dB.img", "n4-5_25dB.img", "n4-5_30dB.img"})}};
 }
 
 ToolDialogue recon_noise_sweep_dialogue(ReconNoiseSweepParameters& p) {
@@ -55,7 +86,8 @@ ToolDialogue recon_noise_sweep_dialogue(ReconNoiseSweepParameters& p) {
              {{"n4-6_05dB.img, n4-6_10dB.img …", FileUse::written, "雑音レベルごとの NPS 画像"}},
              "recon_noise_sweep < answers.txt", "examples/answers/22_recon_noise_sweep.txt"},
             level_sweep_questions(p, " 1. x方向のNPSのファイル名", "n4-6x.txt", " 2. y方向のNPSのファイル名", "n4-6y.txt",
-                                  " 9. NPSの周波数ビン")};
+                                  " 9. NPSの周波数ビン"),
+            {spectrum_grid("x_output", nps), spectrum_grid("y_output", nps), level_series(p, "n4-6_{level}dB.img", "n4-6_%02ddB.img", nps, {"n4-6_05dB.img", "n4-6_10dB.img", "n4-6_15dB.img", "n4-6_20dB.img", "n4-6_25dB.img", "n4-6_30dB.img"})}};
 }
 
 ToolDialogue recon_noise_windows_dialogue(ReconNoiseWindowsParameters& p) {
@@ -73,7 +105,8 @@ ToolDialogue recon_noise_windows_dialogue(ReconNoiseWindowsParameters& p) {
              {" 6. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
              {" 7. NPSの周波数ビン", "bin_width", p.bin_width, 5},
              {" 8. 雑音平均化の回数", "repetitions", p.repetitions, 1},
-            }};
+            },
+            {spectrum_grid("x_output", nps), spectrum_grid("y_output", nps), series(0, "n4-7_w{window}(u).img", {"n4-7_w0(u).img", "n4-7_w1(u).img", "n4-7_w2(u).img", "n4-7_w3(u).img", "n4-7_w4(u).img"}, image, nps)}};
 }
 
 ToolDialogue recon_noise_diagonal_dialogue(ReconNoiseDiagonalParameters& p) {
@@ -83,5 +116,6 @@ ToolDialogue recon_noise_diagonal_dialogue(ReconNoiseDiagonalParameters& p) {
              {{"n4-9_05dB.img, n4-9_10dB.img …", FileUse::written, "雑音レベルごとの NPS 画像"}},
              "recon_noise_diagonal < answers.txt", "examples/answers/24_recon_noise_diagonal.txt"},
             level_sweep_questions(p, " 1. x方向のNPSのファイル名", "n4-8x.txt", " 2. y方向のNPSのファイル名", "n4-8y.txt",
-                                  " 9. NPSの周波数ビン")};
+                                  " 9. NPSの周波数ビン"),
+            {spectrum_grid("x_output", nps), spectrum_grid("y_output", nps), level_series(p, "n4-9_{level}dB.img", "n4-9_%02ddB.img", nps, {"n4-9_05dB.img", "n4-9_10dB.img", "n4-9_15dB.img", "n4-9_20dB.img", "n4-9_25dB.img", "n4-9_30dB.img"})}};
 }

@@ -7,6 +7,7 @@
 #include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "common/raw_file.h"
+#include "common/run_events.h"
 
 double sweep_frequency(std::int32_t bin, std::int32_t bin_width, std::int32_t frequency_divisor) {
     const double frequency = static_cast<double>((bin + 1) * static_cast<std::int64_t>(bin_width));
@@ -79,6 +80,7 @@ void measure_noise_sweep(SweepOutcome& outcome, SweepRows& steps) {
         }
         parallel_for(count, Schedule::dynamic,
                      [&](std::int64_t j) { steps.spectrum(static_cast<std::int32_t>((first + j) % rows), work[j]); });
+        run_events::progress("noise average", first + count, total);
 
         for (std::int64_t j = 0; j < count; ++j) {
             const std::int32_t row = static_cast<std::int32_t>((first + j) % rows);

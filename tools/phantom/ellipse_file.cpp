@@ -7,12 +7,14 @@
 #include "common/dialogue.h"
 #include "common/output_file.h"
 #include "common/platform.h"
+#include "common/run_events.h"
 
 namespace {
 
 constexpr int field_count = 6;
 
-void set_error(EllipseFileResult& result, const char* utf8_format, const std::string& file_name, long line_number) {
+void set_error(EllipseFileResult& result, message_detail::Format<const char*, long> utf8_format,
+               const std::string& file_name, long line_number) {
     result.fault.emplace(utf8_format, file_name.c_str(), line_number);
     result.error = result.fault->utf8();
 }
@@ -89,6 +91,7 @@ std::vector<Ellipse> ellipses_or_end(std::FILE* in, const std::string& name, std
 std::vector<Ellipse> load_ellipses(const std::string& file_name, std::int32_t count, std::FILE* echo) {
     std::FILE* in = open_for_reading(file_name, "r");
     if (in == nullptr) fail_open(file_name);
+    run_events::file(file_name, run_events::Role::input, regular_file_size(in));
     return ellipses_or_end(in, file_name, count, echo);
 }
 

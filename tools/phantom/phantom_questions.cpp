@@ -1,5 +1,7 @@
 #include "tools/phantom/phantom_questions.h"
 
+using namespace file_facts;
+
 ToolDialogue oval_draw_dialogue(OvalDrawParameters& p) {
     return {{"oval_draw", "2次元楕円画像を作成するプログラム", 36,
              "回転した楕円を1つ、指定した減弱係数で塗りつぶした画像（float の raw 画像）を作ります。"
@@ -16,7 +18,8 @@ ToolDialogue oval_draw_dialogue(OvalDrawParameters& p) {
              {" 7. 楕円データの短径（y方向の半径）", "radius_y", p.ellipse.radius_y, 0.8},
              {" 8. 楕円データの回転角 （度）", "angle", p.ellipse.angle, 10.0},
              {" 9. 楕円データの値（減弱係数）", "value", p.ellipse.value, 0.1},
-            }};
+            },
+            {asked("output", FileFormat::raw, image, attenuation)}};
 }
 
 ToolDialogue oval_stack_dialogue(OvalStackParameters& p) {
@@ -31,5 +34,6 @@ ToolDialogue oval_stack_dialogue(OvalStackParameters& p) {
              {" 3. 出力画像のファイル名", "output", p.output, "n3-2.img", FileUse::written},
              {" 4. 画像の幅　", "width", p.width, 256},
              {" 5. 画像の高さ", "height", p.height, 256},
-            }};
+            },
+            {asked("input", FileFormat::text, {}, ellipses), asked("output", FileFormat::raw, image, attenuation)}};
 }

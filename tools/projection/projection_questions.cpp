@@ -1,5 +1,7 @@
 #include "tools/projection/projection_questions.h"
 
+using namespace file_facts;
+
 ToolDialogue raysum_dialogue(RaysumParameters& p) {
     return {{"raysum", "線減弱係数の2次元画像から投影を作成するプログラム", 28,
              "線減弱係数の画像を平行ビームで投影し、線積分のサイノグラム（1行が1投影角）を作ります。"
@@ -14,7 +16,8 @@ ToolDialogue raysum_dialogue(RaysumParameters& p) {
              {" 5. 投影データのファイル名", "output", p.output, "xdisk_1.prj", FileUse::written},
              {" 6. 投影の幅", "bins", p.bins, 256},
              {" 7. 投影数", "angles", p.angles, 256},
-            }};
+            },
+            {image_to_sinogram(attenuation, line_integral)}};
 }
 
 ToolDialogue attenuate_dialogue(AttenuateParameters& p) {
@@ -29,7 +32,8 @@ ToolDialogue attenuate_dialogue(AttenuateParameters& p) {
              {" 3. 投影の幅", "bins", p.bins, 256},
              {" 4. 投影数", "angles", p.angles, 256},
              {" 5. 入射光子数（カウント）", "incident", p.incident, 2000},
-            }};
+            },
+            {sinogram_to_sinogram(line_integral, counts)}};
 }
 
 ToolDialogue linearize_dialogue(LinearizeParameters& p) {
@@ -44,7 +48,8 @@ ToolDialogue linearize_dialogue(LinearizeParameters& p) {
              {" 3. 投影の幅", "bins", p.bins, 256},
              {" 4. 投影数", "angles", p.angles, 256},
              {" 5. 入射強度（カウント）", "incident", p.incident, 2000},
-            }};
+            },
+            {sinogram_to_sinogram(counts, line_integral)}};
 }
 
 ToolDialogue quantum_noise_dialogue(QuantumNoiseParameters& p) {
@@ -58,7 +63,8 @@ ToolDialogue quantum_noise_dialogue(QuantumNoiseParameters& p) {
              {" 2. 雑音入りデータのファイル名", "output", p.output, "xdisk_1_I0_2000_poi.prj", FileUse::written},
              {" 3. 投影の幅", "bins", p.bins, 256},
              {" 4. 投影数　", "angles", p.angles, 256},
-            }};
+            },
+            {sinogram_to_sinogram(counts, counts)}};
 }
 
 ToolDialogue level_noise_dialogue(LevelNoiseParameters& p) {
@@ -73,7 +79,8 @@ ToolDialogue level_noise_dialogue(LevelNoiseParameters& p) {
              {" 3. 画像の幅", "width", p.width, 256},
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. 雑音レベル（dB）", "decibels", p.decibels, 20.0},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue scaled_noise_dialogue(ScaledNoiseParameters& p) {
@@ -88,7 +95,8 @@ ToolDialogue scaled_noise_dialogue(ScaledNoiseParameters& p) {
              {" 3. 画像の幅", "width", p.width, 256},
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. 雑音レベル（係数c）", "sd", p.sd, 20.0},
-            }};
+            },
+            {image_to_image()}};
 }
 
 ToolDialogue raysum_quanta_dialogue(RaysumQuantaParameters& p) {
@@ -106,7 +114,8 @@ ToolDialogue raysum_quanta_dialogue(RaysumQuantaParameters& p) {
              {" 6. 投影の幅", "bins", p.bins, 256},
              {" 7. 投影数", "angles", p.angles, 256},
              {" 8. 入射光子数（カウント）", "incident", p.incident, 2000},
-            }};
+            },
+            {image_to_sinogram(attenuation, line_integral)}};
 }
 
 ToolDialogue raysum_normal_dialogue(RaysumNormalParameters& p) {
@@ -125,5 +134,6 @@ ToolDialogue raysum_normal_dialogue(RaysumNormalParameters& p) {
              {" 7. 投影数", "angles", p.angles, 256},
              {" 8. 入射光子数（カウント）", "incident", p.incident, 2000},
              {" 9. 雑音レベル（係数sd）", "sd", p.sd, 20.0},
-            }};
+            },
+            {image_to_sinogram(attenuation, line_integral)}};
 }

@@ -1,5 +1,7 @@
 #include "tools/recon/recon_questions.h"
 
+using namespace file_facts;
+
 ToolDialogue reconstruct_dialogue(ReconstructParameters& p) {
     return {{"reconstruct", "FBP法の投影再構成プログラム", 27,
              "サイノグラムをフィルタ補正逆投影（FBP 法、ランプフィルタ）で断面画像に再構成します。"
@@ -14,5 +16,6 @@ ToolDialogue reconstruct_dialogue(ReconstructParameters& p) {
              {" 5. 画像の幅", "width", p.width, 256},
              {" 6. 画像の高さ", "height", p.height, 256},
              {" 7. 画素長 (cm/pixel)", "pixel_length", p.pixel_length, 0.078125},
-            }};
+            },
+            {asked("input", FileFormat::raw, sinogram, line_integral), asked("output", FileFormat::raw, image, attenuation_per_pixel)}};
 }

@@ -15,7 +15,7 @@ constexpr double pi = 3.14159265358979;
 
 void warn_bright_start(const Crossing& crossing, const char* sequence, MessageSink& sink) {
     if (!crossing.starts_above_half) return;
-    sink.warning(Message(" 警告：エッジが暗から明へ変わっていません[%s].\n", Text{sequence}));
+    sink.warning(Message(" 警告：エッジが暗から明へ変わっていません[%s].\n", Text{sequence}).kind("edge_not_dark_to_bright"));
 }
 
 [[noreturn]] void fail_edge_not_found(double k, std::int64_t n) {

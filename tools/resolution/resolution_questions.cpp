@@ -1,5 +1,17 @@
 #include "tools/resolution/resolution_questions.h"
 
+using namespace file_facts;
+
+namespace {
+
+// ESF and LSF line b stand (b - points/2) samples of `spacing` pixels from
+// the edge (points/2 an integer half).
+TableAxis edge_distances(std::int32_t points, double spacing) {
+    return {"distance", "pixels", -static_cast<double>(points / 2) * spacing, spacing};
+}
+
+}  // namespace
+
 ToolDialogue step_target_dialogue(StepTargetParameters& p) {
     return {{"step_target", "エッジ画像を作成するプログラム", 29,
              "シグモイド曲線で少しぼけた、わずかに傾いたエッジの画像を作ります。"
@@ -12,7 +24,8 @@ ToolDialogue step_target_dialogue(StepTargetParameters& p) {
              {" 3. 画像の高さ", "height", p.height, 256},
              {" 4. シグモイド曲線のゲイン", "gain", p.gain, 2},
              {" 5. エッジの傾斜角度（度）", "angle", p.angle, 3.0},
-            }};
+            },
+            {asked("output", FileFormat::raw, image, signal)}};
 }
 
 ToolDialogue slant_profile_dialogue(SlantProfileParameters& p) {
@@ -28,7 +41,8 @@ ToolDialogue slant_profile_dialogue(SlantProfileParameters& p) {
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. 出力データ数", "points", p.points, 256},
              {" 6. 出力データのピクセル長", "spacing", p.delta, 0.1},
-            }};
+            },
+            {asked("input", FileFormat::raw, image), column_table(asked("output", FileFormat::table), lsf, [&p] { return edge_distances(p.points, p.delta); }), column_table(fixed(0, FileFormat::table), esf, [&p] { return edge_distances(p.points, p.delta); })}};
 }
 
 ToolDialogue transfer_curve_dialogue(TransferCurveParameters& p) {
@@ -44,5 +58,6 @@ ToolDialogue transfer_curve_dialogue(TransferCurveParameters& p) {
              {" 4. 画像の高さ", "height", p.height, 256},
              {" 5. 出力データ数", "points", p.points, 256},
              {" 6. 出力データのピクセル長", "spacing", p.delta, 0.1},
-            }};
+            },
+            {asked("input", FileFormat::raw, image), column_table(asked("output", FileFormat::table), mtf, [&p] { return TableAxis{"spatial frequency", "cycles/pixel", 0, 1.0 / (2.0 * p.points * p.delta)}; })}};
 }

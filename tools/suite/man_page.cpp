@@ -107,7 +107,7 @@ std::string questions_section(const ToolDialogue& d, const PageTexts& t) {
 std::string files_section(const SuiteProgram& program, const PageTexts& t) {
     const ToolDialogue& d = program.dialogue;
     std::string out = ".SH FILES\n";
-    for (const FileFact& f : program.files) {
+    for (const FileFact& f : program.dialogue.files) {
         FileUse use = FileUse::none;
         std::string tag, about;
         if (f.question != nullptr) {

@@ -121,6 +121,16 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
                    return e.keyword != nullptr ? quoted(e.keyword) : std::to_string(e.count);
                }) + "]";
     }
+    if (f.quantity.name != nullptr) {
+        out += ", \"quantity\": " + quoted(f.quantity.name) + ", \"unit\": " + quoted(f.quantity.unit);
+    }
+    if (f.quantity.like_input) out += ", \"like\": \"input\"";
+    if (f.layout != TableLayout::none) {
+        // A column table's abscissa depends on the answers: its quantity here, its values in the run's events.
+        const TableAxis axis = f.layout == TableLayout::grid ? f.grid_axis : f.axis();
+        out += ", \"layout\": " + quoted(f.layout == TableLayout::grid ? "grid" : "column") +
+               ", \"axis\": {\"quantity\": " + quoted(axis.quantity) + ", \"unit\": " + quoted(axis.unit) + "}";
+    }
     return out + "}";
 }
 
@@ -131,7 +141,7 @@ std::string program_json(const SuiteProgram& program) {
         return question_json(q, ++number);
     });
     const std::string files =
-        list(program.files, ",\n        ", [&](const FileFact& f) { return file_json(program, f); });
+        list(program.dialogue.files, ",\n        ", [&](const FileFact& f) { return file_json(program, f); });
     return "{\n      \"name\": " + quoted(about.name) + ",\n      \"title\": " + localized(about.title) +
            ",\n      \"summary\": " + localized(about.summary) +
            ",\n      \"label_width\": {\"ja\": " + std::to_string(about.label_width) + ", \"en\": " +

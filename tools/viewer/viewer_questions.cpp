@@ -1,5 +1,7 @@
 #include "tools/viewer/viewer_questions.h"
 
+using namespace file_facts;
+
 ToolDialogue raw_to_png_dialogue(RawToPngParameters& p) {
     return {{"raw_to_png", "raw画像をPNG画像に変換するプログラム", 33,
              "raw 画像を 8 ビットの PNG 画像に変換します。"
@@ -13,5 +15,6 @@ ToolDialogue raw_to_png_dialogue(RawToPngParameters& p) {
              {" 4. 出力PNG画像のファイル名", "output", p.output, "n3-2.png", FileUse::written},
              {" 5. 表示の下限値（両方0で自動）", "low", p.low, 0.0},
              {" 6. 表示の上限値（両方0で自動）", "high", p.high, 0.0},
-            }};
+            },
+            {asked("input", FileFormat::raw, image), asked("output", FileFormat::png, {}, picture)}};
 }

@@ -31,7 +31,7 @@ TEST(SuiteTools, TheListIsSoundAndItsDemoAnswersExist) {
             EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(CT_SOURCE_DIR) / p.dialogue.about.demo_answers));
         }
         // --help shows a series by its first name.
-        for (const FileFact& f : p.files) {
+        for (const FileFact& f : p.dialogue.files) {
             if (f.pattern == nullptr) continue;
             EXPECT_TRUE(std::string(p.dialogue.about.fixed_files[f.fixed].name).starts_with(f.names.front()));
         }
@@ -46,13 +46,13 @@ TEST(SuiteTools, ProblemsOfABrokenListAreFound) {
         void (*apply)(std::vector<SuiteProgram>&);
     };
     const Breakage breakages[] = {
-        {"file output not described", [](auto& s) { entry(s, "raysum").files.pop_back(); }},
-        {"no file question width", [](auto& s) { entry(s, "raysum").files[0].question = "width"; }},
-        {"no integer question pixel_length", [](auto& s) { entry(s, "raysum").files[0].shape[0] = "pixel_length"; }},
-        {"fixed file 3 out of range", [](auto& s) { entry(s, "slant_profile").files.back().fixed = 3; }},
-        {"a fixed file not described", [](auto& s) { entry(s, "noise_spectrum").files.pop_back(); }},
-        {"without names", [](auto& s) { entry(s, "recon_noise_sweep").files.back().names.clear(); }},
-        {"not raw", [](auto& s) { entry(s, "transfer_curve").files.back().shape = {"points"}; }},
+        {"file output not described", [](auto& s) { entry(s, "raysum").dialogue.files.pop_back(); }},
+        {"no file question width", [](auto& s) { entry(s, "raysum").dialogue.files[0].question = "width"; }},
+        {"no integer question pixel_length", [](auto& s) { entry(s, "raysum").dialogue.files[0].shape[0] = "pixel_length"; }},
+        {"fixed file 3 out of range", [](auto& s) { entry(s, "slant_profile").dialogue.files.back().fixed = 3; }},
+        {"a fixed file not described", [](auto& s) { entry(s, "noise_spectrum").dialogue.files.pop_back(); }},
+        {"without names", [](auto& s) { entry(s, "recon_noise_sweep").dialogue.files.back().names.clear(); }},
+        {"not raw", [](auto& s) { entry(s, "transfer_curve").dialogue.files.back().shape = {"points"}; }},
         {"see also raysum_x", [](auto& s) { entry(s, "attenuate").see_also.push_back("raysum_x"); }},
         {"see also linearize", [](auto& s) { entry(s, "linearize").see_also.push_back("linearize"); }},
         {"listed twice", [](auto& s) { s.push_back(s.front()); }},

@@ -1,0 +1,150 @@
+#pragma once
+// What a tool's files hold, as data beside its questions: the format, the
+// shape of a raw file (from the answers), the quantity and its unit, and the
+// abscissa of a one-column table. The registry writes tools.json and the man
+// pages from these facts, and a run tells its host about every file it reads
+// or writes with them (common/run_events.h), so no host has to guess what a
+// file holds from its name.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class FileFormat {
+    raw,    // float32 samples, row after row, no header
+    table,  // tab-separated text table (Shift_JIS)
+    text,   // a text file the user writes (the ellipse parameters)
+    png,    // an 8-bit grey picture
+};
+
+// One side of a raw file: the answer to an integer question, or a count of
+// its own.
+struct Extent {
+    Extent(const char* keyword) : keyword(keyword) {}
+    Extent(std::int32_t count) : count(count) {}
+    const char* keyword = nullptr;
+    std::int32_t count = 0;
+};
+
+// What the samples of a file stand for: a quantity ("line integral",
+// "MTF"), in English words that hosts use as a key, and its unit ("1/cm";
+// empty for a pure number). A quantity of nullptr with `like_input` says that
+// an output holds what its input held (a filter, a noise adder).
+struct Quantity {
+    const char* name = nullptr;
+    const char* unit = "";
+    bool like_input = false;
+};
+
+// The abscissa of a one-column table: line i stands at start + i × step.
+struct TableAxis {
+    const char* quantity = nullptr;  // "spatial frequency", "distance"
+    const char* unit = "";           // "cycles/pixel", "pixels"
+    double start = 0;
+    double step = 0;
+};
+
+// How the lines of a table are laid out.
+enum class TableLayout {
+    none,    // not a table
+    column,  // one value a line, no header: the abscissa is a TableAxis
+    grid,    // a header of frequencies, then one labelled row per level or window
+};
+
+// A file a program reads or writes: the one a question names, or one of its
+// fixed files (the description's fixed_files[fixed]), possibly a series of
+// names that follow a rule ("n4-5_{level}dB.img", the level in two digits).
+struct FileFact {
+    const char* question = nullptr;  // keyword of the question that names it
+    int fixed = -1;                  // else its index in the fixed files
+    const char* pattern = nullptr;   // a series: the rule of its names
+    std::vector<const char*> names;  // a series: its names with the default answers
+    FileFormat format = FileFormat::raw;
+    std::vector<Extent> shape;  // raw files: rows first
+    Quantity quantity{};
+    TableLayout layout = TableLayout::none;
+    // A column table's abscissa from the answers (bound to the tool's record).
+    std::function<TableAxis()> axis{};
+    // The grid tables' abscissa: named, its values are in the header.
+    TableAxis grid_axis{};
+    // A series: its names from the answers (bound to the tool's record);
+    // without it, `names`.
+    std::function<std::vector<std::string>()> series_names{};
+};
+
+// At most this many names of a series are planned ahead of a run (a host
+// that asks what a run would write); the run itself reports every file.
+inline constexpr std::int32_t planned_series_limit = 1000;
+
+// Builders of the common cases.
+namespace file_facts {
+
+inline const std::vector<Extent> image = {"height", "width"};
+inline const std::vector<Extent> sinogram = {"angles", "bins"};
+
+inline FileFact asked(const char* keyword, FileFormat format, std::vector<Extent> shape = {}, Quantity quantity = {}) {
+    FileFact f;
+    f.question = keyword;
+    f.format = format;
+    f.shape = std::move(shape);
+    f.quantity = quantity;
+    return f;
+}
+inline FileFact fixed(int index, FileFormat format, std::vector<Extent> shape = {}, Quantity quantity = {}) {
+    FileFact f;
+    f.fixed = index;
+    f.format = format;
+    f.shape = std::move(shape);
+    f.quantity = quantity;
+    return f;
+}
+inline FileFact series(int index, const char* pattern, std::vector<const char*> names, std::vector<Extent> shape,
+                       Quantity quantity) {
+    FileFact f = fixed(index, FileFormat::raw, std::move(shape), quantity);
+    f.pattern = pattern;
+    f.names = std::move(names);
+    return f;
+}
+// A one-column table (ESF, LSF, MTF) with its abscissa.
+inline FileFact column_table(FileFact f, Quantity quantity, std::function<TableAxis()> axis) {
+    f.quantity = quantity;
+    f.layout = TableLayout::column;
+    f.axis = std::move(axis);
+    return f;
+}
+// A grid table of spectrum profiles over spatial frequency.
+inline FileFact spectrum_grid(const char* keyword, Quantity quantity) {
+    FileFact f = asked(keyword, FileFormat::table, {}, quantity);
+    f.layout = TableLayout::grid;
+    f.grid_axis = {"spatial frequency", "cycles/pixel", 0, 0};
+    return f;
+}
+
+// An image or a sinogram in, one of the same or the other shape out.
+inline std::vector<FileFact> image_to_image(Quantity in = {}, Quantity out = {nullptr, "", true}) {
+    return {asked("input", FileFormat::raw, image, in), asked("output", FileFormat::raw, image, out)};
+}
+inline std::vector<FileFact> sinogram_to_sinogram(Quantity in, Quantity out) {
+    return {asked("input", FileFormat::raw, sinogram, in), asked("output", FileFormat::raw, sinogram, out)};
+}
+inline std::vector<FileFact> image_to_sinogram(Quantity in, Quantity out) {
+    return {asked("input", FileFormat::raw, image, in), asked("output", FileFormat::raw, sinogram, out)};
+}
+
+// The quantities of the chain.
+inline constexpr Quantity attenuation{"attenuation coefficient", "1/cm"};
+inline constexpr Quantity attenuation_per_pixel{"attenuation per pixel", ""};
+inline constexpr Quantity line_integral{"line integral", ""};
+inline constexpr Quantity counts{"counts", "photons"};
+inline constexpr Quantity signal{"signal", ""};
+inline constexpr Quantity nnps{"NNPS", ""};
+inline constexpr Quantity nps{"NPS", ""};
+inline constexpr Quantity esf{"ESF", ""};
+inline constexpr Quantity lsf{"LSF", ""};
+inline constexpr Quantity mtf{"MTF", ""};
+inline constexpr Quantity ellipses{"ellipse parameters", ""};
+inline constexpr Quantity picture{"picture", ""};
+inline constexpr Quantity like_input{nullptr, "", true};
+
+}  // namespace file_facts
