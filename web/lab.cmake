@@ -33,8 +33,6 @@ add_test(NAME Web.Lab.Looking COMMAND ${CT_NODE} ${ct_lab_tests}/lab_looking.tes
 add_test(NAME Web.Lab.KnownAnswersAgreeWithNative
          COMMAND ${CT_NODE} ${ct_lab_tests}/theory_agreement.test.mjs ${CT_NATIVE_BIN} ${PROJECT_SOURCE_DIR}/examples)
 add_test(NAME Web.Lab.StepsAgreeWithDemo COMMAND ${CT_NODE} ${ct_lab_tests}/lab_steps.test.mjs)
-add_test(NAME Web.Lab.AnswerWarningsMatchNative
-         COMMAND ${CT_NODE} ${ct_lab_tests}/answer_rules.test.mjs ${CT_NATIVE_BIN} ${CT_TOOLS_JSON})
 # The page in headless chromium: the whole guided lab, compared with the node
 # launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).
 add_test(NAME Web.Lab.Page

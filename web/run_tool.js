@@ -21,6 +21,12 @@
 //   hostFolder (node only): the program works in this folder of the host's
 //     own file system, which it sees whole (the node launchers); `files`
 //     is then not read and the result's `files` is empty.
+//   events: true, or onEvent(event): the run's events (CT_EVENTS, written
+//     to a device of the module, never to the working folder), each handed
+//     to onEvent as an object as soon as the program writes it, and all of
+//     them in the result's `events`;
+//   check: true runs `tool --check-answers` and gives the events it prints
+//     (the dialogue's answers, warnings and planned files) as `events`.
 (function (root) {
   'use strict';
 
@@ -84,6 +90,49 @@
     };
   }
 
+  // JSON lines written a byte at a time, handed on as objects line by line;
+  // `beforeEvent` first hands on what the streams hold, so that a host sees
+  // a question before the event of its answer.
+  function eventSink(onEvent, beforeEvent) {
+    const events = [];
+    const decoder = new TextDecoder('utf-8');
+    let line = [];
+    const take = (bytes) => {
+      const text = decoder.decode(bytes);
+      if (!text.trim()) return;
+      let event;
+      try {
+        event = JSON.parse(text);
+      } catch (error) {
+        event = { event: 'unreadable', text };
+      }
+      events.push(event);
+      if (beforeEvent) beforeEvent();
+      if (onEvent) onEvent(event);
+    };
+    return {
+      events,
+      put(value) {
+        if (value === 10) {
+          take(new Uint8Array(line));
+          line = [];
+        } else {
+          line.push(value & 0xff);
+        }
+      },
+      lines(bytes) {
+        let start = 0;
+        for (let i = 0; i < bytes.length; i++) {
+          if (bytes[i] !== 10) continue;
+          take(bytes.subarray(start, i));
+          start = i + 1;
+        }
+        if (start < bytes.length) take(bytes.subarray(start));
+      },
+    };
+  }
+  const eventDevice = 'ct-events';
+
   function toBytes(data) {
     if (data instanceof Uint8Array) return data;
     if (typeof data === 'string') return new TextEncoder().encode(data);
@@ -137,6 +186,11 @@
     const stderr = byteSink(options.onStderr);
     const readByte = byteSource(options.stdin);
     const hostFolder = isNode && options.hostFolder ? options.hostFolder : null;
+    const wantsEvents = !options.check && (options.events || options.onEvent);
+    const events = eventSink(options.onEvent, () => {
+      stdout.flush();
+      stderr.flush();
+    });
     let exitStatus = null;
     const given = options.changedOnly ? {} : null;  // name -> what writeFile left, when asked
     const listeners = isNode
@@ -157,6 +211,10 @@
             const env = options.env || {};
             for (const name of defaultEnvironment) m.ENV[name] = undefined;
             for (const name of Object.keys(env)) m.ENV[name] = String(env[name]);
+            if (wantsEvents) {
+              m.FS.createDevice('/dev', eventDevice, null, events.put);
+              m.ENV.CT_EVENTS = '/dev/' + eventDevice;
+            }
             if (hostFolder) {
               mountHost(m.FS, hostFolder);
             } else {
@@ -175,7 +233,8 @@
       });
       let returned;
       try {
-        returned = instance.callMain([options.tool, ...(options.args || [])]);
+        const args = options.check ? ['--check-answers'] : options.args || [];
+        returned = instance.callMain([options.tool, ...args]);
       } catch (error) {
         // Only a trap or an abort of the WebAssembly code gets here (an
         // exit is the module's own): what would end a native program by
@@ -185,12 +244,15 @@
         exitStatus = 134;
       }
       const exit = exitStatus !== null ? exitStatus : returned;
-      return {
+      const result = {
         exit: typeof exit === 'number' ? exit : 0,
         stdout: stdout.bytes(),
         stderr: stderr.bytes(),
         files: hostFolder ? {} : folderFiles(instance.FS, workFolder, given),
       };
+      if (options.check) events.lines(result.stdout);
+      if (options.check || wantsEvents) result.events = events.events;
+      return result;
     } finally {
       if (listeners) {
         // The module's own handlers for this process, one set per instance.

@@ -1,10 +1,9 @@
 // What a file of the workspace holds, for the views that draw, measure and
 // export it: its quantity and unit, its shape, and a table's x axis. The
-// source is the latest `file` event of the run that wrote it; a file from an
-// older run (kept before runs reported events) falls back on the registry's
-// entry and the answers of that run; an uploaded file says only its format.
+// source is the latest `file` event of the run that wrote it, which the
+// workspace keeps with the file; an uploaded file says only what the learner
+// said (its format and shape). Nothing here guesses from a name.
 
-import { oneColumnAxis } from './file_kinds.js';
 import { currentLanguage } from './i18n.js';
 
 // The quantities the tools name in their events (stable English keys), with
@@ -58,10 +57,10 @@ export const NYQUIST = 0.5;
 const eventOf = (record) => record.info || null;
 
 // {format, rows, columns, quantity, unit, layout, axis: {quantity, unit,
-// start, step} | null, from: 'event' | 'registry' | 'nothing'}
-export function meaningOf(record, program = null) {
+// start, step} | null, from: 'event' | 'nothing'}
+export function meaningOf(record) {
   const event = eventOf(record);
-  if (!event) return olderMeaning(record, program);
+  if (!event) return olderMeaning(record);
   return {
     format: event.format || record.format,
     rows: event.rows ?? (record.shape ? record.shape[0] : undefined),
@@ -74,11 +73,10 @@ export function meaningOf(record, program = null) {
   };
 }
 
-// A file kept from before runs described their files: a one-column table's
-// axis from the registry and the answers of its run, a sweep's grid as a
-// spectrum over frequency; anything else holds plain values.
-function olderMeaning(record, program) {
-  const meaning = {
+// A file that no run described (uploaded, or kept from before runs gave
+// events): its format, and plain values.
+function olderMeaning(record) {
+  return {
     format: record.format,
     rows: record.shape ? record.shape[0] : undefined,
     columns: record.shape ? record.shape[1] : undefined,
@@ -88,23 +86,6 @@ function olderMeaning(record, program) {
     axis: null,
     from: 'nothing',
   };
-  const made = record.made && record.made.tool && program ? record.made : null;
-  if (made && record.format === 'table') {
-    const axis = oneColumnAxis(program, made.answers, record.snapshot ? record.snapshot.of : record.name);
-    if (axis.quantity !== 'value') {
-      const frequency = axis.label === 'cycles per pixel';
-      meaning.quantity = axis.quantity;
-      meaning.axis = frequency
-        ? { quantity: 'spatial frequency', unit: 'cycles/pixel', start: axis.first, step: axis.step }
-        : { quantity: 'distance', unit: 'pixels', start: axis.first, step: axis.step };
-      meaning.from = 'registry';
-    } else if (/sweep|recon_noise/.test(made.tool)) {
-      meaning.quantity = made.tool === 'noise_spectrum_sweep' ? 'NNPS' : 'NPS';
-      meaning.axis = { quantity: 'spatial frequency', unit: 'cycles/pixel' };
-      meaning.from = 'registry';
-    }
-  }
-  return meaning;
 }
 
 // Tables of one kind can share a plot: the same quantity over the same x quantity.

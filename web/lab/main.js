@@ -1,6 +1,7 @@
 // The CT lab page: the guided lab, every tool as a form, the workspace,
 // pictures and plots, in one offline file. window.ctLab scripts it:
-//   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written}
+//   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written, events}
+//   ctLab.check(tool, answers) -> {events} (the tool's --check-answers)
 //   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
 //   ctLab.plotSvg, tableCsv, regionStats, snapshot, report: see lab_api.js
 
@@ -85,8 +86,16 @@ window.ctLab = {
   // answers: the answer lines (an array) or the whole standard input (a string).
   async run(tool, answers = [], options = {}) {
     const outcome = await session.run(tool, answers, { stderrIsTerminal: false, ...options });
-    return { exit: outcome.exit, stdout: outcome.stdout, stderr: outcome.stderr, files: outcome.files, written: outcome.written };
+    return {
+      exit: outcome.exit,
+      stdout: outcome.stdout,
+      stderr: outcome.stderr,
+      files: outcome.files,
+      written: outcome.written,
+      events: outcome.events,
+    };
   },
+  check: (tool, answers = []) => session.check(tool, answers),
   async files({ bytes = false } = {}) {
     return (await session.workspace.all()).map((r) => ({
       name: r.name,

@@ -14,7 +14,7 @@ import { THEORIES } from './theory_curves.js';
 const programOf = (session, record) => (record.made && record.made.tool ? session.byName[record.made.tool] : null);
 
 // What a record of the session's workspace holds.
-export const meaningIn = (session, record) => meaningOf(record, programOf(session, record));
+export const meaningIn = (session, record) => meaningOf(record);
 
 // The number a run took for the question `keyword`: its answer when that
 // reads as a number, else the question's default.

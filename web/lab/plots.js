@@ -159,8 +159,3 @@ function splitAtNyquist(plot) {
   }
   if (!plot.log) plot.yRange = [0, 1.1];
 }
-
-// The plot of one table record (the guided lab's figures).
-export function tablePlot(record, meaning, options = {}) {
-  return plotOfTables([{ name: record.name, bytes: record.bytes, meaning }], options);
-}

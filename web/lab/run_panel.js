@@ -3,6 +3,14 @@
 import { h } from './dom.js';
 import { t } from './i18n.js';
 
+// The status line of a failed run, from the cause its end event gives: what
+// failed and on which file, in the page's language, else the tool's message.
+export function failureText(cause) {
+  const key = `cause_${cause.kind}`;
+  const text = cause.file !== undefined && t(key, { file: cause.file });
+  return t('run_failed', { message: text && text !== key ? text : cause.message });
+}
+
 export class RunPanel {
   // start(): the run's promise (from Session.run); runs while the panel waits.
   constructor(session, { runLabel = 'run', extraButtons = [] } = {}) {
@@ -11,10 +19,12 @@ export class RunPanel {
     this.runLabel = runLabel;
     this.cancelButton = h('button', { type: 'button', disabled: true, onclick: () => session.cancel() }, t('cancel'));
     this.status = h('p', { className: 'status', role: 'status', 'aria-live': 'polite' });
+    this.progress = h('progress', { className: 'run-progress', max: 1, value: 0, hidden: true });
     this.console = h('pre', { className: 'console', tabindex: '0', 'aria-label': t('transcript') });
     this.element = h('div', { className: 'run-panel' },
       h('div', { className: 'buttons' }, this.runButton, ...extraButtons, this.cancelButton),
       this.status,
+      this.progress,
       h('details', { className: 'console-box', open: true }, h('summary', {}, t('transcript')), this.console));
     session.onRun((event) => {
       const busy = event.state === 'started';
@@ -27,6 +37,15 @@ export class RunPanel {
     this.cancelButton.textContent = t('cancel');
     this.console.setAttribute('aria-label', t('transcript'));
     this.element.querySelector('summary').textContent = t('transcript');
+  }
+
+  // A progress event: the bar, named for its stage.
+  showProgress(event) {
+    if (event.event !== 'progress' || !(event.total > 0)) return;
+    this.progress.hidden = false;
+    this.progress.max = event.total;
+    this.progress.value = event.done;
+    this.progress.setAttribute('aria-label', t('progress', event));
   }
 
   // Runs `tool` with `answers` and shows how it goes; resolves to the outcome or null.
@@ -43,12 +62,17 @@ export class RunPanel {
           this.console.textContent = text;
           this.console.scrollTop = this.console.scrollHeight;
         },
+        onEvent: (event) => this.showProgress(event),
       });
-      this.status.textContent = t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) });
+      this.status.textContent = outcome.cause
+        ? failureText(outcome.cause)
+        : t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) });
       return outcome;
     } catch (error) {
       this.status.textContent = error.cancelled ? t('cancelled') : t('failed', { message: error.message });
       return null;
+    } finally {
+      this.progress.hidden = true;
     }
   }
 }

@@ -25,14 +25,14 @@ export class Runner {
     return worker;
   }
 
-  // run({tool, stdin: Uint8Array, files, env, stderrIsTerminal}, onOutput(stream, bytes))
-  // -> Promise<{exit, stdout, stderr, files}>; rejects with {cancelled: true} on Cancel.
-  run(job, onOutput = () => {}) {
+  // run({tool, stdin: Uint8Array, files, env, stderrIsTerminal, check}, onOutput(stream, bytes), onEvent(event))
+  // -> Promise<{exit, stdout, stderr, files, events}>; rejects with {cancelled: true} on Cancel.
+  run(job, onOutput = () => {}, onEvent = () => {}) {
     if (this.current) return Promise.reject(new Error('a tool is running already'));
     if (!this.worker) this.worker = this.startWorker();
     const id = this.nextId++;
     return new Promise((resolve, reject) => {
-      this.current = { id, resolve, reject, onOutput };
+      this.current = { id, resolve, reject, onOutput, onEvent };
       this.worker.postMessage({ id, ...job });
     });
   }
@@ -41,6 +41,7 @@ export class Runner {
     const current = this.current;
     if (!current || data.id !== current.id) return; // from a run cancelled meanwhile
     if (data.stream) current.onOutput(data.stream, data.chunk);
+    else if (data.runEvent) current.onEvent(data.runEvent);
     else if (data.error) this.finish(null, new Error(data.error));
     else this.finish(data.result, null);
   }

@@ -1,9 +1,11 @@
 // The lab's one session: the registry of programs, the workspace and the
 // runner, and the one way a run reaches the workspace. A run sees every
 // file of the workspace; only when it has completed are the files it wrote
-// (new or changed) stored, each with the tool and answers that made it.
+// (new or changed) stored, each with the tool and answers that made it and
+// what the run said the file holds (its file event: format, shape,
+// quantity, a table's axis). Nothing here guesses what a file is.
 
-import { fileEntry, guessedKind, rawShape } from './file_kinds.js';
+import { fileInfo } from './file_kinds.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage } from './i18n.js';
 import { Runner } from './runner.js';
@@ -22,6 +24,7 @@ export class Session {
     this.byName = Object.fromEntries(registry.programs.map((p) => [p.name, p]));
     this.workspace = new Workspace();
     this.runner = new Runner();
+    this.checker = new Runner(); // --check-answers, never queued behind a run
     this.runListeners = [];
   }
 
@@ -34,31 +37,39 @@ export class Session {
   }
 
   // Runs `tool` with answer lines; resolves to {exit, stdout, stderr, files,
-  // written, transcript, seconds}. onTranscript(text) follows the console.
-  async run(tool, answers, { onTranscript = () => {}, stderrIsTerminal = true } = {}) {
+  // written, transcript, seconds, events, cause}. onTranscript(text) follows
+  // the console, onEvent(event) the run's events as they come.
+  async run(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true } = {}) {
     const program = this.byName[tool];
     if (!program) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
     const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : ProgramForm.stdinText(lines));
     const before = await this.workspace.folder();
-    const transcript = new Transcript(lines, program.questions.length);
+    const transcript = new Transcript();
     let drawn = false;
     const redraw = () => {
       drawn = false;
       onTranscript(transcript.text());
+    };
+    const changed = () => {
+      if (drawn) return;
+      drawn = true;
+      requestAnimationFrame(redraw);
     };
     const started = performance.now();
     this.notify({ tool, state: 'started' });
     let result;
     try {
       result = await this.runner.run(
-        { tool, stdin, files: { ...before }, env: { CT_ENCODING: 'utf-8', CT_LANG: currentLanguage() }, stderrIsTerminal },
+        { tool, stdin, files: { ...before }, env: this.environment(), stderrIsTerminal },
         (stream, bytes) => {
           transcript.add(stream, bytes);
-          if (!drawn) {
-            drawn = true;
-            requestAnimationFrame(redraw);
-          }
+          changed();
+        },
+        (event) => {
+          transcript.event(event);
+          changed();
+          onEvent(event);
         },
       );
     } catch (error) {
@@ -67,23 +78,18 @@ export class Session {
     }
     transcript.finish();
     onTranscript(transcript.text());
+    const events = result.events || [];
     const at = new Date().toISOString();
     const records = [];
     for (const [name, bytes] of Object.entries(result.files)) {
       if (before[name] && sameBytes(before[name], bytes)) continue;
-      const entry = fileEntry(program, lines, name);
-      const guess = guessedKind(name, bytes);
-      records.push({
-        name,
-        bytes,
-        made: { tool, answers: lines, at },
-        format: entry ? entry.format : guess.format,
-        shape: (entry && rawShape(program, lines, entry)) || guess.shape,
-      });
+      const info = await fileInfo(events, name, (input) => this.workspace.get(input));
+      records.push({ name, bytes, made: { tool, answers: lines, at }, format: info.format, shape: info.shape, info });
     }
     await this.workspace.putAll(records);
     const seconds = (performance.now() - started) / 1000;
     const decode = (bytes) => new TextDecoder('utf-8').decode(bytes);
+    const end = events.find((e) => e.event === 'end');
     const outcome = {
       exit: result.exit,
       stdout: decode(result.stdout),
@@ -92,17 +98,38 @@ export class Session {
       written: records.map((r) => r.name),
       transcript: transcript.text(),
       seconds,
+      events,
+      cause: end && end.cause ? end.cause : null,
     };
     this.notify({ tool, state: 'finished', outcome });
     return outcome;
+  }
+
+  // The events of `tool --check-answers` on these answers, run on the
+  // workspace's files: what the tool would take, warn and read and write.
+  async check(tool, answers) {
+    if (!this.byName[tool]) throw new Error(`no program ${tool}`);
+    const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
+    const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : ProgramForm.stdinText(lines));
+    // Only the sizes of the inputs matter to a check: empty stand-ins of the
+    // right length would cost as much to make as the copies themselves.
+    const files = await this.workspace.folder();
+    const result = await this.checker.run({ tool, stdin, files, env: this.environment(), check: true });
+    return { events: result.events || [] };
+  }
+
+  environment() {
+    return { CT_ENCODING: 'utf-8', CT_LANG: currentLanguage() };
   }
 
   cancel() {
     return this.runner.cancel();
   }
 
-  async upload(name, bytes, shape) {
-    const guess = guessedKind(name, bytes);
-    await this.workspace.put({ name, bytes, made: { uploaded: new Date().toISOString() }, format: guess.format, shape: shape || guess.shape });
+  // An uploaded file is what the learner says it is: a raw picture of the
+  // sizes given, or a table or text (format).
+  async upload(name, bytes, { format = 'raw', shape = null } = {}) {
+    const info = { format, ...(shape ? { rows: shape[0], columns: shape[1] } : {}) };
+    await this.workspace.put({ name, bytes, made: { uploaded: new Date().toISOString() }, format, shape, info });
   }
 }

@@ -15,7 +15,7 @@ export class ToolsView {
     this.formBox = h('div', {});
     this.defaultsButton = h('button', { type: 'button', onclick: () => this.form.setAnswers([]) }, t('reset_defaults'));
     this.panel = new RunPanel(session, { extraButtons: [this.defaultsButton] });
-    this.panel.runButton.addEventListener('click', () => this.panel.run(this.form.program.name, this.form.answers()));
+    this.panel.runButton.addEventListener('click', () => this.runChecked());
     this.selectLabel = h('label', { for: 'tool-select' }, t('program'));
     this.hint = h('p', { className: 'hint' }, t('enter_keeps'));
     this.element = h('section', { className: 'view', id: 'view-tools', 'aria-labelledby': 'tab-tools' },
@@ -35,11 +35,21 @@ export class ToolsView {
   show(tool, answers = []) {
     const program = this.session.byName[tool];
     this.select.value = tool;
-    this.form = new ProgramForm(program, answers);
+    this.form = new ProgramForm(program, answers, [], (lines) => this.session.check(tool, lines).then((r) => r.events));
     this.heading.textContent = `${program.name}: ${pick(program.title)}`;
     this.summary.textContent = pick(program.summary);
     clear(this.formBox, this.form.element);
     this.refreshNames();
+  }
+
+  // Runs the form; an answer the tool would warn about is confirmed first,
+  // as the console would take it with its warning.
+  async runChecked() {
+    const form = this.form;
+    await form.recheck();
+    const warnings = form.warnings();
+    if (warnings.length && !confirm(t('confirm_warnings', { count: warnings.length, warnings: warnings.join('\n') }))) return;
+    await this.panel.run(form.program.name, form.answers());
   }
 
   relabel() {

@@ -1,7 +1,8 @@
 // The lab's Web Worker: runs one tool of the suite on a fresh instance of the
 // WebAssembly module (ct_suite.js and run_tool.js are concatenated before
-// this file into the worker's source) and posts the tool's output as it
-// comes, then the working folder after the run.
+// this file into the worker's source) and posts the tool's output and its
+// events as they come, then the working folder after the run. A check runs
+// the tool's dialogue alone (--check-answers) and gives its events.
 /* global createCtSuite, runTool, ctWasmDataUri */
 'use strict';
 
@@ -33,7 +34,7 @@ function suiteFromCompiledCode(overrides) {
 }
 
 self.onmessage = async (event) => {
-  const { id, tool, args, stdin, files, env, stderrIsTerminal } = event.data;
+  const { id, tool, args, stdin, files, env, stderrIsTerminal, check } = event.data;
   const fail = (error) => self.postMessage({ id, error: String((error && error.stack) || error) });
   failRun = fail;
   try {
@@ -44,7 +45,10 @@ self.onmessage = async (event) => {
       files,
       env,
       stderrIsTerminal,
+      check: !!check,
       changedOnly: true, // the inputs stay as the page has them
+      // The run's events as they come (progress, warnings), and all of them in the result.
+      onEvent: check ? undefined : (runEvent) => self.postMessage({ id, runEvent }),
       onStdout: (chunk) => self.postMessage({ id, stream: 'stdout', chunk: chunk.slice() }),
       onStderr: (chunk) => self.postMessage({ id, stream: 'stderr', chunk: chunk.slice() }),
     });

@@ -4,8 +4,15 @@
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
-import { guessedKind } from './file_kinds.js';
 import { onLanguage, t } from './i18n.js';
+
+// What an uploaded file is, by the kind of name the learner gave it: text
+// tables end in .txt, pictures in .png, anything else is raw samples.
+function uploadedFormat(name) {
+  if (/\.(txt|csv|tsv)$/i.test(name)) return 'table';
+  if (/\.png$/i.test(name)) return 'png';
+  return 'raw';
+}
 
 export class WorkspaceView {
   // app: {openPicture(name), openPlot(name), openRun(tool, answers)}
@@ -56,7 +63,9 @@ export class WorkspaceView {
         button('delete', () => this.session.workspace.remove(name)),
       ];
       if (record.made && record.made.tool) actions.push(button('repeat', () => this.app.openRun(record.made.tool, record.made.answers)));
-      const shape = record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '';
+      // What the run that wrote the file said it holds.
+      const holds = record.info && record.info.quantity ? `, ${record.info.quantity}${record.info.unit ? ` (${record.info.unit})` : ''}` : '';
+      const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
       return h('tr', {},
         h('td', { className: 'file-name' }, name),
         h('td', {}, formatSize(record.bytes.length) + shape),
@@ -71,19 +80,20 @@ export class WorkspaceView {
   async upload() {
     for (const file of this.uploadInput.files) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      await this.session.upload(file.name, bytes, this.askShape(file.name, bytes));
+      const format = uploadedFormat(file.name);
+      await this.session.upload(file.name, bytes, { format, shape: format === 'raw' ? this.askShape(file.name, bytes) : null });
     }
     this.uploadInput.value = '';
   }
 
-  // [rows, columns] of an uploaded raw picture, asked with the square guess offered.
+  // [rows, columns] of an uploaded raw picture, as the learner gives them
+  // (a square of the file's size offered when there is one).
   askShape(name, bytes) {
-    const guess = guessedKind(name, bytes);
-    if (guess.format !== 'raw') return null;
-    const offered = guess.shape ? `${guess.shape[1]} ${guess.shape[0]}` : '';
+    const side = Math.round(Math.sqrt(bytes.length / 4));
+    const offered = side > 0 && side * side * 4 === bytes.length ? `${side} ${side}` : '';
     const answer = prompt(t('uploaded_shape', { name }), offered);
     const [columns, rows] = (answer || '').trim().split(/[\s×x,]+/).map(Number);
-    return Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0 ? [rows, columns] : guess.shape;
+    return Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0 ? [rows, columns] : null;
   }
 
   async rename(name) {

@@ -82,19 +82,46 @@ try {
 
   await checkLooking(page, check, pageFiles, screenshots);
 
-  await check('a form shows the tool\'s warning for a bad answer before the run', async () => {
+  await check('a form shows the tool\'s own warning for a bad answer before the run (--check-answers)', async () => {
     await page.evaluate(() => window.ctLab.show('tools'));
     await page.select('#tool-select', 'reconstruct');
     const field = await page.$('#view-tools input[data-keyword][data-kind="integer"]');
     await field.type('12abc');
-    const warning = () => page.evaluate((input) => document.getElementById(input.getAttribute('aria-describedby')).textContent, field);
-    assert.match(await warning(), /^warning: the answer to "2\. .+" \[12abc\] has extra characters after the number; 12 is used\.$/);
+    const warning = (pattern) => page.waitForFunction((input, source) => new RegExp(source).test(
+      document.getElementById(input.getAttribute('aria-describedby')).textContent), {}, field, pattern.source);
+    await warning(/^warning: the answer to "2\. .+" \[12abc\] has extra characters after the number; 12 is used\.$/);
     await page.select('#language', 'ja');
-    assert.match(await warning(), /^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
+    await warning(/^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
     await page.select('#language', 'en');
     await field.click({ count: 3 });
     await field.type('256');
-    assert.equal(await warning(), '');
+    await warning(/^$/);
+  });
+
+  await check('a run hands its events to the page; a failure says its cause', async () => {
+    const ok = await page.evaluate(() => window.ctLab.run('raysum', ['n3-2.img', '', '', '', 'events_check.prj', '64', '32']));
+    assert.equal(ok.events[0].event, 'start');
+    assert.deepEqual(ok.events.at(-1), { event: 'end', exit: 0 });
+    const written = ok.events.find((e) => e.event === 'file' && e.role === 'output');
+    assert.equal(written.rows * written.columns * 4, written.bytes);
+    assert.equal(written.quantity, 'line integral');
+    const checked = await page.evaluate(() => window.ctLab.check('raysum', ['no_such.img', 'abc']));
+    assert.equal(checked.events.find((e) => e.number === 2).warning.kind, 'not_a_number');
+    assert.equal(checked.events.find((e) => e.event === 'file' && e.role === 'input').exists, false);
+    // The learner's way: the form marks the missing input, Run asks, the status names the cause.
+    await page.select('#tool-select', 'raysum');
+    const input = await page.$('#view-tools input[data-keyword="input"]');
+    await input.type('missing.img');
+    await page.waitForFunction(() => /missing\.img/.test(document.querySelector('#view-tools .warning:not([hidden])')?.textContent || ''));
+    const asked = [];
+    const answer = (dialog) => { asked.push(dialog.message()); dialog.accept(); };
+    page.on('dialog', answer);
+    await page.click('#view-tools .run-panel button.primary');
+    await page.waitForFunction(() => /^Failed: cannot open missing\.img$/.test(document.querySelector('#view-tools .status').textContent));
+    page.off('dialog', answer);
+    assert.equal(asked.length, 1, 'Run asks once before a run the tool would warn about');
+    const html = readFileSync(pagePath, 'utf8');
+    assert.doesNotMatch(html, /function (strtol|strtod|integerAnswer|realAnswer|answerWarning)\b/, 'no port of the dialogue in the page');
   });
 
   await check('Cancel ends a run and leaves the workspace as it was', async () => {
