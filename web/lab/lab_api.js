@@ -49,7 +49,10 @@ export function labApi(session, registry, views) {
       if (!record) throw new Error(t('no_such_file', { name }));
       const meaning = meaningIn(session, record);
       if (meaning.format !== 'raw' || !meaning.rows || !meaning.columns) throw new Error(t('not_a_picture'));
-      const stats = regionStats(samplesOf(record.bytes), meaning.rows, meaning.columns, region);
+      // The samples the Pictures view holds already, when it shows this file.
+      const shown = views.pictures.current;
+      const samples = shown && shown.record === record ? shown.samples : samplesOf(record.bytes);
+      const stats = regionStats(samples, meaning.rows, meaning.columns, region);
       reportLog.measure([{ name, asked: region, ...stats }]);
       return stats;
     },
