@@ -29,6 +29,9 @@ add_dependencies(tools ct_lab)
 
 set(ct_lab_tests ${CMAKE_CURRENT_LIST_DIR}/tests)
 add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mjs)
+add_test(NAME Web.Lab.Looking COMMAND ${CT_NODE} ${ct_lab_tests}/lab_looking.test.mjs)
+add_test(NAME Web.Lab.KnownAnswersAgreeWithNative
+         COMMAND ${CT_NODE} ${ct_lab_tests}/theory_agreement.test.mjs ${CT_NATIVE_BIN} ${PROJECT_SOURCE_DIR}/examples)
 add_test(NAME Web.Lab.StepsAgreeWithDemo COMMAND ${CT_NODE} ${ct_lab_tests}/lab_steps.test.mjs)
 # The page in headless chromium: the whole guided lab, compared with the node
 # launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).

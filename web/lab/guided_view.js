@@ -153,6 +153,6 @@ export class GuidedView {
   plotFigure(view, record) {
     const box = h('div', { className: 'plot' });
     const element = h('figure', { className: 'plot-figure' }, box, h('figcaption', {}, view.caption, view.note ? h('p', { className: 'note' }, view.note) : null));
-    return { element, draw: () => drawPlot(box, { ...plotOfRecord(this.session, record), title: view.caption, log: !!view.log }) };
+    return { element, draw: () => drawPlot(box, { ...plotOfRecord(this.session, record, { theory: view.theory }), title: view.caption, log: !!view.log }) };
   }
 }

@@ -4,12 +4,14 @@
 //   ctLab.check(tool, answers) -> {events} (the tool's --check-answers)
 //   ctLab.files({bytes}) -> [{name, size, made, bytes?}] (as every tab of the browser has them)
 //   ctLab.remove(name), ctLab.restore(name): to the bin and back; ctLab.bin() lists it
+//   ctLab.plotSvg, tableCsv, regionStats, snapshot, report: see lab_api.js
 
 import registry from 'virtual:tools-json';
 import lab from 'virtual:lab-steps';
 import { h } from './dom.js';
 import { GuidedView } from './guided_view.js';
 import { onLanguage, setLanguage, t } from './i18n.js';
+import { labApi } from './lab_api.js';
 import { lessonIndex } from './lesson_index.js';
 import { PageNotices } from './page_notices.js';
 import { PictureView } from './picture_view.js';
@@ -53,6 +55,7 @@ const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
 const plots = new PlotView(session);
+const looking = labApi(session, registry, { guided, pictures, plots, app });
 
 const tabButtons = TABS.map((name) =>
   h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
@@ -88,7 +91,7 @@ const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
 document.body.append(
   h('div', { className: 'skip-links' }, skipContent, skipSections),
   notices.busy,
-  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, languageLabel, languageSelect)),
+  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, looking.button, languageLabel, languageSelect)),
   tabList,
   mainElement);
 onLanguage(() => {
@@ -145,4 +148,5 @@ window.ctLab = {
   programs: () => session.programs.map((p) => p.name),
   guided,
   ready: session.workspace.ready.then(() => true),
+  ...looking.api,
 };

@@ -10,6 +10,7 @@ import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { expectSameFiles, openLab, runAllSteps, runChain, seriousViolations, workspaceFiles } from './browser.mjs';
+import { checkLooking } from './looking_page.mjs';
 
 const [pagePath, launchers, examples, screenshots] = process.argv.slice(2);
 const steps = JSON.parse(readFileSync(new URL('../lab_steps.json', import.meta.url), 'utf8'));
@@ -80,6 +81,8 @@ try {
     await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
     await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
   });
+
+  await checkLooking(page, check, pageFiles, screenshots);
 
   await check('a form shows the tool\'s own warning for a bad answer before the run (--check-answers)', async () => {
     await page.evaluate(() => window.ctLab.show('tools'));
