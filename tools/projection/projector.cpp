@@ -5,6 +5,7 @@
 
 #include "common/parallel.h"
 #include "common/sample_arrays.h"
+#include "common/run_events.h"
 #include "tools/projection/cij_lanes.h"
 
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
@@ -17,6 +18,7 @@ CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, st
     cij.angle = take_array<CijAngle>(angles);
     for (std::int32_t i = 0; i < angles; ++i) {
         if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]", i, angles);
+        run_events::progress("Make cij", i, angles);
         CijAngle& a = cij.angle[i];
         const double theta = i * projection_pi / angles;
         a.sin_theta = std::sin(theta);
@@ -29,6 +31,7 @@ CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, st
         a.flank_divisor = a.d * 2 * a.c;
     }
     if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]\n", angles, angles);
+    run_events::progress("Make cij", angles, angles);
     return cij;
 }
 
