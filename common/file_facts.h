@@ -18,6 +18,17 @@ enum class FileFormat {
     png,    // an 8-bit grey picture
 };
 
+// The format's name in tools.json and in the run's events.
+inline const char* format_name(FileFormat format) {
+    switch (format) {
+        case FileFormat::raw: return "raw";
+        case FileFormat::table: return "table";
+        case FileFormat::text: return "text";
+        case FileFormat::png: return "png";
+    }
+    return "raw";
+}
+
 // One side of a raw file: the answer to an integer question, or a count of
 // its own.
 struct Extent {
@@ -83,20 +94,22 @@ namespace file_facts {
 inline const std::vector<Extent> image = {"height", "width"};
 inline const std::vector<Extent> sinogram = {"angles", "bins"};
 
-inline FileFact asked(const char* keyword, FileFormat format, std::vector<Extent> shape = {}, Quantity quantity = {}) {
+// A file with its format, shape and quantity; the question or fixed index is set by the caller.
+inline FileFact file_of(FileFormat format, std::vector<Extent> shape, Quantity quantity) {
     FileFact f;
-    f.question = keyword;
     f.format = format;
     f.shape = std::move(shape);
     f.quantity = quantity;
     return f;
 }
+inline FileFact asked(const char* keyword, FileFormat format, std::vector<Extent> shape = {}, Quantity quantity = {}) {
+    FileFact f = file_of(format, std::move(shape), quantity);
+    f.question = keyword;
+    return f;
+}
 inline FileFact fixed(int index, FileFormat format, std::vector<Extent> shape = {}, Quantity quantity = {}) {
-    FileFact f;
+    FileFact f = file_of(format, std::move(shape), quantity);
     f.fixed = index;
-    f.format = format;
-    f.shape = std::move(shape);
-    f.quantity = quantity;
     return f;
 }
 inline FileFact series(int index, const char* pattern, std::vector<const char*> names, std::vector<Extent> shape,

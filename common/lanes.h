@@ -43,7 +43,7 @@ struct Lanes<double> {
     static CT_LANES bool any(bool mask) { return mask; }
     static CT_LANES bool all(bool mask) { return mask; }
     static CT_LANES double reversed(double v) { return v; }
-    // The lanes as whole numbers truncated toward zero (to int32).
+    // The lanes, whole numbers within int32, as int32.
     static CT_LANES void store_int32(std::int32_t* p, double v) { *p = static_cast<std::int32_t>(v); }
     // Lanes first … count − 1, or 0 … count − 1, of v to p; the others
     // keep their values. One lane is always stored whole.

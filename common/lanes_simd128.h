@@ -45,9 +45,10 @@ struct Lanes<Simd128Lanes> {
     static CT_LANES bool any(Mask mask) { return wasm_v128_any_true(mask.v); }
     static CT_LANES bool all(Mask mask) { return wasm_i64x2_all_true(mask.v); }
     static CT_LANES V reversed(V v) { return wasm_i64x2_shuffle(v.v, v.v, 1, 0); }
+    // The lanes hold whole numbers here (the projector's first bins, or
+    // −1): both int32 at once from the biased doubles, no conversion.
     static CT_LANES void store_int32(std::int32_t* p, V v) {
-        p[0] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 0));
-        p[1] = static_cast<std::int32_t>(wasm_f64x2_extract_lane(v.v, 1));
+        wasm_v128_store64_lane(p, int32_lanes(biased(v)), 0);
     }
     // Of two lanes the one not yet done: the second, or the first.
     static CT_LANES void store_last(double* p, V v, std::int32_t first) {
@@ -75,12 +76,17 @@ struct Lanes<Simd128Lanes> {
     struct Three {
         V k0, k1, k2;
     };
+    // Each lane's three samples by two loads of two, shuffled together:
+    // a[0], a[1] and a[1], a[2] (no sample beyond the three).
     template <bool index_falls>
     static CT_LANES Three pick_three(const double* base, V index) {
         const v128_t n = int32_lanes(biased(index));
         const double* a = base + wasm_i32x4_extract_lane(n, 0);
         const double* b = base + wasm_i32x4_extract_lane(n, 1);
-        return {wasm_f64x2_make(a[0], b[0]), wasm_f64x2_make(a[1], b[1]), wasm_f64x2_make(a[2], b[2])};
+        const v128_t a01 = wasm_v128_load(a), b01 = wasm_v128_load(b);
+        const v128_t a12 = wasm_v128_load(a + 1), b12 = wasm_v128_load(b + 1);
+        return {wasm_i64x2_shuffle(a01, b01, 0, 2), wasm_i64x2_shuffle(a01, b01, 1, 3),
+                wasm_i64x2_shuffle(a12, b12, 1, 3)};
     }
 
     struct Pair {

@@ -55,16 +55,6 @@ void emit(Recorder& r, const Json& event) {
 
 const char* language_code() { return text_language() == Language::english ? "en" : "ja"; }
 
-const char* format_name(FileFormat format) {
-    switch (format) {
-        case FileFormat::raw: return "raw";
-        case FileFormat::table: return "table";
-        case FileFormat::text: return "text";
-        case FileFormat::png: return "png";
-    }
-    return "raw";
-}
-
 // The value an integer question took (the shape of a raw file).
 std::optional<std::int64_t> integer_answer_of(const ToolDialogue& d, const char* keyword) {
     for (const Question& q : d.questions) {

@@ -32,12 +32,19 @@ add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mj
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.
 add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})
+add_test(NAME Web.Lab.Looking COMMAND ${CT_NODE} ${ct_lab_tests}/lab_looking.test.mjs)
+add_test(NAME Web.Lab.KnownAnswersAgreeWithNative
+         COMMAND ${CT_NODE} ${ct_lab_tests}/theory_agreement.test.mjs ${CT_NATIVE_BIN} ${PROJECT_SOURCE_DIR}/examples)
 # The page in headless chromium: the whole guided lab, compared with the node
 # launchers; the screenshots stay in build-web/lab-screenshots (a CI artefact).
 add_test(NAME Web.Lab.Page
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_page.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                  ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots ${CT_TOOLS_JSON})
 set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)
+# Two tabs of one chromium profile on the workspace: changes in step, the
+# bin, slips that ask first, a full disk, interrupted runs, the keyboard.
+add_test(NAME Web.Lab.Workspace COMMAND ${CT_NODE} ${ct_lab_tests}/lab_workspace.test.mjs ${ct_lab_page})
+set_tests_properties(Web.Lab.Workspace PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 # The same page in Firefox ESR, at a phone's width.
 add_test(NAME Web.Lab.Firefox
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_firefox.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}

@@ -31,7 +31,7 @@ constexpr std::int32_t column_chunk = 128;
 // Detector coordinates of the next `count` pixels of each row of a group:
 // t[r·column_chunk + k] = c[r], then c[r] := c[r] + dx. Each row is its own
 // chain of additions; eight chains side by side keep the adder busy.
-void next_coordinates(double* c, std::int32_t rows, double dx, std::int32_t count, double* t) {
+CT_LANES void next_coordinates(double* c, std::int32_t rows, double dx, std::int32_t count, double* t) {
     if (rows == row_group) {
         double c0 = c[0], c1 = c[1], c2 = c[2], c3 = c[3], c4 = c[4], c5 = c[5], c6 = c[6], c7 = c[7];
         for (std::int32_t k = 0; k < count; ++k) {

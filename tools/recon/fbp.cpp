@@ -76,8 +76,12 @@ constexpr std::int32_t pairs_per_block = 8;
 
 // Pixels first … last − 1 of one image row (t = column_cos[q] + y_sin) gain
 // p[b0 + k] × w_k, k = 0, 1, 2, of their entries at this angle: the
-// portable form, one pixel at a time.
-void back_project_row(const CijLaneAngle<double>& angle, const double* column_cos, double y_sin, const double* p,
+// portable form, one pixel at a time. Always inlined, also where the lane
+// kernels take a few columns one by one: a call out of their function
+// would make the compiler keep their lane values in memory around it (no
+// vector register survives a call), and the called code, built for the
+// default instruction set, mixes SSE with their AVX.
+CT_LANES void back_project_row(const CijLaneAngle<double>& angle, const double* column_cos, double y_sin, const double* p,
                       std::int32_t bins, bool empty_adds_nothing, double* pixel, std::int32_t first,
                       std::int32_t last) {
     const std::int32_t empty_bins = std::min(bins, 3);

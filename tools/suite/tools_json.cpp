@@ -66,16 +66,6 @@ const char* use_of(FileUse use) {
     return nullptr;
 }
 
-const char* format_of(FileFormat format) {
-    switch (format) {
-        case FileFormat::raw: return "raw";
-        case FileFormat::table: return "table";
-        case FileFormat::text: return "text";
-        case FileFormat::png: return "png";
-    }
-    return "raw";
-}
-
 std::string default_value(const Question& q) {
     if (auto* name = std::get_if<const char*>(&q.initial)) return quoted(*name);
     if (auto* integer = std::get_if<std::int32_t>(&q.initial)) return std::to_string(*integer);
@@ -115,7 +105,7 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
         }
         out += ", \"about\": " + localized(fixed.about);
     }
-    out += ", \"use\": " + quoted(use_of(use)) + ", \"format\": " + quoted(format_of(f.format));
+    out += ", \"use\": " + quoted(use_of(use)) + ", \"format\": " + quoted(format_name(f.format));
     if (!f.shape.empty()) {
         out += ", \"shape\": [" + list(f.shape, ", ", [](const Extent& e) {
                    return e.keyword != nullptr ? quoted(e.keyword) : std::to_string(e.count);

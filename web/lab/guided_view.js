@@ -171,6 +171,7 @@ export class GuidedView {
     this.showStoredResults();
     // The step graph asked ahead, so that the first change runs at once.
     this.dependencies().catch(() => {});
+    if (this.app.lessonOpened) this.app.lessonOpened();
   }
 
   refreshLessonList() {
@@ -181,7 +182,7 @@ export class GuidedView {
 
   stepCard(run) {
     const form = new ProgramForm(run.program, run.lines);
-    const panel = new RunPanel(this.session, { runLabel: 'run_step' });
+    const panel = new RunPanel(this.session, { runLabel: 'run_step', step: run.number });
     const index = run.number - 1;
     const fromHere = h('button', { type: 'button', onclick: () => this.runFrom(index) }, t('run_from_here'));
     panel.element.querySelector('.buttons').insertBefore(fromHere, panel.cancelButton);
@@ -387,11 +388,6 @@ export class GuidedView {
 
   async runStep(entry, generation) {
     await this.seed();
-    // A lesson that would write over a file the learner uploaded asks first.
-    for (const name of (await this.filesOf(entry.program, entry.form.answers())).writes) {
-      const record = await this.session.workspace.get(name);
-      if (record && record.made && record.made.uploaded && !confirm(t('confirm_replace_upload', { name }))) return false;
-    }
     if (generation !== this.generation) return false; // a newer change took over while this one waited
     entry.card.dataset.state = 'running';
     const outcome = await entry.panel.run(entry.tool, entry.form.answers());

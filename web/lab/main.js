@@ -2,7 +2,9 @@
 // pictures and plots, in one offline file. window.ctLab scripts it:
 //   ctLab.run(tool, answers) -> {exit, stdout, stderr, files, written, events}
 //   ctLab.check(tool, answers) -> {events} (the tool's --check-answers)
-//   ctLab.files({bytes}) -> [{name, size, made, bytes?}]
+//   ctLab.files({bytes}) -> [{name, size, made, bytes?}] (as every tab of the browser has them)
+//   ctLab.remove(name), ctLab.restore(name): to the bin and back; ctLab.bin() lists it
+//   ctLab.plotSvg, tableCsv, regionStats, snapshot, report: see lab_api.js
 //   ctLab.lessons() -> [{id, title: {en, ja}}]
 //   ctLab.openLesson(idOrJsonText) -> {ok, problems}
 //   ctLab.runLesson() -> {ok, seconds}
@@ -18,9 +20,13 @@ import { download, h } from './dom.js';
 import { GuidedView } from './guided_view.js';
 import { currentLanguage, onLanguage, setLanguage, t } from './i18n.js';
 import { lessonText } from './lesson.js';
+import { labApi } from './lab_api.js';
+import { lessonIndex } from './lesson_index.js';
+import { PageNotices } from './page_notices.js';
 import { PictureView } from './picture_view.js';
 import { PlotView } from './plot_view.js';
 import { Session } from './session.js';
+import { goTo, keepClearOfStickyBars } from './sticky_bars.js';
 import { ToolsView } from './tools_view.js';
 import { WorkspaceView } from './workspace_view.js';
 
@@ -38,6 +44,7 @@ function pageWithLesson(lesson) {
 }
 
 const session = new Session(registry);
+let keepClear = null; // set once the tab list exists
 const TABS = ['guided', 'tools', 'workspace', 'picture', 'plot'];
 
 const app = {
@@ -49,6 +56,7 @@ const app = {
       document.getElementById(`view-${name}`).hidden = !selected;
     }
     document.body.dataset.view = tab;
+    if (keepClear) keepClear();
   },
   async openPicture(name, window) {
     app.show('picture');
@@ -74,15 +82,17 @@ const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
 const plots = new PlotView(session);
+const looking = labApi(session, registry, { guided, pictures, plots, app });
 
 const tabButtons = TABS.map((name) =>
   h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
 const tabList = h('nav', { role: 'tablist', className: 'tabs', 'aria-label': t('views') }, tabButtons);
 tabList.addEventListener('keydown', (event) => {
   const at = TABS.indexOf(document.body.dataset.view);
-  const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
-  if (!step) return;
-  const next = TABS[(at + step + TABS.length) % TABS.length];
+  const moves = { ArrowRight: at + 1, ArrowLeft: at - 1, Home: 0, End: TABS.length - 1 };
+  if (!(event.key in moves)) return;
+  event.preventDefault();
+  const next = TABS[(moves[event.key] + TABS.length) % TABS.length];
   app.show(next);
   document.getElementById(`tab-${next}`).focus();
 });
@@ -92,12 +102,33 @@ languageSelect.value = currentLanguage();
 document.documentElement.lang = currentLanguage();
 document.title = t('title');
 const languageLabel = h('label', { for: 'language' }, t('language'));
+const notices = new PageNotices(session.workspace);
+const mainElement = h('main', { id: 'main', tabindex: '-1' }, notices.notes, guided.element, tools.element, workspace.element, pictures.element, plots.element);
+const inGuidedLab = (target) => {
+  app.show('guided');
+  goTo(target);
+};
+// The index of the open lesson's sections, made again for each lesson.
+let sections = h('nav', { id: 'lab-sections' });
+app.lessonOpened = () => {
+  sections.remove();
+  sections = lessonIndex(guided.element, inGuidedLab);
+};
+// Skip links: the first stops of Tab, seen when focused.
+const skipLink = (target, key, go) => h('a', { href: `#${target().id}`, className: 'skip-link', onclick: (event) => {
+  event.preventDefault();
+  go(target());
+} }, t(key));
+const skipContent = skipLink(() => mainElement, 'skip_to_content', goTo);
+const skipSections = skipLink(() => sections, 'skip_to_sections', inGuidedLab);
 const title = h('h1', {}, t('title'));
 const subtitle = h('p', { className: 'subtitle' }, t('subtitle'));
 document.body.append(
-  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, languageLabel, languageSelect)),
+  h('div', { className: 'skip-links' }, skipContent, skipSections),
+  notices.busy,
+  h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, looking.button, languageLabel, languageSelect)),
   tabList,
-  h('main', {}, guided.element, tools.element, workspace.element, pictures.element, plots.element));
+  mainElement);
 onLanguage(() => {
   title.textContent = t('title');
   subtitle.textContent = t('subtitle');
@@ -105,14 +136,21 @@ onLanguage(() => {
   tabList.setAttribute('aria-label', t('views'));
   TABS.forEach((name, i) => (tabButtons[i].textContent = t(`tab_${name}`)));
   document.title = t('title');
+  skipContent.textContent = t('skip_to_content');
+  skipSections.textContent = t('skip_to_sections');
   languageSelect.value = currentLanguage();
 });
+
+keepClear = keepClearOfStickyBars(tabList);
 app.show('guided');
-// An embedded lesson that does not open shows why, over the first lesson.
+// An embedded lesson that does not open shows why, over the lesson open last.
 const started = session.workspace.ready.then(async () => {
   await guided.start();
   if (embedded) await guided.openText(embedded.textContent, { keep: false });
 });
+notices.checkInterrupted();
+// Asks the browser to keep the learner's files even when the disk runs short.
+if (navigator.storage && navigator.storage.persist) navigator.storage.persist().then(() => workspace.showStorage(), () => {});
 
 window.ctLab = {
   // answers: the answer lines (an array) or the whole standard input (a string).
@@ -139,6 +177,12 @@ window.ctLab = {
   },
   cancel: () => session.cancel(),
   clear: () => session.workspace.clear(),
+  remove: (name) => session.workspace.remove(name),
+  restore: (name) => session.workspace.restore(name),
+  async bin() {
+    return (await session.workspace.bin()).map((r) => ({ name: r.name, size: r.bytes.length, binned: r.binned }));
+  },
+  emptyBin: () => session.workspace.emptyBin(),
   show: (view) => app.show(view),
   setLanguage,
   programs: () => session.programs.map((p) => p.name),
@@ -155,4 +199,5 @@ window.ctLab = {
   setKnob: (name, value) => guided.setKnob(name, value),
   savePage: () => pageWithLesson(guided.lesson),
   ready: started.then(() => true),
+  ...looking.api,
 };

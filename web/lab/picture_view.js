@@ -1,13 +1,22 @@
 // The Pictures view: a raw image or sinogram with window/level, grey bar,
-// zoom, the value under the pointer and a line profile; a second picture
-// side by side with the difference of the two.
+// zoom, the value under the pointer and a row profile; a second picture side
+// by side in the same window (when it holds the same quantity) with the
+// difference of the two; a rectangle's statistics and a line's profile,
+// drawn with the pointer or typed; export as PNG; snapshots.
 
-import { clear, h } from './dom.js';
+import { clear, download, h } from './dom.js';
+import { axisLabel } from './file_meaning.js';
 import { onLanguage, t } from './i18n.js';
-import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
+import { breathe, drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
+import { valueText } from './plot_axes.js';
 import { drawPlot } from './plots.js';
+import { meaningIn } from './plot_view.js';
+import { lineProfile, regionStats } from './region_stats.js';
+import { reportLog } from './report.js';
+import { SnapshotPanel } from './snapshot_panel.js';
 
 const numberInput = (id, attributes = {}) => h('input', { id, type: 'number', step: 'any', ...attributes });
+const SVG = 'http://www.w3.org/2000/svg';
 
 export class PictureView {
   constructor(session) {
@@ -21,6 +30,12 @@ export class PictureView {
     this.zoom = h('select', { id: 'picture-zoom' }, ['fit', '1', '2', '4'].map((z) => h('option', { value: z }, z === 'fit' ? t('fit') : `${z}×`)));
     this.row = numberInput('picture-row', { min: 0, step: 1 });
     this.autoButton = h('button', { type: 'button', onclick: () => this.fullRange() }, t('auto_window'));
+    this.mode = h('select', { id: 'picture-pointer' }, ['rectangle', 'line'].map((m) => h('option', { value: m }, t(`pointer_${m}`))));
+    this.region = Object.fromEntries(['row', 'column', 'rows', 'columns'].map((k) => [k, numberInput(`region-${k}`, { step: 1 })]));
+    this.line = Object.fromEntries(['row0', 'column0', 'row1', 'column1'].map((k) => [k, numberInput(`line-${k}`, { step: 1 })]));
+    this.measureButton = h('button', { type: 'button', onclick: () => this.measure(true) }, t('measure'));
+    this.lineButton = h('button', { type: 'button', onclick: () => this.drawLineProfile() }, t('line_profile'));
+    this.pngButton = h('button', { type: 'button', onclick: () => this.exportPng() }, t('export_png'));
     for (const input of [this.width, this.height]) input.addEventListener('change', () => this.saveShape());
     for (const input of [this.low, this.high]) input.addEventListener('input', () => this.draw());
     this.zoom.addEventListener('change', () => this.applyZoom());
@@ -30,21 +45,31 @@ export class PictureView {
       this.labels[key] = h('label', { for: control.id }, t(key));
       return h('span', { className: 'control' }, this.labels[key], control);
     };
+    this.snapshots = new SnapshotPanel(session, 'raw', () => this.current && this.current.name);
     this.pointer = h('p', { className: 'pointer', 'aria-live': 'off' }, '');
     this.message = h('p', { className: 'hint', role: 'status' });
+    this.stats = h('div', { className: 'region-stats', role: 'status', 'aria-live': 'polite' });
     this.pictures = h('div', { className: 'pictures' });
     this.profile = h('div', { className: 'plot profile' });
+    this.lineView = h('div', { className: 'plot profile line-profile' });
+    this.measureTools = h('details', { className: 'measure-tools', open: true },
+      h('summary', {}, this.labels.measure_summary = h('span', {}, t('measure_summary'))),
+      h('div', { className: 'toolbar' }, labelled('pointer_draws', this.mode)),
+      h('div', { className: 'toolbar' }, ...['row', 'column', 'rows', 'columns'].map((k) => labelled(`region_${k}`, this.region[k])), this.measureButton),
+      h('div', { className: 'toolbar' }, ...['row0', 'column0', 'row1', 'column1'].map((k) => labelled(`line_${k}`, this.line[k])), this.lineButton));
     this.element = h('section', { className: 'view', id: 'view-picture', 'aria-labelledby': 'tab-picture' },
       h('div', { className: 'toolbar' },
         labelled('picture_file', this.fileSelect), labelled('width', this.width), labelled('height', this.height),
         labelled('compare_with', this.compareSelect)),
       h('div', { className: 'toolbar' },
         labelled('low', this.low), labelled('high', this.high), this.autoButton, labelled('zoom', this.zoom),
-        labelled('profile_row', this.row)),
-      this.message, this.pictures, this.pointer, this.profile);
-    this.current = null; // {name, samples, rows, columns}
+        labelled('profile_row', this.row), this.pngButton),
+      this.message, this.pictures, this.pointer, this.measureTools, this.stats, this.snapshots.element,
+      this.profile, this.lineView);
+    this.current = null; // {name, record, samples, meaning}
     this.opening = false; // open() chooses the file itself
     this.other = null;
+    this.drag = null;
     session.workspace.onChange(() => this.refreshNames());
     onLanguage(() => this.relabel());
     this.refreshNames();
@@ -53,7 +78,12 @@ export class PictureView {
   relabel() {
     for (const [key, label] of Object.entries(this.labels)) label.textContent = t(key);
     this.autoButton.textContent = t('auto_window');
+    this.measureButton.textContent = t('measure');
+    this.lineButton.textContent = t('line_profile');
+    this.pngButton.textContent = t('export_png');
     this.zoom.options[0].textContent = t('fit');
+    [...this.mode.options].forEach((o) => (o.textContent = t(`pointer_${o.value}`)));
+    this.snapshots.relabel();
     this.refreshNames();
   }
 
@@ -72,20 +102,23 @@ export class PictureView {
     if (this.fileSelect.value !== shown && !this.opening) await this.load(true);
   }
 
-  // Opens `name`, with a window if given.
-  async open(name, window) {
+  // Opens `name`, with a window if given, and a picture to compare with.
+  async open(name, window, compare) {
     this.opening = true;
     await this.refreshNames();
     this.opening = false;
     this.fileSelect.value = name;
+    if (compare !== undefined) this.compareSelect.value = compare || '';
     await this.load(true, window);
+    await Promise.all(this.pending || []);
   }
 
   async picture(name) {
     const record = name ? await this.session.workspace.get(name) : null;
     if (!record) return null;
     const samples = samplesOf(record.bytes);
-    return { name, record, samples };
+    if (samples.length > 1 << 20) await breathe();
+    return { name, record, samples, meaning: meaningIn(this.session, record) };
   }
 
   async load(first, window) {
@@ -98,6 +131,7 @@ export class PictureView {
     this.other = await this.picture(this.compareSelect.value);
     if (main && first) {
       const [low, high] = window || sampleRange(main.samples);
+      if (main.samples.length > 1 << 20) await breathe();
       this.low.value = low;
       this.high.value = high;
       this.row.value = Math.trunc(Number(this.height.value || 0) / 2);
@@ -115,7 +149,7 @@ export class PictureView {
 
   async saveShape() {
     if (this.current && this.shape()) {
-      await this.session.workspace.put({ ...this.current.record, shape: this.shape() });
+      await this.session.workspace.update(this.current.record.name, { shape: this.shape() });
     }
     this.draw();
   }
@@ -132,7 +166,14 @@ export class PictureView {
     return false;
   }
 
+  quantityText(picture) {
+    const m = picture.meaning;
+    return m.quantity && m.quantity !== 'value' ? axisLabel(m.quantity, m.unit) : '';
+  }
+
   draw() {
+    this.drawing = (this.drawing || 0) + 1; // drawings still in progress stop
+    this.pending = [];
     clear(this.pictures);
     this.message.textContent = '';
     const shape = this.shape();
@@ -143,9 +184,13 @@ export class PictureView {
     if (!this.fits(this.current, shape) || (this.other && !this.fits(this.other, shape))) return;
     const [rows, columns] = shape;
     const low = Number(this.low.value), high = Number(this.high.value);
-    const figures = [this.figure(this.current.name, this.current.samples, rows, columns, low, high)];
+    const figures = [this.figure(this.current.name, this.current.samples, rows, columns, low, high, this.quantityText(this.current))];
     if (this.other) {
-      figures.push(this.figure(this.other.name, this.other.samples, rows, columns, low, high));
+      // Pictures of one quantity share the window, so that equal greys are equal values.
+      const same = this.other.meaning.quantity === this.current.meaning.quantity;
+      const [otherLow, otherHigh] = same ? [low, high] : sampleRange(this.other.samples);
+      figures.push(this.figure(this.other.name, this.other.samples, rows, columns, otherLow, otherHigh, this.quantityText(this.other)));
+      if (!same) this.message.textContent = t('own_window', { name: this.other.name });
       const difference = new Float32Array(rows * columns);
       let largest = 0;
       for (let i = 0; i < difference.length; i++) {
@@ -153,30 +198,170 @@ export class PictureView {
         if (Math.abs(difference[i]) > largest) largest = Math.abs(difference[i]);
       }
       const name = t('difference', { a: this.current.name, b: this.other.name });
-      figures.push(this.figure(name, difference, rows, columns, -largest || -1, largest || 1));
+      figures.push(this.figure(name, difference, rows, columns, -largest || -1, largest || 1, ''));
     }
     this.pictures.append(...figures);
     this.applyZoom();
+    this.drawMarks();
     this.drawProfile();
+    this.measure(false);
+    this.drawLineProfile(false);
   }
 
-  figure(name, samples, rows, columns, low, high) {
-    const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name });
-    drawSamples(canvas, samples, columns, rows, low, high);
-    canvas.addEventListener('mousemove', (event) => {
-      const column = Math.floor((event.offsetX * columns) / canvas.clientWidth);
-      const row = Math.floor((event.offsetY * rows) / canvas.clientHeight);
+  figure(name, samples, rows, columns, low, high, quantity) {
+    const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name, width: columns, height: rows });
+    const caption = h('figcaption', {}, name);
+    const drawing = this.drawing;
+    this.pending.push(drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing).then((notANumber) => {
+      if (notANumber) caption.append(h('span', { className: 'nan-note' }, ' ', t('nan_note')));
+    }));
+    const marks = document.createElementNS(SVG, 'svg');
+    marks.setAttribute('class', 'marks');
+    marks.setAttribute('viewBox', `0 0 ${columns} ${rows}`);
+    marks.setAttribute('preserveAspectRatio', 'none');
+    marks.setAttribute('aria-hidden', 'true');
+    const at = (event) => ({
+      row: Math.floor((event.offsetY * rows) / canvas.clientHeight),
+      column: Math.floor((event.offsetX * columns) / canvas.clientWidth),
+    });
+    canvas.addEventListener('pointermove', (event) => {
+      const { row, column } = at(event);
+      if (this.drag) {
+        this.drag.to = { row, column };
+        this.drawMarks();
+      }
       if (column < 0 || row < 0 || column >= columns || row >= rows) return;
       const where = `${name} [${row}, ${column}] = ${samples[row * columns + column]}`;
       this.pointer.textContent = t('value_under_pointer', { where });
     });
-    canvas.addEventListener('click', (event) => {
-      this.row.value = Math.floor((event.offsetY * rows) / canvas.clientHeight);
-      this.drawProfile();
+    canvas.addEventListener('pointerdown', (event) => {
+      canvas.setPointerCapture(event.pointerId);
+      this.drag = { from: at(event), to: at(event) };
+      event.preventDefault();
     });
-    const hasNaN = samples.some(Number.isNaN);
-    return h('figure', { className: 'picture-figure' }, canvas, greyBar(low, high, name),
-      h('figcaption', {}, name, hasNaN ? h('span', { className: 'nan-note' }, ' ', t('nan_note')) : null));
+    canvas.addEventListener('pointerup', () => this.endDrag(rows, columns));
+    canvas.addEventListener('pointercancel', () => (this.drag = null));
+    return h('figure', { className: 'picture-figure' }, h('div', { className: 'picture-frame' }, canvas, marks),
+      greyBar(low, high, name, quantity), caption);
+  }
+
+  // A click sets the profile row; a drag draws the rectangle or the line.
+  endDrag(rows, columns) {
+    const drag = this.drag;
+    this.drag = null;
+    if (!drag) return;
+    const { from, to } = drag;
+    const inside = (p) => ({ row: Math.min(rows - 1, Math.max(0, p.row)), column: Math.min(columns - 1, Math.max(0, p.column)) });
+    if (from.row === to.row && from.column === to.column) {
+      this.row.value = inside(from).row;
+      this.drawProfile();
+      this.drawMarks();
+      return;
+    }
+    if (this.mode.value === 'rectangle') {
+      const a = inside(from), b = inside(to);
+      this.setRegion({
+        row: Math.min(a.row, b.row), column: Math.min(a.column, b.column),
+        rows: Math.abs(a.row - b.row) + 1, columns: Math.abs(a.column - b.column) + 1,
+      });
+    } else {
+      const a = inside(from), b = inside(to);
+      Object.entries({ row0: a.row, column0: a.column, row1: b.row, column1: b.column }).forEach(([k, v]) => (this.line[k].value = v));
+      this.drawLineProfile();
+    }
+  }
+
+  // Sets and measures a rectangle {row, column, rows, columns}.
+  setRegion(region) {
+    for (const k of Object.keys(this.region)) this.region[k].value = region[k];
+    return this.measure(true);
+  }
+
+  typedRegion() {
+    const values = Object.fromEntries(Object.entries(this.region).map(([k, input]) => [k, input.value === '' ? NaN : Number(input.value)]));
+    return Object.values(values).some(Number.isNaN) ? null : values;
+  }
+
+  // The statistics of the rectangle in the picture (and the one compared);
+  // `record` keeps them for the report.
+  measure(record) {
+    const region = this.typedRegion();
+    const shape = this.shape();
+    this.drawMarks();
+    if (!region || !this.current || !shape) {
+      clear(this.stats);
+      return null;
+    }
+    const [rows, columns] = shape;
+    const pictures = [this.current, this.other].filter((p) => p && p.record.bytes.length >= rows * columns * 4);
+    const results = pictures.map((p) => ({ name: p.name, ...regionStats(p.samples, rows, columns, region) }));
+    const r = results[0].region;
+    const notes = [];
+    if (r.clipped) notes.push(r.rows * r.columns ? t('region_clipped', r) : t('region_outside'));
+    if (results[0].count === 0) notes.push(t('region_empty'));
+    // One column per picture, one row per statistic: narrow enough for a phone.
+    const head = [h('td', {}), ...results.map((s) => h('th', { scope: 'col', className: 'file-name' }, s.name))];
+    const body = ['count', 'mean', 'sd', 'min', 'max'].map((k) => h('tr', {}, h('th', { scope: 'row' }, t(`stat_${k}`)),
+      ...results.map((s) => h('td', {}, k === 'count' ? String(s.count) : s.count ? valueText(s[k]) : '–'))));
+    clear(this.stats,
+      h('table', {}, h('caption', {}, t('region_caption', { ...r, end_row: r.row + r.rows - 1, end_column: r.column + r.columns - 1 })), h('thead', {}, h('tr', {}, head)), h('tbody', {}, body)),
+      notes.map((n) => h('p', { className: 'hint' }, n)),
+      results.some((s) => s.notANumber) ? h('p', { className: 'nan-note' }, t('region_nan', { count: results[0].notANumber })) : null);
+    if (record) reportLog.measure(results.map((s) => ({ name: s.name, region: s.region, asked: region, count: s.count, mean: s.mean, sd: s.sd, min: s.min, max: s.max })));
+    return results;
+  }
+
+  typedLine() {
+    const v = Object.fromEntries(Object.entries(this.line).map(([k, input]) => [k, input.value === '' ? NaN : Number(input.value)]));
+    return Object.values(v).some(Number.isNaN) ? null : v;
+  }
+
+  drawLineProfile(announce = true) {
+    const line = this.typedLine();
+    const shape = this.shape();
+    this.drawMarks();
+    if (!line || !this.current || !shape || this.current.record.bytes.length < shape[0] * shape[1] * 4) {
+      clear(this.lineView);
+      return;
+    }
+    const [rows, columns] = shape;
+    const from = { row: line.row0, column: line.column0 }, to = { row: line.row1, column: line.column1 };
+    const main = lineProfile(this.current.samples, rows, columns, from, to);
+    const series = [{ label: this.current.name, values: main.values }];
+    if (this.other) series.push({ label: this.other.name, values: lineProfile(this.other.samples, rows, columns, from, to).values });
+    drawPlot(this.lineView, {
+      title: t('line_title', { name: this.current.name, r0: main.from.row, c0: main.from.column, r1: main.to.row, c1: main.to.column }),
+      xLabel: t('distance_along_line'),
+      yLabel: this.quantityText(this.current) || t('value'),
+      x: main.distance,
+      series,
+    });
+    if (announce) this.lineView.scrollIntoView({ block: 'nearest' });
+  }
+
+  // The rectangle and the line on every picture shown.
+  drawMarks() {
+    const region = this.drag && this.mode.value === 'rectangle'
+      ? { row: Math.min(this.drag.from.row, this.drag.to.row), column: Math.min(this.drag.from.column, this.drag.to.column),
+        rows: Math.abs(this.drag.from.row - this.drag.to.row) + 1, columns: Math.abs(this.drag.from.column - this.drag.to.column) + 1 }
+      : this.typedRegion();
+    const line = this.drag && this.mode.value === 'line'
+      ? { row0: this.drag.from.row, column0: this.drag.from.column, row1: this.drag.to.row, column1: this.drag.to.column }
+      : this.typedLine();
+    for (const marks of this.pictures.querySelectorAll('svg.marks')) {
+      marks.replaceChildren();
+      const add = (tag, attributes) => {
+        const element = document.createElementNS(SVG, tag);
+        for (const [k, v] of Object.entries(attributes)) element.setAttribute(k, v);
+        marks.append(element);
+      };
+      if (region && region.rows > 0 && region.columns > 0) {
+        add('rect', { x: region.column, y: region.row, width: region.columns, height: region.rows, class: 'region-mark' });
+      }
+      if (line) add('line', { x1: line.column0 + 0.5, y1: line.row0 + 0.5, x2: line.column1 + 0.5, y2: line.row1 + 0.5, class: 'line-mark' });
+      const row = Number(this.row.value);
+      if (Number.isFinite(row) && this.row.value !== '') add('line', { x1: 0, x2: this.shape() ? this.shape()[1] : 0, y1: row + 0.5, y2: row + 0.5, class: 'row-mark' });
+    }
   }
 
   applyZoom() {
@@ -201,10 +386,23 @@ export class PictureView {
     if (this.other) series.push({ label: this.other.name, values: line(this.other.samples) });
     drawPlot(this.profile, {
       title: t('profile_title', { row, name: this.current.name }),
-      xLabel: 'column',
-      yLabel: 'value',
+      xLabel: t('column'),
+      yLabel: this.quantityText(this.current) || t('value'),
       x: Array.from({ length: columns }, (_, i) => i),
       series,
     });
+  }
+
+  // The picture as shown, with its grey bar and window, as a PNG file.
+  async exportPng() {
+    const shape = this.shape();
+    if (!this.current || !shape || !this.fits(this.current, shape)) return;
+    const blob = await this.pngOf(this.current);
+    download(`${this.current.name}.png`, new Uint8Array(await blob.arrayBuffer()), 'image/png');
+  }
+
+  pngOf(picture) {
+    const [rows, columns] = this.shape();
+    return picturePng(picture.samples, rows, columns, Number(this.low.value), Number(this.high.value), { title: picture.name, quantity: this.quantityText(picture) });
   }
 }

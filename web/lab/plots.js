@@ -1,101 +1,161 @@
-// Plots with uPlot: axes, legend, one curve per series. Tables become
-// families of curves; the MTF is drawn up to the Nyquist frequency and its
-// rest as a separate grey curve marked as not meaningful.
+// Plots with uPlot. A plot is described once (plotOfTables) and drawn on a
+// canvas (drawPlot) or written as SVG (svg_export.js) with the same ranges,
+// ticks and texts. Tables of one kind share a plot, each curve named by its
+// file; an MTF is drawn up to the Nyquist frequency and its rest as a grey
+// curve marked as not meaningful; known answers are drawn dashed.
 
 import uPlot from 'uplot';
-import { parseTable } from './file_kinds.js';
+import { axisLabel, NYQUIST, quantityWords } from './file_meaning.js';
 import { t } from './i18n.js';
+import { dataRange, linearAxis, logAxis, tickLabels, valueText } from './plot_axes.js';
+import { tableData } from './table_data.js';
+import { theorySeries } from './theory_curves.js';
 
-const PALETTE = ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#ff7f0e', '#17becf', '#8c564b', '#e377c2', '#7f7f7f', '#bcbd22'];
+export const PALETTE = ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#ff7f0e', '#17becf', '#8c564b', '#e377c2', '#7f7f7f', '#bcbd22'];
+const THEORY_DASH = [7, 5];
 
-// A plot in `container`: {title, xLabel, yLabel, x, series: [{label, values, color, dash}], log, yRange}.
+// The ranges and ticks of a plot: x over the data, y widened to whole ticks.
+export function plotScales(plot) {
+  const xs = plot.x.filter(Number.isFinite);
+  const xAxis = linearAxis(xs.length ? [Math.min(...xs), Math.max(...xs)] : null, 6);
+  xAxis.min = xs.length ? Math.min(...xs) : xAxis.min;
+  xAxis.max = xs.length ? Math.max(...xs) : xAxis.max;
+  if (xAxis.max === xAxis.min) xAxis.max = xAxis.min + 1;
+  xAxis.ticks = xAxis.ticks.filter((v) => v >= xAxis.min - 1e-12 && v <= xAxis.max + 1e-12);
+  const values = plot.series.map((s) => s.values);
+  const range = plot.yRange || dataRange(values, plot.log);
+  const yAxis = plot.log ? logAxis(range) : linearAxis(range, 6);
+  return { x: { ...xAxis, labels: tickLabels(xAxis) }, y: { ...yAxis, labels: tickLabels(yAxis) } };
+}
+
+// What a plot says to a screen reader: its title and its curves.
+export const plotDescription = (plot) => `${plot.title}. ${plot.series.map((s) => s.label).join('; ')}.`;
+
+// A plot in `container`: {title, xLabel, yLabel, x, series: [{label, values,
+// color, dash}], log, yRange, note}. The description stays on the container
+// (container.plot) for the report and the SVG export.
 export function drawPlot(container, plot) {
   container.replaceChildren();
+  container.plot = plot;
   const width = Math.max(260, Math.min(container.clientWidth || window.innerWidth - 48, 900));
   const height = Math.round(Math.min(420, Math.max(220, width * 0.55)));
+  const scales = plotScales(plot);
   const positive = (v) => (v !== null && v > 0 ? v : null);
   const data = [plot.x, ...plot.series.map((s) => (plot.log ? s.values.map(positive) : s.values))];
+  const axis = (which, label) => ({
+    label,
+    stroke: '#333',
+    grid: { stroke: '#eee' },
+    splits: () => scales[which].ticks,
+    values: () => scales[which].labels,
+    size: which === 'y' ? (self, values) => 18 + 7.5 * Math.max(4, ...(values || []).map((v) => String(v).length)) : 50,
+  });
   const options = {
     title: plot.title,
     width,
     height,
     scales: {
-      x: { time: false },
-      y: plot.log ? { distr: 3 } : plot.yRange ? { range: () => plot.yRange } : {},
+      x: { time: false, range: () => [scales.x.min, scales.x.max] },
+      y: plot.log ? { distr: 3, log: 10, range: () => [scales.y.min, scales.y.max] } : { range: () => [scales.y.min, scales.y.max] },
     },
-    axes: [
-      { label: plot.xLabel, stroke: '#333', grid: { stroke: '#eee' } },
-      { label: plot.yLabel, stroke: '#333', grid: { stroke: '#eee' }, size: 70 },
-    ],
+    // A long quantity on a short axis gives way to its short name.
+    axes: [axis('x', plot.xLabel), axis('y', plot.yLabel.length * 7 > height - 60 && plot.yShort ? plot.yShort : plot.yLabel)],
     series: [
-      { label: plot.xLabel, value: (u, v) => (v === null || v === undefined ? '–' : Number(v.toPrecision(5))) },
+      { label: plot.xLabel, value: (u, v) => valueText(v) },
       ...plot.series.map((s, i) => ({
         label: s.label,
         stroke: s.color || PALETTE[i % PALETTE.length],
-        width: 1.5,
+        width: s.dash ? 2 : 1.5,
         dash: s.dash,
         points: { show: false },
-        spanGaps: false,
-        value: (u, v) => (v === null || v === undefined ? '–' : Number(v.toPrecision(5))),
+        spanGaps: !!plot.spanGaps,
+        value: (u, v) => valueText(v),
       })),
     ],
     legend: { live: true },
   };
   const chart = new uPlot(options, data, container);
-  container.setAttribute('role', 'img');
-  container.setAttribute('aria-label', plot.title);
+  container.setAttribute('role', 'figure');
+  container.setAttribute('aria-label', plotDescription(plot));
+  const canvas = container.querySelector('canvas');
+  if (canvas) canvas.setAttribute('aria-hidden', 'true');
+  const legend = container.querySelector('.u-legend');
+  if (legend) legend.setAttribute('aria-label', `${t('legend')}: ${plot.series.map((s) => s.label).join('; ')}`);
+  if (plot.note) container.append(Object.assign(document.createElement('p'), { className: 'note plot-note', textContent: plot.note }));
   return chart;
 }
 
-// An axis's label: its quantity and unit, as the run's file event names them.
-const axisLabel = (axis) => (axis && axis.quantity ? (axis.unit ? `${axis.quantity} (${axis.unit})` : axis.quantity) : 'line');
+// One x for several tables: the union of their x values, each series null
+// where its table has no line.
+function commonX(datas) {
+  const first = datas[0].x;
+  if (datas.every((d) => d.x.length === first.length && d.x.every((v, i) => v === first[i]))) return { x: first, spread: false };
+  const x = [...new Set(datas.flatMap((d) => d.x))].filter(Number.isFinite).sort((a, b) => a - b);
+  return { x, spread: true };
+}
 
-// The plot of a text table of the workspace, its x axis as the run that made
-// it described the table (one-column tables hold values only).
-export function tablePlot(record) {
-  const info = record.info || {};
-  const quantity = info.quantity || 'value';
-  const table = parseTable(record.bytes);
-  if (table.grid) {
-    return {
-      title: `${quantity} · ${record.name}`,
-      xLabel: axisLabel(info.axis),
-      yLabel: quantity,
-      x: table.x,
-      series: table.series.map((s) => ({ label: s.label, values: s.values })),
-    };
-  }
-  const given = info.axis && Number.isFinite(info.axis.step) ? info.axis : null;
-  const axis = {
-    first: given ? given.start : 0,
-    step: given ? given.step : 1,
-    label: axisLabel(given),
-    quantity,
-    // The MTF means something up to the Nyquist frequency only.
-    nyquist: quantity === 'MTF' && given && given.unit === 'cycles/pixel' ? 0.5 : undefined,
-  };
-  const x = table.values.map((_, i) => axis.first + i * axis.step);
-  const plot = { title: `${quantity} · ${record.name}`, xLabel: axis.label, yLabel: axis.quantity, x, series: [] };
-  if (axis.nyquist === undefined) {
-    plot.series.push({ label: axis.quantity, values: table.values });
-    return plot;
-  }
-  // Up to the Nyquist frequency, then the rest: both meet at the last point below it.
-  const last = x.reduce((found, v, i) => (v <= axis.nyquist + 1e-12 ? i : found), 0);
-  plot.series.push({ label: axis.quantity, values: table.values.map((v, i) => (i <= last ? v : null)) });
-  plot.series.push({
-    label: `${axis.quantity}, ${t('beyond_nyquist')}`,
-    values: table.values.map((v, i) => (i >= last ? v : null)),
-    color: '#aaa',
-    dash: [6, 4],
+// The plot of tables of one kind: entries [{name, bytes, meaning}];
+// options {log, theory: {key, parameters} | null}.
+export function plotOfTables(entries, { log = false, theory = null } = {}) {
+  const meaning = entries[0].meaning;
+  const datas = entries.map((e) => tableData(e.bytes, e.meaning));
+  const { x, spread } = commonX(datas);
+  const series = [];
+  const overlay = entries.length > 1;
+  entries.forEach((entry, n) => {
+    const data = datas[n];
+    const at = new Map(data.x.map((v, i) => [v, i]));
+    for (const s of data.series) {
+      const values = spread ? x.map((v) => (at.has(v) ? s.values[at.get(v)] : null)) : s.values;
+      const label = data.grid ? (overlay ? `${entry.name}: ${s.label}` : s.label) : overlay ? entry.name : quantityWords(meaning.quantity);
+      series.push({ label, values, color: PALETTE[series.length % PALETTE.length], source: entry.name, row: s.label });
+    }
   });
-  // Beyond the Nyquist frequency the window correction grows without bound:
-  // the axis shows a little of it and keeps the meaningful part readable.
-  const stop = x.findIndex((v) => v > axis.nyquist * 1.2);
+  const names = entries.map((e) => e.name).join(', ');
+  const plot = {
+    title: t('plot_title', { quantity: quantityWords(meaning.quantity), names }),
+    xLabel: axisLabel(datas[0].xQuantity, datas[0].xUnit),
+    yLabel: axisLabel(meaning.quantity, meaning.unit),
+    yShort: meaning.quantity,
+    x,
+    series,
+    log,
+    spanGaps: spread,
+    names: entries.map((e) => e.name),
+    quantity: meaning.quantity,
+  };
+  if (theory) addTheory(plot, theory, datas[0].grid ? datas[0].series.map((s) => s.label) : []);
+  if (meaning.quantity === 'MTF' && datas[0].xQuantity === 'spatial frequency') splitAtNyquist(plot);
+  return plot;
+}
+
+function addTheory(plot, theory, rowLabels) {
+  const curves = theorySeries(theory.key, theory.parameters, plot.x, rowLabels);
+  // One answer per row of a sweep in its row's colour; a single one in black,
+  // so that it shows where it lies on the measurement.
+  const rows = curves.length > 1;
+  curves.forEach((curve, i) => {
+    const color = rows && plot.series[i] ? plot.series[i].color : '#000';
+    plot.series.push({ ...curve, label: `${t('theory')}: ${curve.label}`, color, dash: THEORY_DASH, theory: theory.key });
+  });
+  plot.note = t(`theory_note_${theory.key}`);
+}
+
+// Up to the Nyquist frequency, then the rest in grey: both meet at the last
+// point below it. Beyond it the window correction grows without bound, so
+// the axis shows a little of it and keeps the meaningful part readable.
+function splitAtNyquist(plot) {
+  const last = plot.x.reduce((found, v, i) => (v <= NYQUIST + 1e-12 ? i : found), 0);
+  const measured = plot.series.filter((s) => !s.theory);
+  for (const s of measured) {
+    const beyond = { ...s, label: `${s.label}, ${t('beyond_nyquist')}`, values: s.values.map((v, i) => (i >= last ? v : null)), color: '#aaa', dash: [6, 4], beyond: true };
+    s.values = s.values.map((v, i) => (i <= last ? v : null));
+    plot.series.push(beyond);
+  }
+  const stop = plot.x.findIndex((v) => v > NYQUIST * 1.2);
   if (stop > 0) {
-    plot.x = x.slice(0, stop);
+    plot.x = plot.x.slice(0, stop);
     plot.series = plot.series.map((s) => ({ ...s, values: s.values.slice(0, stop) }));
   }
-  plot.yRange = [0, 1.1];
-  return plot;
+  if (!plot.log) plot.yRange = [0, 1.1];
 }

@@ -13,14 +13,17 @@ export function failureText(cause) {
 
 export class RunPanel {
   // start(): the run's promise (from Session.run); runs while the panel waits.
-  constructor(session, { runLabel = 'run', extraButtons = [] } = {}) {
+  // step: the guided lab's step the panel runs, noted with the run.
+  constructor(session, { runLabel = 'run', extraButtons = [], step = null } = {}) {
     this.session = session;
+    this.step = step;
     this.runButton = h('button', { type: 'button', className: 'primary' }, t(runLabel));
     this.runLabel = runLabel;
     this.cancelButton = h('button', { type: 'button', disabled: true, onclick: () => session.cancel() }, t('cancel'));
     this.status = h('p', { className: 'status', role: 'status', 'aria-live': 'polite' });
     this.progress = h('progress', { className: 'run-progress', max: 1, value: 0, hidden: true });
-    this.console = h('pre', { className: 'console', tabindex: '0', 'aria-label': t('transcript') });
+    // A log: a named, focusable (so scrollable by keyboard) region that does not read out every line.
+    this.console = h('pre', { className: 'console', tabindex: '0', role: 'log', 'aria-live': 'off', 'aria-label': t('transcript') });
     this.element = h('div', { className: 'run-panel' },
       h('div', { className: 'buttons' }, this.runButton, ...extraButtons, this.cancelButton),
       this.status,
@@ -70,13 +73,16 @@ export class RunPanel {
           this.console.scrollTop = this.console.scrollHeight;
         },
         onEvent: (event) => this.showProgress(event),
+        step: this.step,
+        confirmReplace: (names) => confirm(t('confirm_replace', { names: names.join(', ') })),
       });
+      const kept = outcome.kept.length ? ` ${t('kept_files', { names: outcome.kept.join(', ') })}` : '';
       this.say(() => (outcome.cause
         ? failureText(outcome.cause)
-        : t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) })));
+        : t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) })) + kept);
       return outcome;
     } catch (error) {
-      this.say(() => (error.cancelled ? t('cancelled') : t('failed', { message: error.message })));
+      this.say(() => (error.cancelled ? t('cancelled') : error.storage ? error.message : t('failed', { message: error.message })));
       return null;
     } finally {
       this.progress.hidden = true;

@@ -4,18 +4,30 @@
 // (new or changed) stored, each with the tool and answers that made it and
 // what the run said the file holds (its file event: format, shape,
 // quantity, a table's axis). Nothing here guesses what a file is.
+// The files are stored in one transaction: all of them or, when the browser
+// refuses the space, none. A file the run read is never written back: only
+// bytes the run changed are stored, so an input removed or changed meanwhile
+// (in another tab) stays so.
 
 import { fileInfo } from './file_kinds.js';
 import { ProgramForm } from './forms.js';
-import { currentLanguage } from './i18n.js';
+import { currentLanguage, t } from './i18n.js';
 import { Runner } from './runner.js';
 import { Transcript } from './transcript.js';
-import { Workspace } from './workspace.js';
+import { isQuotaError, Workspace } from './workspace.js';
 
 function sameBytes(a, b) {
   if (a.length !== b.length) return false;
   for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
   return true;
+}
+
+// The error of a run whose files the browser refused to store.
+function storageRefused(error, bytes) {
+  const refused = new Error(t(isQuotaError(error) ? 'storage_full' : 'storage_failed', { size: (bytes / 1048576).toFixed(1), reason: error.message }));
+  refused.storage = true;
+  refused.cause = error;
+  return refused;
 }
 
 export class Session {
@@ -38,9 +50,22 @@ export class Session {
   }
 
   // Runs `tool` with answer lines; resolves to {exit, stdout, stderr, files,
-  // written, transcript, seconds, events, cause}. onTranscript(text) follows
-  // the console, onEvent(event) the run's events as they come.
-  async run(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true } = {}) {
+  // written, kept, transcript, seconds, events, cause}. onTranscript(text)
+  // follows the console, onEvent(event) the run's events as they come; step
+  // is the guided lab's step, if the run is one; confirmReplace(names) ->
+  // bool is asked before an output replaces a file the run read or one the
+  // learner uploaded (without it they are replaced, as on a console), and
+  // the files it declines are kept as they were.
+  async run(tool, answers, options = {}) {
+    const note = await this.workspace.beginRun({ tool, step: options.step ?? null });
+    try {
+      return await this.runOnce(tool, answers, options);
+    } finally {
+      await note.end();
+    }
+  }
+
+  async runOnce(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true, confirmReplace = null } = {}) {
     const program = this.byName[tool];
     if (!program) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
@@ -87,7 +112,15 @@ export class Session {
       const info = await fileInfo(events, name, (input) => this.workspace.get(input));
       records.push({ name, bytes, made: { tool, answers: lines, at }, format: info.format, shape: info.shape, info });
     }
-    await this.workspace.putAll(records);
+    const kept = await this.keptNames(events, records, confirmReplace);
+    const stored = records.filter((r) => !kept.includes(r.name));
+    try {
+      await this.workspace.putAll(stored);
+    } catch (error) {
+      const refused = storageRefused(error, stored.reduce((n, r) => n + r.bytes.length, 0));
+      this.notify({ tool, state: 'failed', error: refused });
+      throw refused;
+    }
     const seconds = (performance.now() - started) / 1000;
     const decode = (bytes) => new TextDecoder('utf-8').decode(bytes);
     const end = events.find((e) => e.event === 'end');
@@ -95,8 +128,9 @@ export class Session {
       exit: result.exit,
       stdout: decode(result.stdout),
       stderr: decode(result.stderr),
-      files: Object.fromEntries(records.map((r) => [r.name, r.bytes])),
-      written: records.map((r) => r.name),
+      files: Object.fromEntries(stored.map((r) => [r.name, r.bytes])),
+      written: stored.map((r) => r.name),
+      kept,
       transcript: transcript.text(),
       seconds,
       events,
@@ -104,6 +138,20 @@ export class Session {
     };
     this.notify({ tool, state: 'finished', outcome });
     return outcome;
+  }
+
+  // The outputs that would replace a file the run read (its input file
+  // events) or one the learner uploaded, and that the learner chose to keep.
+  async keptNames(events, records, confirmReplace) {
+    if (!confirmReplace) return [];
+    const inputs = new Set(events.filter((e) => e.event === 'file' && e.role === 'input').map((e) => e.name));
+    const precious = [];
+    for (const record of records) {
+      const existing = await this.workspace.get(record.name);
+      if (existing && (inputs.has(record.name) || (existing.made && existing.made.uploaded))) precious.push(record.name);
+    }
+    if (precious.length === 0 || (await confirmReplace(precious))) return [];
+    return precious;
   }
 
   // The events of `tool --check-answers` on these answers, run on the

@@ -1,10 +1,16 @@
 // The Workspace view: every file with its size and what made it; upload,
-// download (one file or all as a zip), rename, delete, and the run that
-// made a file opened again as a form.
+// download (one file or all as a zip), rename, delete (to the bin, from
+// where a file can be restored until the bin is emptied), the run that made
+// a file opened again as a form, and the space the files take against what
+// the browser allows.
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
-import { onLanguage, t } from './i18n.js';
+import { currentLanguage, onLanguage, t } from './i18n.js';
+import { isQuotaError } from './workspace.js';
+
+// The byte count a raw picture of `columns` × `rows` float32 samples takes.
+export const rawBytes = (columns, rows) => columns * rows * 4;
 
 // What an uploaded file is, by the kind of name the learner gave it: text
 // tables end in .txt, pictures in .png, anything else is raw samples.
@@ -25,8 +31,17 @@ export class WorkspaceView {
     this.clearButton = h('button', { type: 'button', onclick: () => this.clearAll() }, t('clear_all'));
     this.intro = h('p', {}, t('workspace_intro'));
     this.list = h('div', { className: 'file-list' });
+    this.status = h('p', { className: 'status', role: 'status', 'aria-live': 'polite' });
+    this.storage = h('p', { className: 'storage hint' });
+    this.binHeading = h('h2', { id: 'bin-heading' }, t('bin'));
+    this.binIntro = h('p', { className: 'hint' }, t('bin_intro'));
+    this.emptyBinButton = h('button', { type: 'button', onclick: () => this.emptyBin() }, t('empty_bin'));
+    this.binList = h('div', { className: 'file-list bin-list' });
     this.element = h('section', { className: 'view', id: 'view-workspace', 'aria-labelledby': 'tab-workspace' },
-      this.intro, h('div', { className: 'toolbar' }, this.uploadLabel, this.uploadInput, this.zipButton, this.clearButton), this.list);
+      this.intro, h('div', { className: 'toolbar' }, this.uploadLabel, this.uploadInput, this.zipButton, this.clearButton),
+      this.status, this.list, this.storage,
+      h('section', { className: 'bin', 'aria-labelledby': 'bin-heading' }, this.binHeading, this.binIntro,
+        h('div', { className: 'toolbar' }, this.emptyBinButton), this.binList));
     session.workspace.onChange(() => this.refresh());
     onLanguage(() => this.relabel());
     this.refresh();
@@ -37,6 +52,9 @@ export class WorkspaceView {
     this.uploadLabel.textContent = t('upload');
     this.zipButton.textContent = t('download_all');
     this.clearButton.textContent = t('clear_all');
+    this.binHeading.textContent = t('bin');
+    this.binIntro.textContent = t('bin_intro');
+    this.emptyBinButton.textContent = t('empty_bin');
     this.refresh();
   }
 
@@ -46,54 +64,134 @@ export class WorkspaceView {
     return `${record.made.tool} < ${answers}`;
   }
 
+  // A file's row: its name, size and shape and what the run that wrote it
+  // said it holds, what made it, and its actions.
+  row(record, actions, when) {
+    const holds = record.info && record.info.quantity ? `, ${record.info.quantity}${record.info.unit ? ` (${record.info.unit})` : ''}` : '';
+    const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
+    return h('tr', {},
+      h('td', { className: 'file-name' }, record.name),
+      h('td', {}, formatSize(record.bytes.length) + shape),
+      h('td', { className: 'made' }, when),
+      h('td', { className: 'actions' }, actions));
+  }
+
+  table(headings, rows) {
+    return h('table', {},
+      h('thead', {}, h('tr', {}, headings.map((k) => h('th', { scope: 'col' }, t(k))))),
+      h('tbody', {}, rows));
+  }
+
+  button(key, name, onclick) {
+    return h('button', { type: 'button', onclick, 'aria-label': `${t(key)} ${name}` }, t(key));
+  }
+
   async refresh() {
-    const records = await this.session.workspace.all();
+    const [records, binned] = await Promise.all([this.session.workspace.all(), this.session.workspace.bin()]);
+    this.showStorage();
+    clear(this.binList, binned.length === 0 ? h('p', { className: 'hint' }, t('bin_empty')) : this.table(['name', 'size', 'binned_at', 'actions'],
+      binned.map((record) => this.row(record, [this.button('restore', record.name, () => this.restore(record.name))], new Date(record.binned).toLocaleString()))));
+    this.emptyBinButton.disabled = binned.length === 0;
     if (records.length === 0) {
       clear(this.list, h('p', { className: 'hint' }, t('empty_workspace')));
       return;
     }
     const rows = records.map((record) => {
       const name = record.name;
-      const button = (key, onclick) => h('button', { type: 'button', onclick, 'aria-label': `${t(key)} ${name}` }, t(key));
       const view = { table: () => this.app.openPlot(name), raw: () => this.app.openPicture(name) }[record.format];
       const actions = [
-        view ? button('view', view) : null,
-        button('download', () => download(name, record.bytes)),
-        button('rename', () => this.rename(name)),
-        button('delete', () => this.session.workspace.remove(name)),
+        view ? this.button('view', name, view) : null,
+        this.button('download', name, () => download(name, record.bytes)),
+        this.button('rename', name, () => this.rename(name)),
+        this.button('delete', name, () => this.remove(name)),
       ];
-      if (record.made && record.made.tool) actions.push(button('repeat', () => this.app.openRun(record.made.tool, record.made.answers)));
-      // What the run that wrote the file said it holds.
-      const holds = record.info && record.info.quantity ? `, ${record.info.quantity}${record.info.unit ? ` (${record.info.unit})` : ''}` : '';
-      const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
-      return h('tr', {},
-        h('td', { className: 'file-name' }, name),
-        h('td', {}, formatSize(record.bytes.length) + shape),
-        h('td', { className: 'made' }, this.madeText(record)),
-        h('td', { className: 'actions' }, actions));
+      if (record.made && record.made.tool) actions.push(this.button('repeat', name, () => this.app.openRun(record.made.tool, record.made.answers)));
+      return this.row(record, actions, this.madeText(record));
     });
-    clear(this.list, h('table', {},
-      h('thead', {}, h('tr', {}, ['name', 'size', 'made_by', 'actions'].map((k) => h('th', { scope: 'col' }, t(k))))),
-      h('tbody', {}, rows)));
+    clear(this.list, this.table(['name', 'size', 'made_by', 'actions'], rows));
   }
 
+  // What the files take and what the browser allows the page, and whether it keeps them for good.
+  async showStorage() {
+    const { files, bin } = this.session.workspace.sizes();
+    const sentences = [t('storage_files', { files: formatSize(files), bin: formatSize(bin) })];
+    if (navigator.storage && navigator.storage.estimate) {
+      try {
+        const { usage, quota } = await navigator.storage.estimate();
+        if (quota) sentences.push(t('storage_quota', { quota: formatSize(quota), used: formatSize(usage || 0) }));
+        const persisted = navigator.storage.persisted ? await navigator.storage.persisted() : false;
+        sentences.push(t(persisted ? 'storage_persistent' : 'storage_not_persistent'));
+      } catch {
+        // an estimate is a courtesy: the list stands without it
+      }
+    }
+    this.storage.textContent = sentences.join(currentLanguage() === 'ja' ? '' : ' ');
+  }
+
+  // To the bin, with Restore at hand beside the message.
+  async remove(name) {
+    await this.session.workspace.remove(name);
+    clear(this.status, `${t('moved_to_bin', { name })} `, this.button('restore', name, () => this.restore(name)));
+  }
+
+  async restore(name) {
+    try {
+      await this.session.workspace.restore(name);
+      this.status.textContent = t('restored', { name });
+    } catch (error) {
+      this.status.textContent = error.exists ? t('restore_exists', { name }) : this.storageText(error);
+    }
+  }
+
+  async emptyBin() {
+    if (confirm(t('confirm_empty_bin'))) await this.session.workspace.emptyBin();
+  }
+
+  storageText(error) {
+    return isQuotaError(error) ? t('upload_no_space') : t('failed', { message: error.message });
+  }
+
+  // Uploads the chosen files; asks before one replaces a file of the same
+  // name and refuses a raw picture whose size is not width × height × 4.
   async upload() {
+    const said = [];
     for (const file of this.uploadInput.files) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      const format = uploadedFormat(file.name);
-      await this.session.upload(file.name, bytes, { format, shape: format === 'raw' ? this.askShape(file.name, bytes) : null });
+      said.push(await this.uploadOne(file.name, bytes));
     }
     this.uploadInput.value = '';
+    this.status.textContent = said.filter(Boolean).join(' ');
+  }
+
+  async uploadOne(name, bytes) {
+    if ((await this.session.workspace.get(name)) && !confirm(t('confirm_upload_replace', { name }))) return t('upload_kept', { name });
+    const format = uploadedFormat(name);
+    const shape = format === 'raw' ? this.askShape(name, bytes) : null;
+    if (shape && shape.refused) return shape.refused;
+    try {
+      await this.session.upload(name, bytes, { format, shape });
+      return t('uploaded_file', { name });
+    } catch (error) {
+      return `${name}: ${this.storageText(error)}`;
+    }
   }
 
   // [rows, columns] of an uploaded raw picture, as the learner gives them
-  // (a square of the file's size offered when there is one).
+  // (a square of the file's size offered when there is one); null when left
+  // blank, {refused: text} when the answer does not fit the byte count.
   askShape(name, bytes) {
     const side = Math.round(Math.sqrt(bytes.length / 4));
     const offered = side > 0 && side * side * 4 === bytes.length ? `${side} ${side}` : '';
     const answer = prompt(t('uploaded_shape', { name }), offered);
-    const [columns, rows] = (answer || '').trim().split(/[\s×x,]+/).map(Number);
-    return Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0 ? [rows, columns] : null;
+    if (answer === null) return { refused: t('upload_kept', { name }) };
+    if (answer.trim() === '') return null;
+    const [columns, rows] = answer.trim().split(/[\s×x,]+/).map(Number);
+    const need = rawBytes(columns, rows);
+    if (!(Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0) || need !== bytes.length) {
+      const shape = Number.isFinite(need) ? `${columns} × ${rows}` : answer.trim();
+      return { refused: t('upload_wrong_size', { name, size: bytes.length, shape, need: Number.isFinite(need) ? need : '?' }) };
+    }
+    return [rows, columns];
   }
 
   async rename(name) {
@@ -102,7 +200,7 @@ export class WorkspaceView {
     try {
       await this.session.workspace.rename(name, to);
     } catch (error) {
-      alert(error.message);
+      this.status.textContent = error.exists ? t('rename_exists', { name: to }) : this.storageText(error);
     }
   }
 
@@ -113,5 +211,6 @@ export class WorkspaceView {
 
   async clearAll() {
     if (confirm(t('confirm_clear'))) await this.session.workspace.clear();
+    this.status.textContent = '';
   }
 }

@@ -6,6 +6,7 @@ import puppeteer from 'puppeteer-core';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -114,4 +115,16 @@ export async function runAllSteps(page, count) {
 export function expectSameFiles(actual, expected) {
   assert.deepEqual(Object.keys(actual).sort(), Object.keys(expected).sort());
   assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(actual[name])), [], 'files that differ');
+}
+
+// axe-core's serious and critical findings on what the page shows now, as
+// "rule: element, …" lines (injected through the DevTools protocol, which the
+// page's content security policy does not govern).
+const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+export async function seriousViolations(page) {
+  if (!(await page.evaluate(() => typeof window.axe === 'object'))) await page.evaluate(axeSource);
+  const violations = await page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] })).violations
+    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
+  return violations;
 }

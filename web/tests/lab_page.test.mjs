@@ -1,15 +1,17 @@
 // The lab page as a learner uses it, opened from disk in headless chromium:
 // the guided lab's every step through its buttons, its files against the
 // WebAssembly build's node launchers byte for byte, a warned answer, Cancel,
-// a reload, accessible names, screenshots of every view at 1366 and 412 px,
+// a reload, accessible names, axe-core's checks and screenshots of every
+// view at 1366 and 412 px,
 // the page's size and the absence of any request beyond the page itself.
 //   node web/tests/lab_page.test.mjs PAGE LAUNCHER_DIR EXAMPLES_DIR SCREENSHOT_DIR TOOLS_JSON
 
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectSameFiles, lessonChain, openLab, runAllSteps, runChain, workspaceFiles } from './browser.mjs';
+import { expectSameFiles, lessonChain, openLab, runAllSteps, runChain, seriousViolations, workspaceFiles } from './browser.mjs';
 import { lessonChecks } from './lab_lessons.mjs';
+import { checkLooking } from './looking_page.mjs';
 
 const [pagePath, launchers, examples, screenshots, toolsJson] = process.argv.slice(2);
 const steps = lessonChain(toolsJson);
@@ -54,9 +56,7 @@ try {
     expectSameFiles(pageFiles, runChain(steps, examples, launchers).files);
   });
 
-  await lessonChecks(lab, check, screenshots);
-
-  await check('screenshots of every view at 1366 and 412 px', async () => {
+  await check('screenshots of every view at 1366 and 412 px, and axe-core finds nothing serious in any', async () => {
     mkdirSync(screenshots, { recursive: true });
     for (const [width, height, mobile] of [[1366, 900, false], [412, 915, true]]) {
       // A change to a phone's viewport reloads the page: the choices are made after it.
@@ -76,11 +76,17 @@ try {
         const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
         assert.ok(overflow <= 0, `the ${view} view fits ${width} px (${overflow} px too wide)`);
         await page.screenshot({ path: join(screenshots, `${view}-${width}.png`) });
+        assert.deepEqual(await seriousViolations(page), [], `axe-core on the ${view} view at ${width} px`);
       }
     }
     await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
     await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
   });
+
+  await checkLooking(page, check, pageFiles, screenshots);
+
+  // After the looking checks, which read the files of the Run all above.
+  await lessonChecks(lab, check, screenshots);
 
   await check('a form shows the tool\'s own warning for a bad answer before the run (--check-answers)', async () => {
     await page.evaluate(() => window.ctLab.show('tools'));

@@ -130,9 +130,11 @@ TEST(ProjectImage, ZerosNaNsAndInfinitiesGiveTheStoredTableBytes) {
         image[s.width + 1] = -0.0;
         image[image.size() - 1] = 0.0;
         EXPECT_TRUE(same_bytes(project(image, s, 0.5), project_with_table(image, 0.5, stored))) << name(s);
-        // A corner pixel (an empty entry at oblique angles) and a centre pixel.
+        // A corner pixel (an empty entry at oblique angles), a centre pixel,
+        // and the last corner: past 90° an empty entry whose NaN reaches
+        // bins 0 … 2 just after its row's pixels have added to them.
         for (double odd : {nan, inf, -inf, -nan}) {
-            for (std::size_t where : {std::size_t{0}, image.size() / 2}) {
+            for (std::size_t where : {std::size_t{0}, image.size() / 2, image.size() - 1}) {
                 std::vector<double> spoiled = image;
                 spoiled[where] = odd;
                 for (CodePath path : both_paths) {

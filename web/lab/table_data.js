@@ -1,0 +1,25 @@
+// A text table of the workspace as an x column and named series: a grid
+// table's x from its header row, a one-column table's from its file event
+// (line i at start + i·step), a table without either by its line number.
+
+import { parseTable } from './file_kinds.js';
+
+const tidy = (v) => Number(v.toPrecision(12));
+
+// {x, series: [{label, values}], xQuantity, xUnit, grid}
+export function tableData(bytes, meaning) {
+  const table = parseTable(bytes);
+  if (table.grid) {
+    const axis = meaning.axis || { quantity: 'spatial frequency', unit: 'cycles/pixel' };
+    return { x: table.x, series: table.series, xQuantity: axis.quantity, xUnit: axis.unit || '', grid: true };
+  }
+  const axis = meaning.axis && Number.isFinite(meaning.axis.start) && Number.isFinite(meaning.axis.step) ? meaning.axis : null;
+  const x = table.values.map((_, i) => (axis ? tidy(axis.start + i * axis.step) : i));
+  return {
+    x,
+    series: [{ label: meaning.quantity, values: table.values }],
+    xQuantity: axis ? axis.quantity : 'line',
+    xUnit: axis ? axis.unit || '' : '',
+    grid: false,
+  };
+}

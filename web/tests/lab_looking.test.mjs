@@ -1,0 +1,118 @@
+// Looking and measuring under node: ticks for tiny and large values, the
+// SVG of a plot (text ticks, quantity axes), CSV with its x column and an
+// English or Japanese header, region statistics against a plain loop
+// (clipped, empty, not-a-number samples), line profiles, the known answers,
+// and snapshot labels.
+//   node web/tests/lab_looking.test.mjs
+
+import assert from 'node:assert/strict';
+import { axisLabel, meaningOf } from '../lab/file_meaning.js';
+import { linearAxis, logAxis, tickLabels } from '../lab/plot_axes.js';
+import { plotOfTables } from '../lab/plots.js';
+import { lineProfile, regionStats } from '../lab/region_stats.js';
+import { answersLabel } from '../lab/snapshots.js';
+import { plotSvg } from '../lab/svg_export.js';
+import { tableCsv } from '../lab/table_csv.js';
+import { sigmoidEdgeMtf, theorySeries, whiteNoiseNnps } from '../lab/theory_curves.js';
+
+const bytes = (text) => new TextEncoder().encode(text);
+const SJIS_FREQUENCY = [0x8e, 0xfc, 0x94, 0x67, 0x90, 0x94]; // 周波数
+
+// Ticks: distinct, and none written as 0 unless it is 0, over any range.
+for (const range of [[1.3e-8, 9.7e-6], [1.21e-7, 1.93e-7], [-3, 1200], [0.9938, 1.0001], [2.5e4, 7.1e6]]) {
+  for (const axis of range[0] > 0 ? [linearAxis(range), logAxis(range)] : [linearAxis(range)]) {
+    const labels = tickLabels(axis);
+    assert.equal(new Set(labels).size, labels.length, `distinct ticks for ${range}: ${labels}`);
+    axis.ticks.forEach((v, i) => assert.equal(labels[i] === '0', v === 0, `tick ${v} of ${range} reads ${labels[i]}`));
+    assert.ok(axis.min <= range[0] && axis.max >= range[1], `the axis holds ${range}`);
+  }
+}
+assert.ok(logAxis([1e-8, 1e-5]).ticks.includes(1e-7), 'a log axis ticks its powers of ten exactly');
+
+// A one-column MTF table as its run's event describes it, and a sweep grid.
+const mtfEvent = { event: 'file', name: 'n4-3.txt', role: 'output', format: 'table', quantity: 'MTF', unit: '', layout: 'column',
+  axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.01953125 } };
+const mtf = { name: 'n4-3.txt', format: 'table', bytes: bytes('1.000000\n0.993800\n0.980000\n'), info: mtfEvent };
+const mtfMeaning = meaningOf(mtf);
+assert.deepEqual([mtfMeaning.quantity, mtfMeaning.axis.step, mtfMeaning.from], ['MTF', 0.01953125, 'event']);
+{
+  const [header, ...lines] = tableCsv(mtf.bytes, mtfMeaning, 'en').trimEnd().split('\r\n');
+  assert.match(header, /^[\x20-\x7e]+$/, 'an ASCII header');
+  assert.equal(header, 'spatial frequency (cycles per pixel),MTF');
+  assert.deepEqual(lines, ['0,1', '0.01953125,0.9938', '0.0390625,0.98']);
+}
+const sweepBytes = new Uint8Array([...SJIS_FREQUENCY, ...bytes('\t0.019531\t0.039062\n5dB\t1.5e-07\tnan\n10dB\t4.0e-08\t3.9e-08\n')]);
+const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { ...mtfEvent, name: 'n4-5x.txt', quantity: 'NNPS', layout: 'grid', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel' } } };
+{
+  const csv = tableCsv(sweep.bytes, meaningOf(sweep), 'ja');
+  assert.equal(csv, '空間周波数（サイクル/画素）,5dB,10dB\r\n0.019531,1.5e-7,4e-8\r\n0.039062,,3.9e-8\r\n', 'a grid turned to columns, a NaN cell empty');
+  assert.equal(tableCsv(sweep.bytes, meaningOf(sweep), 'en').split('\r\n')[0], 'spatial frequency (cycles per pixel),5dB,10dB');
+}
+
+// The SVG of an NNPS plot: its ticks as text, distinct and non-zero, the quantity named.
+{
+  const values = Array.from({ length: 25 }, (_, i) => 1.4e-7 + 2e-8 * Math.sin(i));
+  const nnps = { name: 'n4-4x.txt', format: 'table', bytes: bytes(values.map((v) => v.toExponential(6)).join('\n') + '\n'),
+    info: { ...mtfEvent, quantity: 'NNPS', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 5 / 256, step: 5 / 256 } } };
+  const plot = plotOfTables([{ name: nnps.name, bytes: nnps.bytes, meaning: meaningOf(nnps) }], { theory: { key: 'white_nnps', parameters: { sigma: 0.1, mean: 1, width: 256, height: 256 } } });
+  const svg = plotSvg(plot);
+  const ticks = [...svg.matchAll(/<g class="y-ticks"[^>]*>([\s\S]*?)<\/g>/g)][0][1].match(/>([^<]+)<\/text>/g).map((s) => s.slice(1, -7));
+  assert.ok(new Set(ticks.filter((s) => s !== '0')).size >= 6, `six distinct non-zero ticks: ${ticks}`);
+  assert.match(svg, /<text class="y-label"[^>]*>NNPS/);
+  assert.match(svg, /spatial frequency \(cycles per pixel\)/);
+  assert.match(svg, /stroke-dasharray/, 'the known answer dashed');
+  assert.match(svg, /σ² \/ \(W·H·mean²\)/, 'its formula in the legend');
+}
+
+// An overlay of two one-column tables of different x: one x, each curve named by its file.
+{
+  const a = { name: 'a.txt', bytes: bytes('1\n2\n'), meaning: { ...mtfMeaning, axis: { ...mtfMeaning.axis, step: 0.1 } } };
+  const b = { name: 'b.txt', bytes: bytes('3\n4\n5\n'), meaning: { ...mtfMeaning, quantity: 'MTF', axis: { ...mtfMeaning.axis, step: 0.05 } } };
+  const plot = plotOfTables([a, b]);
+  assert.deepEqual(plot.x, [0, 0.05, 0.1]);
+  assert.deepEqual(plot.series.filter((s) => !s.beyond).map((s) => [s.label, s.values]), [['a.txt', [1, null, 2]], ['b.txt', [3, 4, 5]]]);
+}
+
+// Region statistics against a plain computation; clipped, empty, NaN.
+{
+  const rows = 7, columns = 9;
+  const samples = Float32Array.from({ length: rows * columns }, (_, i) => Math.fround(Math.sin(i * 0.7) * 3 + i / 10));
+  samples[2 * columns + 3] = NaN;
+  const plain = [];
+  for (let y = 1; y < 5; y++) for (let x = 2; x < 8; x++) if (!Number.isNaN(samples[y * columns + x])) plain.push(samples[y * columns + x]);
+  const mean = plain.reduce((s, v) => s + v, 0) / plain.length;
+  const sd = Math.sqrt(plain.reduce((s, v) => s + (v - mean) ** 2, 0) / (plain.length - 1));
+  const stats = regionStats(samples, rows, columns, { row: 1, column: 2, rows: 4, columns: 6 });
+  assert.equal(stats.count, 23);
+  assert.equal(stats.notANumber, 1);
+  assert.ok(Math.abs(stats.mean - mean) < 1e-12 && Math.abs(stats.sd - sd) < 1e-12);
+  assert.deepEqual([stats.min, stats.max], [Math.min(...plain), Math.max(...plain)]);
+  const clipped = regionStats(samples, rows, columns, { row: 5, column: -2, rows: 10, columns: 4 });
+  assert.deepEqual(clipped.region, { row: 5, column: 0, rows: 2, columns: 2, clipped: true });
+  assert.equal(clipped.count, 4);
+  const empty = regionStats(samples, rows, columns, { row: 20, column: 0, rows: 3, columns: 3 });
+  assert.deepEqual([empty.count, empty.mean, empty.region.clipped], [0, undefined, true]);
+  assert.equal(regionStats(samples, rows, columns, { row: 0, column: 0, rows: 0, columns: 5 }).count, 0);
+  // A line profile: from one point to the other, one sample per step of the longer side.
+  const line = lineProfile(samples, rows, columns, { row: 0, column: 0 }, { row: 3, column: 6 });
+  assert.deepEqual(line.points, [[0, 0], [1, 1], [1, 2], [2, 3], [2, 4], [3, 5], [3, 6]]);
+  assert.equal(line.values[3], null, 'the NaN sample is a gap');
+  assert.equal(line.distance[6], Math.hypot(3, 6));
+}
+
+// Known answers: the sigmoid edge's MTF and white noise in the suite's normalisation.
+assert.equal(sigmoidEdgeMtf(0, 2), 1);
+assert.ok(Math.abs(sigmoidEdgeMtf(0.1953125, 2) - 0.5734) < 1e-3, 'π²f / sinh(π²f) at line 10 of the default MTF');
+const near = (a, b) => Math.abs(a - b) <= 1e-12 * Math.abs(b);
+assert.ok(near(whiteNoiseNnps(0.1, 2, 256, 128), 0.01 / (32768 * 4)));
+const rows = theorySeries('white_nnps', { sigma: 1, mean: 1, width: 2, height: 2 }, [0.1, 0.2], ['20dB', '40dB']);
+assert.ok(rows.length === 2 && near(rows[0].values[1], 0.0025) && near(rows[1].values[0], 0.000025), 'a row labelled 20dB stands for σ = 0.1 on a signal of 1');
+
+// Snapshot labels: the answers that are not names and differ from the defaults.
+{
+  const program = { questions: [{ keyword: 'output', kind: 'name', default: 'a.img' }, { keyword: 'photons', kind: 'real', default: 2000 }, { keyword: 'width', kind: 'integer', default: 256 }] };
+  assert.equal(answersLabel(program, ['b.img', '200', '']), 'photons 200');
+  assert.equal(answersLabel(program, ['b.img', '2000.0', '256']), '', 'an answer equal to its default');
+  assert.equal(axisLabel('MTF', '', 'ja'), 'MTF');
+}
+console.log('lab looking: ticks, SVG, CSV, overlays, region statistics, profiles, known answers, snapshot labels');
