@@ -213,7 +213,7 @@ export class GuidedView {
       return item;
     });
     this.questionItems = items;
-    this.questionsHeading = h('h2', {});
+    this.questionsHeading = h('h3', { className: 'questions-heading' }); // part of the last section, not one of its own
     return { element: h('section', { className: 'lesson-questions', hidden: items.length === 0 }, this.questionsHeading, h('ol', {}, items.map((i) => i.element))) };
   }
 

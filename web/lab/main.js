@@ -113,6 +113,7 @@ let sections = h('nav', { id: 'lab-sections' });
 app.lessonOpened = () => {
   sections.remove();
   sections = lessonIndex(guided.element, inGuidedLab);
+  if (keepClear) keepClear(); // the lesson's own sticky toolbar
 };
 // Skip links: the first stops of Tab, seen when focused.
 const skipLink = (target, key, go) => h('a', { href: `#${target().id}`, className: 'skip-link', onclick: (event) => {

@@ -19,7 +19,7 @@ async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
     const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p)$/;
-    const selector = '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
+    const selector = '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap((e) => e.textContent
       .replace(/[\w.()-]+\.(img|prj|txt|err)\b/g, ' ')
       .match(/[A-Za-z][A-Za-z0-9^_-]+/g) || []); // one letter is a symbol (x, y, w)
