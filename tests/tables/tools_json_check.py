@@ -2,7 +2,7 @@
 """tools.json against what it describes (standard library only).
 
   tools_json_check.py help   TOOLS_JSON BIN_DIR       every program's --help
-  tools_json_check.py demo   TOOLS_JSON SOURCE_DIR    scripts/demo's steps and answer files
+  tools_json_check.py demo   TOOLS_JSON SOURCE_DIR    the demo's steps (the lesson ct-chain) and answer files
   tools_json_check.py python TOOLS_JSON MODULE_DIR    the functions of the module cttools
 
 Prints one line per disagreement and exits 1 if there is any; 77 (skipped)
@@ -77,12 +77,15 @@ def check_help(programs, bin_dir):
                 problem(name, f"fixed file {f.get('name') or f['pattern']} not in --help")
 
 
-STEP = re.compile(r"^step (\S+) (\S+) ", re.M)
+def demo_steps(source_dir):
+    """(answer file, tool) of every step of the chain the demo runs: the lesson ct-chain."""
+    with open(os.path.join(source_dir, "lessons", "ct-chain.json"), encoding="utf-8") as lesson:
+        chain = json.load(lesson)
+    return [(step["answer_file"], step["tool"]) for section in chain["sections"] for step in section["steps"]]
 
 
 def check_demo(programs, source_dir):
-    with open(os.path.join(source_dir, "scripts", "demo"), encoding="utf-8") as demo:
-        steps = STEP.findall(demo.read())
+    steps = demo_steps(source_dir)
     by_name = {p["name"]: p for p in programs}
     answers_dir = os.path.join(source_dir, "examples", "answers")
     used = set()
