@@ -219,6 +219,15 @@ AnswerTaken ask_real(const std::string& padded_label, double& field, DialogueStr
     return ask_number<double>(padded_label, field, io, heard, "%f", real_answer, real_answer_problem, shortest);
 }
 
+const Question* question_of(const ToolDialogue& dialogue, const char* keyword, int* number) {
+    for (std::size_t i = 0; i < dialogue.questions.size(); ++i) {
+        if (std::strcmp(dialogue.questions[i].keyword, keyword) != 0) continue;
+        if (number != nullptr) *number = static_cast<int>(i) + 1;
+        return &dialogue.questions[i];
+    }
+    return nullptr;
+}
+
 void apply_defaults(const std::vector<Question>& questions) {
     for (const Question& q : questions) {
         if (auto* name = std::get_if<std::string*>(&q.field)) **name = std::get<const char*>(q.initial);

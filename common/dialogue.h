@@ -75,6 +75,9 @@ struct ToolDialogue {
     std::vector<FileFact> files{};  // every file it reads or writes, in table order, fixed files last
 };
 
+// The question of a keyword, or nullptr; its number is its place plus one.
+const Question* question_of(const ToolDialogue& dialogue, const char* keyword, int* number = nullptr);
+
 // Where the dialogue reads its answers, writes its questions and warns
 // about answers that are not clean numbers; a null `out` or `err` shows
 // nothing there.

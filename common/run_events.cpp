@@ -57,10 +57,8 @@ const char* language_code() { return text_language() == Language::english ? "en"
 
 // The value an integer question took (the shape of a raw file).
 std::optional<std::int64_t> integer_answer_of(const ToolDialogue& d, const char* keyword) {
-    for (const Question& q : d.questions) {
-        if (std::strcmp(q.keyword, keyword) != 0) continue;
-        if (auto* integer = std::get_if<std::int32_t*>(&q.field)) return **integer;
-    }
+    const Question* q = question_of(d, keyword);
+    if (auto* integer = q != nullptr ? std::get_if<std::int32_t*>(&q->field) : nullptr) return **integer;
     return std::nullopt;
 }
 
@@ -73,9 +71,8 @@ Role role_of(FileUse use) { return use == FileUse::read ? Role::input : Role::ou
 
 FileUse use_of_fact(const ToolDialogue& d, const FileFact& f) {
     if (f.question != nullptr) {
-        for (const Question& q : d.questions)
-            if (std::strcmp(q.keyword, f.question) == 0) return q.file;
-        return FileUse::none;
+        const Question* q = question_of(d, f.question);
+        return q != nullptr ? q->file : FileUse::none;
     }
     return d.about.fixed_files[static_cast<std::size_t>(f.fixed)].use;
 }
@@ -83,9 +80,8 @@ FileUse use_of_fact(const ToolDialogue& d, const FileFact& f) {
 // The names a fact stands for with the answers given.
 std::vector<std::string> names_of(const ToolDialogue& d, const FileFact& f) {
     if (f.question != nullptr) {
-        for (const Question& q : d.questions)
-            if (std::strcmp(q.keyword, f.question) == 0)
-                if (auto* name = std::get_if<std::string*>(&q.field)) return {**name};
+        const Question* q = question_of(d, f.question);
+        if (auto* name = q != nullptr ? std::get_if<std::string*>(&q->field) : nullptr) return {**name};
         return {};
     }
     if (f.series_names) return f.series_names();

@@ -6,6 +6,7 @@
   check_events.py failure EVENTS NAME KIND  one failed run: exit 1, the cause's kind and file
   check_events.py check EVENTS INPUT OUTPUT  --check-answers: the planned input and output
   check_events.py early EVENTS            --check-answers on raysum's first answer alone: the defaults
+  check_events.py series EVENTS NAME...   --check-answers of a level sweep: its image series by name
 """
 import json
 import os
@@ -87,5 +88,16 @@ def early(events_path):
     assert [a["value"] for a in answers[1:]] == [256, 256, 0.078125, "xdisk_1.prj", 256, 256], answers
 
 
+def series(events_path, *names):
+    (run,) = runs_of(events_path)
+    tool, answers, files, end = check_run(run)
+    images = [f for f in files if f["format"] == "raw"]
+    assert [f["name"] for f in images] == list(names), images
+    for f in images:
+        assert f["rows"] == 64 and f["columns"] == 64 and f["bytes"] == 64 * 64 * 4 and f["quantity"] == "NNPS", f
+    tables = [f for f in files if f["format"] == "table"]
+    assert [t["name"] for t in tables] == ["x.txt", "y.txt"] and all(t["layout"] == "grid" for t in tables), tables
+
+
 if __name__ == "__main__":
-    {"chain": chain, "failure": failure, "check": check, "early": early}[sys.argv[1]](*sys.argv[2:])
+    {"chain": chain, "failure": failure, "check": check, "early": early, "series": series}[sys.argv[1]](*sys.argv[2:])

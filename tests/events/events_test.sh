@@ -40,6 +40,10 @@ mv check.jsonl ../check.jsonl
 printf 'n3-2.img\n' | "$bin/raysum" --check-answers > ../early.jsonl
 "$python" "$here/check_events.py" early ../early.jsonl
 
+# A sweep's image series planned from its answers (levels 10, 20, 30 dB), not from its defaults.
+printf 'x.txt\ny.txt\n64\n64\n10\n10\n3\n' | "$bin/noise_spectrum_sweep" --check-answers > ../series.jsonl
+"$python" "$here/check_events.py" series ../series.jsonl n4-5_10dB.img n4-5_20dB.img n4-5_30dB.img
+
 # An events file that cannot be opened: one warning more, the run as without events.
 cd "$out/events"
 plain_status=0 events_status=0

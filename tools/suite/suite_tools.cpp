@@ -77,15 +77,6 @@ const SuiteProgram* find_suite_tool(const std::string& name) {
     return nullptr;
 }
 
-const Question* question_of(const ToolDialogue& dialogue, const char* keyword, int* number) {
-    for (std::size_t i = 0; i < dialogue.questions.size(); ++i) {
-        if (std::strcmp(dialogue.questions[i].keyword, keyword) != 0) continue;
-        if (number != nullptr) *number = static_cast<int>(i) + 1;
-        return &dialogue.questions[i];
-    }
-    return nullptr;
-}
-
 std::vector<std::string> suite_problems(const std::vector<SuiteProgram>& programs) {
     std::vector<std::string> problems;
     std::set<std::string> names;

@@ -31,5 +31,3 @@ const SuiteProgram* find_suite_tool(const std::string& name);
 // program, a name given twice.
 std::vector<std::string> suite_problems(const std::vector<SuiteProgram>& programs);
 
-// The question of a keyword, or nullptr; its number is its place plus one.
-const Question* question_of(const ToolDialogue& dialogue, const char* keyword, int* number = nullptr);

@@ -538,9 +538,5 @@ export function t(key, values = {}) {
   return text.replace(/\{(\w+)\}/g, (_, name) => (name in values ? String(values[name]) : `{${name}}`));
 }
 
-// The axis labels the page gives a table's plot, in the page's language.
-const AXES = { 'spatial frequency (cycles/pixel)': '空間周波数（サイクル/画素）', 'distance (pixels)': '距離（画素）', line: '行', value: '値' };
-export const axisLabel = (label) => (language === 'ja' && AXES[label]) || label;
-
 // A registry text ({ja, en}) in the page's language, Japanese when no English exists.
 export const pick = (texts) => (texts ? texts[language] ?? texts.ja ?? texts.en ?? '' : '');

@@ -4,11 +4,12 @@
 // the lesson in the page's language with the knobs' values filled in.
 
 import { h } from './dom.js';
-import { axisLabel, currentLanguage, t } from './i18n.js';
+import { currentLanguage, t } from './i18n.js';
 import { lessonText } from './lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
+import { regionStats } from './region_stats.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
 
@@ -24,17 +25,6 @@ function pictureCanvas(view, record, samples, [low, high], app) {
   return { canvas, draw: () => drawSamples(canvas, samples, view.width, view.height, low, high) };
 }
 
-// The mean and standard deviation of the samples in a rectangle, summed in
-// row order (the same numbers on every browser).
-export function regionStatistics(samples, columns, [x, y], [width, height]) {
-  let sum = 0, count = 0;
-  for (let i = y; i < y + height; i++) for (let j = x; j < x + width; j++) sum += samples[i * columns + j], count++;
-  const mean = sum / count;
-  let squares = 0;
-  for (let i = y; i < y + height; i++) for (let j = x; j < x + width; j++) squares += (samples[i * columns + j] - mean) ** 2;
-  return { mean, sd: Math.sqrt(squares / (count - 1)) };
-}
-
 // One view as {element, draw()} from the records of its files (null when a
 // file is missing). app: {openPicture(name, window), openPlot(name, log)}.
 export function lessonFigure(view, records, values, app, session) {
@@ -43,8 +33,8 @@ export function lessonFigure(view, records, values, app, session) {
     const box = h('div', { className: 'plot' });
     const draw = () => {
       const plot = plotOfRecord(session, records[0]);
-      const x = view.x && view.x.label ? text(view.x.label, values) : axisLabel(plot.xLabel);
-      const y = view.y && view.y.label ? text(view.y.label, values) : axisLabel(plot.yLabel);
+      const x = view.x && view.x.label ? text(view.x.label, values) : plot.xLabel; // already in the page's language
+      const y = view.y && view.y.label ? text(view.y.label, values) : plot.yLabel;
       drawPlot(box, { ...plot, title: text(view.caption, values), xLabel: x, yLabel: y, log: !!view.log });
     };
     return { element: h('figure', { className: 'plot-figure', 'data-file': records[0].name }, box, caption(view, values)), draw };
@@ -53,7 +43,7 @@ export function lessonFigure(view, records, values, app, session) {
   if (view.region) {
     const [x, y] = view.at || [0, 0];
     const [width, height] = view.size || [view.width, view.height];
-    const { mean, sd } = regionStatistics(samples[0], view.width, [x, y], [width, height]);
+    const { mean, sd } = regionStats(samples[0], view.height, view.width, { row: y, column: x, rows: height, columns: width });
     const shown = (v) => Number(v.toPrecision(4)).toString();
     const line = t('region_stats', { name: records[0].name, width, height, x, y, mean: shown(mean), sd: shown(sd) });
     const element = h('figure', { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean) },

@@ -6,6 +6,7 @@
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
+import { axisLabel } from './file_meaning.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
 import { isQuotaError } from './workspace.js';
 
@@ -67,7 +68,7 @@ export class WorkspaceView {
   // A file's row: its name, size and shape and what the run that wrote it
   // said it holds, what made it, and its actions.
   row(record, actions, when) {
-    const holds = record.info && record.info.quantity ? `, ${record.info.quantity}${record.info.unit ? ` (${record.info.unit})` : ''}` : '';
+    const holds = record.info && record.info.quantity ? `, ${axisLabel(record.info.quantity, record.info.unit)}` : '';
     const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
     return h('tr', {},
       h('td', { className: 'file-name' }, record.name),
