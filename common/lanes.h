@@ -5,6 +5,9 @@
 //   double          one lane, the portable form, everywhere;
 //   Avx2Lanes       four doubles (lanes_avx2.h), x86-64, chosen at run time
 //                   where the processor has AVX2;
+//   Avx512Lanes     eight doubles (lanes_avx512.h), x86-64 Linux, chosen at
+//                   run time where the processor has AVX-512F and runs them
+//                   faster than the AVX2 lanes;
 //   Simd128Lanes    two doubles (lanes_simd128.h), in a WebAssembly build
 //                   made with simd128;
 //   Sse2Lanes       two doubles (lanes_sse2.h), every x86-64 processor.
@@ -77,7 +80,18 @@ struct Lanes<double> {
 };
 
 #if defined(CT_HAS_AVX2_LANES)
+// GCC 12 warns of the deliberately undefined value in some AVX-512
+// intrinsics (_mm512_undefined_pd) once they are inlined: the warning is
+// about the header, not the lanes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
 #include "common/lanes_avx2.h"
+#endif
+#if defined(CT_HAS_AVX512_LANES)
+#include "common/lanes_avx512.h"
 #endif
 #if defined(__x86_64__) && defined(__SSE2__)
 #include "common/lanes_sse2.h"
@@ -88,23 +102,38 @@ struct Lanes<double> {
 
 #include "common/code_path.h"
 
+// The most lanes of any lane type: a row from which lanes pick their
+// samples (pick_three) needs this many less one samples after its last bin.
+constexpr std::int32_t most_lanes = 8;
+
 #if defined(CT_HAS_AVX2_LANES)
 template <class Kernel>
 CT_TARGET_AVX2 void with_avx2_lanes(Kernel& kernel) {
     kernel(Avx2Lanes(0.0));
 }
 #endif
+#if defined(CT_HAS_AVX512_LANES)
+template <class Kernel>
+CT_TARGET_AVX512 void with_avx512_lanes(Kernel& kernel) {
+    kernel(Avx512Lanes(0.0));
+}
+#endif
 
 // Runs kernel(V) with the lane type V of `code` (an always-inlined generic
 // lambda, [&](auto lanes) CT_LANES_LAMBDA { using V = decltype(lanes); … }):
-// the AVX2 instantiation from a function built for AVX2, the one lane for
-// VectorCode::none.
+// the AVX2 (AVX-512) instantiation from a function built for AVX2
+// (AVX-512F), the one lane for VectorCode::none.
 template <class Kernel>
 void with_lanes(VectorCode code, Kernel&& kernel) {
     switch (code) {
 #if defined(CT_HAS_AVX2_LANES)
         case VectorCode::avx2:
             with_avx2_lanes(kernel);
+            return;
+#endif
+#if defined(CT_HAS_AVX512_LANES)
+        case VectorCode::avx512:
+            with_avx512_lanes(kernel);
             return;
 #endif
 #if defined(__wasm_simd128__)

@@ -81,9 +81,9 @@ constexpr std::int32_t pairs_per_block = 8;
 // would make the compiler keep their lane values in memory around it (no
 // vector register survives a call), and the called code, built for the
 // default instruction set, mixes SSE with their AVX.
-CT_LANES void back_project_row(const CijLaneAngle<double>& angle, const double* column_cos, double y_sin, const double* p,
-                      std::int32_t bins, bool empty_adds_nothing, double* pixel, std::int32_t first,
-                      std::int32_t last) {
+CT_LANES void back_project_row(const CijLaneAngle<double>& angle, const double* column_cos, double y_sin,
+                               const double* p, std::int32_t bins, bool empty_adds_nothing, double* pixel,
+                               std::int32_t first, std::int32_t last) {
     const std::int32_t empty_bins = std::min(bins, 3);
     for (std::int32_t q = first; q < last; ++q) {
         CijEntry e;
@@ -100,28 +100,28 @@ CT_LANES void back_project_row(const CijLaneAngle<double>& angle, const double* 
     }
 }
 
-// Whether four neighbouring pixels of a row always take their first bins
-// from four neighbouring bins: t moves by about |C| ≤ 1 from pixel to
-// pixel, so four pixels' first bins lie within 3 of each other, as long as
-// the rounding of x·C and of t (below 2^-30 for images up to 65536 pixels
-// wide and high) cannot carry three steps of |C| past 3. That fails only at
+// Whether n neighbouring pixels of a row always take their first bins from
+// n neighbouring bins: t moves by about |C| ≤ 1 from pixel to pixel, so n
+// pixels' first bins lie within n − 1 of each other, as long as the
+// rounding of x·C and of t (below 2^-30 for images up to 65536 pixels wide
+// and high) cannot carry n − 1 steps of |C| past n − 1. That fails only at
 // angles within a few millionths of a radian of 0 other than 0 itself.
-bool four_bins_apart_at_most_three(const CijAngle& a, std::int32_t width, std::int32_t height) {
+bool bins_apart_at_most_lanes(const CijAngle& a, std::int32_t width, std::int32_t height, std::int32_t n) {
     const double step = std::fabs(a.cos_theta);
-    return width <= 65536 && height <= 65536 && (step == 1.0 || 3.0 * (1.0 - step) > 1e-9);
+    return width <= 65536 && height <= 65536 && (step == 1.0 || (n - 1) * (1.0 - step) > 1e-9);
 }
 
 // Whether the lanes V can take the entries of a row at this angle: those
 // that pick their samples from neighbouring bins need the bins close.
 template <class V>
 bool lanes_take_angle(const CijAngle& a, std::int32_t width, std::int32_t height) {
-    static_assert(!Lanes<V>::picks_need_close_indices || Lanes<V>::count <= 4);
-    return !Lanes<V>::picks_need_close_indices || four_bins_apart_at_most_three(a, width, height);
+    static_assert(Lanes<V>::count <= most_lanes);
+    return !Lanes<V>::picks_need_close_indices || bins_apart_at_most_lanes(a, width, height, Lanes<V>::count);
 }
 
 // The sums of the pixels at `pixel` with filled entries added, lane j's
 // three bins being base[index_j + k], k = 0, 1, 2 (N ≥ 3). The row needs
-// three samples after its last bin (Lanes<V>::pick_three).
+// the samples after its last bin that Lanes<V>::pick_three reads.
 template <class V, bool t_falls>
 CT_LANES V entry_sums(const double* base, V index, V w0, V w1, V w2, const double* pixel) {
     using L = Lanes<V>;
@@ -351,7 +351,7 @@ struct BackProjection {
     const double* sinogram;
     const CijTable& cij;
     const std::vector<char>& empty_adds_nothing;
-    const double* last_projection;  // the last angle's row with three samples after it
+    const double* last_projection;  // the last row, with most_lanes − 1 samples after it
     std::int32_t half_h, mirror_sum, pair_first, lone_count;
     const std::int32_t* lone_first;
 };
@@ -448,8 +448,8 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
     });
 }
 
-void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
-                  const CijTable& cij, CodePath path) {
+void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram, const CijTable& cij,
+                  CodePath path) {
     const std::int64_t pixels = sample_count(width, height);
     std::fill(image, image + std::max<std::int64_t>(pixels, 0), 0.0);
     const std::int32_t bins = cij.bins;
@@ -463,9 +463,10 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         // Fewer than three bins: the portable form alone.
         const VectorCode code = bins >= 3 ? vector_code(path) : VectorCode::none;
         const bool vector = code != VectorCode::none;
-        // The vector rows read three samples past a row's end: the last row
-        // gets them from a copy.
-        std::vector<double> last_projection = take_samples(vector ? static_cast<std::int64_t>(bins) + 3 : 0);
+        // The vector rows read up to most_lanes − 1 samples past a row's
+        // end: the last row gets them from a copy.
+        std::vector<double> last_projection =
+            take_samples(vector ? static_cast<std::int64_t>(bins) + most_lanes - 1 : 0);
         if (vector)
             std::copy(sinogram + static_cast<std::int64_t>(cij.angles - 1) * bins,
                       sinogram + static_cast<std::int64_t>(cij.angles) * bins, last_projection.begin());

@@ -1,6 +1,8 @@
 // Reconstruction of noise sinograms: the fast back projection and filter
 // against the plain loops, bit for bit, and the geometry they share.
 
+#include "tools/noise/noise_reconstruction.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,9 +10,9 @@
 #include <vector>
 
 #include "common/fft.h"
-#include "tools/noise/noise_reconstruction.h"
-#include "tools/noise/tests/straightforward.h"
 #include "tests/support/thread_counts.h"
+#include "tests/support/vector_codes.h"
+#include "tools/noise/tests/straightforward.h"
 
 namespace {
 
@@ -19,31 +21,33 @@ bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 TEST(BackProjection, FastVersionGivesTheBitsOfThePlainLoop) {
-    struct Case {
-        int width, height, angles;
-    };
-    // Square and oblong, widths off the vector pairs and column chunks,
-    // heights off the row groups, images wider than the detector.
-    for (const Case c : {Case{8, 8, 512}, Case{32, 32, 403}, Case{16, 64, 512}, Case{64, 16, 403},
-                         Case{200, 12, 512}, Case{1024, 8, 512}, Case{700, 9, 403}, Case{256, 256, 512},
-                         Case{37, 11, 403}}) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", " << c.angles << " angles");
-        const auto rows = test_samples(static_cast<std::size_t>(c.angles) * 512, c.width);
-        std::vector<double> fast(static_cast<std::size_t>(c.width) * c.height, 9.0), plain(fast.size());
-        straightforward_back_project(plain.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles);
-        for (CodePath path : {CodePath::fastest, CodePath::portable}) {
-            noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles, path);
-            EXPECT_TRUE(same_bits(fast, plain)) << (path == CodePath::fastest ? "vector" : "pairs");
+    for_each_vector_code([&] {
+        struct Case {
+            int width, height, angles;
+        };
+        // Square and oblong, widths off the vector pairs and column chunks,
+        // heights off the row groups, images wider than the detector.
+        for (const Case c :
+             {Case{8, 8, 512}, Case{32, 32, 403}, Case{16, 64, 512}, Case{64, 16, 403}, Case{200, 12, 512},
+              Case{1024, 8, 512}, Case{700, 9, 403}, Case{256, 256, 512}, Case{37, 11, 403}}) {
+            SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", " << c.angles << " angles");
+            const auto rows = test_samples(static_cast<std::size_t>(c.angles) * 512, c.width);
+            std::vector<double> fast(static_cast<std::size_t>(c.width) * c.height, 9.0), plain(fast.size());
+            straightforward_back_project(plain.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles);
+            for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+                noise_back_project(fast.data(), c.width, c.height, 1.0, 1.0, rows.data(), 1.0, c.angles, path);
+                EXPECT_TRUE(same_bits(fast, plain)) << (path == CodePath::fastest ? "vector" : "pairs");
+            }
         }
-    }
-    // Pixel and bin sizes other than 1 change dx and dy, not the method.
-    const auto rows = test_samples(403 * 512, 7);
-    std::vector<double> fast(48 * 40), plain(fast.size());
-    straightforward_back_project(plain.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403);
-    for (CodePath path : {CodePath::fastest, CodePath::portable}) {
-        noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403, path);
-        EXPECT_TRUE(same_bits(fast, plain));
-    }
+        // Pixel and bin sizes other than 1 change dx and dy, not the method.
+        const auto rows = test_samples(403 * 512, 7);
+        std::vector<double> fast(48 * 40), plain(fast.size());
+        straightforward_back_project(plain.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403);
+        for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+            noise_back_project(fast.data(), 48, 40, 3.7, 5.3, rows.data(), 0.9, 403, path);
+            EXPECT_TRUE(same_bits(fast, plain));
+        }
+    });
 }
 
 TEST(BackProjection, TruncatesTowardZeroAndStopsAtTheDetectorEnds) {
@@ -68,7 +72,8 @@ TEST(BackProjection, CoverageOfTheDetector) {
     for (double e : small) EXPECT_NEAR(e, 512 * 0.006135923151542559, 1e-9);
     noise_back_project(large.data(), 512, 512, 1.0, 1.0, ones.data(), 1.0, 512);
     EXPECT_NEAR(large[256 * 512 + 256], 3.14159265358979, 1e-9);
-    EXPECT_LT(large[0], 0.7 * 3.14159265358979);  // a corner leaves the detector for about half the angles
+    EXPECT_LT(large[0], 0.7 * 3.14159265358979);  // a corner leaves the detector
+                                                  // for about half the angles
     EXPECT_GT(large[0], 0.3 * 3.14159265358979);
 }
 
@@ -80,7 +85,8 @@ TEST(RampFilter, WeightsAndWindows) {
     EXPECT_NEAR(noise_filter_weight(0, 1.0, 1), 0.25, 1e-15);
     EXPECT_NEAR(noise_filter_weight(0, 1.0, 4), 0.5 * 0.904508, 1e-6);
     for (int w = 0; w < 4; ++w)  // each window lies above the one before at every non-zero frequency
-        for (int n : {0, 100, 255, 257, 511}) EXPECT_LT(noise_filter_weight(n, 1.0, w), noise_filter_weight(n, 1.0, w + 1));
+        for (int n : {0, 100, 255, 257, 511})
+            EXPECT_LT(noise_filter_weight(n, 1.0, w), noise_filter_weight(n, 1.0, w + 1));
 
     for (FilterWindow window : {FilterWindow{}, FilterWindow{0}, FilterWindow{2}, FilterWindow{4}}) {
         auto fast = test_samples(3 * 512, 11), plain = fast;

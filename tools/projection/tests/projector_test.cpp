@@ -9,9 +9,10 @@
 #include <random>
 #include <string>
 
-#include "tests/support/tool_runner.h"
-#include "tools/projection/tests/stored_cij.h"
 #include "tests/support/thread_counts.h"
+#include "tests/support/tool_runner.h"
+#include "tests/support/vector_codes.h"
+#include "tools/projection/tests/stored_cij.h"
 
 namespace {
 
@@ -45,9 +46,9 @@ std::vector<double> random_image(const Size& s, unsigned seed) {
 
 // Odd sizes, a detector narrower than the diagonal, P = 1, 45-degree angles
 // (P = 4, 12), N < 3, a single pixel, and the default shape at a small scale.
-const Size sizes[] = {{5, 7, 9, 3},   {8, 8, 8, 4},    {16, 16, 11, 1}, {6, 5, 2, 4},   {1, 1, 1, 1},
-                      {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},  {7, 3, 40, 5},  {4, 6, 3, 2},
-                      {31, 31, 45, 180}};
+const Size sizes[] = {{5, 7, 9, 3},  {8, 8, 8, 4},    {16, 16, 11, 1},  {6, 5, 2, 4},
+                      {1, 1, 1, 1},  {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},
+                      {7, 3, 40, 5}, {4, 6, 3, 2},    {31, 31, 45, 180}};
 
 std::string name(const Size& s) {
     return std::to_string(s.width) + "x" + std::to_string(s.height) + " N=" + std::to_string(s.bins) +
@@ -58,7 +59,8 @@ TEST(MakeCij, PrintsTheCounterForEveryAngleAndAFinalLine) {
     std::FILE* out = stream_writing();
     const CijTable cij = make_cij(4, 4, 4, 3, out);
     EXPECT_EQ(written_and_closed(out),
-              "\r *** Make cij [  0/  3]\r *** Make cij [  1/  3]\r *** Make cij [  2/  3]\r *** Make cij [  3/  3]\n");
+              "\r *** Make cij [  0/  3]\r *** Make cij [  1/  3]\r *** Make cij "
+              "[  2/  3]\r *** Make cij [  3/  3]\n");
     ASSERT_EQ(cij.angle.size(), 3u);
     EXPECT_EQ(cij.angle[1].sin_theta, std::sin(1 * 3.14159265358979 / 3));
 
@@ -68,88 +70,99 @@ TEST(MakeCij, PrintsTheCounterForEveryAngleAndAFinalLine) {
 }
 
 TEST(CijEntries, EveryEntryEqualsTheStoredTable) {
-    for (const Size& s : sizes) {
-        const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
-        const CijTable cij = quiet_cij(s);
-        std::vector<double> column_cos(s.width), row_sin(s.height);
-        CijRowEntries fast(s.width), portable(s.width);
-        for (std::int32_t i = 0; i < s.angles; ++i) {
-            cij_products(cij.angle[i], s.width, s.height, column_cos.data(), row_sin.data());
-            for (std::int32_t r = 0; r < s.height; ++r) {
-                cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, fast);
-                cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable,
-                                CodePath::portable);
-                for (std::int32_t q = 0; q < s.width; ++q) {
-                    const std::size_t e = (static_cast<std::size_t>(i) * s.height + r) * s.width + q;
-                    for (const CijRowEntries* row : {&fast, &portable}) {
-                        const bool empty = row->first_bin[q] < 0;
-                        ASSERT_EQ(empty ? 0 : row->first_bin[q], stored.index[e]) << name(s) << " i=" << i;
-                        // Weights compared as bytes: +0 and −0 or a last bit would differ.
-                        const double got[3] = {row->w0[q], row->w1[q], row->w2[q]};
-                        ASSERT_EQ(std::memcmp(got, &stored.weight[e * 3], sizeof got), 0) << name(s) << " i=" << i;
+    for_each_vector_code([&] {
+        for (const Size& s : sizes) {
+            const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
+            const CijTable cij = quiet_cij(s);
+            std::vector<double> column_cos(s.width), row_sin(s.height);
+            CijRowEntries fast(s.width), portable(s.width);
+            for (std::int32_t i = 0; i < s.angles; ++i) {
+                cij_products(cij.angle[i], s.width, s.height, column_cos.data(), row_sin.data());
+                for (std::int32_t r = 0; r < s.height; ++r) {
+                    cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, fast);
+                    cij_row_entries(cij.angle[i], column_cos.data(), row_sin[r], 0, s.width, s.bins, portable,
+                                    CodePath::portable);
+                    for (std::int32_t q = 0; q < s.width; ++q) {
+                        const std::size_t e = (static_cast<std::size_t>(i) * s.height + r) * s.width + q;
+                        for (const CijRowEntries* row : {&fast, &portable}) {
+                            const bool empty = row->first_bin[q] < 0;
+                            ASSERT_EQ(empty ? 0 : row->first_bin[q], stored.index[e]) << name(s) << " i=" << i;
+                            // Weights compared as bytes: +0 and −0 or a last bit would
+                            // differ.
+                            const double got[3] = {row->w0[q], row->w1[q], row->w2[q]};
+                            ASSERT_EQ(std::memcmp(got, &stored.weight[e * 3], sizeof got), 0) << name(s) << " i=" << i;
+                        }
                     }
                 }
             }
         }
-    }
+    });
 }
 
 TEST(CijEntries, PartialRowsLeaveTheRestAlone) {
-    const CijTable cij = quiet_cij({13, 1, 13, 5});
-    std::vector<double> column_cos(13), row_sin(1);
-    cij_products(cij.angle[2], 13, 1, column_cos.data(), row_sin.data());
-    CijRowEntries row(13), whole(13);
-    row.first_bin.assign(13, 99);
-    cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 3, 10, 13, row);
-    cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 0, 13, 13, whole, CodePath::portable);
-    for (int q = 0; q < 13; ++q) EXPECT_EQ(row.first_bin[q], (q < 3 || q >= 10) ? 99 : whole.first_bin[q]) << q;
+    for_each_vector_code([&] {
+        const CijTable cij = quiet_cij({13, 1, 13, 5});
+        std::vector<double> column_cos(13), row_sin(1);
+        cij_products(cij.angle[2], 13, 1, column_cos.data(), row_sin.data());
+        CijRowEntries row(13), whole(13);
+        row.first_bin.assign(13, 99);
+        cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 3, 10, 13, row);
+        cij_row_entries(cij.angle[2], column_cos.data(), row_sin[0], 0, 13, 13, whole, CodePath::portable);
+        for (int q = 0; q < 13; ++q) EXPECT_EQ(row.first_bin[q], (q < 3 || q >= 10) ? 99 : whole.first_bin[q]) << q;
+    });
 }
 
 TEST(ProjectImage, SameBytesAsTheStoredTable) {
-    for (const Size& s : sizes) {
-        const std::vector<double> image = random_image(s, 7);
-        const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
-        for (double pixel_length : {0.078125, 1.0, 0.3}) {
-            for (CodePath path : both_paths) {
-                EXPECT_TRUE(same_bytes(project(image, s, pixel_length, path),
-                                       project_with_table(image, pixel_length, stored)))
-                    << name(s) << " pixel length " << pixel_length;
-            }
-        }
-    }
-}
-
-TEST(ProjectImage, ZerosNaNsAndInfinitiesGiveTheStoredTableBytes) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    for (const Size& s : {Size{9, 9, 7, 4}, Size{8, 6, 2, 3}, Size{5, 5, 1, 2}, Size{12, 12, 10, 6}}) {
-        const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
-        std::vector<double> image = random_image(s, 3);
-        // Zero runs at both ends of rows (skipped), a −0 inside, whole zero rows.
-        for (std::int32_t q = 0; q < s.width; ++q) image[q] = 0.0;
-        image[s.width + 1] = -0.0;
-        image[image.size() - 1] = 0.0;
-        EXPECT_TRUE(same_bytes(project(image, s, 0.5), project_with_table(image, 0.5, stored))) << name(s);
-        // A corner pixel (an empty entry at oblique angles), a centre pixel,
-        // and the last corner: past 90° an empty entry whose NaN reaches
-        // bins 0 … 2 just after its row's pixels have added to them.
-        for (double odd : {nan, inf, -inf, -nan}) {
-            for (std::size_t where : {std::size_t{0}, image.size() / 2, image.size() - 1}) {
-                std::vector<double> spoiled = image;
-                spoiled[where] = odd;
+    for_each_vector_code([&] {
+        for (const Size& s : sizes) {
+            const std::vector<double> image = random_image(s, 7);
+            const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
+            for (double pixel_length : {0.078125, 1.0, 0.3}) {
                 for (CodePath path : both_paths) {
-                    EXPECT_TRUE(same_bytes(project(spoiled, s, 0.5, path), project_with_table(spoiled, 0.5, stored)))
-                        << name(s) << " value " << odd << " at " << where;
+                    EXPECT_TRUE(same_bytes(project(image, s, pixel_length, path),
+                                           project_with_table(image, pixel_length, stored)))
+                        << name(s) << " pixel length " << pixel_length;
                 }
             }
         }
-        // A length that is not finite turns even the zeros into NaN.
-        for (double pixel_length : {inf, nan, 0.0, -0.0}) {
-            std::vector<double> zeros(image.size(), 0.0);
-            EXPECT_TRUE(same_bytes(project(zeros, s, pixel_length), project_with_table(zeros, pixel_length, stored)))
-                << name(s) << " length " << pixel_length;
+    });
+}
+
+TEST(ProjectImage, ZerosNaNsAndInfinitiesGiveTheStoredTableBytes) {
+    for_each_vector_code([&] {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        for (const Size& s : {Size{9, 9, 7, 4}, Size{8, 6, 2, 3}, Size{5, 5, 1, 2}, Size{12, 12, 10, 6}}) {
+            const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
+            std::vector<double> image = random_image(s, 3);
+            // Zero runs at both ends of rows (skipped), a −0 inside, whole zero rows.
+            for (std::int32_t q = 0; q < s.width; ++q) image[q] = 0.0;
+            image[s.width + 1] = -0.0;
+            image[image.size() - 1] = 0.0;
+            EXPECT_TRUE(same_bytes(project(image, s, 0.5), project_with_table(image, 0.5, stored))) << name(s);
+            // A corner pixel (an empty entry at oblique angles), a centre pixel,
+            // and the last corner: past 90° an empty entry whose NaN reaches
+            // bins 0 … 2 just after its row's pixels have added to them.
+            for (double odd : {nan, inf, -inf, -nan}) {
+                for (std::size_t where : {std::size_t{0}, image.size() / 2, image.size() - 1}) {
+                    std::vector<double> spoiled = image;
+                    spoiled[where] = odd;
+                    for (CodePath path : both_paths) {
+                        EXPECT_TRUE(
+                            same_bytes(project(spoiled, s, 0.5, path), project_with_table(spoiled, 0.5, stored)))
+                            << name(s) << " value " << odd << " at " << where;
+                    }
+                }
+            }
+            // A length that is not finite turns even the zeros into NaN.
+            for (double pixel_length : {inf, nan, 0.0, -0.0}) {
+                std::vector<double> zeros(image.size(), 0.0);
+                EXPECT_TRUE(
+                    same_bytes(project(zeros, s, pixel_length), project_with_table(zeros, pixel_length, stored)))
+                    << name(s) << " length " << pixel_length;
+            }
         }
-    }
+    });
 }
 
 TEST(ProjectImage, TheFirstAngleSumsColumns) {
@@ -216,10 +229,12 @@ TEST(ProjectImage, DetectorsNarrowerThanThreeBinsSeeNothing) {
 
 // The threads share out the angles: odd sizes, an image wider than tall.
 TEST(ThreadCounts, ProjectionGivesTheSameBytes) {
-    const Size s{37, 23, 41, 29};
-    const auto image = random_image(s, 3);
-    for (CodePath path : both_paths)
-        expect_same_bytes_for_every_thread_count([&] { return project(image, s, 0.25, path); });
+    for_each_vector_code([&] {
+        const Size s{37, 23, 41, 29};
+        const auto image = random_image(s, 3);
+        for (CodePath path : both_paths)
+            expect_same_bytes_for_every_thread_count([&] { return project(image, s, 0.25, path); });
+    });
 }
 
 }  // namespace

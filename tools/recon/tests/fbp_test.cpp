@@ -7,8 +7,9 @@
 #include <limits>
 #include <random>
 
-#include "tools/projection/tests/stored_cij.h"
 #include "tests/support/thread_counts.h"
+#include "tests/support/vector_codes.h"
+#include "tools/projection/tests/stored_cij.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ const double nan = std::numeric_limits<double>::quiet_NaN();
 const double inf = std::numeric_limits<double>::infinity();
 
 // The filter exactly as described: every term of every sum, in increasing k.
-std::vector<double> filter_every_term(std::vector<double> sinogram, std::int32_t bins, std::int32_t angles,
-                                      double d) {
+std::vector<double> filter_every_term(std::vector<double> sinogram, std::int32_t bins, std::int32_t angles, double d) {
     std::vector<double> kernel(bins, 0.0);
     kernel[0] = 1 / ((d * 4) * d);
     for (int n = 1; n < bins; n += 2) kernel[n] = -1 / ((((d * 9.869604401089338) * d) * n) * n);
@@ -80,7 +80,7 @@ TEST(RampFilter, ANaNOrInfinitySpoilsItsWholeRowAsEveryTermDoes) {
             const auto got = filtered(sinogram, 11, 3, 0.5);
             EXPECT_TRUE(same_bytes(got, filter_every_term(sinogram, 11, 3, 0.5))) << odd << " at " << where;
             for (int j = 0; j < 11; ++j) EXPECT_FALSE(std::isfinite(got[11 + j])) << j;  // every bin of that row
-            EXPECT_FALSE(std::isnan(got[0]));                                        // the others are untouched
+            EXPECT_FALSE(std::isnan(got[0]));                                            // the others are untouched
         }
     }
 }
@@ -119,35 +119,39 @@ std::vector<double> back_projected(const std::vector<double>& sinogram, const Si
 }
 
 TEST(BackProject, SameBytesAsTheStoredTable) {
-    const Size sizes[] = {{5, 7, 9, 3},   {8, 8, 8, 4},     {16, 16, 11, 1}, {6, 5, 2, 4}, {1, 1, 1, 1},
-                          {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},  {4, 6, 3, 2}};
-    for (const Size& s : sizes) {
-        const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
-        const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 11);
-        for (CodePath path : {CodePath::fastest, CodePath::portable}) {
-            EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), back_project_with_table(sinogram, stored)))
-                << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+    for_each_vector_code([&] {
+        const Size sizes[] = {{5, 7, 9, 3},    {8, 8, 8, 4},     {16, 16, 11, 1}, {6, 5, 2, 4}, {1, 1, 1, 1},
+                              {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},  {4, 6, 3, 2}};
+        for (const Size& s : sizes) {
+            const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
+            const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 11);
+            for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+                EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), back_project_with_table(sinogram, stored)))
+                    << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+            }
         }
-    }
+    });
 }
 
 TEST(BackProject, NaNsAndInfinitiesInTheFirstBinsReachThePixelsOfEmptyEntries) {
-    for (const Size& s : {Size{12, 12, 10, 6}, Size{6, 6, 2, 3}, Size{5, 5, 1, 2}}) {
-        const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
-        for (double odd : {nan, inf, -inf, -nan}) {
-            for (std::int32_t bin : {0, 1, 2, 4}) {
-                if (bin >= s.bins) continue;
-                auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 2);
-                sinogram[static_cast<std::size_t>(s.bins) * (s.angles - 1) + bin] = odd;
-                sinogram[0] = -0.0;
-                for (CodePath path : {CodePath::fastest, CodePath::portable}) {
-                    const auto expected = back_project_with_table(sinogram, stored);
-                    EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), expected))
-                        << s.width << " N=" << s.bins << " " << odd << " in bin " << bin;
+    for_each_vector_code([&] {
+        for (const Size& s : {Size{12, 12, 10, 6}, Size{6, 6, 2, 3}, Size{5, 5, 1, 2}}) {
+            const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
+            for (double odd : {nan, inf, -inf, -nan}) {
+                for (std::int32_t bin : {0, 1, 2, 4}) {
+                    if (bin >= s.bins) continue;
+                    auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 2);
+                    sinogram[static_cast<std::size_t>(s.bins) * (s.angles - 1) + bin] = odd;
+                    sinogram[0] = -0.0;
+                    for (CodePath path : {CodePath::fastest, CodePath::portable}) {
+                        const auto expected = back_project_with_table(sinogram, stored);
+                        EXPECT_TRUE(same_bytes(back_projected(sinogram, s, path), expected))
+                            << s.width << " N=" << s.bins << " " << odd << " in bin " << bin;
+                    }
                 }
             }
         }
-    }
+    });
 }
 
 // No angle at all: nothing is read, and every pixel is 0 × (π / 0), NaN.
@@ -179,11 +183,13 @@ TEST(BackProject, ThePixelLengthMattersOnlyThroughRounding) {
 // portable path, and the last row, read past its end by the vector rows,
 // comes from a copy.
 TEST(BackProject, AnglesCloseToZeroAndTheLastRowKeepTheBytesOfThePortablePath) {
-    for (const Size& s : {Size{6, 5, 11, 200000}, Size{21, 19, 23, 9}}) {
-        const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 4);
-        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
-            << s.angles << " angles";
-    }
+    for_each_vector_code([&] {
+        for (const Size& s : {Size{6, 5, 11, 200000}, Size{21, 19, 23, 9}}) {
+            const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 4);
+            EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
+                << s.angles << " angles";
+        }
+    });
 }
 
 // Row r and row 2·(H/2) − r go together, pixel (x, y) with (−x, −y):
@@ -191,21 +197,30 @@ TEST(BackProject, AnglesCloseToZeroAndTheLastRowKeepTheBytesOfThePortablePath) {
 // the two rows' runs of filled entries of different lengths) and many,
 // 45 degrees (P = 4, 8), and an empty entry's NaN.
 TEST(BackProject, MirrorRowsGiveTheBytesOfThePortablePath) {
-    const Size sizes[] = {{37, 24, 64, 8},  {24, 37, 16, 12}, {40, 40, 101, 4}, {33, 35, 7, 45},
-                          {64, 48, 200, 90}, {2, 9, 5, 4},     {9, 2, 3, 8},     {18, 17, 18, 16},
-                          // rows longer than one chunk of columns; 129 paired
-                          // columns end in a group of their own that overlaps
-                          // the chunk before
-                          {130, 9, 190, 6},  {133, 12, 64, 10}};
-    for (const Size& s : sizes) {
-        auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 7);
-        const auto expected = back_projected(sinogram, s, CodePath::portable);
-        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), expected))
-            << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
-        sinogram[static_cast<std::size_t>(s.bins) * (s.angles / 2) + 1] = nan;
-        EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
-            << s.width << "x" << s.height << " with a NaN";
-    }
+    for_each_vector_code([&] {
+        const Size sizes[] = {{37, 24, 64, 8},
+                              {24, 37, 16, 12},
+                              {40, 40, 101, 4},
+                              {33, 35, 7, 45},
+                              {64, 48, 200, 90},
+                              {2, 9, 5, 4},
+                              {9, 2, 3, 8},
+                              {18, 17, 18, 16},
+                              // rows longer than one chunk of columns; 129 paired
+                              // columns end in a group of their own that overlaps
+                              // the chunk before
+                              {130, 9, 190, 6},
+                              {133, 12, 64, 10}};
+        for (const Size& s : sizes) {
+            auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 7);
+            const auto expected = back_projected(sinogram, s, CodePath::portable);
+            EXPECT_TRUE(same_bytes(back_projected(sinogram, s), expected))
+                << s.width << "x" << s.height << " N=" << s.bins << " P=" << s.angles;
+            sinogram[static_cast<std::size_t>(s.bins) * (s.angles / 2) + 1] = nan;
+            EXPECT_TRUE(same_bytes(back_projected(sinogram, s), back_projected(sinogram, s, CodePath::portable)))
+                << s.width << "x" << s.height << " with a NaN";
+        }
+    });
 }
 
 // Angles whose t = x·C + y·S falls on halves: where t + 0.5 is an integer
@@ -215,31 +230,35 @@ TEST(BackProject, MirrorRowsGiveTheBytesOfThePortablePath) {
 // they come out near 1/2 each, but not exactly, so taking the pixel's
 // shares swapped onto the wrong bins would show).
 TEST(BackProject, TiesAtHalfABinKeepTheBytesOfThePortablePath) {
-    const Size s{23, 20, 31, 8};
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    CijTable cij = make_cij(s.width, s.height, s.bins, s.angles, sink);
-    std::fclose(sink);
-    for (CijAngle& a : cij.angle) {
-        a.cos_theta = std::round(a.cos_theta * 8) / 8;
-        a.sin_theta = std::round(a.sin_theta * 8) / 8;
-    }
-    const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 3);
-    std::vector<double> fast(static_cast<std::size_t>(s.width) * s.height);
-    std::vector<double> portable(fast.size());
-    back_project(fast.data(), s.width, s.height, sinogram.data(), cij, CodePath::fastest);
-    back_project(portable.data(), s.width, s.height, sinogram.data(), cij, CodePath::portable);
-    EXPECT_TRUE(same_bytes(fast, portable));
+    for_each_vector_code([&] {
+        const Size s{23, 20, 31, 8};
+        std::FILE* sink = std::fopen("/dev/null", "w");
+        CijTable cij = make_cij(s.width, s.height, s.bins, s.angles, sink);
+        std::fclose(sink);
+        for (CijAngle& a : cij.angle) {
+            a.cos_theta = std::round(a.cos_theta * 8) / 8;
+            a.sin_theta = std::round(a.sin_theta * 8) / 8;
+        }
+        const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 3);
+        std::vector<double> fast(static_cast<std::size_t>(s.width) * s.height);
+        std::vector<double> portable(fast.size());
+        back_project(fast.data(), s.width, s.height, sinogram.data(), cij, CodePath::fastest);
+        back_project(portable.data(), s.width, s.height, sinogram.data(), cij, CodePath::portable);
+        EXPECT_TRUE(same_bytes(fast, portable));
+    });
 }
 
 // The threads share out rows of the sinogram and blocks of image rows: odd
 // sizes, several blocks, one angle whose NaN reaches the empty entries.
 TEST(ThreadCounts, FilterAndBackProjectionGiveTheSameBytes) {
-    const Size s{37, 53, 31, 23};
-    auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 5);
-    sinogram[static_cast<std::size_t>(s.bins) * 4 + 1] = nan;
-    expect_same_bytes_for_every_thread_count([&] { return filtered(sinogram, s.bins, s.angles, 0.3); });
-    for (CodePath path : {CodePath::fastest, CodePath::portable})
-        expect_same_bytes_for_every_thread_count([&] { return back_projected(sinogram, s, path); });
+    for_each_vector_code([&] {
+        const Size s{37, 53, 31, 23};
+        auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 5);
+        sinogram[static_cast<std::size_t>(s.bins) * 4 + 1] = nan;
+        expect_same_bytes_for_every_thread_count([&] { return filtered(sinogram, s.bins, s.angles, 0.3); });
+        for (CodePath path : {CodePath::fastest, CodePath::portable})
+            expect_same_bytes_for_every_thread_count([&] { return back_projected(sinogram, s, path); });
+    });
 }
 
 }  // namespace
