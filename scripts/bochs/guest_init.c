@@ -3,8 +3,9 @@
  * The initramfs holds this init as /init, the program under test as /program,
  * its arguments in /args and its environment in /env (each a list of
  * NUL-terminated strings).  init runs the program as its child with the
- * serial console as stdin, stdout and stderr, prints the program's exit status
- * on a marker line, and powers the machine off.
+ * serial console as stdout and stderr (stdin is empty: nobody types into this
+ * console), prints the program's exit status on a marker line, and powers the
+ * machine off.
  *
  * Before the program starts init says whether the processor reports AVX-512F
  * and whether the kernel enabled the ZMM register state in XCR0, so a run
@@ -138,6 +139,11 @@ static int run_program(void)
     return 127;
   }
   if (child == 0) {
+    int nothing = open("/dev/null", O_RDONLY);
+    if (nothing > 0) {
+      dup2(nothing, 0);
+      close(nothing);
+    }
     execve("/program", argv, envp);
     fprintf(stderr, "guest init: cannot run the program: %s\n", strerror(errno));
     _exit(127);
