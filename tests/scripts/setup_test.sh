@@ -38,14 +38,16 @@ STANDIN
 chmod +x "$scratch/bin/"*
 export STANDIN_DIR=$scratch PATH=$scratch/bin:$PATH CT_SETUP_LOCK_POLL=0.1
 
-# Runs setup with `lock_tries_left` lock failures of apt-get and the given statuses.
+# Runs setup with `lock_tries_left` lock failures of apt-get and the given
+# statuses, and any further arguments.
 run_setup() {
   local tries=$1 statuses=$2
+  shift 2
   printf '%s\n' "$statuses" > "$scratch/statuses.txt"
   echo "$tries" > "$scratch/lock_tries_left"
   rm -f "$scratch/calls.txt"
   status=0
-  "$source_dir/scripts/setup" > "$scratch/out.txt" 2> "$scratch/err.txt" || status=$?
+  "$source_dir/scripts/setup" "$@" > "$scratch/out.txt" 2> "$scratch/err.txt" || status=$?
 }
 
 run_setup 0 "gnuplot-nox install ok triggers-pending"
@@ -64,9 +66,15 @@ CT_SETUP_LOCK_WAIT=1 run_setup 1000 "cmake unknown ok not-installed"
 [ $status -eq 100 ] || fail "setup ended with status $status when the lock stayed held"
 grep -q "still held after 1 seconds" "$scratch/err.txt" || fail "no message when the wait was over: $(cat "$scratch/err.txt")"
 
+run_setup 0 "cmake unknown ok not-installed
+bochs unknown ok not-installed" --only bochs
+[ $status -eq 0 ] || fail "setup --only failed: $(cat "$scratch/err.txt")"
+grep -q '^install .* bochs$' "$scratch/calls.txt" || fail "setup --only did not install what it was given: $(cat "$scratch/calls.txt")"
+! grep -q 'cmake' "$scratch/calls.txt" || fail "setup --only installed the build's packages too: $(cat "$scratch/calls.txt")"
+
 echo "E: Unable to locate package cmake" > "$scratch/failure.txt"
 run_setup 0 "cmake unknown ok not-installed"
 [ $status -eq 100 ] || fail "setup ended with status $status when apt-get failed"
 [ "$(wc -l < "$scratch/calls.txt")" -eq 1 ] || fail "setup tried again after a failure that was not the lock"
 grep -q "Unable to locate package cmake" "$scratch/err.txt" || fail "apt-get's own message was lost"
-echo "setup_test: pending triggers, a lock held for a moment, a lock held too long and another failure all as expected"
+echo "setup_test: pending triggers, a lock held for a moment, a lock held too long, --only and another failure all as expected"
