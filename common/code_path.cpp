@@ -28,10 +28,7 @@ bool asked_code(VectorCode& code) {
         }
         break;
     }
-    std::fprintf(stderr,
-                 "CT_VECTOR_CODE=%s: no such vector code runs here; the fastest "
-                 "one runs\n",
-                 asked);
+    std::fprintf(stderr, "CT_VECTOR_CODE=%s: no such vector code runs here; the fastest one runs\n", asked);
     return false;
 }
 

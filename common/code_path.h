@@ -19,7 +19,7 @@ enum class VectorCode { none, avx2, avx512, simd128 };
 // one vector form there is.
 VectorCode vector_code(CodePath path);
 
-// True when there is a vector form for the fastest path.
+// True when a vector form can run here.
 bool vector_code_available();
 
 // Every form that can run here, none first.
