@@ -84,6 +84,8 @@ export class PictureView {
     this.zoom.options[0].textContent = t('fit');
     [...this.mode.options].forEach((o) => (o.textContent = t(`pointer_${o.value}`)));
     this.snapshots.relabel();
+    // The grey bar's quantity and the profile's labels are drawn texts.
+    if (this.current) this.draw();
     this.refreshNames();
   }
 

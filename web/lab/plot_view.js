@@ -111,9 +111,15 @@ export class PlotView {
       this.overlayLegend.textContent = t('draw_with');
       for (const [kind, button] of Object.entries(this.buttons)) button.textContent = t(`export_${kind}`);
       this.snapshots.relabel();
+      this.sayNotTables();
       this.changed(true);
     });
     this.refreshNames();
+  }
+
+  sayNotTables() {
+    const texts = this.textNames || [];
+    this.notTables.textContent = texts.length ? t('not_tables', { names: texts.join(', ') }) : '';
   }
 
   async refreshNames() {
@@ -122,8 +128,8 @@ export class PlotView {
     const names = records.filter((r) => r.format === 'table').map((r) => r.name);
     clear(this.select, names.map((name) => h('option', { value: name }, name)));
     // Text files that are not tables (the phantom's ellipses) are not offered: say why.
-    const texts = records.filter((r) => r.format === 'text').map((r) => r.name);
-    this.notTables.textContent = texts.length ? t('not_tables', { names: texts.join(', ') }) : '';
+    this.textNames = records.filter((r) => r.format === 'text').map((r) => r.name);
+    this.sayNotTables();
     if (names.includes(value)) this.select.value = value;
     // The table named in the list is the one drawn: the first once there is
     // one, the next when the drawn one is deleted.
