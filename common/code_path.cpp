@@ -35,12 +35,12 @@ bool asked_code(VectorCode& code) {
 VectorCode first_choice() {
     VectorCode code = VectorCode::none;
     if (asked_code(code)) return code;
-    const std::vector<VectorCode> codes = runnable_vector_codes();
-    // Some processors lower their clock for 512-bit code: AVX-512 runs
-    // where it is faster there, not merely where it exists.
-    if (runs_here(VectorCode::avx512) && runs_here(VectorCode::avx2))
-        return faster_vector_code(VectorCode::avx2, VectorCode::avx512);
-    return codes.back();
+    // The last form that runs is the widest. Some processors lower their
+    // clock for 512-bit code: AVX-512 (which comes with AVX2) runs where it
+    // is faster there, not merely where it exists.
+    const VectorCode widest = runnable_vector_codes().back();
+    if (widest == VectorCode::avx512) return faster_vector_code(VectorCode::avx2, VectorCode::avx512);
+    return widest;
 }
 
 std::atomic<VectorCode>& fastest_code() {
