@@ -14,10 +14,15 @@
 
 namespace {
 
+std::string bare_label(const std::string& padded_label);
+
 // Reads one answer line of at most 255 bytes (the line end included when it
 // fits), a CR LF pair counting as the LF alone. False when the input has
-// ended or failed: nothing was answered.
-bool read_answer(std::FILE* in, char (&line)[answer_buffer_size]) {
+// ended or failed: nothing was answered. `cut` tells whether the answer
+// filled all 255 bytes with more of its line still to come: that rest,
+// even a line end alone, becomes the next question's answer.
+bool read_answer(std::FILE* in, char (&line)[answer_buffer_size], bool& cut) {
+    cut = false;
     if (std::feof(in) || std::ferror(in)) return false;
     int used = 0;
     while (used < answer_buffer_size - 1) {
@@ -35,7 +40,26 @@ bool read_answer(std::FILE* in, char (&line)[answer_buffer_size]) {
         if (c == '\n') break;
     }
     line[used] = '\0';
+    if (used == answer_buffer_size - 1 && line[used - 1] != '\n') {
+        const int next = std::getc(in);
+        if (next != EOF) {
+            std::ungetc(next, in);
+            cut = true;
+        }
+    }
     return used > 0;
+}
+
+// The problem of an answer that filled its buffer, and its warning: the
+// answer is taken as it stands, but the next question is answered by the
+// rest of the line, which a person would not expect (an answer of exactly
+// 255 bytes leaves its line end, and the next question keeps its default).
+const char line_full_problem[] = "答えの枠を使い切りました";
+
+std::string line_full_warning_text(const std::string& padded_label) {
+    return text_format(" 警告：「%s」への答えは 255 バイトの枠を使い切りました。"
+                       "行の残り（行末だけでも）は次の質問への答えとして読まれます。\n",
+                       bare_label(padded_label).c_str());
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -68,6 +92,13 @@ void warn_answer(DialogueStreams io, const std::string& padded_label, const char
     console_printf(io.err, " 警告：「%s」への答え[%s]は%s。%s として使います。\n",
                    console_encoding_of(io.err, bare_label(padded_label)).c_str(), typed(line).c_str(),
                    console_encoding_of(io.err, in_language(problem)).c_str(), used.c_str());
+}
+
+// A warning already in UTF-8 and in the run's language, on the console.
+void warn_text(DialogueStreams io, const std::string& utf8_warning) {
+    if (io.err == nullptr) return;
+    if (io.out != nullptr) std::fflush(io.out);
+    std::fputs(console_encoding_of(io.err, utf8_warning).c_str(), io.err);
 }
 
 // The same warning in UTF-8, for the run's events.
@@ -151,7 +182,8 @@ const char* answer_problem_kind(const char* problem) {
                  {"整数ではありません", "not_an_integer"},
                  {"数の後に余分な文字があります", "trailing_text"},
                  {"有限の実数ではありません（範囲を超えたか無限大）", "not_finite"},
-                 {"有限の実数ではありません（非数）", "not_finite"}};
+                 {"有限の実数ではありません（非数）", "not_finite"},
+                 {line_full_problem, "line_full"}};
     for (const auto& k : kinds)
         if (problem != nullptr && std::strcmp(problem, k.problem) == 0) return k.kind;
     return "other";
@@ -166,15 +198,21 @@ AnswerTaken ask_name(const std::string& padded_label, std::string& field, Dialog
     write_question(io, padded_label, "%s", field.c_str());
     char line[answer_buffer_size];
     AnswerTaken taken;
-    if (read_answer(io.in, line)) {
+    bool cut = false;
+    if (read_answer(io.in, line, cut)) {
         if (line[0] != '\n') {
             std::size_t length = std::strlen(line);
             if (length > 0 && line[length - 1] == '\n') --length;
             field.assign(line, length);
         }
         taken.line = typed(line);
+        if (cut) {
+            taken.problem = line_full_problem;
+            taken.warning = line_full_warning_text(padded_label);
+        }
     }
     if (heard) heard(taken);
+    if (cut) warn_text(io, taken.warning);
     return taken;
 }
 
@@ -191,7 +229,8 @@ AnswerTaken ask_number(const std::string& padded_label, Number& field, DialogueS
     char line[answer_buffer_size];
     AnswerTaken taken;
     std::string used;
-    if (read_answer(io.in, line)) {
+    bool cut = false;
+    if (read_answer(io.in, line, cut)) {
         taken.line = typed(line);
         if (line[0] != '\n') {
             field = convert(line);
@@ -201,8 +240,18 @@ AnswerTaken ask_number(const std::string& padded_label, Number& field, DialogueS
             }
         }
     }
+    // A cut line matters more than how its first 255 bytes read as a number:
+    // it changes the answers of the questions that follow.
+    if (cut) {
+        taken.problem = line_full_problem;
+        taken.warning = line_full_warning_text(padded_label);
+    }
     if (heard) heard(taken);
-    if (taken.problem != nullptr) warn_answer(io, padded_label, line, taken.problem, used);
+    if (cut) {
+        warn_text(io, taken.warning);
+    } else if (taken.problem != nullptr) {
+        warn_answer(io, padded_label, line, taken.problem, used);
+    }
     return taken;
 }
 

@@ -44,6 +44,17 @@ std::int64_t regular_file_size(std::FILE* stream);
 // opened: a fifo is not waited on.
 std::int64_t file_size_by_name(const std::string& name);
 
+// Opens `name` (as the environment gave it) to append to, without waiting
+// for anything: a fifo that no process reads is refused (on POSIX with
+// ENXIO) rather than waited on for ever. Nullptr on failure, `error` then
+// holding the errno.
+std::FILE* open_for_appending(const std::string& name, int& error);
+
+// True when `environment_name` (a name as the environment gave it) and
+// `typed` (a name as the dialogue read it) reach the same file: the same
+// file where both exist, otherwise the same absolute, normalised path.
+bool same_file(const std::string& environment_name, const std::string& typed);
+
 // A regular file being written under a temporary identity and put in place
 // of its target only once complete.
 struct PendingOutput {

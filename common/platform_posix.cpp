@@ -79,6 +79,36 @@ std::int64_t file_size_by_name(const std::string& name) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+std::FILE* open_for_appending(const std::string& name, int& error) {
+    // O_NONBLOCK only for the opening: a fifo without a reader fails at once
+    // (ENXIO); once open, writes wait for the reader as they should.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = errno;
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* stream = ::fdopen(fd, "ab");
+    if (stream == nullptr) {
+        error = errno;
+        ::close(fd);
+    }
+    return stream;
+}
+
+bool same_file(const std::string& environment_name, const std::string& typed) {
+    const std::string other = system_file_name(typed);
+    struct stat a {}, b {};
+    const bool a_exists = ::stat(environment_name.c_str(), &a) == 0, b_exists = ::stat(other.c_str(), &b) == 0;
+    if (a_exists && b_exists) return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    if (a_exists != b_exists) return false;
+    std::error_code error_a, error_b;
+    const auto path_a = std::filesystem::weakly_canonical(std::filesystem::absolute(environment_name), error_a);
+    const auto path_b = std::filesystem::weakly_canonical(std::filesystem::absolute(other), error_b);
+    return !error_a && !error_b && path_a == path_b;
+}
+
 namespace {
 
 std::string folder_of(const std::string& name) {

@@ -10,6 +10,8 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <utility>
 
@@ -184,6 +186,28 @@ std::int64_t file_size_by_name(const std::string& name) {
     if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return -1;
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::FILE* open_for_appending(const std::string& name, int& error) {
+    // As the C library takes a name from the environment; a named pipe
+    // without a server fails at once rather than waiting.
+    std::FILE* stream = std::fopen(name.c_str(), "ab");
+    if (stream == nullptr) error = errno;
+    return stream;
+}
+
+bool same_file(const std::string& environment_name, const std::string& typed) {
+    const std::wstring wide = wide_name(typed);
+    if (wide.empty()) return false;
+    const std::filesystem::path a = std::filesystem::path(environment_name), b = std::filesystem::path(wide);
+    std::error_code error;
+    const bool a_exists = std::filesystem::exists(a, error), b_exists = std::filesystem::exists(b, error);
+    if (a_exists && b_exists) return std::filesystem::equivalent(a, b, error) && !error;
+    if (a_exists != b_exists) return false;
+    std::error_code error_a, error_b;
+    const auto path_a = std::filesystem::weakly_canonical(std::filesystem::absolute(a, error_a), error_a);
+    const auto path_b = std::filesystem::weakly_canonical(std::filesystem::absolute(b, error_b), error_b);
+    return !error_a && !error_b && path_a == path_b;
 }
 
 bool open_pending_output(const std::string& name, PendingOutput& output) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -29,6 +30,13 @@ struct Recorder {
     std::mutex mutex;
     std::FILE* stream = nullptr;
     bool owns_stream = false;
+    // CT_EVENTS is opened only once the dialogue has named the run's files,
+    // so that it can be refused when it is one of them; until then the
+    // events wait here.
+    std::string pending_path;
+    std::string held;
+    bool holding = false;
+    std::string path;  // the events file being written, for its warnings
     const ToolDialogue* dialogue = nullptr;
     std::vector<PlannedFile> planned;
     std::string failure_file;
@@ -46,11 +54,62 @@ Recorder& recorder() {
 // One event a line, flushed at once, so that a run that ends abruptly still
 // leaves every event it reached. Names and answers are bytes as typed (a
 // Shift_JIS name, say): what is not UTF-8 is replaced, never refused.
+void close_stream(Recorder& r) {
+    if (r.owns_stream && r.stream != nullptr) std::fclose(r.stream);
+    r.stream = nullptr;
+    r.owns_stream = false;
+}
+
+// Writes event lines; a file that takes them no longer (a full disk,
+// /dev/full, a reader gone) is said once, and the run goes on without events.
+void write_lines(Recorder& r, const std::string& lines) {
+    if (r.stream == nullptr || lines.empty()) return;
+    errno = 0;
+    const bool written = std::fwrite(lines.data(), 1, lines.size(), r.stream) == lines.size();
+    if (written && std::fflush(r.stream) == 0) return;
+    if (!r.owns_stream) return;  // standard output: its own failure is told at the end
+    const int error = errno;
+    console_printf(stderr, " 警告：イベントのファイルに書き込めません[%s]（%s）。以後のイベントは記録しません。\n",
+                   r.path.c_str(), std::strerror(error != 0 ? error : EIO));
+    close_stream(r);
+}
+
 void emit(Recorder& r, const Json& event) {
-    if (r.stream == nullptr) return;
+    if (r.stream == nullptr && !r.holding) return;
     const std::string line = event.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
-    std::fwrite(line.data(), 1, line.size(), r.stream);
-    std::fflush(r.stream);
+    if (r.holding) {
+        r.held += line;
+        return;
+    }
+    write_lines(r, line);
+}
+
+bool is_run_file(const Recorder& r, const std::string& path);
+
+// Opens the events file the environment named, unless it is one of the
+// run's own files, and writes the events held so far.
+void open_pending(Recorder& r) {
+    if (!r.holding) return;
+    r.holding = false;
+    const std::string path = std::exchange(r.pending_path, std::string());
+    std::string held = std::exchange(r.held, std::string());
+    if (is_run_file(r, path)) {
+        console_printf(stderr, " 警告：イベントのファイル[%s]はこの実行が読み書きするファイルです。イベントなしで続けます。\n",
+                       path.c_str());
+        return;
+    }
+    int error = 0;
+    std::FILE* stream = open_for_appending(path, error);
+    if (stream == nullptr) {
+        const char* reason = error == ENXIO ? in_language("読み手のいない FIFO です") : std::strerror(error);
+        console_printf(stderr, " 警告：イベントのファイルが開けません[%s]（%s）。イベントなしで続けます。\n", path.c_str(),
+                       reason);
+        return;
+    }
+    r.stream = stream;
+    r.owns_stream = true;
+    r.path = path;
+    write_lines(r, held);
 }
 
 const char* language_code() { return text_language() == Language::english ? "en" : "ja"; }
@@ -134,6 +193,12 @@ void describe(Json& event, const ToolDialogue& d, const FileFact& f) {
     }
 }
 
+bool is_run_file(const Recorder& r, const std::string& path) {
+    for (const PlannedFile& p : r.planned)
+        if (same_file(path, p.name)) return true;
+    return false;
+}
+
 Json file_event(const Recorder& r, const std::string& name, Role role) {
     Json event = {{"event", "file"}, {"name", name}, {"role", role == Role::input ? "input" : "output"}};
     if (const FileFact* f = r.dialogue != nullptr ? fact_of(r, name, role) : nullptr) describe(event, *r.dialogue, *f);
@@ -145,22 +210,19 @@ Json file_event(const Recorder& r, const std::string& name, Role role) {
 void record_to_environment_file() {
     const char* path = std::getenv("CT_EVENTS");
     if (path == nullptr || *path == '\0') return;
-    std::FILE* stream = std::fopen(path, "ab");
-    if (stream == nullptr) {
-        const int error = errno;
-        console_printf(stderr, " 警告：イベントのファイルが開けません[%s]（%s）。イベントなしで続けます。\n", path,
-                       std::strerror(error));
-        return;
-    }
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
-    r.stream = stream;
-    r.owns_stream = true;
+    close_stream(r);
+    r.pending_path = path;
+    r.held.clear();
+    r.holding = true;
 }
 
 void record_to(std::FILE* stream) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
+    close_stream(r);
+    r.holding = false;
     r.stream = stream;
     r.owns_stream = false;
 }
@@ -168,9 +230,12 @@ void record_to(std::FILE* stream) {
 void stop_recording() {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
-    if (r.owns_stream && r.stream != nullptr) std::fclose(r.stream);
-    r.stream = nullptr;
-    r.owns_stream = false;
+    open_pending(r);  // a run that ended before its files were known keeps its events too
+    close_stream(r);
+    r.pending_path.clear();
+    r.held.clear();
+    r.holding = false;
+    r.path.clear();
     r.dialogue = nullptr;
     r.planned.clear();
     r.failure_file.clear();
@@ -180,7 +245,10 @@ void stop_recording() {
     r.last_percent = -1;
 }
 
-bool recording() { return recorder().stream != nullptr; }
+bool recording() {
+    const Recorder& r = recorder();
+    return r.stream != nullptr || r.holding;
+}
 
 void start(const ToolDialogue& dialogue, const char* version) {
     Recorder& r = recorder();
@@ -196,7 +264,7 @@ void start(const ToolDialogue& dialogue, const char* version) {
 void answer(const Answer& a) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
-    if (r.stream == nullptr) return;
+    if (r.stream == nullptr && !r.holding) return;
     Json event = {{"event", "answer"}, {"number", a.number}, {"keyword", a.question->keyword}};
     event["line"] = a.line ? Json(*a.line) : Json(nullptr);
     if (auto* name = std::get_if<std::string*>(&a.question->field)) event["value"] = **name;
@@ -218,6 +286,7 @@ void files_planned(bool report) {
         const Role role = role_of(use_of_fact(*r.dialogue, f));
         for (std::string& name : names_of(*r.dialogue, f)) r.planned.push_back({std::move(name), &f, role});
     }
+    open_pending(r);
     if (!report) return;
     for (const PlannedFile& p : r.planned) {
         Json event = {{"event", "file"}, {"name", p.name}, {"role", p.role == Role::input ? "input" : "output"}};
@@ -238,7 +307,7 @@ void files_planned(bool report) {
 void file(const std::string& name, Role role, std::int64_t bytes) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
-    if (r.stream == nullptr) return;
+    if (r.stream == nullptr && !r.holding) return;
     Json event = file_event(r, name, role);
     if (bytes >= 0) event["bytes"] = bytes;
     emit(r, event);
@@ -247,7 +316,7 @@ void file(const std::string& name, Role role, std::int64_t bytes) {
 void progress(const char* stage, std::int64_t done, std::int64_t total) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
-    if (r.stream == nullptr) return;
+    if (r.stream == nullptr && !r.holding) return;
     // At most a hundred events a stage: a host draws a bar, not every row.
     const std::int64_t percent = total > 0 ? done * 100 / total : 100;
     if (stage == r.last_stage && percent == r.last_percent && done != total) return;
@@ -284,6 +353,7 @@ void end(int exit_status) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
     emit(r, {{"event", "end"}, {"exit", exit_status}});
+    open_pending(r);
 }
 
 void end_failed(const char* kind, const Message& message) {
@@ -294,6 +364,7 @@ void end_failed(const char* kind, const Message& message) {
     if (r.failure_bytes) cause["bytes"] = static_cast<double>(*r.failure_bytes);
     cause["message"] = trimmed_message(message.utf8());
     emit(r, {{"event", "end"}, {"exit", 1}, {"cause", cause}});
+    open_pending(r);
 }
 
 const char* failure_kind(const Failure& failure) {

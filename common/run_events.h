@@ -8,8 +8,8 @@
 // Nothing is recorded unless a host asks: CT_EVENTS=FILE appends the events
 // of a run to FILE, and `--check-answers` prints those of the dialogue alone
 // on standard output. Recording never changes the run's standard output,
-// standard error (but for the one warning that FILE cannot be opened), its
-// files or its exit status.
+// standard error (but for one warning when FILE cannot be opened or written,
+// or is one of the run's own files), its files or its exit status.
 
 #include <cstdint>
 #include <cstdio>
@@ -25,8 +25,11 @@ namespace run_events {
 // The version of the events' schema, in every start event.
 inline constexpr int schema_version = 1;
 
-// Records to the file CT_EVENTS names, if any. A file that cannot be opened
-// is a warning on standard error; the run goes on without events.
+// Records to the file CT_EVENTS names, if any. The file is opened once the
+// dialogue has named the run's files (the events wait until then): one of
+// them, a file that cannot be opened (a fifo without a reader among them:
+// never waited on) or one that stops taking bytes is a warning on standard
+// error, and the run goes on without events.
 void record_to_environment_file();
 
 // Records to a stream (standard output for --check-answers).
