@@ -38,8 +38,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Depends from the shared libraries the programs really link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The demo reads its lesson with python3, draws its plots with gnuplot and
+# The demo reads its lesson with python3 (checked against its schema with
+# python3-jsonschema), draws its plots with gnuplot and
 # reads its logs with iconv (libc-bin); the Python module works on numpy arrays.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox, python3, python3-numpy")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnuplot-nox, python3, python3-numpy, python3-jsonschema")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,6 +1,7 @@
 // Bundles the lab into one self-contained page: the page's scripts and
 // styles, uPlot and fflate, the registry of programs, the lessons
-// (lessons/*.json, each checked against the registry) with the example
+// (lessons/*.json, each checked against its schema and the registry, and
+// the schema itself as a validator the page runs) with the example
 // files they start from, and the worker with the WebAssembly module, all
 // inlined so that the file works from disk with no server and no network.
 //
@@ -12,6 +13,7 @@ import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { checkLesson } from './lab/lesson.js';
+import { compileSchema, readSchema, standaloneValidator } from './schema_check.mjs';
 
 const web = dirname(fileURLToPath(import.meta.url));
 const root = resolve(web, '..');
@@ -42,8 +44,10 @@ const examples = Object.fromEntries(readdirSync(options.examples).filter((name) 
 const lessons = readdirSync(options.lessons).filter((name) => name.endsWith('.json') && !name.endsWith('.schema.json')).sort()
   .map((name) => JSON.parse(read(join(options.lessons, name))))
   .sort((a, b) => (a.id === 'ct-chain' ? -1 : b.id === 'ct-chain' ? 1 : 0));
+const lessonSchema = readSchema(join(options.lessons, 'lesson.schema.json'));
+const validateLesson = compileSchema(lessonSchema);
 for (const lesson of lessons) {
-  const problems = checkLesson(lesson, registry, Object.keys(examples));
+  const problems = checkLesson(lesson, registry, Object.keys(examples), validateLesson);
   if (problems.length) throw new Error(`lesson ${lesson.id}: ${problems.join('; ')}`);
 }
 // The module's WebAssembly, inlined as a data URI, is named once so that the
@@ -66,8 +70,11 @@ const virtual = {
   setup(b) {
     b.onResolve({ filter: /^virtual:/ }, (args) => ({ path: args.path, namespace: 'virtual' }));
     b.onLoad({ filter: /.*/, namespace: 'virtual' }, (args) => ({
-      contents: `export default ${JSON.stringify(virtualModules[args.path])};`,
+      contents: args.path === 'virtual:lesson-validator'
+        ? standaloneValidator(lessonSchema) // the lesson schema as code: the page may not compile one
+        : `export default ${JSON.stringify(virtualModules[args.path])};`,
       loader: 'js',
+      resolveDir: web, // the validator's own imports come from web/node_modules
     }));
   },
 };

@@ -99,7 +99,7 @@ export class GuidedView {
   }
 
   parse(text) {
-    return parseLesson(text, this.library.registry, Object.keys(this.library.examples));
+    return parseLesson(text, this.library.registry, Object.keys(this.library.examples), this.library.validateLesson);
   }
 
   // Opens a lesson given as the id of a known lesson or as its JSON text: {ok, problems}.

@@ -5,9 +5,14 @@
 // change makes stale. The page, its build and the tests share it;
 // scripts/lesson_plan turns a lesson into the demo's calls in Python.
 
+import { fileNameProblem } from './file_names.js';
 import { t } from './i18n.js';
+import { joinPlaces, schemaProblems } from './schema_problems.js';
 
 export const LESSON_FORMAT = 1;
+// A lesson file opens at once or not at all: larger files, deeper nesting
+// or more steps than any lesson needs are refused before they are read.
+export const LESSON_LIMITS = { bytes: 1024 * 1024, depth: 24, steps: 200 };
 const NAME = /^[a-z][a-z0-9_]*$/;
 const PLACEHOLDER = /\{([a-z][a-z0-9_]*)\}/g;
 
@@ -125,12 +130,17 @@ function unknownKnobs(text, knobs, where, problems) {
 
 // Every problem of a lesson, each saying what and where, in the page's
 // language; an empty list for a lesson the lab can open. seed: the names of
-// the files the page can put into the workspace (the examples).
-export function checkLesson(lesson, registry, seed = []) {
+// the files the page can put into the workspace (the examples); validate:
+// the lesson schema's validator (schema_check.mjs in node, the bundled
+// standalone one in the page). The schema is checked first; what it cannot
+// say (the registry's tools and keywords, knobs, files, names) after it.
+export function checkLesson(lesson, registry, seed, validate) {
+  if (typeof validate !== 'function') throw new Error('checkLesson needs the lesson schema\'s validator');
   const problems = [];
   if (!lesson || typeof lesson !== 'object' || Array.isArray(lesson)) return [t('lesson_not_an_object')];
   if (lesson.lesson !== LESSON_FORMAT) return [t('lesson_bad_format', { found: JSON.stringify(lesson.lesson), format: LESSON_FORMAT })];
-  if (!/^[a-z0-9][a-z0-9-]*$/.test(lesson.id || '')) problems.push(t('lesson_bad_id', { id: lesson.id }));
+  const shape = schemaProblems(validate, lesson);
+  if (shape.length) return shape;
   checkTexts(lesson.title, t('lesson_title'), problems);
   const knobs = new Map();
   for (const knob of lesson.knobs || []) {
@@ -138,11 +148,18 @@ export function checkLesson(lesson, registry, seed = []) {
     if (knobs.has(knob.name)) problems.push(t('lesson_duplicate_knob', { name: knob.name }));
     knobs.set(knob.name, knob);
   }
-  for (const name of lesson.seed || []) if (!seed.includes(name)) problems.push(t('lesson_unknown_seed', { name }));
-  if (!Array.isArray(lesson.sections) || lesson.sections.length === 0) return [...problems, t('lesson_no_steps')];
+  for (const name of lesson.seed || []) {
+    if (!seed.includes(name)) problems.push(t('lesson_unknown_seed', { name }));
+    checkName(name, name, t('lesson_seed'), problems);
+  }
+  const stepCount = lesson.sections.reduce((n, section) => n + section.steps.length, 0);
+  if (stepCount > LESSON_LIMITS.steps) return [...problems, t('lesson_too_many_steps', { count: stepCount, limit: LESSON_LIMITS.steps })];
   const byName = Object.fromEntries(registry.programs.map((p) => [p.name, p]));
   const values = Object.fromEntries([...knobs.values()].map((k) => [k.name, k.default]));
   const made = new Set(lesson.seed || []);
+  for (const [texts, where] of lessonTexts(lesson)) {
+    for (const language of ['en', 'ja']) if (texts && texts[language] !== undefined) unknownKnobs(texts[language], knobs, where, problems);
+  }
   let number = 0;
   lesson.sections.forEach((section, s) => {
     checkTexts(section.title, t('lesson_section', { n: s + 1 }), problems);
@@ -163,7 +180,9 @@ export function checkLesson(lesson, registry, seed = []) {
           problems.push(t('lesson_unknown_keyword', { where, keyword, known }));
           continue;
         }
-        unknownKnobs(value, knobs, at, problems);
+        if (unknownKnobs(value, knobs, at, problems)) continue;
+        if (question.kind === 'name') checkName(value, fill(value, values), at, problems);
+        else checkNumberAnswer(value, question, knobs, at, problems);
       }
       const lines = answerLines(program, answers, values);
       const files = filesOfRun(program, lines);
@@ -171,13 +190,22 @@ export function checkLesson(lesson, registry, seed = []) {
         if (!made.has(name)) problems.push(t('lesson_file_not_made', { where, name }));
       }
       for (const name of files.writes) made.add(name);
-      for (const view of step.views || []) {
+      (step.views || []).forEach((view, v) => {
+        const at = joinPlaces([where, t('schema_view', { n: v + 1 })]);
         for (const file of viewFiles(view)) {
-          unknownKnobs(file, knobs, where, problems);
-          if (!made.has(fill(file, values))) problems.push(t('lesson_view_not_made', { where, name: fill(file, values) }));
+          if (unknownKnobs(file, knobs, at, problems)) continue;
+          checkName(file, fill(file, values), at, problems);
+          if (!made.has(fill(file, values))) problems.push(t('lesson_view_not_made', { where: at, name: fill(file, values) }));
         }
-        for (const texts of [view.caption, view.note]) if (texts) unknownKnobs(texts.en, knobs, where, problems);
-      }
+        for (const side of ['width', 'height']) {
+          if (typeof view[side] !== 'string') continue;
+          const name = view[side].slice(1, -1);
+          const knob = knobs.get(name);
+          if (!knob) problems.push(t('lesson_unknown_knob', { where: at, name }));
+          else if (!knobTakesIntegers(knob)) problems.push(t('lesson_size_knob', { where: at, name }));
+        }
+        if (view.region && (!view.at || !view.size)) problems.push(t('lesson_region_needs', { where: at }));
+      });
     }
   });
   (lesson.questions || []).forEach((question, i) => {
@@ -190,6 +218,54 @@ export function checkLesson(lesson, registry, seed = []) {
   });
   if (number === 0) problems.push(t('lesson_no_steps'));
   return problems;
+}
+
+// Every text of a lesson with where it stands: [texts, where].
+function lessonTexts(lesson) {
+  const found = [[lesson.title, t('lesson_title')], [lesson.intro, t('lesson_intro')]];
+  for (const knob of lesson.knobs || []) found.push([knob.label, t('lesson_knob', { name: knob.name })], [knob.unit, t('lesson_knob', { name: knob.name })]);
+  let number = 0;
+  lesson.sections.forEach((section, s) => {
+    found.push([section.title, t('lesson_section', { n: s + 1 })], [section.text, t('lesson_section', { n: s + 1 })]);
+    for (const step of section.steps) {
+      const where = t('lesson_step', { n: ++number, tool: step.tool });
+      found.push([step.what, where], [step.summary, where]);
+      (step.views || []).forEach((view, v) => {
+        const at = joinPlaces([where, t('schema_view', { n: v + 1 })]);
+        found.push([view.caption, at], [view.note, at], [view.x && view.x.label, at], [view.y && view.y.label, at]);
+      });
+    }
+  });
+  (lesson.questions || []).forEach((question, i) => found.push([question.text, t('lesson_question', { n: i + 1 })]));
+  return found.filter(([texts]) => texts);
+}
+
+// A file name as written (`template`) and with the default knobs (`name`).
+function checkName(template, name, where, problems) {
+  const problem = fileNameProblem(String(template).includes('{') ? name : template);
+  if (problem) problems.push(t('lesson_bad_file_name', { where, name: JSON.stringify(name), problem: t(problem) }));
+}
+
+// A knob whose every value is a whole number.
+function knobTakesIntegers(knob) {
+  if (knob.kind === 'integer') return true;
+  if (knob.kind === 'choice') return (knob.choices || []).every((c) => Number.isInteger(c.value));
+  return false;
+}
+
+// A number question's answer: a whole number for an integer question, and
+// a knob put into one only when all its values are whole numbers (a real
+// knob of 2.5 would reach the tool as 2).
+function checkNumberAnswer(value, question, knobs, where, problems) {
+  if (question.kind !== 'integer') return;
+  if (typeof value === 'number' && !Number.isInteger(value)) {
+    problems.push(t('lesson_not_integer_answer', { where, value }));
+    return;
+  }
+  for (const [, name] of String(value).matchAll(PLACEHOLDER)) {
+    const knob = knobs.get(name);
+    if (knob && !knobTakesIntegers(knob)) problems.push(t('lesson_kind_mismatch', { where, name, kind: knob.kind }));
+  }
 }
 
 // The warnings the tools would give about a lesson's answers at its default
@@ -209,13 +285,32 @@ export async function answerProblems(lesson, registry, check) {
   return problems;
 }
 
-// A lesson from the text of a file: {lesson, problems}.
-export function parseLesson(text, registry, seed) {
+// How deeply the JSON text nests arrays and objects (strings skipped).
+export function nestingDepth(text) {
+  let depth = 0, deepest = 0, inString = false;
+  for (let i = 0; i < text.length; i++) {
+    const c = text[i];
+    if (inString) {
+      if (c === '\\') i++;
+      else if (c === '"') inString = false;
+    } else if (c === '"') inString = true;
+    else if (c === '{' || c === '[') deepest = Math.max(deepest, ++depth);
+    else if (c === '}' || c === ']') depth--;
+  }
+  return deepest;
+}
+
+// A lesson from the text of a file: {lesson, problems}. Too large or too
+// deep a text is refused before it is parsed.
+export function parseLesson(text, registry, seed, validate) {
+  const bytes = new TextEncoder().encode(text).length;
+  if (bytes > LESSON_LIMITS.bytes) return { lesson: null, problems: [t('lesson_too_large', { size: bytes, limit: LESSON_LIMITS.bytes })] };
+  if (nestingDepth(text) > LESSON_LIMITS.depth) return { lesson: null, problems: [t('lesson_too_deep', { limit: LESSON_LIMITS.depth })] };
   let lesson;
   try {
     lesson = JSON.parse(text);
   } catch (error) {
     return { lesson: null, problems: [t('lesson_not_json', { message: error.message })] };
   }
-  return { lesson, problems: checkLesson(lesson, registry, seed) };
+  return { lesson, problems: checkLesson(lesson, registry, seed, validate) };
 }

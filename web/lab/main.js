@@ -16,6 +16,7 @@
 import registry from 'virtual:tools-json';
 import builtInLessons from 'virtual:lessons';
 import examples from 'virtual:examples';
+import { validate as validateLesson } from 'virtual:lesson-validator';
 import { download, h } from './dom.js';
 import { GuidedView } from './guided_view.js';
 import { currentLanguage, onLanguage, setLanguage, t } from './i18n.js';
@@ -77,7 +78,7 @@ const app = {
   },
 };
 
-const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry, check: (tool, lines) => session.check(tool, lines) }, app);
+const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry, validateLesson, check: (tool, lines) => session.check(tool, lines) }, app);
 const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Every lesson of lessons/ runs natively with `scripts/demo --lesson`: each
+# step succeeds and every picture and plot of the page loads. A picture
+# whose size the lesson leaves to the run gets it from the step's dialogue;
+# a lesson that breaks its schema is refused with where and what.
+# Usage: lessons_test.sh SOURCE_DIR BIN_DIR OUT_DIR
+set -euo pipefail
+source_dir=$1 bin=$2 out=$3
+rm -rf "$out" && mkdir -p "$out"
+fail() { echo "lessons_test: $*"; exit 1; }
+
+for lesson in "$source_dir"/lessons/*.json; do
+  name=$(basename "$lesson" .json)
+  case $name in *.schema|ct-chain) continue ;; esac   # the chain is Demo.WholeChain's
+  "$source_dir/scripts/demo" --no-setup --bin "$bin" --lesson "$lesson" --out "$out/$name" > "$out/$name.log" 2>&1 \
+    || { cat "$out/$name.log"; fail "the lesson $name failed"; }
+  # Every picture the page shows was made.
+  grep -o 'src="[^"]*"' "$out/$name/index.html" | sed 's/src="//; s/"$//' | while read -r picture; do
+    [ -s "$out/$name/$picture" ] || fail "$name: the page shows $picture, which is missing"
+  done
+done
+
+# A picture view without a size: the size the step writes, 128 x 128.
+python3 - "$source_dir/lessons/resolution.json" "$out/sizeless.json" <<'PY'
+import json, sys
+lesson = json.load(open(sys.argv[1], encoding="utf-8"))
+view = lesson["sections"][0]["steps"][0]["views"][0]
+del view["width"], view["height"]
+json.dump(lesson, open(sys.argv[2], "w", encoding="utf-8"))
+PY
+"$source_dir/scripts/demo" --no-setup --bin "$bin" --lesson "$out/sizeless.json" --out "$out/sizeless" > "$out/sizeless.log" 2>&1 \
+  || { cat "$out/sizeless.log"; fail "a picture without a size failed"; }
+python3 - "$out/sizeless/png/edge_img.png" <<'PY' || fail "the sizeless picture is not 128 x 128"
+import struct, sys
+data = open(sys.argv[1], "rb").read(24)
+assert struct.unpack(">II", data[16:24]) == (128, 128), struct.unpack(">II", data[16:24])
+PY
+
+# A misspelt field: refused by the schema, with where.
+python3 - "$source_dir/lessons/resolution.json" "$out/misspelt.json" <<'PY'
+import json, sys
+lesson = json.load(open(sys.argv[1], encoding="utf-8"))
+lesson["sections"][0]["steps"][0]["views"][0]["captoin"] = lesson["sections"][0]["steps"][0]["views"][0]["caption"]
+json.dump(lesson, open(sys.argv[2], "w", encoding="utf-8"))
+PY
+status=0
+"$source_dir/scripts/demo" --no-setup --bin "$bin" --lesson "$out/misspelt.json" --out "$out/misspelt" > "$out/misspelt.log" 2>&1 || status=$?
+[ $status -ne 0 ] || fail "a lesson with a misspelt field ran"
+grep -q "sections/0/steps/0/views/0: Additional properties are not allowed ('captoin' was unexpected)" "$out/misspelt.log" \
+  || { cat "$out/misspelt.log"; fail "the schema's problem is not named with its place"; }
+echo "lessons_test: every lesson runs natively; a sizeless picture takes the run's size; a misspelt field is refused"
