@@ -12,14 +12,30 @@ import json
 import os
 import sys
 
+import jsonschema  # Debian's python3-jsonschema: scripts/setup installs it
+
+SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "common", "run_events.schema.json")
+
+
+def schema_validator():
+    with open(SCHEMA, encoding="utf-8") as f:
+        schema = json.load(f)
+    validator = jsonschema.validators.validator_for(schema)(schema)
+    validator.check_schema(schema)
+    return validator
+
 
 def runs_of(path):
-    """The events of each run, split at their start events; every line must parse."""
+    """The events of each run, split at their start events; every line must
+    parse and follow the events' schema (common/run_events.schema.json)."""
+    validator = schema_validator()
     runs = []
     with open(path, encoding="utf-8") as lines:
         for number, line in enumerate(lines, 1):
             event = json.loads(line)
             assert "event" in event, f"line {number} names no event"
+            errors = [e.message for e in validator.iter_errors(event)]
+            assert not errors, f"line {number} breaks the events' schema: {errors[:3]} in {event}"
             if event["event"] == "start":
                 runs.append([])
             assert runs, f"line {number}: an event before any start"

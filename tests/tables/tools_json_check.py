@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""tools.json against what it describes (standard library only).
+"""tools.json against what it describes (the standard library, and Debian's
+python3-jsonschema for its schema).
 
   tools_json_check.py help   TOOLS_JSON BIN_DIR       every program's --help
   tools_json_check.py demo   TOOLS_JSON SOURCE_DIR    the demo's steps (the lesson ct-chain) and answer files
   tools_json_check.py python TOOLS_JSON MODULE_DIR    the functions of the module cttools
+  tools_json_check.py schema TOOLS_JSON SCHEMA        its JSON Schema (tools/suite/tools.schema.json)
 
 Prints one line per disagreement and exits 1 if there is any; 77 (skipped)
 for `python` when the module is not built.
@@ -159,11 +161,31 @@ def check_python(programs, module_dir):
                 problem(name, f"question {keyword} is neither a keyword nor the shape of an input")
 
 
+def check_schema(tools_json, schema_path):
+    import jsonschema  # Debian's python3-jsonschema: scripts/setup installs it
+    with open(schema_path, encoding="utf-8") as f:
+        schema = json.load(f)
+    validator = jsonschema.validators.validator_for(schema)(schema)
+    validator.check_schema(schema)
+    for error in validator.iter_errors(tools_json):
+        problem("/".join(map(str, error.absolute_path)) or "tools.json", error.message)
+    # What the schema cannot say: every file entry names a question of its program that asks a name.
+    for p in tools_json["programs"]:
+        kinds = {q["number"]: q["kind"] for q in p["questions"]}
+        for f in p["files"]:
+            if "question" in f and kinds.get(f["question"]) != "name":
+                problem(p["name"], f"a file names question {f['question']}, which asks no file name")
+
+
 def main():
     what, tools_json, where = sys.argv[1:4]
     with open(tools_json, encoding="utf-8") as f:
-        programs = json.load(f)["programs"]
-    {"help": check_help, "demo": check_demo, "python": check_python}[what](programs, where)
+        registry = json.load(f)
+    programs = registry["programs"]
+    if what == "schema":
+        check_schema(registry, where)
+    else:
+        {"help": check_help, "demo": check_demo, "python": check_python}[what](programs, where)
     for line in problems:
         print(f"tools_json_check {what}: {line}")
     if not problems:
