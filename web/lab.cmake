@@ -14,13 +14,13 @@ if(TARGET ct_suite_module)
 else()
   set(ct_lab_module ct_suite)
 endif()
-file(GLOB ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
+file(GLOB_RECURSE ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
 file(GLOB ct_lab_lessons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/lessons/*.json ${PROJECT_SOURCE_DIR}/examples/*.txt)
 add_custom_command(OUTPUT ${ct_lab_page}
   COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
           --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
   DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_lessons} ${CT_TOOLS_JSON}
-          ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs
+          ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs ${CMAKE_CURRENT_LIST_DIR}/schema_check.mjs
           ${CMAKE_CURRENT_LIST_DIR}/run_tool.js ${CMAKE_CURRENT_LIST_DIR}/package-lock.json
   COMMENT "Bundling the browser lab ct-lab.html"
   VERBATIM)
@@ -32,6 +32,9 @@ add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mj
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.
 add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})
+# The lesson run without a page: knob changes, missing upstream steps,
+# newer runs taking over, failures and cancels, with the native tools.
+add_test(NAME Web.Lab.LessonRun COMMAND ${CT_NODE} ${ct_lab_tests}/lesson_run.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})
 add_test(NAME Web.Lab.Looking COMMAND ${CT_NODE} ${ct_lab_tests}/lab_looking.test.mjs)
 add_test(NAME Web.Lab.KnownAnswersAgreeWithNative
          COMMAND ${CT_NODE} ${ct_lab_tests}/theory_agreement.test.mjs ${CT_NATIVE_BIN} ${PROJECT_SOURCE_DIR}/examples)

@@ -8,14 +8,18 @@
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage, onLanguage, t } from './i18n.js';
-import { answerProblems, downstreamOf, expandLesson, fill, filesOfEvents, filesOfRun, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
+import { LessonRun } from './core/lesson_run.js';
+import { answerProblems, expandLesson, fill, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
 import { lessonFigure } from './lesson_figures.js';
 import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
 
 const STORED_LESSON = 'ct-lab-lesson';
+const sameText = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
 const STORED_KNOBS = 'ct-lab-knobs-'; // + the lesson's id
 const LESSON_SUFFIX = '.lesson.json';
+// What the title of a lesson opened beside a built-in one of the same id adds, in both languages.
+const OWN_TITLE = { en: ' (opened from a file)', ja: '（ファイルから開いた版）' };
 // What the next visit starts from (the files stay in the workspace): the
 // lesson open last and its knobs' values, so that texts match the files.
 function remember(key, value) {
@@ -60,10 +64,7 @@ export class GuidedView {
     this.app = app;
     this.lessons = new Map(library.lessons.map((l) => [l.id, l]));
     this.steps = [];
-    this.generation = 0; // bumped by every run: a run whose number is old is stale
-    this.unfinished = new Set(); // steps a stale run had still to do
-    this.checked = new Map(); // tool and answers -> {reads, writes} from the dialogue's events
-    this.changes = 0; // knob changes so far: the last one runs what they changed
+    this.lessonRun = null; // the open lesson's runs (core/lesson_run.js)
     this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
     this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
     this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json', onchange: () => this.openFiles(this.fileInput.files) });
@@ -81,8 +82,9 @@ export class GuidedView {
       event.preventDefault();
       this.openFiles(event.dataTransfer.files);
     });
+    // Cancel stays available while the lesson has anything to run, between its tools too.
     session.onRun((event) => {
-      if (this.cancelButton) this.cancelButton.disabled = event.state !== 'started';
+      if (this.cancelButton) this.cancelButton.disabled = event.state !== 'started' && !(this.lessonRun && this.lessonRun.busy);
     });
     onLanguage(() => this.relabel());
   }
@@ -93,7 +95,9 @@ export class GuidedView {
     for (const record of await this.session.workspace.all()) {
       if (!record.name.endsWith(LESSON_SUFFIX)) continue;
       const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes));
-      if (problems.length === 0) this.lessons.set(lesson.id, lesson); // as when it was opened: over a lesson of the same id
+      if (problems.length > 0) continue;
+      this.ownId(lesson); // one kept before built-in ids were protected opens beside the built-in one
+      this.lessons.set(lesson.id, lesson);
     }
     this.open(first || this.lessons.get(recalled(STORED_LESSON)) || this.lessons.values().next().value);
   }
@@ -118,14 +122,33 @@ export class GuidedView {
     // What the tools would warn about its answers, from their dialogues' events.
     if (!problems.length && this.library.check) problems.push(...await answerProblems(lesson, this.library.registry, this.library.check));
     if (problems.length) return this.refuse(problems, source);
+    const builtIn = this.ownId(lesson);
     this.lessons.set(lesson.id, lesson);
     if (keep) {
-      const bytes = new TextEncoder().encode(text);
-      await this.session.upload(lesson.id + LESSON_SUFFIX, bytes, { format: 'text' });
+      const bytes = new TextEncoder().encode(builtIn ? JSON.stringify(lesson, null, 2) + '\n' : text);
+      const name = lesson.id + LESSON_SUFFIX;
+      // A file of that name that holds something else goes to the bin first.
+      const existing = await this.session.workspace.get(name);
+      if (existing && !sameText(existing.bytes, bytes)) await this.session.workspace.remove(name);
+      await this.session.upload(name, bytes, { format: 'text' });
     }
     this.open(lesson);
-    this.problems.replaceChildren(h('p', { className: 'hint' }, t('lesson_opened', { title: lessonText(lesson.title, currentLanguage()) })));
-    return { ok: true, problems: [] };
+    const title = lessonText(lesson.title, currentLanguage());
+    this.problems.replaceChildren(h('p', { className: 'hint' }, builtIn ? t('lesson_opened_beside', { title, builtIn, id: lesson.id }) : t('lesson_opened', { title })));
+    return { ok: true, problems: [], id: lesson.id };
+  }
+
+  // A lesson whose id is a built-in lesson's opens beside it under an id of
+  // its own (ID-own, ID-own-2, …) and a title that says so: the lab's own
+  // lessons are never replaced. Returns the built-in id it gave way to, or null.
+  ownId(lesson) {
+    const builtIn = lesson.id;
+    if (!this.library.lessons.some((l) => l.id === builtIn)) return null;
+    let id = `${builtIn}-own`;
+    for (let n = 2; this.library.lessons.some((l) => l.id === id); n++) id = `${builtIn}-own-${n}`;
+    lesson.id = id;
+    lesson.title = { en: `${lesson.title.en}${OWN_TITLE.en}`, ja: `${lesson.title.ja}${OWN_TITLE.ja}` };
+    return builtIn;
   }
 
   refuse(problems, source = '') {
@@ -139,9 +162,9 @@ export class GuidedView {
   }
 
   open(lesson) {
-    if (this.session.runner.busy) this.cancel();
+    if (this.lessonRun && this.lessonRun.busy) this.cancel();
     this.lesson = lesson;
-    this.values = recalledValues(lesson);
+    this.lessonRun = new LessonRun(lesson, this.library.registry, this.host(), recalledValues(lesson));
     this.problems.replaceChildren();
     remember(STORED_LESSON, lesson.id);
     this.refreshLessonList();
@@ -150,7 +173,7 @@ export class GuidedView {
     this.intro = h('p', { className: 'lesson-intro' });
     this.knobPanel = new KnobPanel(lesson.knobs || [], this.values, (changes) => this.changeKnobs(changes));
     this.runAllButton = h('button', { type: 'button', className: 'primary', id: 'run-all', onclick: () => this.runAll() }, t('run_all'));
-    this.cancelButton = h('button', { type: 'button', disabled: !this.session.runner.busy, onclick: () => this.cancel() }, t('cancel'));
+    this.cancelButton = h('button', { type: 'button', disabled: !this.lessonRun.busy && !this.session.runner.busy, onclick: () => this.cancel() }, t('cancel'));
     this.resetButton = h('button', { type: 'button', onclick: () => this.reset() }, t('reset_lab'));
     this.status = h('p', { className: 'status', id: 'guided-status', role: 'status', 'aria-live': 'polite' });
     this.statusText = null;
@@ -169,8 +192,6 @@ export class GuidedView {
     this.relabelLesson();
     this.seed();
     this.showStoredResults();
-    // The step graph asked ahead, so that the first change runs at once.
-    this.dependencies().catch(() => {});
     if (this.app.lessonOpened) this.app.lessonOpened();
   }
 
@@ -280,56 +301,39 @@ export class GuidedView {
     }
   }
 
-  // What each step reads and writes with the answers in its form: as its
-  // dialogue's events say (`--check-answers`, through library.check) where
-  // the page can ask, else from the registry's list of the program's files.
-  // The events of a tool and its answers are asked once.
-  async dependencies() {
-    const files = [];
-    for (const entry of this.steps) files.push(await this.filesOf(entry.program, entry.form.answers()));
-    return files;
+  // What the lesson's runs ask of the page: the steps' forms, the
+  // workspace, a step run in its panel and shown, the cards' states.
+  host() {
+    return {
+      answersOf: (i) => this.steps[i].form.answers(),
+      setAnswers: (i, lines) => this.steps[i].form.setAnswers(lines),
+      exists: async (name) => !!(await this.session.workspace.get(name)),
+      runStep: (i, signal) => this.runStep(this.steps[i], signal),
+      stepState: (i, state) => {
+        if (this.steps[i]) this.steps[i].card.dataset.state = state;
+        if (this.cancelButton) this.cancelButton.disabled = !this.lessonRun.busy;
+      },
+      cancelled: () => this.session.cancel(),
+    };
   }
 
-  async filesOf(program, lines) {
-    if (!this.library.check) return filesOfRun(program, lines);
-    const key = `${program.name}\n${lines.join('\n')}`;
-    if (!this.checked.has(key)) {
-      try {
-        this.checked.set(key, filesOfEvents((await this.library.check(program.name, lines)).events));
-      } catch {
-        return filesOfRun(program, lines);
-      }
-    }
-    return this.checked.get(key);
+  get values() {
+    return this.lessonRun.values;
   }
-
 
   // Knob changes [[name, value]]: the steps whose answers change take the
   // new ones, the texts follow, and the steps downstream of them run.
   async changeKnobs(changes) {
     const changedAt = performance.now();
-    const before = expandLesson(this.lesson, this.library.registry, this.values);
-    for (const [name, value] of changes) this.values[name] = value;
-    remember(STORED_KNOBS + this.lesson.id, JSON.stringify(this.values));
-    const after = expandLesson(this.lesson, this.library.registry, this.values);
-    const changed = after.flatMap((run, i) => (run.lines.join('\n') !== before[i].lines.join('\n') ? [i] : []));
-    for (const i of changed) this.steps[i].form.setAnswers(after[i].lines);
-    this.relabelLesson();
     const names = changes.map(([name]) => `{${name}}`);
+    const run = this.lessonRun.changeKnobs(changes, changedAt);
+    remember(STORED_KNOBS + this.lesson.id, JSON.stringify(this.values));
+    this.relabelLesson();
+    this.say(() => t('preparing'));
+    // Views that show a knob's value but whose steps do not run again.
     const shows = (entry) => names.some((name) => JSON.stringify(entry.step.views || []).includes(name));
-    // The changed steps are to be run from now on, whichever change runs them:
-    // a newer change that comes while this one asks for the graph takes over.
-    for (const i of changed) this.unfinished.add(i);
-    const change = ++this.changes;
-    const graph = await this.dependencies();
-    if (change !== this.changes) return { ok: false, stale: true };
-    const rerun = downstreamOf(graph, [...this.unfinished]);
-    for (const entry of this.steps) if (!rerun.includes(entry.index) && shows(entry)) await this.showResults(entry);
-    if (rerun.length === 0) {
-      this.say(() => t('nothing_to_run'));
-      return { ok: true, steps: [], seconds: 0, firstResultSeconds: null };
-    }
-    return this.run(rerun, 'ran_changed', undefined, changedAt);
+    for (const entry of this.steps) if (entry.card.dataset.state !== 'pending' && shows(entry)) this.showResults(entry);
+    return this.said(await run, 'ran_changed');
   }
 
   // Knob `name` to `value` as the field would take it (ctLab.setKnob).
@@ -342,65 +346,59 @@ export class GuidedView {
     return this.changeKnobs([[name, accepted]]);
   }
 
-  runAll() {
-    return this.run(this.steps.map((e) => e.index), 'ran_all');
+  async runAll() {
+    return this.said(await this.lessonRun.runAll(), 'ran_all');
   }
 
   async runFrom(index) {
-    const started = performance.now();
-    return this.run(downstreamOf(await this.dependencies(), [index]), 'ran_from', index, started);
+    return this.said(await this.lessonRun.runFrom(index), 'ran_from', index);
   }
 
   async runOne(entry) {
-    if (this.session.runner.busy) return false;
-    return this.runStep(entry, this.generation);
+    if (this.lessonRun.busy || this.session.runner.busy) return false;
+    return this.said(await this.lessonRun.run([entry.index]), 'ran_from', entry.index).ok;
   }
 
-  // Runs steps `indices` in order (with those a stale run left undone),
-  // cancelling the run in progress: {ok, steps, seconds, firstResultSeconds}.
-  async run(indices, said, from, started = performance.now()) {
-    const generation = ++this.generation;
-    if (this.session.runner.busy) this.session.cancel();
-    const todo = [...new Set([...this.unfinished, ...indices])].sort((a, b) => a - b);
-    this.unfinished = new Set(todo);
-    for (const i of todo) this.steps[i].card.dataset.state = 'pending';
-    let firstResultSeconds = null;
-    for (const i of todo) {
-      const entry = this.steps[i];
-      this.say(() => `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`);
-      const ok = await this.runStep(entry, generation);
-      if (generation !== this.generation) return { ok: false, stale: true };
-      if (!ok) {
-        this.say(() => `${t('step', { n: entry.number })}: ${t('step_failed')}`);
-        return { ok: false, steps: todo.map((j) => this.steps[j].number) };
-      }
-      this.unfinished.delete(i);
-      if (firstResultSeconds === null && entry.results.childElementCount > 0) firstResultSeconds = (performance.now() - started) / 1000;
+  // The status line after a run of the lesson's steps, and its outcome.
+  said(outcome, what, from) {
+    if (outcome.stale) return outcome;
+    if (!outcome.ok) {
+      this.say(() => `${t('step', { n: outcome.failed })}: ${outcome.problem ? outcome.problem : t('step_failed')}`);
+      return outcome;
     }
-    const seconds = (performance.now() - started) / 1000;
-    const numbers = todo.map((j) => this.steps[j].number);
+    const numbers = outcome.steps;
+    if (numbers.length === 0) {
+      this.say(() => t('nothing_to_run'));
+      return outcome;
+    }
     const others = from === undefined ? numbers : numbers.filter((n) => n !== from + 1);
-    this.say(() => t(said, { count: said === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds: seconds.toFixed(1) }));
-    this.element.dataset.lastRunSeconds = seconds.toFixed(1);
-    this.lastRun = { ok: true, steps: numbers, seconds, firstResultSeconds };
-    return this.lastRun;
+    const seconds = outcome.seconds.toFixed(1);
+    this.say(() => t(what, { count: what === 'ran_all' ? numbers.length : others.length, n: from + 1, steps: others.join(', '), seconds }));
+    this.element.dataset.lastRunSeconds = seconds;
+    this.lastRun = outcome;
+    return outcome;
   }
 
-  async runStep(entry, generation) {
-    await this.seed();
-    if (generation !== this.generation) return false; // a newer change took over while this one waited
-    entry.card.dataset.state = 'running';
-    const outcome = await entry.panel.run(entry.tool, entry.form.answers());
-    if (generation !== this.generation) return false; // a newer change took over
-    entry.card.dataset.state = outcome && outcome.exit === 0 ? 'done' : 'failed';
-    if (outcome) await this.showResults(entry);
-    return outcome !== null && outcome.exit === 0;
+  // Runs one step in its panel and shows its views: {ok, problem, shown}.
+  // Whatever goes wrong ends the step as failed, with a message in the
+  // page's language: a lesson never leaves a run waiting for ever.
+  async runStep(entry, signal) {
+    try {
+      await this.seed();
+      if (signal.aborted) return { ok: false };
+      this.say(() => `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`);
+      const outcome = await entry.panel.run(entry.tool, entry.form.answers(), { lesson: this.lesson.id });
+      if (signal.aborted || !outcome) return { ok: false };
+      const problems = await this.showResults(entry);
+      if (problems.length) return { ok: false, problem: t('view_failed', { message: problems.join(' ') }) };
+      return { ok: outcome.exit === 0, shown: entry.results.childElementCount > 0 };
+    } catch (error) {
+      return { ok: false, problem: t('view_failed', { message: error.message || String(error) }) };
+    }
   }
 
   cancel() {
-    this.generation++;
-    this.unfinished.clear();
-    this.session.cancel();
+    this.lessonRun.cancel();
     if (this.status) this.say(() => t('cancelled'));
   }
 
@@ -423,15 +421,32 @@ export class GuidedView {
     for (const entry of this.steps) await this.showResults(entry);
   }
 
-  // The step's views from the files in the workspace.
+  // The step's views from the files in the workspace; resolves to what
+  // kept any of them from being shown (the page's language), [] when none.
   async showResults(entry) {
     const figures = [];
+    const problems = [];
     for (const view of entry.step.views || []) {
       const records = await Promise.all(viewFiles(view).map((name) => this.session.workspace.get(fill(name, this.values))));
-      const figure = lessonFigure(view, records, this.values, this.app, this.session);
-      if (figure) figures.push(figure);
+      let figure;
+      try {
+        figure = lessonFigure(view, records, this.values, this.app, this.session);
+      } catch (error) {
+        figure = null;
+        problems.push(error.message || String(error));
+      }
+      if (!figure) continue;
+      figures.push(figure);
+      if (figure.problem) problems.push(figure.problem);
     }
     clear(entry.results, figures.map((f) => f.element));
-    for (const f of figures) f.draw();
+    for (const f of figures) {
+      try {
+        f.draw();
+      } catch (error) {
+        problems.push(error.message || String(error));
+      }
+    }
+    return problems;
   }
 }

@@ -5,7 +5,7 @@
 
 import { h } from './dom.js';
 import { currentLanguage, t } from './i18n.js';
-import { lessonText } from './lesson.js';
+import { fill, lessonText } from './lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
@@ -17,16 +17,52 @@ function caption(view, values) {
   return h('figcaption', {}, text(view.caption, values), view.note ? h('p', { className: 'note' }, text(view.note, values)) : null);
 }
 
-function pictureCanvas(view, record, samples, [low, high], app) {
+function pictureCanvas(size, record, samples, [low, high], app) {
   const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': record.name, tabindex: '0', title: record.name });
   const open = () => app.openPicture(record.name, [low, high]);
   canvas.addEventListener('click', open);
   canvas.addEventListener('keydown', (event) => event.key === 'Enter' && open());
-  return { canvas, draw: () => drawSamples(canvas, samples, view.width, view.height, low, high) };
+  return { canvas, draw: () => drawSamples(canvas, samples, size.columns, size.rows, low, high) };
 }
 
-// One view as {element, draw()} from the records of its files (null when a
-// file is missing). app: {openPicture(name, window), openPlot(name, log)}.
+const sizeText = ({ columns, rows }) => `${columns} × ${rows}`;
+
+// The size a view shows a raw file at: the rows and columns the run that
+// wrote it reported (its file event), which a size the lesson gives (a
+// number or a knob) must agree with; for a file no run describes (an
+// upload), the lesson's size if the bytes fit it. {columns, rows} or
+// {problem} in the page's language: a picture is never cropped or padded.
+export function viewSize(view, record, values) {
+  const given = (side) => (view[side] === undefined ? null : Number(fill(view[side], values)));
+  const width = given('width'), height = given('height');
+  const samples = Math.floor(record.bytes.length / 4);
+  const name = record.name;
+  if ((width !== null && !(Number.isInteger(width) && width > 0)) || (height !== null && !(Number.isInteger(height) && height > 0))) {
+    return { problem: t('view_size_not_a_size', { name, width: fill(view.width ?? '', values), height: fill(view.height ?? '', values) }) };
+  }
+  if (record.shape) {
+    const written = { rows: record.shape[0], columns: record.shape[1] };
+    if ((width !== null && width !== written.columns) || (height !== null && height !== written.rows)) {
+      return { problem: t('view_size_differs', { name, given: sizeText({ columns: width ?? written.columns, rows: height ?? written.rows }), written: sizeText(written) }) };
+    }
+    if (written.rows * written.columns > samples) return { problem: t('view_size_short', { name, size: sizeText(written), samples }) };
+    return written;
+  }
+  if (width !== null && height !== null) {
+    if (width * height !== samples) return { problem: t('view_size_bytes', { name, given: sizeText({ columns: width, rows: height }), samples }) };
+    return { columns: width, rows: height };
+  }
+  return { problem: t('view_size_unknown', { name }) };
+}
+
+// A view that cannot be drawn: what is wrong, in place of the picture.
+function problemFigure(view, values, problem) {
+  return { element: h('figure', { className: 'view-problem', role: 'alert' }, h('p', {}, problem), caption(view, values)), draw: () => {}, problem };
+}
+
+// One view as {element, draw(), problem} from the records of its files
+// (null when a file is missing; `problem` when it cannot be drawn as the
+// lesson says). app: {openPicture(name, window), openPlot(name, log)}.
 export function lessonFigure(view, records, values, app, session) {
   if (records.some((r) => !r)) return null;
   if (view.plot) {
@@ -39,11 +75,21 @@ export function lessonFigure(view, records, values, app, session) {
     };
     return { element: h('figure', { className: 'plot-figure', 'data-file': records[0].name }, box, caption(view, values)), draw };
   }
+  const sizes = records.map((r) => viewSize(view, r, values));
+  const wrong = sizes.find((size) => size.problem);
+  if (wrong) return problemFigure(view, values, wrong.problem);
+  if (sizes.some((size) => size.rows !== sizes[0].rows || size.columns !== sizes[0].columns)) {
+    return problemFigure(view, values, t('view_sizes_differ', { names: records.map((r) => r.name).join(', '), sizes: sizes.map(sizeText).join(', ') }));
+  }
+  const size = sizes[0];
   const samples = records.map((r) => samplesOf(r.bytes));
   if (view.region) {
     const [x, y] = view.at || [0, 0];
-    const [width, height] = view.size || [view.width, view.height];
-    const { mean, sd } = regionStats(samples[0], view.height, view.width, { row: y, column: x, rows: height, columns: width });
+    const [width, height] = view.size || [size.columns, size.rows];
+    if (x + width > size.columns || y + height > size.rows) {
+      return problemFigure(view, values, t('view_region_outside', { name: records[0].name, size: sizeText(size) }));
+    }
+    const { mean, sd } = regionStats(samples[0], size.rows, size.columns, { row: y, column: x, rows: height, columns: width });
     const shown = (v) => Number(v.toPrecision(4)).toString();
     const line = t('region_stats', { name: records[0].name, width, height, x, y, mean: shown(mean), sd: shown(sd) });
     const element = h('figure', { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean) },
@@ -52,7 +98,7 @@ export function lessonFigure(view, records, values, app, session) {
   }
   // A picture, or two in the same window: the first one's range unless the lesson gives one.
   const window = view.window || sampleRange(samples[0]);
-  const pictures = records.map((record, i) => pictureCanvas(view, record, samples[i], window, app));
+  const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app));
   const element = h('figure', { className: view.compare ? 'picture-figure compare' : 'picture-figure', 'data-file': records.map((r) => r.name).join(' ') },
     h('div', { className: 'side-by-side' }, pictures.map((p) => p.canvas)), greyBar(window[0], window[1], records[0].name), caption(view, values));
   return { element, draw: () => pictures.forEach((p) => p.draw()) };

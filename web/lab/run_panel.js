@@ -58,8 +58,9 @@ export class RunPanel {
     this.progress.setAttribute('aria-label', t('progress', event));
   }
 
-  // Runs `tool` with `answers` and shows how it goes; resolves to the outcome or null.
-  async run(tool, answers) {
+  // Runs `tool` with `answers` and shows how it goes; resolves to the outcome
+  // or null. lesson: the id of the lesson whose step this is, if it is one.
+  async run(tool, answers, { lesson = null } = {}) {
     if (this.session.runner.busy) {
       this.say(() => t('busy'));
       return null;
@@ -74,6 +75,7 @@ export class RunPanel {
         },
         onEvent: (event) => this.showProgress(event),
         step: this.step,
+        lesson,
         confirmReplace: (names) => confirm(t('confirm_replace', { names: names.join(', ') })),
       });
       const kept = outcome.kept.length ? ` ${t('kept_files', { names: outcome.kept.join(', ') })}` : '';

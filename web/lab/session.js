@@ -10,6 +10,7 @@
 // (in another tab) stays so.
 
 import { fileInfo } from './file_kinds.js';
+import { fileNameProblem } from './file_names.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage, t } from './i18n.js';
 import { Runner } from './runner.js';
@@ -28,6 +29,20 @@ function storageRefused(error, bytes) {
   refused.storage = true;
   refused.cause = error;
   return refused;
+}
+
+// Why a run's file names cannot be the workspace's (a folder in the name,
+// a control, bidirectional or zero-width character, too long), in the
+// page's language, or null: such a file would be written where the
+// workspace never sees it, or shown as another name.
+function nameProblemOf(program, lines) {
+  for (const q of program.questions) {
+    if (q.kind !== 'name') continue;
+    const name = lines[q.number - 1] ? lines[q.number - 1] : String(q.default);
+    const problem = fileNameProblem(name);
+    if (problem) return t('bad_file_name', { name: JSON.stringify(name), problem: t(problem) });
+  }
+  return null;
 }
 
 export class Session {
@@ -50,7 +65,7 @@ export class Session {
   }
 
   // Runs `tool` with answer lines; resolves to {exit, stdout, stderr, files,
-  // written, kept, transcript, seconds, events, cause}. onTranscript(text)
+  // written, kept, binned, transcript, seconds, events, cause}. onTranscript(text)
   // follows the console, onEvent(event) the run's events as they come; step
   // is the guided lab's step, if the run is one; confirmReplace(names) ->
   // bool is asked before an output replaces a file the run read or one the
@@ -65,10 +80,16 @@ export class Session {
     }
   }
 
-  async runOnce(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true, confirmReplace = null } = {}) {
+  async runOnce(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true, confirmReplace = null, lesson = null } = {}) {
     const program = this.byName[tool];
     if (!program) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
+    const badName = nameProblemOf(program, lines);
+    if (badName) {
+      const error = new Error(badName);
+      this.notify({ tool, state: 'failed', error });
+      throw error;
+    }
     const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : ProgramForm.stdinText(lines));
     const before = await this.workspace.folder();
     const transcript = new Transcript();
@@ -110,12 +131,15 @@ export class Session {
     for (const [name, bytes] of Object.entries(result.files)) {
       if (before[name] && sameBytes(before[name], bytes)) continue;
       const info = await fileInfo(events, name, (input) => this.workspace.get(input));
-      records.push({ name, bytes, made: { tool, answers: lines, at }, format: info.format, shape: info.shape, info });
+      records.push({ name, bytes, made: { tool, answers: lines, at, ...(lesson ? { lesson } : {}) }, format: info.format, shape: info.shape, info });
     }
     const kept = await this.keptNames(events, records, confirmReplace);
     const stored = records.filter((r) => !kept.includes(r.name));
+    // A lesson's run keeps what it replaces of the learner's own (a Tools
+    // run's result, an upload, another lesson's file): in the bin.
+    const binned = lesson ? await this.notTheLessons(stored, lesson) : [];
     try {
-      await this.workspace.putAll(stored);
+      await this.workspace.putAll(stored, { binFirst: binned });
     } catch (error) {
       const refused = storageRefused(error, stored.reduce((n, r) => n + r.bytes.length, 0));
       this.notify({ tool, state: 'failed', error: refused });
@@ -131,6 +155,7 @@ export class Session {
       files: Object.fromEntries(stored.map((r) => [r.name, r.bytes])),
       written: stored.map((r) => r.name),
       kept,
+      binned,
       transcript: transcript.text(),
       seconds,
       events,
@@ -138,6 +163,16 @@ export class Session {
     };
     this.notify({ tool, state: 'finished', outcome });
     return outcome;
+  }
+
+  // The names among `records` that replace a file this lesson's runs did not make.
+  async notTheLessons(records, lesson) {
+    const names = [];
+    for (const record of records) {
+      const existing = await this.workspace.get(record.name);
+      if (existing && !(existing.made && existing.made.lesson === lesson)) names.push(record.name);
+    }
+    return names;
   }
 
   // The outputs that would replace a file the run read (its input file

@@ -183,12 +183,20 @@ export class Workspace {
   }
 
   // Writes several records in one transaction: all of them or none (a
-  // browser that refuses the space leaves the workspace as it was).
-  async putAll(records) {
+  // browser that refuses the space leaves the workspace as it was). The
+  // files named in binFirst go to the bin in the same transaction, before
+  // the new records replace them.
+  async putAll(records, { binFirst = [] } = {}) {
     if (records.length === 0) return;
-    await this.change([FILES], ({ files }) => {
+    const at = new Date().toISOString();
+    const stores = binFirst.length ? [FILES, BIN] : [FILES];
+    await this.change(stores, async ({ files, bin }) => {
+      const old = binFirst.length ? (await Promise.all(binFirst.map((name) => request(files.get(name))))).filter(Boolean) : [];
+      for (const record of old) bin.put({ ...record, binned: at });
       for (const record of records) files.put(record);
-    }, records.map((r) => r.name), () => {
+      return old;
+    }, records.map((r) => r.name), (old) => {
+      for (const record of old) this.binned.set(record.name, { ...record, binned: at });
       for (const record of records) this.records.set(record.name, record);
     });
   }
