@@ -27,6 +27,7 @@ export class LessonRun {
     this.runs = expandLesson(lesson, registry, this.values);
     this.unfinished = new Set(); // steps a cancelled or stale run had still to do
     this.current = null; // {controller, done} of the run going on
+    this.asked = 0; // runs asked for so far: one asked later takes over, even before it starts
     this.lastRun = null;
   }
 
@@ -53,8 +54,10 @@ export class LessonRun {
       this.host.setAnswers(i, this.runs[i].lines);
       this.unfinished.add(i);
     }
+    const ticket = ++this.asked;
     const graph = this.graph();
     const rerun = await this.withMissingUpstream(graph, downstreamOf(graph, [...this.unfinished]));
+    if (ticket !== this.asked) return STALE; // a later change runs these steps too
     return this.run(rerun, started, { changed });
   }
 
@@ -64,8 +67,11 @@ export class LessonRun {
 
   // Step `index` and every step downstream of it (and what they lack upstream).
   async runFrom(index, started = now()) {
+    const ticket = ++this.asked;
     const graph = this.graph();
-    return this.run(await this.withMissingUpstream(graph, downstreamOf(graph, [index])), started);
+    const indices = await this.withMissingUpstream(graph, downstreamOf(graph, [index]));
+    if (ticket !== this.asked) return STALE;
+    return this.run(indices, started);
   }
 
   // The steps `indices` and, before them, every step that makes a file one
@@ -95,7 +101,9 @@ export class LessonRun {
   // firstResultSeconds, failed?, problem?}, or STALE when a newer run or a
   // cancel took over.
   async run(indices, started = now(), { changed = [] } = {}) {
+    const ticket = ++this.asked;
     await this.stop();
+    if (ticket !== this.asked) return STALE; // asked again while the last one stopped
     const controller = new AbortController();
     const signal = controller.signal;
     let finish;
