@@ -175,15 +175,19 @@ std::vector<ObserverValues> GridObservers::d_prime(const std::vector<Task>& task
 std::vector<double> GridObservers::integrand_profiles(const Task& task, std::int32_t bins, double bin_width) const {
     std::vector<double> sums(static_cast<std::size_t>(4 * bins), 0.0);
     std::vector<std::int64_t> counts(static_cast<std::size_t>(bins), 0);
+    std::vector<double> t2(radius_.size());
+    for (std::size_t k = 0; k < t2.size(); ++k) {
+        const double t = task_spectrum(task, radius_[k]);
+        t2[k] = t * t;
+    }
     for (std::int32_t y = 0; y < grid_.height; ++y) {
         for (std::int32_t x = 0; x < grid_.width; ++x) {
             const std::size_t k = static_cast<std::size_t>(index(y, x));
             const double rho = radius_[k];
             const auto bin = static_cast<std::int64_t>(std::floor(rho / bin_width + 0.5));
             if (bin >= bins) continue;
-            const double t = task_spectrum(task, rho);
             const double n = grid_.nps[static_cast<std::size_t>(y) * grid_.width + x];
-            const double a = t * t * mtf2_[k];
+            const double a = t2[k] * mtf2_[k];
             const std::size_t b = static_cast<std::size_t>(bin);
             sums[b] += a;
             sums[bins + b] += a * n;
