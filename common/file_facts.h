@@ -82,6 +82,11 @@ struct FileFact {
     // A series: its names from the answers (bound to the tool's record);
     // without it, `names`.
     std::function<std::vector<std::string>()> series_names{};
+    // Whether the answers use the file at all (bound to the tool's record);
+    // without it, always. A file the answers leave unused is neither planned
+    // nor reported. Two facts may describe one question when each has this
+    // and the answers choose one of them (a table or an image, say).
+    std::function<bool()> used{};
 };
 
 // At most this many names of a series are planned ahead of a run (a host

@@ -138,6 +138,7 @@ FileUse use_of_fact(const ToolDialogue& d, const FileFact& f) {
 
 // The names a fact stands for with the answers given.
 std::vector<std::string> names_of(const ToolDialogue& d, const FileFact& f) {
+    if (f.used && !f.used()) return {};
     if (f.question != nullptr) {
         const Question* q = question_of(d, f.question);
         if (auto* name = q != nullptr ? std::get_if<std::string*>(&q->field) : nullptr) return {**name};

@@ -37,6 +37,7 @@ std::span<const TextPair> resolution_texts();
 std::span<const TextPair> noise_texts();
 std::span<const TextPair> filters_texts();
 std::span<const TextPair> viewer_texts();
+std::span<const TextPair> detectability_texts();
 std::span<const TextPair> python_texts();
 
 // Every catalogue of the suite.

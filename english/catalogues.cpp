@@ -6,6 +6,7 @@ std::span<const Catalogue> english_catalogues() {
         {"tools/projection", projection_texts()}, {"tools/recon", recon_texts()},
         {"tools/resolution", resolution_texts()}, {"tools/noise", noise_texts()},
         {"tools/filters", filters_texts()},  {"tools/viewer", viewer_texts()},
+        {"tools/detectability", detectability_texts()},
         {"python", python_texts()},
     };
     return all;

@@ -28,4 +28,5 @@ PYBIND11_MODULE(cttools, m) {
     register_noise(m);
     register_filters(m);
     register_viewer(m);
+    register_detectability(m);
 }

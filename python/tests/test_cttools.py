@@ -194,7 +194,7 @@ def test_long_calls_let_other_threads_run():
 
 def test_every_tool_has_its_function():
     tools = {path.name for path in TOOLS.iterdir() if os.access(path, os.X_OK)}
-    assert len(tools) == 25 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
+    assert len(tools) == 26 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
 
 
 def test_defaults_are_the_tools(tmp_path):
@@ -325,3 +325,27 @@ def test_seeds_that_start_no_sequence_are_refused(seed, error):
         cttools.quantum_noise(counts, seed=seed)
     with pytest.raises(TypeError, match="seed"):
         cttools.box_smooth(image, seed=1)
+
+
+def test_detectability_is_the_tools_tables(tmp_path):
+    """The function from arrays gives the numbers the tool writes for the same files."""
+    side, pixel = 32, 0.5
+    rng = np.random.default_rng(3)
+    nnps = (rng.random((side, side)) * 1e-4).astype(np.float32)
+    nnps[side // 2, side // 2] = 1.0
+    mtf = np.round(np.exp(-0.001 * np.arange(64) ** 2), 6)
+    nnps.tofile(tmp_path / "nnps.img")
+    (tmp_path / "mtf.txt").write_text("".join(f"{v:f}\n" for v in mtf))
+    answers = ["0", "mtf.txt", "0.2", "", "0", "nnps.img", "", "", str(side), str(side), str(pixel), "1", "4",
+               "0.02", "1.5", "", "", "", "", "", "", "", "1", "0.5", "8", "d.txt", "dd.txt", "di.txt"]
+    subprocess.run([str(TOOLS / "detectability")], input="\n".join(answers) + "\n", cwd=tmp_path,
+                   capture_output=True, check=True, text=True, encoding="cp932")
+    r = cttools.detectability(mtf, nnps, mtf_kind=0, mtf_spacing=0.2, nps_kind=0, pixel_size=pixel, task_kind=1,
+                              diameter=4.0, contrast=0.02, exponent=1.5, diameter_start=1.0, diameter_step=0.5,
+                              diameter_count=8)
+    lines = (tmp_path / "d.txt").read_text(encoding="cp932").splitlines()[1:]
+    assert [line.split("\t")[1] for line in lines] == [f"{v:f}" for v in r.d_prime]
+    rows = (tmp_path / "dd.txt").read_text(encoding="cp932").splitlines()[1:]
+    assert [row.split("\t")[1:] for row in rows] == [[f"{v:e}" for v in series] for series in r.over_diameters]
+    with pytest.raises(ValueError, match="画素長"):
+        cttools.detectability(mtf, nnps, pixel_size=0.0)

@@ -115,11 +115,12 @@ std::map<std::string, std::string> non_ascii_texts_of_the_sources() {
     return found;
 }
 
-// The grid tables' header word is the one Japanese text that goes only into
-// files (and into the docstring that describes those files); files never
-// change with the language.
+// The grid tables' header words and the header of detectability's d' table
+// are the Japanese texts that go only into files (and into the docstring
+// that describes those files); files never change with the language.
 bool is_file_text(std::string text) {
-    for (std::size_t at; (at = text.find("周波数")) != std::string::npos;) text.erase(at, std::string("周波数").size());
+    for (const std::string word : {"周波数", "の直径", "直径", "観察者"})
+        for (std::size_t at; (at = text.find(word)) != std::string::npos;) text.erase(at, word.size());
     return !has_japanese(text);
 }
 

@@ -53,6 +53,10 @@ const std::vector<ToolEntry>& every_tool() {
         {"rank_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("3")}},
         {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
         {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0")}},
+        {"detectability", {value("0"), in("mtf.txt"), value("0.5"), value("0.5"), value("0"), in("nnps.img"), value("1"),
+                           value("0.01"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("0.05"),
+                           value("1"), value("0.5"), value("1.3"), value("4"), value("500"), value("0.25"), value("1"),
+                           value("0.1"), value("1"), value("0.5"), value("5"), out("d.txt"), out("dd.txt"), out("di.txt")}},
     };
     return tools;
 }
@@ -72,6 +76,14 @@ void prepare_inputs(const std::filesystem::path& folder) {
     write_floats(folder / "edge.img", edge);
     write_floats(folder / "p.prj", projection);
     write_floats(folder / "c.prj", counts);
+    // An NNPS image of 16 × 16 (1 at the zero frequency) and an MTF table of 16 lines.
+    std::vector<float> nnps(16 * 16);
+    std::string mtf;
+    for (int k = 0; k < 16 * 16; ++k) nnps[k] = 0.004f + 0.002f * std::sin(0.3f * k);
+    nnps[8 * 16 + 8] = 1.0f;
+    for (int i = 0; i < 16; ++i) mtf += std::to_string(std::exp(-0.02 * i * i)) + "\n";
+    write_floats(folder / "nnps.img", nnps);
+    write_file(folder / "mtf.txt", mtf);
     write_file(folder / "e.txt", "# two ellipses\n0\t0\t0.5\t0.5\t0\t1.0\n0\t0\t0.25\t0.25\t30\t-0.5\n");
 }
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <variant>
 
+#include "tools/detectability/detectability_questions.h"
 #include "tools/filters/filters_questions.h"
 #include "tools/noise/noise_questions.h"
 #include "tools/phantom/phantom_questions.h"
@@ -60,6 +61,7 @@ std::vector<SuiteProgram> make_suite() {
         {bound<rank_smooth_dialogue>(), true, other_filters("rank_smooth")},
         {bound<edge_preserve_dialogue>(), true, other_filters("edge_preserve")},
         {bound<raw_to_png_dialogue>(), false, {"oval_stack", "reconstruct"}},
+        {bound<detectability_dialogue>(), true, {"transfer_curve", "noise_spectrum", "recon_noise_sweep"}},
     };
     return suite;
 }
@@ -86,12 +88,20 @@ std::vector<std::string> suite_problems(const std::vector<SuiteProgram>& program
         const ToolDialogue& d = p.dialogue;
         auto problem = [&](const std::string& what) { problems.push_back(std::string(p.name()) + ": " + what); };
         std::set<std::string> described;
+        std::set<std::string> chosen;  // questions whose facts the answers choose among
         std::set<int> fixed;
         for (const FileFact& f : d.files) {
             if (f.question != nullptr) {
                 const Question* q = question_of(d, f.question);
                 if (q == nullptr || q->file == FileUse::none) problem(std::string("no file question ") + f.question);
-                else if (!described.insert(f.question).second) problem(std::string("file ") + f.question + " twice");
+                else if (f.used) {
+                    if (described.count(f.question) && !chosen.count(f.question))
+                        problem(std::string("file ") + f.question + " twice");
+                    described.insert(f.question);
+                    chosen.insert(f.question);
+                } else if (!described.insert(f.question).second || chosen.count(f.question)) {
+                    problem(std::string("file ") + f.question + " twice");
+                }
             } else if (f.fixed < 0 || f.fixed >= static_cast<int>(d.about.fixed_files.size())) {
                 problem("fixed file " + std::to_string(f.fixed) + " out of range");
             } else if (!fixed.insert(f.fixed).second) {

@@ -1,0 +1,110 @@
+// The English forms of the texts of tools/detectability/.
+#include "english/catalogue.h"
+
+std::span<const TextPair> detectability_texts() {
+    static const TextPair rows[] = {
+        {"MTFとNPSから円板の検出能d'を求めるプログラム",
+         "Program that finds the detectability d' of a disc from the MTF and the NPS"},
+        {"MTF（transfer_curve の表かガウス関数）と NPS（noise_spectrum の NNPS 画像、再構成雑音の NPS 画像か表、白色雑音）から、"
+         "円板の病変を見つける観察者 NPW、NPWE（眼のフィルタ付き）、NPWEi（さらに内部雑音付き）の検出能指数 d' を求めます。"
+         "NPS は mm^2 単位に換算します：NNPS 画像は値×W×H×Δ^2（平均の2乗に対する相対値）、"
+         "再構成雑音の NPS 画像と表は値×Δ^2/(W×H)、白色雑音は σ^2×Δ^2。"
+         "MTF の表の i 行目は i/(2×データ数×ピクセル長) cycles/pixel です。"
+         "眼のフィルタは E(f)=f^n×exp(-c×f^2)、f は視角1度あたりのサイクル数で、c=n/(2×ピーク^2)、ピークで1。"
+         "画像の ρ cycles/mm は f=ρ×Δ/(拡大率×画素ピッチ)×観察距離×π/180 になります。"
+         "内部雑音は白色で、α×（画像の周波数でのNPSの平均）です。"
+         "d' は画像の持つ周波数（ナイキスト周波数まで）の和で求め、直径の表で d'=3 となる直径は、はさむ2つの直径の間の直線補間です。",
+         "Finds the detectability index d' of a round lesion for the observers NPW, NPWE (with an eye filter) and "
+         "NPWEi (with internal noise as well), from an MTF (a table of transfer_curve or a Gaussian) and an NPS "
+         "(the NNPS image of noise_spectrum, an NPS image or table of reconstructed noise, or white noise). "
+         "The NPS is converted to mm^2: NNPS image value x W x H x pixel^2 (relative to the mean squared); "
+         "NPS image and table of reconstructed noise value x pixel^2/(W x H); white noise sigma^2 x pixel^2. "
+         "Line i of the MTF table stands at i/(2 x lines x spacing) cycles/pixel. "
+         "Eye filter E(f) = f^n x exp(-c x f^2), f in cycles per degree of visual angle, c = n/(2 x peak^2), 1 at the peak; "
+         "rho cycles/mm of the image reach the eye at f = rho x pixel/(zoom x display pitch) x viewing distance x pi/180. "
+         "The internal noise is white: alpha x the mean of the NPS over the image's frequencies. "
+         "d' sums over the frequencies the image holds (up to the Nyquist frequency); the diameter where d' = 3 is "
+         "interpolated linearly between the two table diameters around it."},
+        {" 1. MTFの種類（0:表 1:ガウス）", " 1. Kind of MTF (0: table, 1: Gaussian)"},
+        {" 2. MTFの表のファイル名", " 2. MTF table file name"},
+        {" 3. MTFの表のピクセル長", " 3. Sample spacing of the MTF table (pixels)"},
+        {" 4. ガウスMTFの標準偏差（mm）", " 4. Sigma of the Gaussian MTF (mm)"},
+        {" 5. NPSの種類（0:NNPS画像 1:NPS画像 2:表 3:白色）", " 5. Kind of NPS (0: NNPS image, 1: NPS image, 2: table, 3: white)"},
+        {" 6. NPSのファイル名", " 6. NPS file name"},
+        {" 7. NPSの表の行番号（1以上）", " 7. Row of the NPS table (1 or more)"},
+        {" 8. 白色雑音の標準偏差", " 8. Standard deviation of the white noise"},
+        {" 9. 画像の幅", " 9. Image width"},
+        {"10. 画像の高さ", "10. Image height"},
+        {"11. 画素長（mm）", "11. Pixel size (mm)"},
+        {"12. 円板の形（0:平坦 1:デザイナー 2:ぼけ）", "12. Shape of the disc (0: flat, 1: designer, 2: blurred)"},
+        {"13. 円板の直径（mm）", "13. Diameter of the disc (mm)"},
+        {"14. 円板のコントラスト", "14. Contrast of the disc"},
+        {"15. デザイナー円板の指数n", "15. Exponent n of the designer disc"},
+        {"16. 円板のぼけの標準偏差（mm）", "16. Sigma of the disc's blur (mm)"},
+        {"17. 眼のフィルタの指数n", "17. Exponent n of the eye filter"},
+        {"18. 眼のフィルタのピーク（cycles/度）", "18. Peak of the eye filter (cycles/degree)"},
+        {"19. 観察距離（mm）", "19. Viewing distance (mm)"},
+        {"20. 表示の画素ピッチ（mm）", "20. Display pixel pitch (mm)"},
+        {"21. 表示の拡大率", "21. Display zoom (display pixels per image pixel)"},
+        {"22. 内部雑音の係数α", "22. Internal noise factor alpha"},
+        {"23. 表の最初の直径（mm）", "23. First diameter of the table (mm)"},
+        {"24. 表の直径の間隔（mm）", "24. Diameter step of the table (mm)"},
+        {"25. 表の直径の数", "25. Number of diameters in the table"},
+        {"26. d'の表のファイル名", "26. d' table file name"},
+        {"27. 直径ごとのd'の表のファイル名", "27. File name of the table of d' over diameters"},
+        {"28. 被積分関数の表のファイル名", "28. File name of the integrand table"},
+        {" エラー：%sは正の値にしてください[%f].\n", " error: the %s must be positive [%f].\n"},
+        {" エラー：%sは0以上にしてください[%f].\n", " error: the %s must be 0 or more [%f].\n"},
+        {" エラー：%sは%dから%dまでにしてください[%d].\n", " error: the %s must be from %d to %d [%d].\n"},
+        {" エラー：%sは0から5までにしてください[%f].\n", " error: the %s must be from 0 to 5 [%f].\n"},
+        {" エラー：%sが有限の数ではありません.\n", " error: the %s is not a finite number.\n"},
+        {" エラー：画像の幅と高さは2以上の偶数にしてください[%d × %d].\n",
+         " error: the image width and height must be even numbers of 2 or more [%d x %d].\n"},
+        {" エラー：%s %f mm が画像の幅と高さ（%f mm）を超えます.\n",
+         " error: the %s %f mm exceeds the image's width and height (%f mm).\n"},
+        {" エラー：MTFの表ではありません[%s]（%s）.\n", " error: not an MTF table [%s] (%s).\n"},
+        {" エラー：NPSの表ではありません[%s]（%s）.\n", " error: not an NPS table [%s] (%s).\n"},
+        {" エラー：NNPS画像ではありません[%s]（%s）.\n", " error: not an NNPS image [%s] (%s).\n"},
+        {" エラー：NPS画像ではありません[%s]（%s）.\n", " error: not an NPS image [%s] (%s).\n"},
+        {" エラー：NPSの表の行番号は1から%dまでにしてください[%d].\n", " error: the row of the NPS table must be from 1 to %d [%d].\n"},
+        {" エラー：MTFの表が画像の周波数の範囲（%f cycles/pixel）まで届きません[%s]（最後の行 %f cycles/pixel）.\n",
+         " error: the MTF table does not reach the image's frequencies (%f cycles/pixel) [%s] (last line %f cycles/pixel).\n"},
+        {"MTFの種類", "kind of MTF"},
+        {"NPSの種類", "kind of NPS"},
+        {"円板の形", "shape of the disc"},
+        {"MTFの表のピクセル長", "sample spacing of the MTF table"},
+        {"ガウスMTFの標準偏差", "sigma of the Gaussian MTF"},
+        {"白色雑音の標準偏差", "standard deviation of the white noise"},
+        {"画素長", "pixel size"},
+        {"円板の直径", "diameter of the disc"},
+        {"円板のコントラスト", "contrast of the disc"},
+        {"デザイナー円板の指数n", "exponent n of the designer disc"},
+        {"円板のぼけの標準偏差", "sigma of the disc's blur"},
+        {"眼のフィルタの指数n", "exponent n of the eye filter"},
+        {"眼のフィルタのピーク", "peak of the eye filter"},
+        {"観察距離", "viewing distance"},
+        {"表示の画素ピッチ", "display pixel pitch"},
+        {"表示の拡大率", "display zoom"},
+        {"内部雑音の係数α", "internal noise factor alpha"},
+        {"表の最初の直径", "first diameter of the table"},
+        {"表の直径の間隔", "diameter step of the table"},
+        {"表の直径の数", "number of diameters in the table"},
+        {"表の最後の直径", "last diameter of the table"},
+        {"1行に1つの数の表ではありません", "not one number a line"},
+        {"2行より少ない表です", "fewer than 2 lines"},
+        {"有限でない値があります", "values that are not finite"},
+        {"最初の値が1ではありません", "the first value is not 1"},
+        {"見出しの「周波数」がありません", "no header of frequencies"},
+        {"行の数の個数が見出しと違います", "the row has another number of cells than the header"},
+        {"周波数が正の増加列ではありません", "the frequencies are not positive and increasing"},
+        {"負か有限でない値があります", "values that are negative or not finite"},
+        {"ゼロ周波数の値が1ではありません", "the zero-frequency value is not 1"},
+        {"0から1の外の値があります", "values outside 0 to 1"},
+        {"眼のフィルタ：E(f) = f^%f*exp(-%f*f^2)、ピーク %f cycles/度 = 画像の %f cycles/mm\n",
+         "Eye filter: E(f) = f^%f*exp(-%f*f^2), peak %f cycles/degree = %f cycles/mm of the image\n"},
+        {"NPS の平均 %e mm^2（画素の分散 %e）、内部雑音 %e mm^2\n",
+         "Mean NPS %e mm^2 (pixel variance %e), internal noise %e mm^2\n"},
+        {"観察者  d'（直径 %f mm）  d'=3 となる直径（mm）\n", "Observer  d' (diameter %f mm)  diameter where d' = 3 (mm)\n"},
+    };
+    return rows;
+}

@@ -1,0 +1,77 @@
+#include "tools/detectability/detectability_questions.h"
+
+using namespace file_facts;
+
+namespace {
+
+// A file question whose file the answers may leave unused (the MTF table
+// beside a Gaussian MTF, the NPS files beside white noise): planned and
+// reported only when the answers use it.
+FileFact used_when(FileFact f, std::function<bool()> used) {
+    f.used = std::move(used);
+    return f;
+}
+
+constexpr Quantity detectability_index{"d'", ""};
+constexpr Quantity detectability_integrand{"d' integrand", ""};
+
+FileFact grid_over(const char* keyword, Quantity quantity, const char* axis, const char* unit) {
+    FileFact f = asked(keyword, FileFormat::table, {}, quantity);
+    f.layout = TableLayout::grid;
+    f.grid_axis = {axis, unit, 0, 0};
+    return f;
+}
+
+}  // namespace
+
+ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
+    return {{"detectability", "MTFとNPSから円板の検出能d'を求めるプログラム", 52,
+             "MTF（transfer_curve の表かガウス関数）と NPS（noise_spectrum の NNPS 画像、再構成雑音の NPS 画像か表、白色雑音）から、"
+             "円板の病変を見つける観察者 NPW、NPWE（眼のフィルタ付き）、NPWEi（さらに内部雑音付き）の検出能指数 d' を求めます。"
+             "NPS は mm^2 単位に換算します：NNPS 画像は値×W×H×Δ^2（平均の2乗に対する相対値）、"
+             "再構成雑音の NPS 画像と表は値×Δ^2/(W×H)、白色雑音は σ^2×Δ^2。"
+             "MTF の表の i 行目は i/(2×データ数×ピクセル長) cycles/pixel です。"
+             "眼のフィルタは E(f)=f^n×exp(-c×f^2)、f は視角1度あたりのサイクル数で、c=n/(2×ピーク^2)、ピークで1。"
+             "画像の ρ cycles/mm は f=ρ×Δ/(拡大率×画素ピッチ)×観察距離×π/180 になります。"
+             "内部雑音は白色で、α×（画像の周波数でのNPSの平均）です。"
+             "d' は画像の持つ周波数（ナイキスト周波数まで）の和で求め、直径の表で d'=3 となる直径は、はさむ2つの直径の間の直線補間です。",
+             {},
+             "detectability < answers.txt", nullptr},
+            {
+             {" 1. MTFの種類（0:表 1:ガウス）", "mtf_kind", p.mtf_kind, 0},
+             {" 2. MTFの表のファイル名", "mtf_input", p.mtf_input, "n4-3.txt", FileUse::read},
+             {" 3. MTFの表のピクセル長", "mtf_spacing", p.mtf_spacing, 0.1},
+             {" 4. ガウスMTFの標準偏差（mm）", "mtf_sigma", p.mtf_sigma, 0.5},
+             {" 5. NPSの種類（0:NNPS画像 1:NPS画像 2:表 3:白色）", "nps_kind", p.nps_kind, 0},
+             {" 6. NPSのファイル名", "nps_input", p.nps_input, "n4-4_nnps.img", FileUse::read},
+             {" 7. NPSの表の行番号（1以上）", "nps_row", p.nps_row, 1},
+             {" 8. 白色雑音の標準偏差", "noise_sigma", p.noise_sigma, 0.01},
+             {" 9. 画像の幅", "width", p.width, 256},
+             {"10. 画像の高さ", "height", p.height, 256},
+             {"11. 画素長（mm）", "pixel_size", p.pixel_size, 0.78125},
+             {"12. 円板の形（0:平坦 1:デザイナー 2:ぼけ）", "task_kind", p.task_kind, 0},
+             {"13. 円板の直径（mm）", "diameter", p.diameter, 5.0},
+             {"14. 円板のコントラスト", "contrast", p.contrast, 0.01},
+             {"15. デザイナー円板の指数n", "exponent", p.exponent, 1.0},
+             {"16. 円板のぼけの標準偏差（mm）", "blur", p.blur, 0.5},
+             {"17. 眼のフィルタの指数n", "eye_exponent", p.eye_exponent, 1.3},
+             {"18. 眼のフィルタのピーク（cycles/度）", "eye_peak", p.eye_peak, 4.0},
+             {"19. 観察距離（mm）", "viewing_distance", p.viewing_distance, 500.0},
+             {"20. 表示の画素ピッチ（mm）", "display_pitch", p.display_pitch, 0.25},
+             {"21. 表示の拡大率", "zoom", p.zoom, 1.0},
+             {"22. 内部雑音の係数α", "internal_noise", p.internal_noise, 0.1},
+             {"23. 表の最初の直径（mm）", "diameter_start", p.diameter_start, 1.0},
+             {"24. 表の直径の間隔（mm）", "diameter_step", p.diameter_step, 1.0},
+             {"25. 表の直径の数", "diameter_count", p.diameter_count, 20},
+             {"26. d'の表のファイル名", "output", p.output, "dprime.txt", FileUse::written},
+             {"27. 直径ごとのd'の表のファイル名", "diameter_output", p.diameter_output, "dprime_d.txt", FileUse::written},
+             {"28. 被積分関数の表のファイル名", "integrand_output", p.integrand_output, "integrand.txt", FileUse::written},
+            },
+            {used_when(asked("mtf_input", FileFormat::table, {}, mtf), [&p] { return p.mtf_kind == 0; }),
+             // One question, two kinds of file: the kind of NPS says which the answers name.
+             used_when(asked("nps_input", FileFormat::raw, image), [&p] { return p.nps_kind == 0 || p.nps_kind == 1; }),
+             used_when(spectrum_grid("nps_input", nps), [&p] { return p.nps_kind == 2; }),
+             asked("output", FileFormat::table, {}, detectability_index),
+             grid_over("diameter_output", detectability_index, "diameter", "mm"),
+             grid_over("integrand_output", detectability_integrand, "spatial frequency", "cycles/mm")}};
+}

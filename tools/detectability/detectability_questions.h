@@ -1,0 +1,30 @@
+#pragma once
+// The parameter records and question tables of the detectability tools: one
+// record and one table per tool, shared by its main, its --help text and the
+// Python module.
+
+#include <cstdint>
+#include <string>
+
+#include "common/dialogue.h"
+
+struct DetectabilityParameters {
+    std::int32_t mtf_kind;     // 0: a table of transfer_curve, 1: a Gaussian MTF
+    std::string mtf_input;
+    double mtf_spacing;        // transfer_curve's sample spacing (pixels)
+    double mtf_sigma;          // mm
+    std::int32_t nps_kind;     // 0: NNPS image, 1: NPS image, 2: NPS grid table, 3: white noise
+    std::string nps_input;    // the NNPS or NPS image, or the NPS table
+    std::int32_t nps_row;      // 1 …
+    double noise_sigma;        // white noise: standard deviation of a pixel
+    std::int32_t width, height;
+    double pixel_size;         // mm
+    std::int32_t task_kind;    // 0: flat disc, 1: designer disc, 2: blurred disc
+    double diameter, contrast, exponent, blur;
+    double eye_exponent, eye_peak, viewing_distance, display_pitch, zoom;
+    double internal_noise;     // α
+    double diameter_start, diameter_step;
+    std::int32_t diameter_count;
+    std::string output, diameter_output, integrand_output;
+};
+ToolDialogue detectability_dialogue(DetectabilityParameters& p);
