@@ -12,7 +12,7 @@ import { build } from 'esbuild';
 import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkLesson } from './lab/lesson.js';
+import { checkLesson } from './lab/core/lesson.js';
 import { compileSchema, readSchema, standaloneValidator } from './schema_check.mjs';
 
 const web = dirname(fileURLToPath(import.meta.url));
@@ -57,7 +57,7 @@ const inlined = /wasmBinaryFile="(data:application\/octet-stream;base64,[A-Za-z0
 if (inlined) {
   suite = `var ctWasmDataUri=${JSON.stringify(inlined[1])};\n` + suite.replace(inlined[0], () => 'wasmBinaryFile=ctWasmDataUri');
 }
-const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/worker.js'))].join('\n;\n');
+const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/run/worker.js'))].join('\n;\n');
 
 const virtualModules = {
   'virtual:tools-json': registry,

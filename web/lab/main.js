@@ -17,19 +17,19 @@ import registry from 'virtual:tools-json';
 import builtInLessons from 'virtual:lessons';
 import examples from 'virtual:examples';
 import { validate as validateLesson } from 'virtual:lesson-validator';
-import { download, h } from './dom.js';
-import { GuidedView } from './guided_view.js';
-import { currentLanguage, onLanguage, setLanguage, t } from './i18n.js';
-import { lessonText } from './lesson.js';
-import { labApi } from './lab_api.js';
-import { lessonIndex } from './lesson_index.js';
-import { PageNotices } from './page_notices.js';
-import { PictureView } from './picture_view.js';
-import { PlotView } from './plot_view.js';
-import { Session } from './session.js';
-import { goTo, keepClearOfStickyBars } from './sticky_bars.js';
-import { ToolsView } from './tools_view.js';
-import { WorkspaceView } from './workspace_view.js';
+import { download, h } from './views/dom.js';
+import { GuidedView } from './views/guided_view.js';
+import { currentLanguage, onLanguage, setLanguage, t } from './core/i18n.js';
+import { lessonText } from './core/lesson.js';
+import { labApi } from './views/lab_api.js';
+import { lessonIndex } from './views/lesson_index.js';
+import { PageNotices } from './views/page_notices.js';
+import { PictureView } from './views/picture_view.js';
+import { PlotView } from './views/plot_view.js';
+import { Session } from './run/session.js';
+import { goTo, keepClearOfStickyBars } from './views/sticky_bars.js';
+import { ToolsView } from './views/tools_view.js';
+import { WorkspaceView } from './views/workspace_view.js';
 
 // A page saved with a lesson holds it in a data element; the page as it was
 // loaded, without that element and before the lab builds itself, is what

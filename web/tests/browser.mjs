@@ -10,7 +10,7 @@ import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { expandLesson } from '../lab/lesson.js';
+import { expandLesson } from '../lab/core/lesson.js';
 
 export const CHROMIUM = process.env.CT_CHROMIUM || '/usr/bin/chromium';
 export const FIREFOX = process.env.CT_FIREFOX || '/usr/bin/firefox-esr';

@@ -6,14 +6,14 @@
 //   node web/tests/lab_looking.test.mjs
 
 import assert from 'node:assert/strict';
-import { axisLabel, meaningOf } from '../lab/file_meaning.js';
-import { linearAxis, logAxis, tickLabels } from '../lab/plot_axes.js';
-import { plotOfTables } from '../lab/plots.js';
-import { lineProfile, regionStats } from '../lab/region_stats.js';
-import { answersLabel } from '../lab/snapshots.js';
-import { plotSvg } from '../lab/svg_export.js';
-import { tableCsv } from '../lab/table_csv.js';
-import { sigmoidEdgeMtf, theorySeries, whiteNoiseNnps } from '../lab/theory_curves.js';
+import { axisLabel, meaningOf } from '../lab/core/file_meaning.js';
+import { linearAxis, logAxis, tickLabels } from '../lab/core/plot_axes.js';
+import { plotOfTables } from '../lab/views/plots.js';
+import { lineProfile, regionStats } from '../lab/core/region_stats.js';
+import { answersLabel } from '../lab/core/snapshots.js';
+import { plotSvg } from '../lab/views/svg_export.js';
+import { tableCsv } from '../lab/core/table_csv.js';
+import { sigmoidEdgeMtf, theorySeries, whiteNoiseNnps } from '../lab/core/theory_curves.js';
 
 const bytes = (text) => new TextEncoder().encode(text);
 const SJIS_FREQUENCY = [0x8e, 0xfc, 0x94, 0x67, 0x90, 0x94]; // 周波数

@@ -4,8 +4,9 @@
 //   node web/tests/lab_units.test.mjs
 
 import assert from 'node:assert/strict';
-import { Transcript } from '../lab/transcript.js';
-import { fileInfo, parseTable } from '../lab/file_kinds.js';
+import { readdirSync, readFileSync } from 'node:fs';
+import { Transcript } from '../lab/core/transcript.js';
+import { fileInfo, parseTable } from '../lab/core/file_kinds.js';
 
 const bytes = (text) => new TextEncoder().encode(text);
 
@@ -58,10 +59,27 @@ const bytes = (text) => new TextEncoder().encode(text);
   const stored = new Map();
   globalThis.localStorage = { getItem: (key) => stored.get(key) ?? null, setItem: (key, value) => stored.set(key, value) };
   globalThis.navigator = { languages: ['fr-FR', 'ja-JP', 'en-GB'] };
-  assert.equal((await import('../lab/i18n.js?browser')).currentLanguage(), 'ja');
+  assert.equal((await import('../lab/core/i18n.js?browser')).currentLanguage(), 'ja');
   stored.set('ct-lab-language', 'en');
-  assert.equal((await import('../lab/i18n.js?chosen')).currentLanguage(), 'en');
+  assert.equal((await import('../lab/core/i18n.js?chosen')).currentLanguage(), 'en');
   delete globalThis.navigator;
   delete globalThis.localStorage;
 }
-console.log('lab units: transcript, file info, tables and the language');
+// The lab's layers: core knows no page and imports only core; run imports
+// core and run; views anything but main.js. npm packages and the build's
+// virtual modules stand outside them.
+{
+  const lab = new URL('../lab/', import.meta.url);
+  const allowed = { core: ['core'], run: ['core', 'run'], views: ['core', 'run', 'views'] };
+  for (const layer of Object.keys(allowed)) {
+    for (const file of readdirSync(new URL(layer, lab))) {
+      const source = readFileSync(new URL(`${layer}/${file}`, lab), 'utf8');
+      for (const [, target] of source.matchAll(/(?:from|import\()\s*'(\.[^']*)'/g)) {
+        const reached = new URL(target, new URL(`${layer}/${file}`, lab)).pathname.slice(lab.pathname.length).split('/')[0];
+        assert.ok(allowed[layer].includes(reached), `${layer}/${file} imports ${target}, outside what ${layer} may use`);
+      }
+      if (layer === 'core') assert.doesNotMatch(source, /(^|[^.\w])(document\.(createElement|querySelector|body)|window\.[a-z])/m, `core/${file} touches the page`);
+    }
+  }
+}
+console.log('lab units: transcript, file info, tables, the language and the layers');

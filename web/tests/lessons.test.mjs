@@ -12,9 +12,9 @@ import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { setLanguage } from '../lab/i18n.js';
+import { setLanguage } from '../lab/core/i18n.js';
 import { compileSchema, readSchema } from '../schema_check.mjs';
-import { answerProblems, checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/lesson.js';
+import { answerProblems, checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/core/lesson.js';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const registry = JSON.parse(readFileSync(process.argv[2] || join(root, 'build/tools.json'), 'utf8'));

@@ -10,7 +10,7 @@ import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { sigmoidEdgeMtf, whiteNoiseNnps } from '../lab/theory_curves.js';
+import { sigmoidEdgeMtf, whiteNoiseNnps } from '../lab/core/theory_curves.js';
 
 const [bin, examples] = process.argv.slice(2);
 const folder = mkdtempSync(join(tmpdir(), 'ct-theory-'));

@@ -13,7 +13,7 @@
 //     cancelled()                   the run going on was cancelled (the host stops its tool)
 //   }
 
-import { downstreamOf, expandLesson, filesOfRun, knobDefaults } from '../lesson.js';
+import { downstreamOf, expandLesson, filesOfRun, knobDefaults } from './lesson.js';
 
 // A run that a newer one took over, or that was cancelled.
 export const STALE = { ok: false, stale: true };

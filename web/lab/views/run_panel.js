@@ -1,7 +1,7 @@
 // Run and Cancel for one form, with the status line and the console.
 
 import { h } from './dom.js';
-import { t } from './i18n.js';
+import { t } from '../core/i18n.js';
 
 // The status line of a failed run, from the cause its end event gives: what
 // failed and on which file, in the page's language, else the tool's message.

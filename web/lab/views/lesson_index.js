@@ -3,7 +3,7 @@
 // step before it, and the eye sees the lab's plan at once.
 
 import { h } from './dom.js';
-import { onLanguage, t } from './i18n.js';
+import { onLanguage, t } from '../core/i18n.js';
 
 // Builds the index before the first section heading of `view` (the guided
 // lab's element); go(heading) shows the view and takes the focus there.

@@ -5,11 +5,11 @@
 // curve marked as not meaningful; known answers are drawn dashed.
 
 import uPlot from 'uplot';
-import { axisLabel, NYQUIST, quantityWords } from './file_meaning.js';
-import { t } from './i18n.js';
-import { dataRange, linearAxis, logAxis, tickLabels, valueText } from './plot_axes.js';
-import { tableData } from './table_data.js';
-import { theorySeries } from './theory_curves.js';
+import { axisLabel, NYQUIST, quantityWords } from '../core/file_meaning.js';
+import { t } from '../core/i18n.js';
+import { dataRange, linearAxis, logAxis, tickLabels, valueText } from '../core/plot_axes.js';
+import { tableData } from '../core/table_data.js';
+import { theorySeries } from '../core/theory_curves.js';
 
 export const PALETTE = ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#ff7f0e', '#17becf', '#8c564b', '#e377c2', '#7f7f7f', '#bcbd22'];
 const THEORY_DASH = [7, 5];

@@ -39,6 +39,9 @@ export function answerLines(program, answers, values) {
   return lines;
 }
 
+// Answer lines as a tool's standard input: one line each.
+export const stdinText = (lines) => lines.map((line) => line + '\n').join('');
+
 // The files a run of `program` with answer `lines` reads and writes, from
 // the registry's list of its files (a name asked is the answer, or the
 // default for Enter alone): {reads: [names], writes: [names]}. The tests

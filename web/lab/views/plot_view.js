@@ -3,13 +3,13 @@
 // PNG, SVG and CSV, and snapshots.
 
 import { clear, download, h } from './dom.js';
-import { meaningOf, plotKind, quantityWords } from './file_meaning.js';
-import { currentLanguage, onLanguage, t } from './i18n.js';
+import { meaningOf, plotKind, quantityWords } from '../core/file_meaning.js';
+import { currentLanguage, onLanguage, t } from '../core/i18n.js';
 import { drawPlot, plotOfTables } from './plots.js';
 import { SnapshotPanel } from './snapshot_panel.js';
 import { plotPng, plotSvg } from './svg_export.js';
-import { csvName, tableCsv } from './table_csv.js';
-import { THEORIES } from './theory_curves.js';
+import { csvName, tableCsv } from '../core/table_csv.js';
+import { THEORIES } from '../core/theory_curves.js';
 
 const programOf = (session, record) => (record.made && record.made.tool ? session.byName[record.made.tool] : null);
 

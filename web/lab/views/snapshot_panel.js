@@ -2,8 +2,8 @@
 // the run's own; the snapshots of pictures (or tables), each removable.
 
 import { clear, h, uniqueId } from './dom.js';
-import { t } from './i18n.js';
-import { listSnapshots, takeSnapshot } from './snapshots.js';
+import { t } from '../core/i18n.js';
+import { listSnapshots, takeSnapshot } from '../core/snapshots.js';
 
 export class SnapshotPanel {
   // format: 'raw' or 'table'; shownName(): the file the view shows.

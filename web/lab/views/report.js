@@ -6,7 +6,7 @@
 // date. It links nothing outside itself.
 
 import { plotSvg } from './svg_export.js';
-import { valueText } from './plot_axes.js';
+import { valueText } from '../core/plot_axes.js';
 
 const escape = (text) => String(text ?? '').replace(/[&<>"']/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;', "'": '&#39;' })[c]);
 

@@ -4,8 +4,8 @@
 // onChange(name, value) at once with Live on, else on "Run the changed steps".
 
 import { h, uniqueId } from './dom.js';
-import { currentLanguage, t } from './i18n.js';
-import { lessonText } from './lesson.js';
+import { currentLanguage, t } from '../core/i18n.js';
+import { lessonText } from '../core/lesson.js';
 
 const STEPS = 1000; // slider positions
 

@@ -2,7 +2,7 @@
 
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
-import { onLanguage, pick, t } from './i18n.js';
+import { onLanguage, pick, t } from '../core/i18n.js';
 import { RunPanel } from './run_panel.js';
 
 export class ToolsView {

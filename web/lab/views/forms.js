@@ -6,7 +6,7 @@
 // the tool's own warning, an input that is not in the workspace says so.
 
 import { h, uniqueId } from './dom.js';
-import { pick, t } from './i18n.js';
+import { pick, t } from '../core/i18n.js';
 
 const CHECK_DELAY_MS = 150;
 
@@ -126,10 +126,5 @@ export class ProgramForm {
       field.input.value = lines[i] ?? '';
     });
     this.scheduleCheck(0);
-  }
-
-  // Standard input for the tool: one line per question.
-  static stdinText(lines) {
-    return lines.map((line) => line + '\n').join('');
   }
 }

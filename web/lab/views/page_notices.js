@@ -3,7 +3,7 @@
 // page open elsewhere.
 
 import { clear, h } from './dom.js';
-import { onLanguage, t } from './i18n.js';
+import { onLanguage, t } from '../core/i18n.js';
 
 export class PageNotices {
   constructor(workspace) {

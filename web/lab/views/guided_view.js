@@ -7,9 +7,9 @@
 
 import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
-import { currentLanguage, onLanguage, t } from './i18n.js';
-import { LessonRun } from './core/lesson_run.js';
-import { answerProblems, expandLesson, fill, knobDefaults, lessonText, parseLesson, viewFiles } from './lesson.js';
+import { currentLanguage, onLanguage, t } from '../core/i18n.js';
+import { LessonRun } from '../core/lesson_run.js';
+import { answerProblems, expandLesson, fill, knobDefaults, lessonText, parseLesson, viewFiles } from '../core/lesson.js';
 import { lessonFigure } from './lesson_figures.js';
 import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';

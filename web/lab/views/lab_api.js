@@ -10,14 +10,14 @@
 //   measureInPicture(region), picturePng(): the views as a learner uses them
 
 import { download, h } from './dom.js';
-import { currentLanguage, onLanguage, t } from './i18n.js';
+import { currentLanguage, onLanguage, t } from '../core/i18n.js';
 import { samplesOf } from './pictures.js';
 import { meaningIn, plotOfNames, tableEntry } from './plot_view.js';
-import { regionStats } from './region_stats.js';
+import { regionStats } from '../core/region_stats.js';
 import { reportHtml, reportLog } from './report.js';
-import { listSnapshots, takeSnapshot } from './snapshots.js';
+import { listSnapshots, takeSnapshot } from '../core/snapshots.js';
 import { plotPng, plotSvg } from './svg_export.js';
-import { tableCsv } from './table_csv.js';
+import { tableCsv } from '../core/table_csv.js';
 
 // views: {guided, pictures, plots} (their .element shows the figures) and
 // app: {show(view)}.

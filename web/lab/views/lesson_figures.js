@@ -4,12 +4,12 @@
 // the lesson in the page's language with the knobs' values filled in.
 
 import { h } from './dom.js';
-import { currentLanguage, t } from './i18n.js';
-import { fill, lessonText } from './lesson.js';
+import { currentLanguage, t } from '../core/i18n.js';
+import { fill, lessonText } from '../core/lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
-import { regionStats } from './region_stats.js';
+import { regionStats } from '../core/region_stats.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
 

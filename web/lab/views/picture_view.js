@@ -5,13 +5,13 @@
 // drawn with the pointer or typed; export as PNG; snapshots.
 
 import { clear, download, h } from './dom.js';
-import { axisLabel } from './file_meaning.js';
-import { onLanguage, t } from './i18n.js';
+import { axisLabel } from '../core/file_meaning.js';
+import { onLanguage, t } from '../core/i18n.js';
 import { breathe, drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
-import { valueText } from './plot_axes.js';
+import { valueText } from '../core/plot_axes.js';
 import { drawPlot } from './plots.js';
 import { meaningIn } from './plot_view.js';
-import { lineProfile, regionStats } from './region_stats.js';
+import { lineProfile, regionStats } from '../core/region_stats.js';
 import { reportLog } from './report.js';
 import { SnapshotPanel } from './snapshot_panel.js';
 

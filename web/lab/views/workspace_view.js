@@ -6,9 +6,9 @@
 
 import { zipSync } from 'fflate';
 import { clear, download, formatSize, h } from './dom.js';
-import { axisLabel } from './file_meaning.js';
-import { currentLanguage, onLanguage, t } from './i18n.js';
-import { isQuotaError } from './workspace.js';
+import { axisLabel } from '../core/file_meaning.js';
+import { currentLanguage, onLanguage, t } from '../core/i18n.js';
+import { isQuotaError } from '../run/workspace.js';
 
 // The byte count a raw picture of `columns` × `rows` float32 samples takes.
 export const rawBytes = (columns, rows) => columns * rows * 4;

@@ -3,8 +3,8 @@
 // bar that tells which value each grey stands for.
 
 import { h } from './dom.js';
-import { t } from './i18n.js';
-import { valueText } from './plot_axes.js';
+import { t } from '../core/i18n.js';
+import { valueText } from '../core/plot_axes.js';
 
 // The samples of a raw file (little-endian float32, row after row).
 export function samplesOf(bytes) {

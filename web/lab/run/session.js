@@ -9,12 +9,12 @@
 // bytes the run changed are stored, so an input removed or changed meanwhile
 // (in another tab) stays so.
 
-import { fileInfo } from './file_kinds.js';
-import { fileNameProblem } from './file_names.js';
-import { ProgramForm } from './forms.js';
-import { currentLanguage, t } from './i18n.js';
+import { fileInfo } from '../core/file_kinds.js';
+import { fileNameProblem } from '../core/file_names.js';
+import { stdinText } from '../core/lesson.js';
+import { currentLanguage, t } from '../core/i18n.js';
 import { Runner } from './runner.js';
-import { Transcript } from './transcript.js';
+import { Transcript } from '../core/transcript.js';
 import { isQuotaError, Workspace } from './workspace.js';
 
 function sameBytes(a, b) {
@@ -90,7 +90,7 @@ export class Session {
       this.notify({ tool, state: 'failed', error });
       throw error;
     }
-    const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : ProgramForm.stdinText(lines));
+    const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : stdinText(lines));
     const before = await this.workspace.folder();
     const transcript = new Transcript();
     let drawn = false;
@@ -202,7 +202,7 @@ export class Session {
   async checkNow(tool, answers) {
     if (!this.byName[tool]) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
-    const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : ProgramForm.stdinText(lines));
+    const stdin = new TextEncoder().encode(typeof answers === 'string' ? answers : stdinText(lines));
     // Only the sizes of the inputs matter to a check: empty stand-ins of the
     // right length would cost as much to make as the copies themselves.
     const files = await this.workspace.folder();
