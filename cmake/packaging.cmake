@@ -15,7 +15,7 @@ set(CT_DATA_DIR ${CMAKE_INSTALL_DATAROOTDIR}/${CT_PACKAGE_NAME})
 
 install(FILES README.md DESTINATION ${CT_DOC_DIR})
 install(DIRECTORY examples/ DESTINATION ${CT_DOC_DIR}/examples)
-install(PROGRAMS scripts/demo scripts/plot_table scripts/lesson_plan DESTINATION ${CT_DATA_DIR})
+install(PROGRAMS scripts/demo scripts/plot_table scripts/lesson_plan scripts/course_unpack DESTINATION ${CT_DATA_DIR})
 install(DIRECTORY lessons/ DESTINATION ${CT_DATA_DIR}/lessons)
 set(CT_LAB_PAGE ${PROJECT_SOURCE_DIR}/build-web/ct-lab.html CACHE FILEPATH "The browser lab page (scripts/build web)")
 install(FILES ${CT_LAB_PAGE} DESTINATION ${CT_DATA_DIR} OPTIONAL)

@@ -45,6 +45,10 @@ const lessons = readdirSync(options.lessons).filter((name) => name.endsWith('.js
   .map((name) => JSON.parse(read(join(options.lessons, name))))
   .sort((a, b) => (a.id === 'ct-chain' ? -1 : b.id === 'ct-chain' ? 1 : 0));
 const lessonSchema = readSchema(join(options.lessons, 'lesson.schema.json'));
+const validatorModules = {
+  'virtual:lesson-validator': lessonSchema,
+  'virtual:course-validator': readSchema(join(options.lessons, 'course.schema.json')),
+};
 const validateLesson = compileSchema(lessonSchema);
 for (const lesson of lessons) {
   const problems = checkLesson(lesson, registry, Object.keys(examples), validateLesson);
@@ -70,8 +74,9 @@ const virtual = {
   setup(b) {
     b.onResolve({ filter: /^virtual:/ }, (args) => ({ path: args.path, namespace: 'virtual' }));
     b.onLoad({ filter: /.*/, namespace: 'virtual' }, (args) => ({
-      contents: args.path === 'virtual:lesson-validator'
-        ? standaloneValidator(lessonSchema) // the lesson schema as code: the page may not compile one
+      // The schemas as code: the page may not compile one.
+      contents: args.path in validatorModules
+        ? standaloneValidator(validatorModules[args.path])
         : `export default ${JSON.stringify(virtualModules[args.path])};`,
       loader: 'js',
       resolveDir: web, // the validator's own imports come from web/node_modules

@@ -32,6 +32,8 @@ add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mj
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.
 add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})
+# Courses (a ZIP of lessons and their files): read whole or refused.
+add_test(NAME Web.Lab.Courses COMMAND ${CT_NODE} ${ct_lab_tests}/course.test.mjs ${CT_TOOLS_JSON})
 # The lesson run without a page: knob changes, missing upstream steps,
 # newer runs taking over, failures and cancels, with the native tools.
 add_test(NAME Web.Lab.LessonRun COMMAND ${CT_NODE} ${ct_lab_tests}/lesson_run.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})

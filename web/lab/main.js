@@ -7,6 +7,7 @@
 //   ctLab.plotSvg, tableCsv, regionStats, snapshot, report: see lab_api.js
 //   ctLab.lessons() -> [{id, title: {en, ja}}]
 //   ctLab.openLesson(idOrJsonText) -> {ok, problems}
+//   ctLab.openCourse(bytes of a course ZIP) -> {ok, problems, lessons}
 //   ctLab.runLesson() -> {ok, seconds}
 //   ctLab.knobs() -> [{name, value, min, max, label}]
 //   ctLab.setKnob(name, value) -> {ok, steps, seconds, firstResultSeconds} once its dependents ran
@@ -17,6 +18,7 @@ import registry from 'virtual:tools-json';
 import builtInLessons from 'virtual:lessons';
 import examples from 'virtual:examples';
 import { validate as validateLesson } from 'virtual:lesson-validator';
+import { validate as validateCourse } from 'virtual:course-validator';
 import { download, h } from './views/dom.js';
 import { GuidedView } from './views/guided_view.js';
 import { currentLanguage, onLanguage, setLanguage, t } from './core/i18n.js';
@@ -78,7 +80,7 @@ const app = {
   },
 };
 
-const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry, validateLesson, check: (tool, lines) => session.check(tool, lines) }, app);
+const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry, validateLesson, validateCourse, check: (tool, lines) => session.check(tool, lines) }, app);
 const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
@@ -191,6 +193,7 @@ window.ctLab = {
   guided,
   lessons: () => [...guided.lessons.values()].map((l) => ({ id: l.id, title: { en: l.title.en, ja: l.title.ja } })),
   openLesson: (idOrText) => guided.openLesson(idOrText),
+  openCourse: (bytes) => guided.openCourse(Uint8Array.from(bytes)),
   async runLesson() {
     const outcome = await guided.runAll();
     return { ok: outcome.ok, seconds: outcome.seconds };

@@ -50,6 +50,9 @@ export function lessonPlace(lesson, pointer) {
 // Places from the widest in, as the page's language joins them.
 export const joinPlaces = (places) => (places.length ? places.reduce((place, more) => t('place_and', { place, more })) : '');
 
+// Where a JSON pointer points in a course's course.json, in words.
+export const coursePlace = (pointer) => (pointer ? rest(segments(pointer), false) : t('schema_at_course'));
+
 // The fields below a place: ', field "caption.en"' (or the field alone).
 function rest(parts, after = true) {
   if (parts.length === 0) return '';
@@ -88,10 +91,10 @@ function oneOfWhat(error) {
   return t('schema_one_view');
 }
 
-// The problems of `validate(lesson)` (a validator of the lesson schema),
-// each once, in the order of the lesson. The errors inside a `oneOf`'s
+// The problems of `validate(lesson)` (a validator of the lesson schema, or
+// of another with its own `placeOf(pointer)` in words), each once, in order. The errors inside a `oneOf`'s
 // branches are left out: the `oneOf` itself says what was meant.
-export function schemaProblems(validate, lesson) {
+export function schemaProblems(validate, lesson, placeOf = (pointer) => lessonPlace(lesson, pointer)) {
   if (validate(lesson)) return [];
   const errors = validate.errors || [];
   const oneOfs = new Set(errors.filter((e) => e.keyword === 'oneOf').map((e) => e.instancePath));
@@ -100,7 +103,7 @@ export function schemaProblems(validate, lesson) {
   for (const error of errors) {
     if (error.keyword !== 'oneOf' && /\/oneOf\/\d+\//.test(error.schemaPath) && oneOfs.has(error.instancePath)) continue;
     if (error.keyword !== 'oneOf' && [...oneOfs].some((path) => error.instancePath === path)) continue;
-    const line = t('schema_problem', { where: lessonPlace(lesson, error.instancePath), what: what(error) });
+    const line = t('schema_problem', { where: placeOf(error.instancePath), what: what(error) });
     if (!seen.has(line)) problems.push(line);
     seen.add(line);
   }

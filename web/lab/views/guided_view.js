@@ -9,7 +9,8 @@ import { clear, h } from './dom.js';
 import { ProgramForm } from './forms.js';
 import { currentLanguage, onLanguage, t } from '../core/i18n.js';
 import { LessonRun } from '../core/lesson_run.js';
-import { answerProblems, expandLesson, fill, knobDefaults, lessonText, parseLesson, viewFiles } from '../core/lesson.js';
+import { isZip, readCourse } from '../core/course.js';
+import { answerProblems, expandLesson, fill, knobDefaults, LESSON_LIMITS, lessonText, parseLesson, viewFiles } from '../core/lesson.js';
 import { lessonFigure } from './lesson_figures.js';
 import { KnobPanel, knobValue } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
@@ -65,9 +66,10 @@ export class GuidedView {
     this.lessons = new Map(library.lessons.map((l) => [l.id, l]));
     this.steps = [];
     this.lessonRun = null; // the open lesson's runs (core/lesson_run.js)
+    this.courseFiles = new Map(); // name -> {bytes, format, shape} of the courses opened
     this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
     this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
-    this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json', onchange: () => this.openFiles(this.fileInput.files) });
+    this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json,.zip,application/zip', onchange: () => this.openFiles(this.fileInput.files) });
     this.openLabel = h('label', { for: 'lesson-file', className: 'button-like' }, t('open_lesson'));
     this.saveButton = h('button', { type: 'button', id: 'save-page', onclick: () => this.app.savePage() }, t('save_page'));
     this.dropHint = h('p', { className: 'hint' }, t('drop_lesson'));
@@ -94,7 +96,7 @@ export class GuidedView {
   async start(first) {
     for (const record of await this.session.workspace.all()) {
       if (!record.name.endsWith(LESSON_SUFFIX)) continue;
-      const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes));
+      const { lesson, problems } = this.parse(new TextDecoder().decode(record.bytes), await this.seedNames());
       if (problems.length > 0) continue;
       this.ownId(lesson); // one kept before built-in ids were protected opens beside the built-in one
       this.lessons.set(lesson.id, lesson);
@@ -102,8 +104,14 @@ export class GuidedView {
     this.open(first || this.lessons.get(recalled(STORED_LESSON)) || this.lessons.values().next().value);
   }
 
-  parse(text) {
-    return parseLesson(text, this.library.registry, Object.keys(this.library.examples), this.library.validateLesson);
+  parse(text, seed) {
+    return parseLesson(text, this.library.registry, seed, this.library.validateLesson);
+  }
+
+  // The files a lesson may start from: the lab's examples and whatever the
+  // workspace holds (a course's data files among them).
+  async seedNames() {
+    return [...Object.keys(this.library.examples), ...(await this.session.workspace.all()).map((r) => r.name)];
   }
 
   // Opens a lesson given as the id of a known lesson or as its JSON text: {ok, problems}.
@@ -118,24 +126,60 @@ export class GuidedView {
 
   // A lesson file's text: checked, opened and (keep) kept in the workspace.
   async openText(text, { keep = true, source = '' } = {}) {
-    const { lesson, problems } = this.parse(text);
+    const { lesson, problems } = this.parse(text, await this.seedNames());
     // What the tools would warn about its answers, from their dialogues' events.
     if (!problems.length && this.library.check) problems.push(...await answerProblems(lesson, this.library.registry, this.library.check));
     if (problems.length) return this.refuse(problems, source);
-    const builtIn = this.ownId(lesson);
-    this.lessons.set(lesson.id, lesson);
-    if (keep) {
-      const bytes = new TextEncoder().encode(builtIn ? JSON.stringify(lesson, null, 2) + '\n' : text);
-      const name = lesson.id + LESSON_SUFFIX;
-      // A file of that name that holds something else goes to the bin first.
-      const existing = await this.session.workspace.get(name);
-      if (existing && !sameText(existing.bytes, bytes)) await this.session.workspace.remove(name);
-      await this.session.upload(name, bytes, { format: 'text' });
-    }
+    const builtIn = await this.add(lesson, keep ? text : null);
     this.open(lesson);
     const title = lessonText(lesson.title, currentLanguage());
     this.problems.replaceChildren(h('p', { className: 'hint' }, builtIn ? t('lesson_opened_beside', { title, builtIn, id: lesson.id }) : t('lesson_opened', { title })));
     return { ok: true, problems: [], id: lesson.id };
+  }
+
+  // Lists a lesson that has been checked and keeps it in the workspace (its
+  // `text`, unless null) as ID.lesson.json; returns the built-in id it gave
+  // way to, or null.
+  async add(lesson, text) {
+    const builtIn = this.ownId(lesson);
+    this.lessons.set(lesson.id, lesson);
+    if (text !== null) {
+      await this.keepFile(lesson.id + LESSON_SUFFIX, new TextEncoder().encode(builtIn ? JSON.stringify(lesson, null, 2) + '\n' : text), { format: 'text' });
+    }
+    return builtIn;
+  }
+
+  // Puts a file into the workspace; one of that name that holds something
+  // else goes to the bin first.
+  async keepFile(name, bytes, { format, shape = null }) {
+    const existing = await this.session.workspace.get(name);
+    if (existing && sameText(existing.bytes, bytes)) return;
+    if (existing) await this.session.workspace.remove(name);
+    await this.session.upload(name, bytes, { format, shape });
+  }
+
+  // A course file's bytes (a ZIP): its lessons listed and kept, its data
+  // files put into the workspace, its first lesson opened; or refused with
+  // every problem, nothing of it used.
+  async openCourse(bytes, { source = '' } = {}) {
+    const validators = { lesson: this.library.validateLesson, course: this.library.validateCourse };
+    const { course, lessons, files, problems } = readCourse(bytes, this.library.registry, Object.keys(this.library.examples), validators);
+    if (problems.length) return this.refuse(problems, source);
+    if (this.library.check) {
+      for (const lesson of lessons) {
+        problems.push(...(await answerProblems(lesson, this.library.registry, this.library.check)).map((p) => `${lesson.id}: ${p}`));
+      }
+      if (problems.length) return this.refuse(problems, source);
+    }
+    for (const file of files) {
+      this.courseFiles.set(file.name, file);
+      await this.keepFile(file.name, file.bytes, file);
+    }
+    for (const lesson of lessons) await this.add(lesson, JSON.stringify(lesson, null, 2) + '\n');
+    this.open(lessons[0]);
+    this.problems.replaceChildren(h('p', { className: 'hint' },
+      t('course_opened', { title: lessonText(course.title, currentLanguage()), lessons: lessons.length, files: files.length })));
+    return { ok: true, problems: [], id: lessons[0].id, lessons: lessons.map((l) => l.id) };
   }
 
   // A lesson whose id is a built-in lesson's opens beside it under an id of
@@ -157,7 +201,12 @@ export class GuidedView {
   }
 
   async openFiles(files) {
-    for (const file of files || []) await this.openText(await file.text(), { source: file.name });
+    for (const file of files || []) {
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      if (isZip(bytes)) await this.openCourse(bytes, { source: file.name });
+      else if (bytes.length > LESSON_LIMITS.bytes) this.refuse([t('lesson_too_large', { size: bytes.length, limit: LESSON_LIMITS.bytes })], file.name);
+      else await this.openText(new TextDecoder().decode(bytes), { source: file.name });
+    }
     this.fileInput.value = '';
   }
 
@@ -294,10 +343,13 @@ export class GuidedView {
     this.showStoredResults();
   }
 
-  // Puts the lesson's input files (the phantom's ellipses) into the workspace when missing.
+  // Puts the lesson's input files (the phantom's ellipses, the examples,
+  // and a course's data files) into the workspace when missing.
   async seed() {
     for (const name of this.lesson.seed || []) {
-      if (!(await this.session.workspace.get(name))) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]), { format: 'text' });
+      if (await this.session.workspace.get(name)) continue;
+      if (name in this.library.examples) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]), { format: 'text' });
+      else if (this.courseFiles.has(name)) await this.keepFile(name, this.courseFiles.get(name).bytes, this.courseFiles.get(name));
     }
   }
 
