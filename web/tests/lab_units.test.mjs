@@ -65,6 +65,27 @@ const bytes = (text) => new TextEncoder().encode(text);
   delete globalThis.navigator;
   delete globalThis.localStorage;
 }
+// A log knob's keys step through 1-2-5 values (the slider's small steps
+// would round back to where they started: 2000 stayed 2000); Page Up and
+// Down a decade; Home and End its ends, on any knob.
+{
+  const { roundValues, steppedValue, toPosition, toValue } = await import('../lab/core/knob_values.js');
+  const photons = { name: 'photons', kind: 'integer', scale: 'log', min: 100, max: 1000000, default: 2000 };
+  assert.deepEqual(roundValues({ ...photons, max: 2000 }), [100, 200, 500, 1000, 2000]);
+  assert.equal(steppedValue(photons, 2000, 'ArrowUp'), 5000);
+  assert.equal(steppedValue(photons, 2000, 'ArrowDown'), 1000);
+  assert.equal(steppedValue(photons, 2500, 'ArrowDown'), 2000);
+  assert.equal(steppedValue(photons, 1000000, 'ArrowRight'), 1000000);
+  assert.equal(steppedValue(photons, 100, 'ArrowLeft'), 100);
+  assert.equal(steppedValue(photons, 2000, 'PageUp'), 20000);
+  assert.equal(steppedValue(photons, 500, 'PageDown'), 100);
+  assert.equal(steppedValue(photons, 2000, 'End'), 1000000);
+  assert.equal(steppedValue({ kind: 'integer', scale: 'linear', min: 1, max: 6 }, 3, 'Home'), 1);
+  assert.equal(steppedValue({ kind: 'integer', scale: 'linear', min: 1, max: 6 }, 3, 'ArrowUp'), null, 'a linear knob keeps the slider\'s own steps');
+  // The slider's own position of a round value gives it back.
+  for (const v of roundValues(photons)) assert.equal(toValue(photons, toPosition(photons, v)), v);
+}
+
 // The lab's layers: core knows no page and imports only core; run imports
 // core and run; views anything but main.js. npm packages and the build's
 // virtual modules stand outside them.

@@ -12,7 +12,8 @@ import { LessonRun } from '../core/lesson_run.js';
 import { isZip, readCourse } from '../core/course.js';
 import { answerProblems, expandLesson, fill, knobDefaults, LESSON_LIMITS, lessonText, parseLesson, viewFiles } from '../core/lesson.js';
 import { lessonFigure } from './lesson_figures.js';
-import { KnobPanel, knobValue } from './knob_panel.js';
+import { knobValue } from '../core/knob_values.js';
+import { KnobPanel } from './knob_panel.js';
 import { RunPanel } from './run_panel.js';
 
 const STORED_LESSON = 'ct-lab-lesson';

@@ -5,39 +5,8 @@
 
 import { h, uniqueId } from './dom.js';
 import { currentLanguage, t } from '../core/i18n.js';
+import { knobValue, STEPS, steppedValue, toPosition, toValue } from '../core/knob_values.js';
 import { lessonText } from '../core/lesson.js';
-
-const STEPS = 1000; // slider positions
-
-// Slider position <-> value, linear or logarithmic; integers, and on a log
-// scale two significant digits, so that the slider lands on round numbers.
-function toValue(knob, position) {
-  const f = position / STEPS;
-  let v = knob.scale === 'log' ? knob.min * (knob.max / knob.min) ** f : knob.min + f * (knob.max - knob.min);
-  if (knob.scale === 'log') v = Number(v.toPrecision(2));
-  else if (knob.kind === 'real') v = Number(v.toPrecision(3));
-  if (knob.kind === 'integer') v = Math.round(v);
-  return Math.min(knob.max, Math.max(knob.min, v));
-}
-function toPosition(knob, v) {
-  const f = knob.scale === 'log' ? Math.log(v / knob.min) / Math.log(knob.max / knob.min) : (v - knob.min) / (knob.max - knob.min);
-  return Math.round(f * STEPS);
-}
-
-// The value typed in a knob's field, or null with the reason.
-export function knobValue(knob, typed) {
-  if (knob.kind === 'choice') {
-    const choice = knob.choices.find((c) => String(c.value) === String(typed).trim());
-    if (choice) return { value: choice.value };
-    const values = knob.choices.map((c) => c.value).join(', ');
-    return { value: null, reason: t('knob_not_a_choice', { value: typed, label: lessonText(knob.label, currentLanguage()), values }) };
-  }
-  const v = Number(String(typed).trim());
-  const fits = String(typed).trim() !== '' && Number.isFinite(v) && (knob.kind !== 'integer' || Number.isInteger(v)) && v >= knob.min && v <= knob.max;
-  if (fits) return { value: v };
-  const kind = t(knob.kind === 'integer' ? 'knob_integer' : 'knob_real');
-  return { value: null, reason: t('knob_refused', { value: typed, label: lessonText(knob.label, currentLanguage()), kind, min: knob.min, max: knob.max }) };
-}
 
 export class KnobPanel {
   // knobs: the lesson's; values: {name: value}; onChange(name, value).
@@ -69,6 +38,14 @@ export class KnobPanel {
       slider = h('input', { type: 'range', min: 0, max: STEPS, step: 1, 'data-knob-slider': knob.name, value: toPosition(knob, value) });
       field = h('input', { type: 'number', id, 'data-knob': knob.name, min: knob.min, max: knob.max, step: 'any', value, 'aria-describedby': message.id });
       slider.addEventListener('input', () => (field.value = toValue(knob, Number(slider.value))));
+      // On a log scale the keys step through round values (1, 2, 5 per
+      // decade), which the slider's own small steps would round back.
+      slider.addEventListener('keydown', (event) => {
+        const next = steppedValue(knob, Number(field.value), event.key);
+        if (next === null) return;
+        event.preventDefault();
+        this.accept(knob, next);
+      });
       slider.addEventListener('change', () => this.accept(knob, toValue(knob, Number(slider.value))));
       field.addEventListener('change', () => {
         const { value: v, reason } = knobValue(knob, field.value);
