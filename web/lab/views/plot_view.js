@@ -219,8 +219,9 @@ export class PlotView {
     if (kind === 'png') download(`${base}.png`, new Uint8Array(await (await plotPng(this.current)).arrayBuffer()), 'image/png');
     if (kind === 'csv') {
       const entry = await tableEntry(this.session, this.select.value);
-      // A byte order mark lets a spreadsheet read the Japanese header as UTF-8.
-      const text = (currentLanguage() === 'ja' ? '\ufeff' : '') + tableCsv(entry.bytes, entry.meaning, currentLanguage());
+      // A byte order mark lets a spreadsheet read the file as UTF-8, in either
+      // language: the English header holds μ and ², which it would show wrongly.
+      const text = '\ufeff' + tableCsv(entry.bytes, entry.meaning, currentLanguage());
       download(csvName(entry.name), new TextEncoder().encode(text), 'text/csv');
     }
   }
