@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/recon/fbp.h"
 
@@ -192,26 +191,26 @@ void IterativeSolver::tv_steps(const std::vector<double>& before) {
     std::vector<double> px = take_samples(pixels_), py = take_samples(pixels_), g = take_samples(pixels_);
     for (std::int32_t step = 0; step < tv_steps_per_iteration; ++step) {
         // The normalised forward differences, then the gradient of Σ sqrt(dx² + dy² + ε²)
-        // pixel by pixel: every output of each pass is independent.
-        parallel_for(h, Schedule::static_runs, [&](std::int64_t r) {
+        // (a pass far shorter than a projection: on one thread).
+        for (std::int32_t r = 0; r < h; ++r) {
             for (std::int32_t q = 0; q < w; ++q) {
-                const std::int64_t j = r * w + q;
+                const std::int64_t j = static_cast<std::int64_t>(r) * w + q;
                 const double dx = q + 1 < w ? x_[j + 1] - x_[j] : 0.0;
                 const double dy = r + 1 < h ? x_[j + w] - x_[j] : 0.0;
                 const double norm = std::sqrt((dx * dx + dy * dy) + tv_smoothing);
                 px[j] = dx / norm;
                 py[j] = dy / norm;
             }
-        });
-        parallel_for(h, Schedule::static_runs, [&](std::int64_t r) {
+        }
+        for (std::int32_t r = 0; r < h; ++r) {
             for (std::int32_t q = 0; q < w; ++q) {
-                const std::int64_t j = r * w + q;
+                const std::int64_t j = static_cast<std::int64_t>(r) * w + q;
                 double v = -(px[j] + py[j]);
                 if (q > 0) v += px[j - 1];
                 if (r > 0) v += py[j - w];
                 g[j] = v;
             }
-        });
+        }
         const double norm = std::sqrt(sum_of_squares(g.data(), pixels_));
         if (!(norm > 0)) return;
         const double length = s_.tv_weight * moved / norm;

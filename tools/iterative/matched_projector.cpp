@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <numeric>
 
 #include "common/parallel.h"
@@ -159,6 +160,25 @@ void gather_row(const CijRowEntries& e, const double* p, const double* c, std::i
     }
 }
 
+// Threads only for work of a few milliseconds at least: a parallel loop
+// costs its start and its wait for the last thread, which on cores shared
+// with other programs outweighs a single view's pass over a small image.
+constexpr std::int64_t entries_worth_threads = std::int64_t{1} << 20;
+
+bool worth_threads(const ViewSet& set, std::int64_t views) {
+    return views * sample_count(set.width, set.height) >= entries_worth_threads;
+}
+
+// body(i) for i = 0 … count − 1, on the threads when `threads`, else here in order.
+void share_out(bool threads, std::int64_t count, const std::function<LoopBody()>& make_body) {
+    if (threads) {
+        parallel_for_with_scratch(count, Schedule::static_runs, make_body);
+        return;
+    }
+    const LoopBody body = make_body();
+    for (std::int64_t i = 0; i < count; ++i) body(i);
+}
+
 const double* view_column_cos(const ViewSet& set, std::int32_t v) {
     return set.column_cos.data() + static_cast<std::int64_t>(v) * set.width;
 }
@@ -176,9 +196,11 @@ ViewEntries make_view_entries(const ViewSet& set) {
 }
 
 void fill_view_entries(const ViewSet& set, std::int32_t view, ViewEntries& entries) {
-    parallel_for(set.height, Schedule::static_runs, [&](std::int64_t r) {
-        cij_row_entries(set.angle[view], view_column_cos(set, view), view_row_sin(set, view, r), 0, set.width,
-                        set.bins, entries.rows[r]);
+    share_out(worth_threads(set, 1), set.height, [&] {
+        return LoopBody([&](std::int64_t r) {
+            cij_row_entries(set.angle[view], view_column_cos(set, view), view_row_sin(set, view, r), 0, set.width,
+                            set.bins, entries.rows[r]);
+        });
     });
 }
 
@@ -193,12 +215,14 @@ void project_entries(const ViewSet& set, std::int32_t view, const ViewEntries& e
 void back_project_entries(const ViewSet& set, const ViewEntries& entries, const double* row, const double* weights,
                           double* numerator, double* denominator) {
     const std::int32_t width = set.width;
-    parallel_for(set.height, Schedule::static_runs, [&](std::int64_t r) {
-        double* num = numerator + r * width;
-        double* den = denominator == nullptr ? nullptr : denominator + r * width;
-        std::fill(num, num + width, 0.0);
-        if (den != nullptr) std::fill(den, den + width, 0.0);
-        gather_row(entries.rows[r], row, weights, width, num, den);
+    share_out(worth_threads(set, 1), set.height, [&] {
+        return LoopBody([&](std::int64_t r) {
+            double* num = numerator + r * width;
+            double* den = denominator == nullptr ? nullptr : denominator + r * width;
+            std::fill(num, num + width, 0.0);
+            if (den != nullptr) std::fill(den, den + width, 0.0);
+            gather_row(entries.rows[r], row, weights, width, num, den);
+        });
     });
 }
 
@@ -206,7 +230,7 @@ void project_views(const ViewSet& set, const double* image, double scale, const 
                    std::int32_t count, double* rows) {
     const std::int32_t bins = set.bins, width = set.width;
     // Each view fills its own row: the threads share out the views.
-    parallel_for_with_scratch(count, Schedule::dynamic, [&] {
+    share_out(worth_threads(set, count), count, [&] {
         std::vector<CijRowEntries> e;
         for (std::int32_t s = 0; s < streams; ++s) e.emplace_back(std::max(width, 0));
         return LoopBody([&, e = std::move(e), partial = take_samples(sample_count(streams, bins))](
@@ -234,7 +258,7 @@ void back_project_sums(const ViewSet& set, const double* rows, const double* wei
                        std::int32_t count, double* numerator, double* denominator) {
     const std::int32_t width = set.width, bins = set.bins;
     // Each image row takes its own pixels' sums: the threads share out rows.
-    parallel_for_with_scratch(set.height, Schedule::static_runs, [&] {
+    share_out(worth_threads(set, count), set.height, [&] {
         return LoopBody([&, e = CijRowEntries(std::max(width, 0))](std::int64_t r) mutable {
             double* num = numerator + r * width;
             double* den = denominator == nullptr ? nullptr : denominator + r * width;
