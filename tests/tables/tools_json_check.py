@@ -71,7 +71,7 @@ def check_help(programs, bin_dir):
         for f in p["files"]:
             if "question" in f:
                 q = p["questions"][f["question"] - 1]
-                if q["file"] != f["use"] or f"{q['default_text']}  （質問 {f['question']}）" not in files:
+                if q["file"] != f["use"] or f"{q['default_text']}  （質問{f['question']:2d}）" not in files:
                     problem(name, f"file of question {f['question']} not in --help as {f['use']}")
             elif (f.get("name") or f["names"][0]) not in files:
                 problem(name, f"fixed file {f.get('name') or f['pattern']} not in --help")
