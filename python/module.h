@@ -10,6 +10,7 @@ void register_files(py::module_& m);
 void register_phantom(py::module_& m);
 void register_projection(py::module_& m);
 void register_recon(py::module_& m);
+void register_iterative(py::module_& m);
 void register_resolution(py::module_& m);
 void register_detectability(py::module_& m);
 void register_noise(py::module_& m);

@@ -24,6 +24,9 @@ struct ToolEntry {
     std::string tool;
     std::vector<Ask> asks;
     std::vector<std::string> fixed_outputs = {};  // files written under names that are not asked
+    // Refuses a raw input whose size is not that of the answers (instead of
+    // reading it with a warning, as the first tools of the suite do).
+    bool exact_sizes = false;
 };
 
 const std::vector<ToolEntry>& every_tool();

@@ -6,6 +6,7 @@
 
 #include "tools/detectability/detectability_questions.h"
 #include "tools/filters/filters_questions.h"
+#include "tools/iterative/iterative_questions.h"
 #include "tools/noise/noise_questions.h"
 #include "tools/phantom/phantom_questions.h"
 #include "tools/projection/projection_questions.h"
@@ -46,6 +47,8 @@ std::vector<SuiteProgram> make_suite() {
         {bound<raysum_quanta_dialogue>(), true, {"raysum", "attenuate", "quantum_noise", "linearize", "reconstruct"}},
         {bound<raysum_normal_dialogue>(), true, {"raysum", "attenuate", "linearize", "reconstruct"}},
         {bound<reconstruct_dialogue>(), true, {"raysum", "linearize", "box_smooth", "rank_smooth", "edge_preserve", "raw_to_png"}},
+        {bound<view_subset_dialogue>(), false, {"raysum", "iterative_recon", "reconstruct"}},
+        {bound<iterative_recon_dialogue>(), true, {"view_subset", "reconstruct", "raysum", "raysum_quanta", "raw_to_png"}},
         {bound<step_target_dialogue>(), false, {"slant_profile", "transfer_curve"}},
         {bound<slant_profile_dialogue>(), false, {"step_target", "transfer_curve"}},
         {bound<transfer_curve_dialogue>(), false, {"step_target", "slant_profile"}},

@@ -8,7 +8,7 @@
 //   ctLab.lessons() -> [{id, title: {en, ja}}]
 //   ctLab.openLesson(idOrJsonText) -> {ok, problems}
 //   ctLab.openCourse(bytes of a course ZIP) -> {ok, problems, lessons}
-//   ctLab.runLesson() -> {ok, seconds}
+//   ctLab.runLesson() -> {ok, seconds, failed (the step), problem}
 //   ctLab.knobs() -> [{name, value, min, max, label}]
 //   ctLab.setKnob(name, value) -> {ok, steps, seconds, firstResultSeconds} once its dependents ran
 //   ctLab.savePage() -> this page with the open lesson inside, as text
@@ -196,7 +196,7 @@ window.ctLab = {
   openCourse: (bytes) => guided.openCourse(Uint8Array.from(bytes)),
   async runLesson() {
     const outcome = await guided.runAll();
-    return { ok: outcome.ok, seconds: outcome.seconds };
+    return { ok: outcome.ok, seconds: outcome.seconds, failed: outcome.failed, problem: outcome.problem };
   },
   knobs: () => (guided.lesson.knobs || []).map((k) => ({
     name: k.name, value: guided.values[k.name], min: k.min, max: k.max, label: lessonText(k.label, currentLanguage()),

@@ -158,6 +158,47 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('ct-chain')), { ok: true, problems: [] });
   });
 
+  await check('hostile lessons: a view whose size disagrees with its file ends the run with a message, a size may follow a knob', async () => {
+    const lesson = (height) => JSON.stringify({ lesson: 1, id: 'sizes', title: { en: 'Sizes', ja: '大きさ' },
+      knobs: [{ name: 'angles', label: { en: 'Angles', ja: '投影数' }, kind: 'integer', default: 64, min: 32, max: 128 }],
+      sections: [{ title: { en: 'One', ja: '一' }, steps: [
+        { tool: 'oval_draw', answers: { output: 'disc.img', width: 64, height: 64 } },
+        { tool: 'raysum', answers: { input: 'disc.img', width: 64, height: 64, output: 'disc.prj', bins: 64, angles: '{angles}' },
+          views: [{ picture: 'disc.prj', width: 64, height, caption: { en: 'sinogram', ja: 'サイノグラム' } }] }] }] });
+    assert.deepEqual(await page.evaluate((text) => window.ctLab.openLesson(text), lesson(128)), { ok: true, problems: [], id: 'sizes' });
+    const wrong = await page.evaluate(() => window.ctLab.runLesson());
+    assert.equal(wrong.ok, false);
+    assert.equal(wrong.failed, 2);
+    assert.match(wrong.problem, /disc\.prj: the lesson shows it at 64 × 128, but the run wrote 64 × 64/);
+    assert.match(await page.$eval('#guided-status', (e) => e.textContent), /^Step 2: the step ran, but a view cannot be shown/);
+    assert.equal(await page.$eval('.step[data-step="2"]', (e) => e.dataset.state), 'failed');
+    assert.deepEqual(await page.evaluate((text) => window.ctLab.openLesson(text), lesson('{angles}')), { ok: true, problems: [], id: 'sizes' });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const changed = await page.evaluate(() => window.ctLab.setKnob('angles', 96));
+    assert.equal(changed.ok, true);
+    assert.equal(await page.$eval('.step[data-step="2"] canvas.picture', (c) => `${c.width} × ${c.height}`), '64 × 96');
+  });
+
+  await check('a lesson with a built-in lesson\'s id opens beside it, which stays as it was', async () => {
+    const builtIn = await page.evaluate(() => window.ctLab.lessons().find((l) => l.id === 'dose-and-noise').title.en);
+    const text = JSON.stringify({ lesson: 1, id: 'dose-and-noise', title: { en: 'Imposter', ja: '偽物' },
+      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'oval_draw', answers: { output: 'imposter.img', width: 32, height: 32 } }] }] });
+    const opened = await page.evaluate((t) => window.ctLab.openLesson(t), text);
+    assert.deepEqual(opened, { ok: true, problems: [], id: 'dose-and-noise-own' });
+    const lessons = await page.evaluate(() => window.ctLab.lessons());
+    assert.equal(lessons.find((l) => l.id === 'dose-and-noise').title.en, builtIn);
+    assert.equal(lessons.find((l) => l.id === 'dose-and-noise-own').title.en, 'Imposter (opened from a file)');
+    assert.match(await page.$eval('.lesson-problems', (e) => e.textContent), /is a lesson of this lab, which a file never replaces/);
+  });
+
+  await check('file names that are paths, or hold control, bidirectional or zero-width characters, are refused before a run', async () => {
+    for (const name of ['../x.img', '/dev/null', 'a\u0000b.img', '\u202e64 | 46.img', 'a\u200bb.img']) {
+      const error = await page.evaluate((n) => window.ctLab.run('oval_draw', [n, '16', '16']).then(() => null, (e) => e.message), name);
+      assert.match(error || '', /^The file name .* (names a folder|holds a control character|holds a bidirectional or zero-width character)/, name);
+    }
+    assert.ok(!(await page.evaluate(() => window.ctLab.files())).some((f) => /x\.img|null|\u202e|\u200b/.test(f.name)));
+  });
+
   await check('kernel_smooth\'s English questions 5 and 7 name the corners and the centre', async () => {
     await page.evaluate(() => window.ctLab.show('tools'));
     await page.select('#tool-select', 'kernel_smooth');
