@@ -10,6 +10,7 @@
 #include "common/output_file.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
+#include "common/text_lines.h"
 #include "python/arrays.h"
 #include "python/calls.h"
 #include "python/module.h"
@@ -27,29 +28,7 @@ std::vector<std::string> lines_of(const std::string& name) {
     const bool failed = std::ferror(in) != 0;
     std::fclose(in);
     if (failed) fail_open(name);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
-
-// The tab-separated cells of a line.
-std::vector<std::string> cells_of(const std::string& line) {
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return cells;
-        start = tab + 1;
-    }
+    return text_lines(text);
 }
 
 double number_of(const std::string& cell, const std::string& name, std::size_t line) {
@@ -69,11 +48,11 @@ struct GridTable {
 
 GridTable grid_table(const std::vector<std::string>& lines, const std::string& name) {
     GridTable table;
-    const std::vector<std::string> header = cells_of(lines[0]);
+    const std::vector<std::string> header = tab_cells(lines[0]);
     for (std::size_t k = 1; k < header.size(); ++k) table.frequencies.push_back(number_of(header[k], name, 1));
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (lines[i].empty()) continue;
-        const std::vector<std::string> cells = cells_of(lines[i]);
+        const std::vector<std::string> cells = tab_cells(lines[i]);
         if (cells.size() != header.size()) {
             fail_with(" エラー：列の数が見出しと違います[%s] %zu 行目.\n", name.c_str(), i + 1);
         }

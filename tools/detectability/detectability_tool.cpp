@@ -12,6 +12,7 @@
 #include "common/run_events.h"
 #include "common/sample_arrays.h"
 #include "common/text_encoding.h"
+#include "common/text_lines.h"
 
 namespace {
 
@@ -39,29 +40,11 @@ std::string file_bytes(const std::string& name) {
     return bytes;
 }
 
+// The lines of a table that hold something.
 std::vector<std::string> lines_of(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = text_lines(bytes);
+    std::erase_if(lines, [](const std::string& line) { return line.empty(); });
     return lines;
-}
-
-std::vector<std::string> cells_of(const std::string& line) {
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return cells;
-        start = tab + 1;
-    }
 }
 
 // A cell that is one number and nothing else.
@@ -151,7 +134,7 @@ void check_detectability_answers(const DetectabilityParameters& p) {
 std::vector<double> read_mtf_table(const std::string& name) {
     std::vector<double> values;
     for (const std::string& line : lines_of(file_bytes(name))) {
-        const std::vector<std::string> cells = cells_of(line);
+        const std::vector<std::string> cells = tab_cells(line);
         double v = 0;
         if (cells.size() != 1 || !number_of(cells[0], v)) not_an_mtf(name, "1行に1つの数の表ではありません");
         values.push_back(v);
@@ -162,11 +145,11 @@ std::vector<double> read_mtf_table(const std::string& name) {
 NpsProfile read_nps_table(const std::string& name, std::int32_t row) {
     const std::vector<std::string> lines = lines_of(file_bytes(name));
     const std::string header = to_shift_jis("周波数");
-    if (lines.empty() || cells_of(lines[0])[0] != header) not_an_nps_table(name, "見出しの「周波数」がありません");
+    if (lines.empty() || tab_cells(lines[0])[0] != header) not_an_nps_table(name, "見出しの「周波数」がありません");
     const std::int32_t rows = static_cast<std::int32_t>(lines.size()) - 1;
     if (row < 1 || row > rows) fail_with(" エラー：NPSの表の行番号は1から%dまでにしてください[%d].\n", rows, row);
     NpsProfile profile;
-    const std::vector<std::string> head = cells_of(lines[0]), cells = cells_of(lines[static_cast<std::size_t>(row)]);
+    const std::vector<std::string> head = tab_cells(lines[0]), cells = tab_cells(lines[static_cast<std::size_t>(row)]);
     if (head.size() < 2 || cells.size() != head.size()) not_an_nps_table(name, "行の数の個数が見出しと違います");
     for (std::size_t k = 1; k < head.size(); ++k) {
         double f = 0, v = 0;

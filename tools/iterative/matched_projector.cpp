@@ -26,15 +26,7 @@ ViewSet make_view_set(std::int32_t width, std::int32_t height, std::int32_t bins
         // The angle and its shares as make_cij forms them, so that every
         // weight has the bits of raysum's.
         CijAngle& a = set.angle[k];
-        const double theta = i * projection_pi / full_angles;
-        a.sin_theta = std::sin(theta);
-        a.cos_theta = std::cos(theta);
-        a.c = std::min(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
-        a.d = std::max(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
-        a.m = (a.d - a.c) * 0.5;
-        a.T = (a.c + a.d) * 0.5;
-        a.flank = a.c / (a.d * 2);
-        a.flank_divisor = a.d * 2 * a.c;
+        a = cij_angle(i * projection_pi / full_angles);
         cij_products(a, width, height, set.column_cos.data() + static_cast<std::int64_t>(k) * width,
                      set.row_sin.data() + static_cast<std::int64_t>(k) * height);
     }

@@ -8,6 +8,19 @@
 #include "common/run_events.h"
 #include "tools/projection/cij_lanes.h"
 
+CijAngle cij_angle(double theta) {
+    CijAngle a;
+    a.sin_theta = std::sin(theta);
+    a.cos_theta = std::cos(theta);
+    a.c = std::min(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
+    a.d = std::max(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
+    a.m = (a.d - a.c) * 0.5;
+    a.T = (a.c + a.d) * 0.5;
+    a.flank = a.c / (a.d * 2);
+    a.flank_divisor = a.d * 2 * a.c;
+    return a;
+}
+
 CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles,
                   std::FILE* progress) {
     CijTable cij;
@@ -19,16 +32,7 @@ CijTable make_cij(std::int32_t width, std::int32_t height, std::int32_t bins, st
     for (std::int32_t i = 0; i < angles; ++i) {
         if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]", i, angles);
         run_events::progress("Make cij", i, angles);
-        CijAngle& a = cij.angle[i];
-        const double theta = i * projection_pi / angles;
-        a.sin_theta = std::sin(theta);
-        a.cos_theta = std::cos(theta);
-        a.c = std::min(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
-        a.d = std::max(std::fabs(a.sin_theta), std::fabs(a.cos_theta));
-        a.m = (a.d - a.c) * 0.5;
-        a.T = (a.c + a.d) * 0.5;
-        a.flank = a.c / (a.d * 2);
-        a.flank_divisor = a.d * 2 * a.c;
+        cij.angle[i] = cij_angle(i * projection_pi / angles);
     }
     if (progress != nullptr) std::fprintf(progress, "\r *** Make cij [%3d/%3d]\n", angles, angles);
     run_events::progress("Make cij", angles, angles);

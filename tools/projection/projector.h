@@ -32,6 +32,10 @@ struct CijAngle {
     double flank_divisor;         // (d × 2) × c
 };
 
+// The shares of the angle θ (radians), as every table forms them: the
+// projector's and the iterative methods' weights have the same bits.
+CijAngle cij_angle(double theta);
+
 struct CijTable {
     std::int32_t width = 0, height = 0, bins = 0, angles = 0;
     std::vector<CijAngle> angle;  // one per projection angle

@@ -131,6 +131,12 @@ export class GuidedView {
     // What the tools would warn about its answers, from their dialogues' events.
     if (!problems.length && this.library.check) problems.push(...await answerProblems(lesson, this.library.registry, this.library.check));
     if (problems.length) return this.refuse(problems, source);
+    // A built-in lesson as it is (a page saved with it) is that lesson.
+    const same = this.library.lessons.find((l) => l.id === lesson.id && JSON.stringify(l) === JSON.stringify(lesson));
+    if (same) {
+      this.open(same);
+      return { ok: true, problems: [], id: same.id };
+    }
     const builtIn = await this.add(lesson, keep ? text : null);
     this.open(lesson);
     const title = lessonText(lesson.title, currentLanguage());
