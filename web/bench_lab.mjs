@@ -18,19 +18,29 @@ const steps = lessonChain(join(root, 'build/tools.json'));
 const examples = join(root, 'examples');
 
 // A change of each lesson's knob: [lesson, knob, new value].
-const KNOB_CHANGES = [['ct-chain', 'photons', 200], ['dose-and-noise', 'photons', 250], ['resolution', 'fwhm', 4],
-  ['resolution', 'gain', 8], ['filter-windows', 'level', 30], ['filter-windows', 'window', 3]];
+const KNOB_CHANGES = [
+  ['ct-chain', 'photons', 200],
+  ['dose-and-noise', 'photons', 250],
+  ['resolution', 'fwhm', 4],
+  ['resolution', 'gain', 8],
+  ['filter-windows', 'level', 30],
+  ['filter-windows', 'window', 3],
+];
 
 const native = runChain(steps, examples, bin, { env: { ...process.env, OMP_NUM_THREADS: '1' } }).seconds;
 const lab = await openLab(pagePath);
 try {
   const { page } = lab;
   await page.click('#run-all');
-  await page.waitForFunction(() => document.getElementById('view-guided').dataset.lastRunSeconds ||
-    document.querySelector('.step[data-state="failed"]'), { timeout: 1800000, polling: 500 });
+  await page.waitForFunction(() => document.getElementById('view-guided').dataset.lastRunSeconds || document.querySelector('.step[data-state="failed"]'), {
+    timeout: 1800000,
+    polling: 500,
+  });
   const inPage = await page.evaluate(() => document.getElementById('view-guided').dataset.lastRunSeconds);
   if (!inPage) throw new Error('a step of the guided lab failed');
-  console.log(`guided lab chain: native one thread ${native.toFixed(1)} s, in the page ${Number(inPage).toFixed(1)} s, ratio ${(inPage / native).toFixed(2)} (goal at most 1.5)`);
+  console.log(
+    `guided lab chain: native one thread ${native.toFixed(1)} s, in the page ${Number(inPage).toFixed(1)} s, ratio ${(inPage / native).toFixed(2)} (goal at most 1.5)`,
+  );
   let open = 'ct-chain';
   for (const [lesson, knob, value] of KNOB_CHANGES) {
     if (lesson !== open) {

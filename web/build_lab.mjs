@@ -39,9 +39,14 @@ const MAX_BYTES = 3 * 1024 * 1024;
 const read = (path) => readFileSync(path, 'utf8');
 const registry = JSON.parse(read(options['tools-json']));
 // The example files a lesson may start from, and the lessons, ct-chain first.
-const examples = Object.fromEntries(readdirSync(options.examples).filter((name) => name.endsWith('.txt'))
-  .map((name) => [name, read(join(options.examples, name))]));
-const lessons = readdirSync(options.lessons).filter((name) => name.endsWith('.json') && !name.endsWith('.schema.json')).sort()
+const examples = Object.fromEntries(
+  readdirSync(options.examples)
+    .filter((name) => name.endsWith('.txt'))
+    .map((name) => [name, read(join(options.examples, name))]),
+);
+const lessons = readdirSync(options.lessons)
+  .filter((name) => name.endsWith('.json') && !name.endsWith('.schema.json'))
+  .sort()
   .map((name) => JSON.parse(read(join(options.lessons, name))))
   .sort((a, b) => (a.id === 'ct-chain' ? -1 : b.id === 'ct-chain' ? 1 : 0));
 const lessonSchema = readSchema(join(options.lessons, 'lesson.schema.json'));
@@ -75,9 +80,8 @@ const virtual = {
     b.onResolve({ filter: /^virtual:/ }, (args) => ({ path: args.path, namespace: 'virtual' }));
     b.onLoad({ filter: /.*/, namespace: 'virtual' }, (args) => ({
       // The schemas as code: the page may not compile one.
-      contents: args.path in validatorModules
-        ? standaloneValidator(validatorModules[args.path])
-        : `export default ${JSON.stringify(virtualModules[args.path])};`,
+      contents:
+        args.path in validatorModules ? standaloneValidator(validatorModules[args.path]) : `export default ${JSON.stringify(virtualModules[args.path])};`,
       loader: 'js',
       resolveDir: web, // the validator's own imports come from web/node_modules
     }));

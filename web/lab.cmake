@@ -29,6 +29,12 @@ add_dependencies(tools ct_lab)
 
 set(ct_lab_tests ${CMAKE_CURRENT_LIST_DIR}/tests)
 add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mjs)
+# The lab's scripts as prettier (pinned in package-lock.json) writes them
+# (web/.prettierrc.json): `npx prettier --write` in web/ applies it.
+add_test(NAME Web.Lab.Format
+         COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/node_modules/prettier/bin/prettier.cjs --check
+                 lab/**/*.js tests/*.mjs *.mjs *.js
+         WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.
 add_test(NAME Web.Lab.Lessons COMMAND ${CT_NODE} ${ct_lab_tests}/lessons.test.mjs ${CT_TOOLS_JSON} ${CT_NATIVE_BIN})

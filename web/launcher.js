@@ -18,7 +18,7 @@ function readStandardInput() {
       const count = fs.readSync(0, buffer, 0, buffer.length, null);
       return count === 0 ? null : new Uint8Array(buffer.subarray(0, count));
     } catch (error) {
-      if (error.code === 'EAGAIN') continue;  // a non-blocking pipe not yet written
+      if (error.code === 'EAGAIN') continue; // a non-blocking pipe not yet written
       if (error.code === 'EOF') return null;
       throw error;
     }
@@ -26,7 +26,7 @@ function readStandardInput() {
 }
 
 function writeAll(fd, bytes) {
-  for (let at = 0; at < bytes.length; ) {
+  for (let at = 0; at < bytes.length;) {
     try {
       at += fs.writeSync(fd, bytes, at, bytes.length - at);
     } catch (error) {

@@ -192,7 +192,7 @@
       stderr.flush();
     });
     let exitStatus = null;
-    const given = options.changedOnly ? {} : null;  // name -> what writeFile left, when asked
+    const given = options.changedOnly ? {} : null; // name -> what writeFile left, when asked
     const listeners = isNode
       ? { uncaughtException: process.listeners('uncaughtException'), unhandledRejection: process.listeners('unhandledRejection') }
       : null;

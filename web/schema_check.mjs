@@ -30,5 +30,7 @@ export function standaloneValidator(schema) {
 // A schema's errors as lines "PATH: MESSAGE" (tests of the events and tools.json).
 export function errorLines(validate, data) {
   if (validate(data)) return [];
-  return validate.errors.map((e) => `${e.instancePath || '/'}: ${e.message}${e.params && e.params.additionalProperty ? ` (${e.params.additionalProperty})` : ''}`);
+  return validate.errors.map(
+    (e) => `${e.instancePath || '/'}: ${e.message}${e.params && e.params.additionalProperty ? ` (${e.params.additionalProperty})` : ''}`,
+  );
 }

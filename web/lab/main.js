@@ -80,7 +80,11 @@ const app = {
   },
 };
 
-const guided = new GuidedView(session, { lessons: builtInLessons, examples, registry, validateLesson, validateCourse, check: (tool, lines) => session.check(tool, lines) }, app);
+const guided = new GuidedView(
+  session,
+  { lessons: builtInLessons, examples, registry, validateLesson, validateCourse, check: (tool, lines) => session.check(tool, lines) },
+  app,
+);
 const tools = new ToolsView(session);
 const workspace = new WorkspaceView(session, app);
 const pictures = new PictureView(session);
@@ -88,7 +92,8 @@ const plots = new PlotView(session);
 const looking = labApi(session, registry, { guided, pictures, plots, app });
 
 const tabButtons = TABS.map((name) =>
-  h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)));
+  h('button', { type: 'button', role: 'tab', id: `tab-${name}`, 'aria-controls': `view-${name}`, onclick: () => app.show(name) }, t(`tab_${name}`)),
+);
 const tabList = h('nav', { role: 'tablist', className: 'tabs', 'aria-label': t('views') }, tabButtons);
 tabList.addEventListener('keydown', (event) => {
   const at = TABS.indexOf(document.body.dataset.view);
@@ -99,8 +104,12 @@ tabList.addEventListener('keydown', (event) => {
   app.show(next);
   document.getElementById(`tab-${next}`).focus();
 });
-const languageSelect = h('select', { id: 'language', onchange: () => setLanguage(languageSelect.value) },
-  h('option', { value: 'en' }, 'English'), h('option', { value: 'ja', lang: 'ja' }, '日本語'));
+const languageSelect = h(
+  'select',
+  { id: 'language', onchange: () => setLanguage(languageSelect.value) },
+  h('option', { value: 'en' }, 'English'),
+  h('option', { value: 'ja', lang: 'ja' }, '日本語'),
+);
 languageSelect.value = currentLanguage();
 document.documentElement.lang = currentLanguage();
 document.title = t('title');
@@ -119,10 +128,19 @@ app.lessonOpened = () => {
   if (keepClear) keepClear(); // the lesson's own sticky toolbar
 };
 // Skip links: the first stops of Tab, seen when focused.
-const skipLink = (target, key, go) => h('a', { href: `#${target().id}`, className: 'skip-link', onclick: (event) => {
-  event.preventDefault();
-  go(target());
-} }, t(key));
+const skipLink = (target, key, go) =>
+  h(
+    'a',
+    {
+      href: `#${target().id}`,
+      className: 'skip-link',
+      onclick: (event) => {
+        event.preventDefault();
+        go(target());
+      },
+    },
+    t(key),
+  );
 const skipContent = skipLink(() => mainElement, 'skip_to_content', goTo);
 const skipSections = skipLink(() => sections, 'skip_to_sections', inGuidedLab);
 const title = h('h1', {}, t('title'));
@@ -132,7 +150,8 @@ document.body.append(
   notices.busy,
   h('header', {}, h('div', { className: 'title' }, title, subtitle), h('div', { className: 'language' }, looking.button, languageLabel, languageSelect)),
   tabList,
-  mainElement);
+  mainElement,
+);
 onLanguage(() => {
   title.textContent = t('title');
   subtitle.textContent = t('subtitle');
@@ -154,7 +173,11 @@ const started = session.workspace.ready.then(async () => {
 });
 notices.checkInterrupted();
 // Asks the browser to keep the learner's files even when the disk runs short.
-if (navigator.storage && navigator.storage.persist) navigator.storage.persist().then(() => workspace.showStorage(), () => {});
+if (navigator.storage && navigator.storage.persist)
+  navigator.storage.persist().then(
+    () => workspace.showStorage(),
+    () => {},
+  );
 
 window.ctLab = {
   // answers: the answer lines (an array) or the whole standard input (a string).
@@ -198,9 +221,14 @@ window.ctLab = {
     const outcome = await guided.runAll();
     return { ok: outcome.ok, seconds: outcome.seconds, failed: outcome.failed, problem: outcome.problem };
   },
-  knobs: () => (guided.lesson.knobs || []).map((k) => ({
-    name: k.name, value: guided.values[k.name], min: k.min, max: k.max, label: lessonText(k.label, currentLanguage()),
-  })),
+  knobs: () =>
+    (guided.lesson.knobs || []).map((k) => ({
+      name: k.name,
+      value: guided.values[k.name],
+      min: k.min,
+      max: k.max,
+      label: lessonText(k.label, currentLanguage()),
+    })),
   setKnob: (name, value) => guided.setKnob(name, value),
   savePage: () => pageWithLesson(guided.lesson),
   ready: started.then(() => true),

@@ -24,9 +24,17 @@ function launch(kind, profile) {
     executablePath: CHROMIUM,
     headless: true,
     userDataDir: profile,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--disable-dev-shm-usage'],
+    args: [
+      '--headless',
+      '--no-sandbox',
+      '--disable-gpu',
+      '--disable-quic',
+      '--no-first-run',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+      '--disable-dev-shm-usage',
+    ],
   });
 }
 
@@ -105,16 +113,22 @@ export function runChain(chain, examples, bin, { env = process.env } = {}) {
 export async function runAllSteps(page, count) {
   await page.click('#run-all');
   await page.waitForFunction(
-    (n) => [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === n ||
-      document.querySelector('.step[data-state="failed"]'),
-    { timeout: 1500000, polling: 1000 }, count);
+    (n) =>
+      [...document.querySelectorAll('.step')].filter((s) => s.dataset.state === 'done').length === n || document.querySelector('.step[data-state="failed"]'),
+    { timeout: 1500000, polling: 1000 },
+    count,
+  );
   return page.$$eval('.step', (cards) => cards.map((c) => c.dataset.state));
 }
 
 // The same names, and every file the same bytes.
 export function expectSameFiles(actual, expected) {
   assert.deepEqual(Object.keys(actual).sort(), Object.keys(expected).sort());
-  assert.deepEqual(Object.keys(expected).filter((name) => !expected[name].equals(actual[name])), [], 'files that differ');
+  assert.deepEqual(
+    Object.keys(expected).filter((name) => !expected[name].equals(actual[name])),
+    [],
+    'files that differ',
+  );
 }
 
 // axe-core's serious and critical findings on what the page shows now, as
@@ -123,8 +137,16 @@ export function expectSameFiles(actual, expected) {
 const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 export async function seriousViolations(page) {
   if (!(await page.evaluate(() => typeof window.axe === 'object'))) await page.evaluate(axeSource);
-  const violations = await page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] })).violations
-    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
-    .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
+  const violations = await page.evaluate(async () =>
+    (await window.axe.run(document, { resultTypes: ['violations'] })).violations
+      .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map(
+        (v) =>
+          `${v.id}: ${v.nodes
+            .slice(0, 3)
+            .map((n) => n.target.join(' '))
+            .join(', ')}`,
+      ),
+  );
   return violations;
 }

@@ -23,14 +23,27 @@ const resolution = readFileSync(join(root, 'lessons/resolution.json'), 'utf8');
 
 // A lesson of the course that starts from the course's own raw edge image.
 const ownLesson = {
-  lesson: 1, id: 'my-edge', title: { en: 'My edge', ja: '私のエッジ' }, seed: ['edge64.img'],
-  sections: [{ title: { en: 'Its MTF', ja: 'その MTF' }, steps: [
-    { tool: 'transfer_curve', answers: { input: 'edge64.img', output: 'my_mtf.txt', width: 64, height: 64 },
-      views: [{ plot: 'my_mtf.txt', caption: { en: 'MTF', ja: 'MTF' } }] },
-  ] }],
+  lesson: 1,
+  id: 'my-edge',
+  title: { en: 'My edge', ja: '私のエッジ' },
+  seed: ['edge64.img'],
+  sections: [
+    {
+      title: { en: 'Its MTF', ja: 'その MTF' },
+      steps: [
+        {
+          tool: 'transfer_curve',
+          answers: { input: 'edge64.img', output: 'my_mtf.txt', width: 64, height: 64 },
+          views: [{ plot: 'my_mtf.txt', caption: { en: 'MTF', ja: 'MTF' } }],
+        },
+      ],
+    },
+  ],
 };
 const manifest = {
-  course: 1, id: 'week-3', title: { en: 'Week 3', ja: '第3週' },
+  course: 1,
+  id: 'week-3',
+  title: { en: 'Week 3', ja: '第3週' },
   lessons: ['resolution.json', 'my-edge.json'],
   files: [{ name: 'edge64.img', format: 'raw', rows: 64, columns: 64 }],
 };
@@ -47,8 +60,14 @@ const read = (entries) => readCourse(archive(entries), registry, seed, validator
   const { course, lessons, files, problems } = read(sound);
   assert.deepEqual(problems, []);
   assert.equal(course.id, 'week-3');
-  assert.deepEqual(lessons.map((l) => l.id), ['resolution', 'my-edge']);
-  assert.deepEqual(files.map((f) => [f.name, f.format, f.shape, f.bytes.length]), [['edge64.img', 'raw', [64, 64], 16384]]);
+  assert.deepEqual(
+    lessons.map((l) => l.id),
+    ['resolution', 'my-edge'],
+  );
+  assert.deepEqual(
+    files.map((f) => [f.name, f.format, f.shape, f.bytes.length]),
+    [['edge64.img', 'raw', [64, 64], 16384]],
+  );
 }
 
 const refused = (entries) => {
@@ -63,8 +82,9 @@ assert.deepEqual(refused({ ...sound, 'notes.txt': 'x' }), ['the course holds not
 assert.deepEqual(refused(without('my-edge.json')), ['course.json lists my-edge.json, which the course does not hold']);
 assert.match(refused({ ...sound, '../evil.img': 'x' }).join(), /the course's file name "..\/evil.img" names a folder/);
 assert.deepEqual(refused({ ...sound, 'edge64.img': new Uint8Array(100) }), ['edge64.img: 64 × 64 samples take 64·64·4 bytes, but the file has 100']);
-assert.deepEqual(refused({ ...sound, 'course.json': JSON.stringify({ ...manifest, lesons: [] }) }),
-  ['course.json: the course: "lesons" is not a field here (misspelt?)']);
+assert.deepEqual(refused({ ...sound, 'course.json': JSON.stringify({ ...manifest, lesons: [] }) }), [
+  'course.json: the course: "lesons" is not a field here (misspelt?)',
+]);
 const broken = structuredClone(ownLesson);
 broken.sections[0].steps[0].tool = 'transfer_curv';
 assert.deepEqual(refused({ ...sound, 'my-edge.json': JSON.stringify(broken) }), ['my-edge.json: step 1 (transfer_curv): there is no tool "transfer_curv"']);

@@ -17,7 +17,10 @@ const lab = await openLab(pagePath, { width: 412, height: 915, browser: 'firefox
 const { page } = lab;
 try {
   const states = await runAllSteps(page, stepCount);
-  assert.deepEqual(states, states.map(() => 'done'));
+  assert.deepEqual(
+    states,
+    states.map(() => 'done'),
+  );
   const expected = runChain(steps, examples, launchers).files;
   expectSameFiles(await workspaceFiles(page), expected);
   console.log(`ok  the guided lab's ${stepCount} steps give the node launchers' bytes`);

@@ -19,10 +19,11 @@ async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
     const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p)$/;
-    const selector = '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
-    const words = [...document.querySelectorAll(selector)].flatMap((e) => e.textContent
-      .replace(/[\w.()-]+\.(img|prj|txt|err)\b/g, ' ')
-      .match(/[A-Za-z][A-Za-z0-9^_-]+/g) || []); // one letter is a symbol (x, y, w)
+    const selector =
+      '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
+    const words = [...document.querySelectorAll(selector)].flatMap(
+      (e) => e.textContent.replace(/[\w.()-]+\.(img|prj|txt|err)\b/g, ' ').match(/[A-Za-z][A-Za-z0-9^_-]+/g) || [],
+    ); // one letter is a symbol (x, y, w)
     return [...new Set(words.filter((w) => !tools.has(w) && !allowed.test(w)))];
   });
 }
@@ -64,10 +65,12 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.ok(after['n3-2_I0_200_poisson.prj'], 'the file names follow the knob');
     assert.match(await page.$eval('.step[data-step="9"] figcaption', (e) => e.textContent), /at 200 photons per ray/);
     assert.match(await page.$eval('#guided-status', (e) => e.textContent), /^Ran the 6 steps that depend on the change \(3, 4, 5, 6, 7, 9\)/);
-    console.log(`    ct-chain, photons 2000 -> 200: first changed picture after ${run.firstResultSeconds.toFixed(2)} s, 6 steps in ${run.seconds.toFixed(1)} s`);
+    console.log(
+      `    ct-chain, photons 2000 -> 200: first changed picture after ${run.firstResultSeconds.toFixed(2)} s, 6 steps in ${run.seconds.toFixed(1)} s`,
+    );
   });
 
-  await check('in Japanese no English word is left in the lesson\'s texts', async () => {
+  await check("in Japanese no English word is left in the lesson's texts", async () => {
     await page.evaluate(() => window.ctLab.setLanguage('ja'));
     assert.deepEqual(await englishWords(page), []);
     assert.equal(await page.$eval('.knob label', (e) => e.textContent), '1本の線あたりの入射光子数（I0）');
@@ -76,8 +79,12 @@ export async function lessonChecks(lab, check, screenshots) {
   });
 
   await check('a lesson naming an unknown tool is refused with the step and the reason', async () => {
-    const lesson = { lesson: 1, id: 'broken', title: { en: 'Broken', ja: '壊れた課題' },
-      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'raysun', answers: { input: 'a.img' } }] }] };
+    const lesson = {
+      lesson: 1,
+      id: 'broken',
+      title: { en: 'Broken', ja: '壊れた課題' },
+      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'raysun', answers: { input: 'a.img' } }] }],
+    };
     const result = await page.evaluate((text) => window.ctLab.openLesson(text), JSON.stringify(lesson));
     assert.deepEqual(result, { ok: false, problems: ['step 1 (raysun): there is no tool "raysun"'] });
     assert.match(await page.$eval('.lesson-problems', (e) => e.textContent), /not opened.*raysun/);
@@ -102,7 +109,10 @@ export async function lessonChecks(lab, check, screenshots) {
       page.off('dialog', record);
       rmSync(folder, { recursive: true, force: true });
     }
-    assert.ok(asked.some((m) => /^This run wrote head128\.img, replacing a file .* you uploaded\. Replace it\?/.test(m)), asked.join(' | '));
+    assert.ok(
+      asked.some((m) => /^This run wrote head128\.img, replacing a file .* you uploaded\. Replace it\?/.test(m)),
+      asked.join(' | '),
+    );
     const sd = () => page.$eval('.region-figure', (e) => Number(e.dataset.sd));
     const at1000 = await sd();
     const run = await page.evaluate(() => window.ctLab.setKnob('photons', 250));
@@ -110,7 +120,7 @@ export async function lessonChecks(lab, check, screenshots) {
     const ratio = (await sd()) / at1000;
     assert.ok(ratio >= 1.8 && ratio <= 2.2, `the standard deviation grew ${ratio} times, the lesson expects 1.8 to 2.2`);
     console.log(`    dose and noise, photons 1000 -> 250: first changed picture after ${run.firstResultSeconds.toFixed(2)} s`);
-    assert.equal((await page.evaluate(() => window.ctLab.setKnob('photons', 20))).ok, false, 'below the knob\'s range');
+    assert.equal((await page.evaluate(() => window.ctLab.setKnob('photons', 20))).ok, false, "below the knob's range");
     // Two changes in a row: the first run is stale and cancelled, the second
     // ends with the files a run at its value makes.
     const [stale, fresh] = await page.evaluate(() => Promise.all([window.ctLab.setKnob('photons', 500), window.ctLab.setKnob('photons', 1000)]));
@@ -119,7 +129,7 @@ export async function lessonChecks(lab, check, screenshots) {
     await page.screenshot({ path: join(screenshots, 'lesson-dose-1366.png') });
   });
 
-  await check('an instructor\'s lesson file opened with the picker is listed and kept in the workspace', async () => {
+  await check("an instructor's lesson file opened with the picker is listed and kept in the workspace", async () => {
     const folder = mkdtempSync(join(tmpdir(), 'ct-lab-lesson-'));
     try {
       const example = /A short lesson:\n\n```json\n([\s\S]*?)```/.exec(readFileSync(new URL('../../README.md', import.meta.url), 'utf8'))[1];
@@ -159,12 +169,26 @@ export async function lessonChecks(lab, check, screenshots) {
   });
 
   await check('hostile lessons: a view whose size disagrees with its file ends the run with a message, a size may follow a knob', async () => {
-    const lesson = (height) => JSON.stringify({ lesson: 1, id: 'sizes', title: { en: 'Sizes', ja: '大きさ' },
-      knobs: [{ name: 'angles', label: { en: 'Angles', ja: '投影数' }, kind: 'integer', default: 64, min: 32, max: 128 }],
-      sections: [{ title: { en: 'One', ja: '一' }, steps: [
-        { tool: 'oval_draw', answers: { output: 'disc.img', width: 64, height: 64 } },
-        { tool: 'raysum', answers: { input: 'disc.img', width: 64, height: 64, output: 'disc.prj', bins: 64, angles: '{angles}' },
-          views: [{ picture: 'disc.prj', width: 64, height, caption: { en: 'sinogram', ja: 'サイノグラム' } }] }] }] });
+    const lesson = (height) =>
+      JSON.stringify({
+        lesson: 1,
+        id: 'sizes',
+        title: { en: 'Sizes', ja: '大きさ' },
+        knobs: [{ name: 'angles', label: { en: 'Angles', ja: '投影数' }, kind: 'integer', default: 64, min: 32, max: 128 }],
+        sections: [
+          {
+            title: { en: 'One', ja: '一' },
+            steps: [
+              { tool: 'oval_draw', answers: { output: 'disc.img', width: 64, height: 64 } },
+              {
+                tool: 'raysum',
+                answers: { input: 'disc.img', width: 64, height: 64, output: 'disc.prj', bins: 64, angles: '{angles}' },
+                views: [{ picture: 'disc.prj', width: 64, height, caption: { en: 'sinogram', ja: 'サイノグラム' } }],
+              },
+            ],
+          },
+        ],
+      });
     assert.deepEqual(await page.evaluate((text) => window.ctLab.openLesson(text), lesson(128)), { ok: true, problems: [], id: 'sizes' });
     const wrong = await page.evaluate(() => window.ctLab.runLesson());
     assert.equal(wrong.ok, false);
@@ -179,10 +203,14 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.equal(await page.$eval('.step[data-step="2"] canvas.picture', (c) => `${c.width} × ${c.height}`), '64 × 96');
   });
 
-  await check('a lesson with a built-in lesson\'s id opens beside it, which stays as it was', async () => {
+  await check("a lesson with a built-in lesson's id opens beside it, which stays as it was", async () => {
     const builtIn = await page.evaluate(() => window.ctLab.lessons().find((l) => l.id === 'dose-and-noise').title.en);
-    const text = JSON.stringify({ lesson: 1, id: 'dose-and-noise', title: { en: 'Imposter', ja: '偽物' },
-      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'oval_draw', answers: { output: 'imposter.img', width: 32, height: 32 } }] }] });
+    const text = JSON.stringify({
+      lesson: 1,
+      id: 'dose-and-noise',
+      title: { en: 'Imposter', ja: '偽物' },
+      sections: [{ title: { en: 'One', ja: '一' }, steps: [{ tool: 'oval_draw', answers: { output: 'imposter.img', width: 32, height: 32 } }] }],
+    });
     const opened = await page.evaluate((t) => window.ctLab.openLesson(t), text);
     assert.deepEqual(opened, { ok: true, problems: [], id: 'dose-and-noise-own' });
     const lessons = await page.evaluate(() => window.ctLab.lessons());
@@ -193,16 +221,24 @@ export async function lessonChecks(lab, check, screenshots) {
 
   await check('file names that are paths, or hold control, bidirectional or zero-width characters, are refused before a run', async () => {
     for (const name of ['../x.img', '/dev/null', 'a\u0000b.img', '\u202e64 | 46.img', 'a\u200bb.img']) {
-      const error = await page.evaluate((n) => window.ctLab.run('oval_draw', [n, '16', '16']).then(() => null, (e) => e.message), name);
+      const error = await page.evaluate(
+        (n) =>
+          window.ctLab.run('oval_draw', [n, '16', '16']).then(
+            () => null,
+            (e) => e.message,
+          ),
+        name,
+      );
       assert.match(error || '', /^The file name .* (names a folder|holds a control character|holds a bidirectional or zero-width character)/, name);
     }
     assert.ok(!(await page.evaluate(() => window.ctLab.files())).some((f) => /x\.img|null|\u202e|\u200b/.test(f.name)));
   });
 
-  await check('kernel_smooth\'s English questions 5 and 7 name the corners and the centre', async () => {
+  await check("kernel_smooth's English questions 5 and 7 name the corners and the centre", async () => {
     await page.evaluate(() => window.ctLab.show('tools'));
     await page.select('#tool-select', 'kernel_smooth');
-    const label = (keyword) => page.$eval(`#view-tools input[data-keyword="${keyword}"]`, (input) => document.querySelector(`label[for="${input.id}"]`).textContent);
+    const label = (keyword) =>
+      page.$eval(`#view-tools input[data-keyword="${keyword}"]`, (input) => document.querySelector(`label[for="${input.id}"]`).textContent);
     assert.equal(await label('corner'), '5. Weight of the four corners');
     assert.equal(await label('centre'), '7. Weight of the centre');
   });

@@ -19,7 +19,13 @@ const bytes = (text) => new TextEncoder().encode(text);
 const SJIS_FREQUENCY = [0x8e, 0xfc, 0x94, 0x67, 0x90, 0x94]; // 周波数
 
 // Ticks: distinct, and none written as 0 unless it is 0, over any range.
-for (const range of [[1.3e-8, 9.7e-6], [1.21e-7, 1.93e-7], [-3, 1200], [0.9938, 1.0001], [2.5e4, 7.1e6]]) {
+for (const range of [
+  [1.3e-8, 9.7e-6],
+  [1.21e-7, 1.93e-7],
+  [-3, 1200],
+  [0.9938, 1.0001],
+  [2.5e4, 7.1e6],
+]) {
   for (const axis of range[0] > 0 ? [linearAxis(range), logAxis(range)] : [linearAxis(range)]) {
     const labels = tickLabels(axis);
     assert.equal(new Set(labels).size, labels.length, `distinct ticks for ${range}: ${labels}`);
@@ -30,8 +36,16 @@ for (const range of [[1.3e-8, 9.7e-6], [1.21e-7, 1.93e-7], [-3, 1200], [0.9938, 
 assert.ok(logAxis([1e-8, 1e-5]).ticks.includes(1e-7), 'a log axis ticks its powers of ten exactly');
 
 // A one-column MTF table as its run's event describes it, and a sweep grid.
-const mtfEvent = { event: 'file', name: 'n4-3.txt', role: 'output', format: 'table', quantity: 'MTF', unit: '', layout: 'column',
-  axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.01953125 } };
+const mtfEvent = {
+  event: 'file',
+  name: 'n4-3.txt',
+  role: 'output',
+  format: 'table',
+  quantity: 'MTF',
+  unit: '',
+  layout: 'column',
+  axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.01953125 },
+};
 const mtf = { name: 'n4-3.txt', format: 'table', bytes: bytes('1.000000\n0.993800\n0.980000\n'), info: mtfEvent };
 const mtfMeaning = meaningOf(mtf);
 assert.deepEqual([mtfMeaning.quantity, mtfMeaning.axis.step, mtfMeaning.from], ['MTF', 0.01953125, 'event']);
@@ -42,7 +56,12 @@ assert.deepEqual([mtfMeaning.quantity, mtfMeaning.axis.step, mtfMeaning.from], [
   assert.deepEqual(lines, ['0,1', '0.01953125,0.9938', '0.0390625,0.98']);
 }
 const sweepBytes = new Uint8Array([...SJIS_FREQUENCY, ...bytes('\t0.019531\t0.039062\n5dB\t1.5e-07\tnan\n10dB\t4.0e-08\t3.9e-08\n')]);
-const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { ...mtfEvent, name: 'n4-5x.txt', quantity: 'NNPS', layout: 'grid', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel' } } };
+const sweep = {
+  name: 'n4-5x.txt',
+  format: 'table',
+  bytes: sweepBytes,
+  info: { ...mtfEvent, name: 'n4-5x.txt', quantity: 'NNPS', layout: 'grid', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel' } },
+};
 {
   const csv = tableCsv(sweep.bytes, meaningOf(sweep), 'ja');
   assert.equal(csv, '空間周波数（サイクル/画素）,5dB,10dB\r\n0.019531,1.5e-7,4e-8\r\n0.039062,,3.9e-8\r\n', 'a grid turned to columns, a NaN cell empty');
@@ -52,9 +71,15 @@ const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { .
 // The SVG of an NNPS plot: its ticks as text, distinct and non-zero, the quantity named.
 {
   const values = Array.from({ length: 25 }, (_, i) => 1.4e-7 + 2e-8 * Math.sin(i));
-  const nnps = { name: 'n4-4x.txt', format: 'table', bytes: bytes(values.map((v) => v.toExponential(6)).join('\n') + '\n'),
-    info: { ...mtfEvent, quantity: 'NNPS', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 5 / 256, step: 5 / 256 } } };
-  const plot = plotOfTables([{ name: nnps.name, bytes: nnps.bytes, meaning: meaningOf(nnps) }], { theory: { key: 'white_nnps', parameters: { sigma: 0.1, mean: 1, width: 256, height: 256 } } });
+  const nnps = {
+    name: 'n4-4x.txt',
+    format: 'table',
+    bytes: bytes(values.map((v) => v.toExponential(6)).join('\n') + '\n'),
+    info: { ...mtfEvent, quantity: 'NNPS', axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 5 / 256, step: 5 / 256 } },
+  };
+  const plot = plotOfTables([{ name: nnps.name, bytes: nnps.bytes, meaning: meaningOf(nnps) }], {
+    theory: { key: 'white_nnps', parameters: { sigma: 0.1, mean: 1, width: 256, height: 256 } },
+  });
   const svg = plotSvg(plot);
   const ticks = [...svg.matchAll(/<g class="y-ticks"[^>]*>([\s\S]*?)<\/g>/g)][0][1].match(/>([^<]+)<\/text>/g).map((s) => s.slice(1, -7));
   assert.ok(new Set(ticks.filter((s) => s !== '0')).size >= 6, `six distinct non-zero ticks: ${ticks}`);
@@ -70,12 +95,19 @@ const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { .
   const b = { name: 'b.txt', bytes: bytes('3\n4\n5\n'), meaning: { ...mtfMeaning, quantity: 'MTF', axis: { ...mtfMeaning.axis, step: 0.05 } } };
   const plot = plotOfTables([a, b]);
   assert.deepEqual(plot.x, [0, 0.05, 0.1]);
-  assert.deepEqual(plot.series.filter((s) => !s.beyond).map((s) => [s.label, s.values]), [['a.txt', [1, null, 2]], ['b.txt', [3, 4, 5]]]);
+  assert.deepEqual(
+    plot.series.filter((s) => !s.beyond).map((s) => [s.label, s.values]),
+    [
+      ['a.txt', [1, null, 2]],
+      ['b.txt', [3, 4, 5]],
+    ],
+  );
 }
 
 // Region statistics against a plain computation; clipped, empty, NaN.
 {
-  const rows = 7, columns = 9;
+  const rows = 7,
+    columns = 9;
   const samples = Float32Array.from({ length: rows * columns }, (_, i) => Math.fround(Math.sin(i * 0.7) * 3 + i / 10));
   samples[2 * columns + 3] = NaN;
   const plain = [];
@@ -95,7 +127,15 @@ const sweep = { name: 'n4-5x.txt', format: 'table', bytes: sweepBytes, info: { .
   assert.equal(regionStats(samples, rows, columns, { row: 0, column: 0, rows: 0, columns: 5 }).count, 0);
   // A line profile: from one point to the other, one sample per step of the longer side.
   const line = lineProfile(samples, rows, columns, { row: 0, column: 0 }, { row: 3, column: 6 });
-  assert.deepEqual(line.points, [[0, 0], [1, 1], [1, 2], [2, 3], [2, 4], [3, 5], [3, 6]]);
+  assert.deepEqual(line.points, [
+    [0, 0],
+    [1, 1],
+    [1, 2],
+    [2, 3],
+    [2, 4],
+    [3, 5],
+    [3, 6],
+  ]);
   assert.equal(line.values[3], null, 'the NaN sample is a gap');
   assert.equal(line.distance[6], Math.hypot(3, 6));
 }
@@ -110,7 +150,13 @@ assert.ok(rows.length === 2 && near(rows[0].values[1], 0.0025) && near(rows[1].v
 
 // Snapshot labels: the answers that are not names and differ from the defaults.
 {
-  const program = { questions: [{ keyword: 'output', kind: 'name', default: 'a.img' }, { keyword: 'photons', kind: 'real', default: 2000 }, { keyword: 'width', kind: 'integer', default: 256 }] };
+  const program = {
+    questions: [
+      { keyword: 'output', kind: 'name', default: 'a.img' },
+      { keyword: 'photons', kind: 'real', default: 2000 },
+      { keyword: 'width', kind: 'integer', default: 256 },
+    ],
+  };
   assert.equal(answersLabel(program, ['b.img', '200', '']), 'photons 200');
   assert.equal(answersLabel(program, ['b.img', '2000.0', '256']), '', 'an answer equal to its default');
   assert.equal(axisLabel('MTF', '', 'ja'), 'MTF');

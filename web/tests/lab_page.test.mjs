@@ -23,7 +23,10 @@ const check = async (what, work) => {
   console.log(`ok  ${what} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
 };
 
-const digest = (files) => Object.entries(files).map(([name, bytes]) => `${name}:${bytes.length}:${bytes.toString('base64').slice(-24)}`).sort();
+const digest = (files) =>
+  Object.entries(files)
+    .map(([name, bytes]) => `${name}:${bytes.length}:${bytes.toString('base64').slice(-24)}`)
+    .sort();
 
 await check('the page is one file of at most 3 MB', () => {
   assert.ok(statSync(pagePath).size <= 3 * 1024 * 1024, `${statSync(pagePath).size} bytes`);
@@ -48,7 +51,10 @@ try {
   let pageFiles;
   await check('the guided lab runs every step from its Run all button', async () => {
     const states = await runAllSteps(page, allSteps.length);
-    assert.deepEqual(states, allSteps.map(() => 'done'));
+    assert.deepEqual(
+      states,
+      allSteps.map(() => 'done'),
+    );
     pageFiles = await workspaceFiles(page);
   });
 
@@ -58,7 +64,10 @@ try {
 
   await check('screenshots of every view at 1366 and 412 px, and axe-core finds nothing serious in any', async () => {
     mkdirSync(screenshots, { recursive: true });
-    for (const [width, height, mobile] of [[1366, 900, false], [412, 915, true]]) {
+    for (const [width, height, mobile] of [
+      [1366, 900, false],
+      [412, 915, true],
+    ]) {
       // A change to a phone's viewport reloads the page: the choices are made after it.
       await page.setViewport({ width, height, isMobile: mobile, hasTouch: mobile });
       await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
@@ -88,13 +97,18 @@ try {
   // After the looking checks, which read the files of the Run all above.
   await lessonChecks(lab, check, screenshots);
 
-  await check('a form shows the tool\'s own warning for a bad answer before the run (--check-answers)', async () => {
+  await check("a form shows the tool's own warning for a bad answer before the run (--check-answers)", async () => {
     await page.evaluate(() => window.ctLab.show('tools'));
     await page.select('#tool-select', 'reconstruct');
     const field = await page.$('#view-tools input[data-keyword][data-kind="integer"]');
     await field.type('12abc');
-    const warning = (pattern) => page.waitForFunction((input, source) => new RegExp(source).test(
-      document.getElementById(input.getAttribute('aria-describedby')).textContent), {}, field, pattern.source);
+    const warning = (pattern) =>
+      page.waitForFunction(
+        (input, source) => new RegExp(source).test(document.getElementById(input.getAttribute('aria-describedby')).textContent),
+        {},
+        field,
+        pattern.source,
+      );
     await warning(/^warning: the answer to "2\. .+" \[12abc\] has extra characters after the number; 12 is used\.$/);
     await page.select('#language', 'ja');
     await warning(/^警告：「2\. .+」への答え\[12abc\]は数の後に余分な文字があります。12 として使います。$/);
@@ -120,7 +134,10 @@ try {
     await input.type('missing.img');
     await page.waitForFunction(() => /missing\.img/.test(document.querySelector('#view-tools .warning:not([hidden])')?.textContent || ''));
     const asked = [];
-    const answer = (dialog) => { asked.push(dialog.message()); dialog.accept(); };
+    const answer = (dialog) => {
+      asked.push(dialog.message());
+      dialog.accept();
+    };
     page.on('dialog', answer);
     await page.click('#view-tools .run-panel button.primary');
     await page.waitForFunction(() => /^Failed: cannot open missing\.img$/.test(document.querySelector('#view-tools .status').textContent));

@@ -33,8 +33,16 @@ const bytes = (text) => new TextEncoder().encode(text);
   const events = [
     { event: 'file', name: 'in.img', role: 'input', format: 'raw', rows: 4, columns: 8, quantity: 'attenuation per pixel', unit: '' },
     { event: 'file', name: 'out.img', role: 'output', format: 'raw', rows: 4, columns: 8, like: 'input', bytes: 128 },
-    { event: 'file', name: 'n4-3.txt', role: 'output', format: 'table', quantity: 'MTF', unit: '', layout: 'column',
-      axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.0195 } },
+    {
+      event: 'file',
+      name: 'n4-3.txt',
+      role: 'output',
+      format: 'table',
+      quantity: 'MTF',
+      unit: '',
+      layout: 'column',
+      axis: { quantity: 'spatial frequency', unit: 'cycles/pixel', start: 0, step: 0.0195 },
+    },
   ];
   const records = { 'in.img': { info: { quantity: 'attenuation per pixel', unit: '' } } };
   const out = await fileInfo(events, 'out.img', async (name) => records[name]);
@@ -81,7 +89,7 @@ const bytes = (text) => new TextEncoder().encode(text);
   assert.equal(steppedValue(photons, 500, 'PageDown'), 100);
   assert.equal(steppedValue(photons, 2000, 'End'), 1000000);
   assert.equal(steppedValue({ kind: 'integer', scale: 'linear', min: 1, max: 6 }, 3, 'Home'), 1);
-  assert.equal(steppedValue({ kind: 'integer', scale: 'linear', min: 1, max: 6 }, 3, 'ArrowUp'), null, 'a linear knob keeps the slider\'s own steps');
+  assert.equal(steppedValue({ kind: 'integer', scale: 'linear', min: 1, max: 6 }, 3, 'ArrowUp'), null, "a linear knob keeps the slider's own steps");
   // The slider's own position of a round value gives it back.
   for (const v of roundValues(photons)) assert.equal(toValue(photons, toPosition(photons, v)), v);
 }
@@ -99,7 +107,8 @@ const bytes = (text) => new TextEncoder().encode(text);
         const reached = new URL(target, new URL(`${layer}/${file}`, lab)).pathname.slice(lab.pathname.length).split('/')[0];
         assert.ok(allowed[layer].includes(reached), `${layer}/${file} imports ${target}, outside what ${layer} may use`);
       }
-      if (layer === 'core') assert.doesNotMatch(source, /(^|[^.\w])(document\.(createElement|querySelector|body)|window\.[a-z])/m, `core/${file} touches the page`);
+      if (layer === 'core')
+        assert.doesNotMatch(source, /(^|[^.\w])(document\.(createElement|querySelector|body)|window\.[a-z])/m, `core/${file} touches the page`);
     }
   }
 }

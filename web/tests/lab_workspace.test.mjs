@@ -29,13 +29,14 @@ async function seen(page, name, listed = true) {
   return (Date.now() - started) / 1000;
 }
 // Answers the next dialog (prompt or confirm): true accepts, a string is typed, false dismisses.
-const answerNextDialog = (page, reply) => new Promise((resolve) => {
-  page.once('dialog', async (dialog) => {
-    if (reply === false) await dialog.dismiss();
-    else await dialog.accept(reply === true ? undefined : reply);
-    resolve(dialog.message());
+const answerNextDialog = (page, reply) =>
+  new Promise((resolve) => {
+    page.once('dialog', async (dialog) => {
+      if (reply === false) await dialog.dismiss();
+      else await dialog.accept(reply === true ? undefined : reply);
+      resolve(dialog.message());
+    });
   });
-});
 const status = (page) => page.$eval('#view-workspace .status', (p) => p.textContent);
 
 const lab = await openLab(pagePath, { width: 1366, height: 900 });
@@ -128,7 +129,7 @@ try {
     assert.equal(kept, 1, 'the first upload stays');
   });
 
-  await check('an output over an uploaded file or the run\'s input asks first: Cancel keeps the file, OK replaces it', async () => {
+  await check("an output over an uploaded file or the run's input asks first: Cancel keeps the file, OK replaces it", async () => {
     await a.evaluate(() => window.ctLab.show('tools'));
     await a.select('#tool-select', 'oval_draw');
     await a.type('#view-tools input[data-keyword]', 'mine.img');
@@ -160,7 +161,7 @@ try {
     assert.match(await a.$eval('#view-workspace .storage', (p) => p.textContent), /The files take .*allows the page/);
   });
 
-  await check('a full disk refuses a run\'s files with a message and loses nothing', async () => {
+  await check("a full disk refuses a run's files with a message and loses nothing", async () => {
     // IndexedDB refuses any record over 1 MiB as a full disk does: the
     // transaction aborts with a QuotaExceededError. (Chromium's quota
     // override of the DevTools protocol does not reach a file:// page.)
@@ -178,13 +179,18 @@ try {
     });
     const listing = () => a.evaluate(async () => (await window.ctLab.files()).map((f) => `${f.name}:${f.size}:${f.made.at || f.made.uploaded}`));
     const before = await listing();
-    const refused = await a.evaluate(() => window.ctLab.run('oval_draw', ['huge.img', '1024', '1024']).then(() => 'stored', (e) => e.message));
+    const refused = await a.evaluate(() =>
+      window.ctLab.run('oval_draw', ['huge.img', '1024', '1024']).then(
+        () => 'stored',
+        (e) => e.message,
+      ),
+    );
     assert.match(refused, /refused to store this run’s files \(4\.0 MiB\).*Nothing of the run was kept/);
     assert.deepEqual(await listing(), before);
     await a.evaluate(() => window.restorePut());
   });
 
-  await check('a skip link leads to the lab\'s sections, Home/End move in the tabs, the sticky bars hide nothing at 412 px', async () => {
+  await check("a skip link leads to the lab's sections, Home/End move in the tabs, the sticky bars hide nothing at 412 px", async () => {
     await a.setViewport({ width: 412, height: 915, isMobile: true, hasTouch: true });
     await a.waitForFunction(() => window.ctLab && window.ctLab.ready);
     await a.evaluate(() => window.ctLab.show('tools'));
@@ -197,10 +203,11 @@ try {
     const last = await a.$$eval('#lab-sections a', (links) => links.length);
     for (let i = 0; i < last; i++) await a.keyboard.press('Tab');
     await a.keyboard.press('Enter');
-    const clear = () => a.evaluate(() => {
-      const bars = document.querySelector('.tabs').offsetHeight + document.querySelector('#view-guided .toolbar.sticky').offsetHeight;
-      return document.activeElement.getBoundingClientRect().top - bars;
-    });
+    const clear = () =>
+      a.evaluate(() => {
+        const bars = document.querySelector('.tabs').offsetHeight + document.querySelector('#view-guided .toolbar.sticky').offsetHeight;
+        return document.activeElement.getBoundingClientRect().top - bars;
+      });
     assert.equal(await a.evaluate(() => document.activeElement.tagName), 'H2');
     assert.ok((await clear()) >= 0, `the section's heading lies ${-(await clear())} px under the sticky bars`);
     // Tab on into the section: every stop stays clear of the bars.

@@ -30,22 +30,23 @@ function nativeHost(folder, { failAt = null } = {}) {
       host.lines[i] = lines;
     },
     exists: async (name) => existsSync(join(folder, name)),
-    runStep: (i, signal) => new Promise((done) => {
-      if (i === failAt) {
-        done({ ok: false, problem: 'a view cannot be shown' });
-        return;
-      }
-      const tool = host.run.runs[i].tool;
-      const child = spawn(join(bin, tool), [], { cwd: folder, stdio: ['pipe', 'ignore', 'ignore'] });
-      running = child;
-      signal.addEventListener('abort', () => child.kill());
-      child.on('close', (code) => {
-        running = null;
-        if (!signal.aborted) ran.push(host.run.runs[i].number);
-        done({ ok: code === 0, shown: true, problem: code === 0 ? undefined : `${tool} exited with ${code}` });
-      });
-      child.stdin.end(host.lines[i].map((line) => line + '\n').join(''));
-    }),
+    runStep: (i, signal) =>
+      new Promise((done) => {
+        if (i === failAt) {
+          done({ ok: false, problem: 'a view cannot be shown' });
+          return;
+        }
+        const tool = host.run.runs[i].tool;
+        const child = spawn(join(bin, tool), [], { cwd: folder, stdio: ['pipe', 'ignore', 'ignore'] });
+        running = child;
+        signal.addEventListener('abort', () => child.kill());
+        child.on('close', (code) => {
+          running = null;
+          if (!signal.aborted) ran.push(host.run.runs[i].number);
+          done({ ok: code === 0, shown: true, problem: code === 0 ? undefined : `${tool} exited with ${code}` });
+        });
+        child.stdin.end(host.lines[i].map((line) => line + '\n').join(''));
+      }),
     stepState: (i, state) => states.set(i, state),
     cancelled: () => running && running.kill(),
   };
@@ -91,7 +92,11 @@ const steps = (run) => run.runs.length;
   assert.deepEqual(await first, { ok: false, stale: true });
   const outcome = await second;
   assert.equal(outcome.ok, true);
-  assert.deepEqual(outcome.steps, run.runs.map((r) => r.number), 'the stale run\'s steps are done by the newer one');
+  assert.deepEqual(
+    outcome.steps,
+    run.runs.map((r) => r.number),
+    "the stale run's steps are done by the newer one",
+  );
   assert.equal(run.busy, false);
   assert.ok(ran.length >= 1);
   rmSync(folder, { recursive: true });

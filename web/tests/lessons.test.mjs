@@ -19,7 +19,8 @@ import { answerProblems, checkLesson, downstreamOf, expandLesson, filesOfEvents,
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const registry = JSON.parse(readFileSync(process.argv[2] || join(root, 'build/tools.json'), 'utf8'));
 const lessonDir = join(root, 'lessons');
-const lessons = readdirSync(lessonDir).filter((f) => f.endsWith('.json') && !f.endsWith('.schema.json'))
+const lessons = readdirSync(lessonDir)
+  .filter((f) => f.endsWith('.json') && !f.endsWith('.schema.json'))
   .map((f) => JSON.parse(readFileSync(join(lessonDir, f), 'utf8')));
 const chain = lessons.find((l) => l.id === 'ct-chain');
 const seed = readdirSync(join(root, 'examples')).filter((f) => f.endsWith('.txt'));
@@ -49,7 +50,7 @@ assert.equal(new Set(lessons.map((l) => l.id)).size, lessons.length, 'every id o
 
 // The README's example lesson opens too.
 const example = /A short lesson:\n\n```json\n([\s\S]*?)```/.exec(readFileSync(join(root, 'README.md'), 'utf8'));
-assert.deepEqual(parseLesson(example[1], registry, seed, validate).problems, [], 'the README\'s example lesson');
+assert.deepEqual(parseLesson(example[1], registry, seed, validate).problems, [], "the README's example lesson");
 
 // ct-chain's answers at the default knobs are the example answer files.
 const answerFiles = readdirSync(join(root, 'examples/answers')).sort();
@@ -72,12 +73,10 @@ const changed = (lesson, knob, value) => {
   const differ = after.flatMap((run, i) => (run.lines.join('\n') !== before[i].lines.join('\n') ? [i] : []));
   return downstreamOf(after, differ).map((i) => `${after[i].number} ${after[i].tool}`);
 };
-assert.deepEqual(changed(chain, 'photons', 200),
-  ['3 attenuate', '4 quantum_noise', '5 linearize', '6 raysum_quanta', '7 raysum_normal', '9 reconstruct']);
+assert.deepEqual(changed(chain, 'photons', 200), ['3 attenuate', '4 quantum_noise', '5 linearize', '6 raysum_quanta', '7 raysum_normal', '9 reconstruct']);
 // A change at the top reruns what reads its output, directly or not.
 const runsOf = (...pairs) => pairs.map(([reads, writes]) => ({ reads, writes }));
-assert.deepEqual(downstreamOf(runsOf([[], ['a']], [['a'], ['b']], [['x'], ['y']], [['b'], ['c']], [['a'], ['b']], [['b'], ['d']]), [0]),
-  [0, 1, 3, 4, 5]);
+assert.deepEqual(downstreamOf(runsOf([[], ['a']], [['a'], ['b']], [['x'], ['y']], [['b'], ['c']], [['a'], ['b']], [['b'], ['d']]), [0]), [0, 1, 3, 4, 5]);
 // A run that writes the file again takes over: later readers follow it alone.
 assert.deepEqual(downstreamOf(runsOf([[], ['a']], [[], ['a']], [['a'], ['b']]), [0]), [0]);
 
@@ -87,9 +86,19 @@ assert.deepEqual(downstreamOf(runsOf([[], ['a']], [[], ['a']], [['a'], ['b']]), 
 if (process.argv[3] && existsSync(process.argv[3])) {
   const folder = mkdtempSync(join(tmpdir(), 'ct-lessons-check-'));
   const check = async (tool, lines) => {
-    const run = spawnSync(join(resolve(process.argv[3]), tool), ['--check-answers'], { cwd: folder, input: lines.map((l) => l + '\n').join(''), env: { ...process.env, CT_LANG: 'en' } });
+    const run = spawnSync(join(resolve(process.argv[3]), tool), ['--check-answers'], {
+      cwd: folder,
+      input: lines.map((l) => l + '\n').join(''),
+      env: { ...process.env, CT_LANG: 'en' },
+    });
     assert.equal(run.status, 0, `${tool} --check-answers: ${run.error || run.stderr}`);
-    return { events: run.stdout.toString().trim().split('\n').map((line) => JSON.parse(line)) };
+    return {
+      events: run.stdout
+        .toString()
+        .trim()
+        .split('\n')
+        .map((line) => JSON.parse(line)),
+    };
   };
   const sorted = ({ reads, writes }) => ({ reads: [...reads].sort(), writes: [...writes].sort() });
   for (const lesson of lessons) {
@@ -101,8 +110,9 @@ if (process.argv[3] && existsSync(process.argv[3])) {
   }
   const warned = structuredClone(chain);
   lessonSteps(warned)[1].answers.width = '25x';
-  assert.deepEqual(await answerProblems(warned, registry, check),
-    ['step 2 (raysum), answer "width": warning: the answer to "2. Image width" [25x] has extra characters after the number; 25 is used.']);
+  assert.deepEqual(await answerProblems(warned, registry, check), [
+    'step 2 (raysum), answer "width": warning: the answer to "2. Image width" [25x] has extra characters after the number; 25 is used.',
+  ]);
   assert.deepEqual(readdirSync(folder), [], 'checking answers touches no file');
   rmSync(folder, { recursive: true });
 }
@@ -115,30 +125,85 @@ const broken = (edit) => {
 };
 // (what the step would have made is missing further down, and said so)
 assert.equal(broken((l, s) => (s[1].tool = 'raysun'))[0], 'step 2 (raysun): there is no tool "raysun"');
-assert.match(broken((l, s) => (s[2].answers.incidnt = 5)).join(), /^step 3 \(attenuate\): "incidnt" is not a question of this tool \(its keywords: input, output, bins, angles, incident\)$/);
-assert.deepEqual(broken((l, s) => (s[2].answers.incident = '{photon}')), ['step 3 (attenuate), answer "incident": {photon} names no knob of the lesson']);
-assert.deepEqual(broken((l, s) => (s[7].answers.input = 'n3-2.sino')), ['step 8 (reconstruct): reads n3-2.sino, which no earlier step makes']);
-assert.deepEqual(broken((l) => (l.knobs[0].default = 50)), ['knob "photons": the default 50 is outside its range 100 to 1000000']);
-assert.deepEqual(broken((l) => delete l.title.ja), ['field "title": the field "ja" is missing']);
+assert.match(
+  broken((l, s) => (s[2].answers.incidnt = 5)).join(),
+  /^step 3 \(attenuate\): "incidnt" is not a question of this tool \(its keywords: input, output, bins, angles, incident\)$/,
+);
+assert.deepEqual(
+  broken((l, s) => (s[2].answers.incident = '{photon}')),
+  ['step 3 (attenuate), answer "incident": {photon} names no knob of the lesson'],
+);
+assert.deepEqual(
+  broken((l, s) => (s[7].answers.input = 'n3-2.sino')),
+  ['step 8 (reconstruct): reads n3-2.sino, which no earlier step makes'],
+);
+assert.deepEqual(
+  broken((l) => (l.knobs[0].default = 50)),
+  ['knob "photons": the default 50 is outside its range 100 to 1000000'],
+);
+assert.deepEqual(
+  broken((l) => delete l.title.ja),
+  ['field "title": the field "ja" is missing'],
+);
 assert.match(parseLesson('{"lesson": 1,', registry, seed, validate).problems[0], /^the file is not JSON: /);
 assert.deepEqual(parseLesson('{"lesson": 2}', registry, seed, validate).problems, ['the lesson format is 2; this lab reads format 1 ("lesson": 1)']);
 
 // Careless and hostile lessons: refused with what and where, by the schema
 // or beside it, before anything runs.
 const only = (edit) => broken(edit);
-assert.deepEqual(only((l) => { l.intro_text = l.intro; delete l.intro; }), ['the lesson: "intro_text" is not a field here (misspelt?)']);
-assert.deepEqual(only((l, s) => { s[1].views = [{ picture: 'n3-2.prj', captoin: { en: 'x', ja: 'x' }, caption: { en: 'x', ja: 'x' } }]; }),
-  ['step 2 (raysum), view 1: "captoin" is not a field here (misspelt?)']);
-assert.deepEqual(only((l, s) => { s[1].views = [{ picture: 'n3-2.prj', plot: 'n3-2.prj', caption: { en: 'x', ja: 'x' } }]; }),
-  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region or plot']);
-assert.deepEqual(only((l, s) => { s[1].views = [{ picture: 'n3-2.prj', height: '{angles}', caption: { en: 'x', ja: 'x' } }]; }),
-  ['step 2 (raysum), view 1: {angles} names no knob of the lesson']);
-assert.deepEqual(only((l, s) => { s[1].views = [{ picture: 'n3-2.prj', height: 'tall', caption: { en: 'x', ja: 'x' } }]; }),
-  ['step 2 (raysum), view 1, field "height": must be a whole number of pixels from 1 to 16384, or the name of an integer knob in braces']);
-assert.deepEqual(only((l, s) => { s[2].answers.incident = [[[[1]]]]; }), ['step 3 (attenuate), answer "incident": must be a text or a number']);
-assert.deepEqual(only((l) => { l.questions[0].text.ja = 'I0 = {photon}'; }), ['question 1: {photon} names no knob of the lesson']);
-assert.deepEqual(only((l, s) => { s[2].answers.bins = 2.5; }), ['step 3 (attenuate), answer "bins": 2.5 is not a whole number, and the question takes one']);
-const named = (name) => only((l, s) => { s[2].answers.output = name; });
+assert.deepEqual(
+  only((l) => {
+    l.intro_text = l.intro;
+    delete l.intro;
+  }),
+  ['the lesson: "intro_text" is not a field here (misspelt?)'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[1].views = [{ picture: 'n3-2.prj', captoin: { en: 'x', ja: 'x' }, caption: { en: 'x', ja: 'x' } }];
+  }),
+  ['step 2 (raysum), view 1: "captoin" is not a field here (misspelt?)'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[1].views = [{ picture: 'n3-2.prj', plot: 'n3-2.prj', caption: { en: 'x', ja: 'x' } }];
+  }),
+  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region or plot'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[1].views = [{ picture: 'n3-2.prj', height: '{angles}', caption: { en: 'x', ja: 'x' } }];
+  }),
+  ['step 2 (raysum), view 1: {angles} names no knob of the lesson'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[1].views = [{ picture: 'n3-2.prj', height: 'tall', caption: { en: 'x', ja: 'x' } }];
+  }),
+  ['step 2 (raysum), view 1, field "height": must be a whole number of pixels from 1 to 16384, or the name of an integer knob in braces'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[2].answers.incident = [[[[1]]]];
+  }),
+  ['step 3 (attenuate), answer "incident": must be a text or a number'],
+);
+assert.deepEqual(
+  only((l) => {
+    l.questions[0].text.ja = 'I0 = {photon}';
+  }),
+  ['question 1: {photon} names no knob of the lesson'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[2].answers.bins = 2.5;
+  }),
+  ['step 3 (attenuate), answer "bins": 2.5 is not a whole number, and the question takes one'],
+);
+const named = (name) =>
+  only((l, s) => {
+    s[2].answers.output = name;
+  });
 assert.match(named('../x.img').join(), /^step 3 \(attenuate\), answer "output": the file name "..\/x.img" names a folder/);
 assert.match(named('/dev/null').join(), /names a folder/);
 assert.match(named('a\u0000b.prj').join(), /holds a control character/);
@@ -146,11 +211,15 @@ assert.match(named('\u202ex.prj').join(), /bidirectional or zero-width/);
 assert.match(named('a\u200bb.prj').join(), /bidirectional or zero-width/);
 assert.match(named('n'.repeat(252) + '.img').join(), /answer "output": is longer than 254 characters$/);
 assert.match(named('é'.repeat(130)).join(), /has more than 254 bytes/);
-assert.deepEqual(parseLesson('['.repeat(200000) + ']'.repeat(200000), registry, seed, validate).problems,
-  ['the file nests lists and objects more than 24 levels deep; a lesson needs far fewer']);
+assert.deepEqual(parseLesson('['.repeat(200000) + ']'.repeat(200000), registry, seed, validate).problems, [
+  'the file nests lists and objects more than 24 levels deep; a lesson needs far fewer',
+]);
 assert.match(parseLesson(' '.repeat(2 * 1024 * 1024), registry, seed, validate).problems[0], /^the file has 2097152 bytes; a lesson may have at most 1048576$/);
 const many = structuredClone(chain);
-many.sections = Array.from({ length: 30 }, () => ({ title: { en: 's', ja: 's' }, steps: Array.from({ length: 10 }, () => structuredClone(lessonSteps(chain)[0])) }));
+many.sections = Array.from({ length: 30 }, () => ({
+  title: { en: 's', ja: 's' },
+  steps: Array.from({ length: 10 }, () => structuredClone(lessonSteps(chain)[0])),
+}));
 assert.deepEqual(checkLesson(many, registry, seed, validate), ['the lesson has 300 steps; a lesson may have at most 200']);
 const wide = structuredClone(chain);
 wide.sections[0].steps = Array.from({ length: 101 }, () => structuredClone(lessonSteps(chain)[0]));
@@ -159,8 +228,12 @@ assert.throws(() => checkLesson(chain, registry, seed), /validator/, 'a check wi
 // The same problems in Japanese, where and what.
 globalThis.document = { documentElement: {} };
 setLanguage('ja');
-assert.deepEqual(only((l, s) => { s[1].views = [{ picture: 'n3-2.prj', captoin: { en: 'x', ja: 'x' }, caption: { en: 'x', ja: 'x' } }]; }),
-  ['第2段（raysum）、表示 1：「captoin」はここで使える項目ではありません（綴りの誤り？）']);
+assert.deepEqual(
+  only((l, s) => {
+    s[1].views = [{ picture: 'n3-2.prj', captoin: { en: 'x', ja: 'x' }, caption: { en: 'x', ja: 'x' } }];
+  }),
+  ['第2段（raysum）、表示 1：「captoin」はここで使える項目ではありません（綴りの誤り？）'],
+);
 assert.match(named('../x.img').join(), /^第3段（attenuate）の答え「output」：ファイル名 "..\/x.img" はフォルダを指しています/);
 setLanguage('en');
 

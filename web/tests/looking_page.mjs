@@ -28,26 +28,33 @@ export async function checkLooking(page, check, files, screenshots) {
     assert.ok(png[1] > 20000, `the PNG holds the drawing (${png[1]} bytes)`);
   });
 
-  await check('the MTF as CSV: ASCII English header, increasing x, the table\'s values', async () => {
+  await check("the MTF as CSV: ASCII English header, increasing x, the table's values", async () => {
     const csv = await page.evaluate(() => window.ctLab.tableCsv('n4-3.txt', { language: 'en' }));
     const [header, ...rows] = csv.trimEnd().split('\r\n');
     assert.match(header, /^[\x20-\x7e]+$/);
     assert.match(header, /frequency.*,MTF$/);
     const x = rows.map((r) => Number(r.split(',')[0]));
-    assert.ok(x.every((v, i) => i === 0 || v > x[i - 1]), 'x increases');
+    assert.ok(
+      x.every((v, i) => i === 0 || v > x[i - 1]),
+      'x increases',
+    );
     assert.equal(x[1], 1 / 51.2);
     const values = files['n4-3.txt'].toString('latin1').trim().split('\n').map(Number);
-    assert.deepEqual(rows.map((r) => Number(r.split(',')[1])), values);
+    assert.deepEqual(
+      rows.map((r) => Number(r.split(',')[1])),
+      values,
+    );
     const ja = await page.evaluate(() => window.ctLab.tableCsv('n4-5x.txt', { language: 'ja' }));
     assert.match(ja.split('\r\n')[0], /^空間周波数（サイクル\/画素）,5dB,/);
   });
 
-  await check('region statistics equal a plain computation over the file\'s floats; clipped and empty regions', async () => {
+  await check("region statistics equal a plain computation over the file's floats; clipped and empty regions", async () => {
     const bytes = files['n3-2_poisson_fbp.img'];
     const samples = new Float32Array(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
     const region = { row: 100, column: 90, rows: 20, columns: 30 };
     const picked = [];
-    for (let r = region.row; r < region.row + region.rows; r++) picked.push(...samples.subarray(r * 256 + region.column, r * 256 + region.column + region.columns));
+    for (let r = region.row; r < region.row + region.rows; r++)
+      picked.push(...samples.subarray(r * 256 + region.column, r * 256 + region.column + region.columns));
     const mean = picked.reduce((s, v) => s + v, 0) / picked.length;
     const sd = Math.sqrt(picked.reduce((s, v) => s + (v - mean) ** 2, 0) / (picked.length - 1));
     const stats = await page.evaluate((r) => window.ctLab.regionStats('n3-2_poisson_fbp.img', r), region);
@@ -61,13 +68,21 @@ export async function checkLooking(page, check, files, screenshots) {
   });
 
   await check('an ellipse file offers no plot and says why', async () => {
-    const refused = await page.evaluate(() => window.ctLab.plotSvg('n3-2.txt').then(() => '', (e) => e.message));
+    const refused = await page.evaluate(() =>
+      window.ctLab.plotSvg('n3-2.txt').then(
+        () => '',
+        (e) => e.message,
+      ),
+    );
     assert.match(refused, /n3-2\.txt is not a table/);
   });
 
   await check('screenshots: overlay, known answer, snapshot comparison, region statistics at 1366 and 412 px', async () => {
     await page.evaluate(() => window.ctLab.snapshot('n3-2_poisson_fbp.img', { label: 'photons 2000' }));
-    for (const [width, height, mobile] of [[1366, 900, false], [412, 915, true]]) {
+    for (const [width, height, mobile] of [
+      [1366, 900, false],
+      [412, 915, true],
+    ]) {
       await page.setViewport({ width, height, isMobile: mobile, hasTouch: mobile });
       await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
       const shots = {

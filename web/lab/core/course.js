@@ -23,7 +23,8 @@ export const isZip = (bytes) => bytes.length >= 4 && bytes[0] === 0x50 && bytes[
 // The archive's entries as {name: bytes}, or {problems}.
 function entries(bytes) {
   const problems = [];
-  let count = 0, total = 0;
+  let count = 0,
+    total = 0;
   let files;
   try {
     files = unzipSync(bytes, {
@@ -64,7 +65,12 @@ export function readCourse(bytes, registry, seed, validators) {
     return { course: null, lessons: [], files: [], problems: [t('course_manifest_not_json', { name: COURSE_FILE, message: error.message })] };
   }
   if (!course || typeof course !== 'object' || course.course !== COURSE_FORMAT) {
-    return { course: null, lessons: [], files: [], problems: [t('course_bad_format', { found: JSON.stringify(course && course.course), format: COURSE_FORMAT })] };
+    return {
+      course: null,
+      lessons: [],
+      files: [],
+      problems: [t('course_bad_format', { found: JSON.stringify(course && course.course), format: COURSE_FORMAT })],
+    };
   }
   const shape = schemaProblems(validators.course, course, coursePlace).map((p) => `${COURSE_FILE}: ${p}`);
   if (shape.length) return { course: null, lessons: [], files: [], problems: shape };

@@ -11,9 +11,7 @@ export async function fileInfo(events, name, recordOf) {
   const info = { ...written };
   delete info.event;
   delete info.role;
-  info.shape = Number.isInteger(info.rows) && Number.isInteger(info.columns) && info.rows > 0 && info.columns > 0
-    ? [info.rows, info.columns]
-    : null;
+  info.shape = Number.isInteger(info.rows) && Number.isInteger(info.columns) && info.rows > 0 && info.columns > 0 ? [info.rows, info.columns] : null;
   if (info.like === 'input' && !info.quantity) {
     const input = events.find((e) => e.event === 'file' && e.role === 'input' && e.format === info.format);
     const record = input && (await recordOf(input.name));
@@ -33,9 +31,17 @@ export function parseTable(bytes) {
     const utf8 = new TextDecoder('utf-8').decode(bytes);
     if (utf8.startsWith('周波数')) text = utf8;
   }
-  const lines = text.split('\n').map((line) => line.replace(/\r$/, '')).filter((line) => line !== '');
+  const lines = text
+    .split('\n')
+    .map((line) => line.replace(/\r$/, ''))
+    .filter((line) => line !== '');
   const number = (cell) => {
-    const v = Number(cell.trim().replace(/^(-?)nan.*$/i, 'NaN').replace(/^(-?)inf.*$/i, '$1Infinity'));
+    const v = Number(
+      cell
+        .trim()
+        .replace(/^(-?)nan.*$/i, 'NaN')
+        .replace(/^(-?)inf.*$/i, '$1Infinity'),
+    );
     return Number.isFinite(v) ? v : null;
   };
   if (lines.length > 0 && lines[0].startsWith('周波数')) {

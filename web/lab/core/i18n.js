@@ -76,8 +76,7 @@ const TEXTS = {
     beyond_nyquist: 'beyond the Nyquist frequency (not meaningful)',
     no_table: 'Choose a text table from the workspace.',
     step: 'Step {n}',
-    guided_intro:
-      'The demo’s chain, step by step: each step runs one tool with answers already filled in. Change any answer and run again from that step on.',
+    guided_intro: 'The demo’s chain, step by step: each step runs one tool with answers already filled in. Change any answer and run again from that step on.',
     step_done: 'done',
     step_pending: 'not run yet',
     step_failed: 'failed',
@@ -109,9 +108,9 @@ const TEXTS = {
     lesson_opened_beside: 'Opened the lesson “{title}” as “{id}”: “{builtIn}” is a lesson of this lab, which a file never replaces.',
     preparing: 'Preparing the changed steps…',
     course_too_many_files: 'the course holds more than {limit} files',
-    course_file_too_large: 'the course\'s file {name} has more than {limit} bytes',
-    course_too_large: 'the course\'s files have more than {limit} bytes in all',
-    course_bad_name: 'the course\'s file name {name} {problem}',
+    course_file_too_large: "the course's file {name} has more than {limit} bytes",
+    course_too_large: "the course's files have more than {limit} bytes in all",
+    course_bad_name: "the course's file name {name} {problem}",
     course_not_zip: 'the file is not a ZIP archive a course can be: {message}',
     course_no_manifest: 'the course has no {name} at its top',
     course_manifest_not_json: '{name} is not JSON: {message}',
@@ -122,7 +121,7 @@ const TEXTS = {
     course_duplicate_id: 'two lessons of the course have the id "{id}"',
     course_opened: 'Opened the course “{title}”: {lessons} lesson(s) and {files} file(s).',
     view_failed: 'the step ran, but a view cannot be shown: {message}',
-    view_size_not_a_size: '{name}: the view\'s size {width} × {height} is not a number of pixels.',
+    view_size_not_a_size: "{name}: the view's size {width} × {height} is not a number of pixels.",
     view_size_differs: '{name}: the lesson shows it at {given}, but the run wrote {written}.',
     view_size_short: '{name}: the run said {size}, but the file holds only {samples} samples.',
     view_size_bytes: '{name}: {given} does not fit its {samples} samples.',
@@ -447,7 +446,8 @@ const TEXTS = {
     storage_full:
       'ブラウザがこの実行のファイル（{size} MiB）の保存を拒みました：このページに許された領域がいっぱいです。実行の結果は何も残さず、作業フォルダは実行前のままです。ごみ箱を空にするかファイルを削除してから、もう一度実行してください。',
     storage_failed: 'ブラウザがこの実行のファイルを保存できませんでした（{reason}）。実行の結果は何も残さず、作業フォルダは実行前のままです。',
-    confirm_replace: 'この実行は {names} を書きました。実行が読んだファイルか読み込んだファイルを置き換えます。置き換えますか？（キャンセルで元のまま残します）',
+    confirm_replace:
+      'この実行は {names} を書きました。実行が読んだファイルか読み込んだファイルを置き換えます。置き換えますか？（キャンセルで元のまま残します）',
     kept_files: '元のまま残したファイル：{names}。',
     bin: 'ごみ箱',
     bin_intro: '削除したファイルはごみ箱を空にするまでここに残ります。「元に戻す」で戻せます。',
@@ -469,7 +469,8 @@ const TEXTS = {
     upload_kept: '{name} は読み込みませんでした。',
     uploaded_file: '{name} を読み込みました。',
     upload_wrong_size: '{name} は読み込みませんでした：{size} バイトですが、{shape} のfloat32は {need} バイトです（幅 × 高さ × 4）。',
-    interrupted_run: '実行が中断されました（実行中にページが閉じられたか再読み込みされました）：{what}、{at} 開始。結果は何も保存されていません。もう一度実行してください。',
+    interrupted_run:
+      '実行が中断されました（実行中にページが閉じられたか再読み込みされました）：{what}、{at} 開始。結果は何も保存されていません。もう一度実行してください。',
     interrupted_step: '第{n}段、{tool}',
     dismiss: '閉じる',
     busy_elsewhere: 'ほかのタブで実行中：{what}。',
@@ -494,9 +495,12 @@ const LOOKING = {
     theory_width: 'Width W',
     theory_height: 'Height H',
     theory_angles: 'Angles A',
-    theory_note_sigmoid_mtf: 'Dashed: the MTF of the sigmoid edge that step_target draws, x / sinh x with x = 2π²f / gain (f in cycles per pixel). The measurement should follow it up to the Nyquist frequency, 0.5 cycles per pixel.',
-    theory_note_white_nnps: 'Dashed: white Gaussian noise of deviation σ on a mean image. This suite divides the power spectrum by its peak, the squared image sum, which gives σ² / (W·H·mean²): W·H times below the usual NNPS σ²·Δx·Δy / mean² with pixels of 1 × 1.',
-    theory_note_fbp_nps: 'Dashed: filtered back projection of white noise of deviation σ per detector bin, W·H·(π/A)·σ²·f·H(f)²·sinc⁴f: the ramp f, the window H on it (1 for the ramp alone) and sinc⁴f from the linear interpolation of the back projection, for A angles and a W × H image. Aliasing is left out, so near the Nyquist frequency the measurement lies above it.',
+    theory_note_sigmoid_mtf:
+      'Dashed: the MTF of the sigmoid edge that step_target draws, x / sinh x with x = 2π²f / gain (f in cycles per pixel). The measurement should follow it up to the Nyquist frequency, 0.5 cycles per pixel.',
+    theory_note_white_nnps:
+      'Dashed: white Gaussian noise of deviation σ on a mean image. This suite divides the power spectrum by its peak, the squared image sum, which gives σ² / (W·H·mean²): W·H times below the usual NNPS σ²·Δx·Δy / mean² with pixels of 1 × 1.',
+    theory_note_fbp_nps:
+      'Dashed: filtered back projection of white noise of deviation σ per detector bin, W·H·(π/A)·σ²·f·H(f)²·sinc⁴f: the ramp f, the window H on it (1 for the ramp alone) and sinc⁴f from the linear interpolation of the back projection, for A angles and a W × H image. Aliasing is left out, so near the Nyquist frequency the measurement lies above it.',
     draw_with: 'Draw together with',
     export_png: 'PNG',
     export_svg: 'SVG',
@@ -567,9 +571,12 @@ const LOOKING = {
     theory_width: '幅 W',
     theory_height: '高さ H',
     theory_angles: '投影数 A',
-    theory_note_sigmoid_mtf: '破線：step_target が描くシグモイドエッジのMTF、x / sinh x（x = 2π²f / ゲイン、f はサイクル/画素）。ナイキスト周波数 0.5 サイクル/画素まで測定値はこれに沿うはずです。',
-    theory_note_white_nnps: '破線：平均画像に標準偏差 σ の白色ガウス雑音。このツール群はパワースペクトルをそのピーク（画像の和の2乗）で割るので σ² / (W·H·平均²) となり、1 × 1 画素での通常のNNPS σ²·Δx·Δy / 平均² より W·H 倍小さくなります。',
-    theory_note_fbp_nps: '破線：検出器ビンあたり標準偏差 σ の白色雑音のフィルタ補正逆投影、W·H·(π/A)·σ²·f·H(f)²·sinc⁴f（ランプ f、それにかける窓 H（ランプだけなら1）、逆投影の線形補間による sinc⁴f、投影数 A、画像 W × H）。折り返しは含めていないので、ナイキスト周波数の近くでは測定値がこれより上になります。',
+    theory_note_sigmoid_mtf:
+      '破線：step_target が描くシグモイドエッジのMTF、x / sinh x（x = 2π²f / ゲイン、f はサイクル/画素）。ナイキスト周波数 0.5 サイクル/画素まで測定値はこれに沿うはずです。',
+    theory_note_white_nnps:
+      '破線：平均画像に標準偏差 σ の白色ガウス雑音。このツール群はパワースペクトルをそのピーク（画像の和の2乗）で割るので σ² / (W·H·平均²) となり、1 × 1 画素での通常のNNPS σ²·Δx·Δy / 平均² より W·H 倍小さくなります。',
+    theory_note_fbp_nps:
+      '破線：検出器ビンあたり標準偏差 σ の白色雑音のフィルタ補正逆投影、W·H·(π/A)·σ²·f·H(f)²·sinc⁴f（ランプ f、それにかける窓 H（ランプだけなら1）、逆投影の線形補間による sinc⁴f、投影数 A、画像 W × H）。折り返しは含めていないので、ナイキスト周波数の近くでは測定値がこれより上になります。',
     draw_with: '重ねて描く表',
     export_png: 'PNG',
     export_svg: 'SVG',
@@ -646,7 +653,9 @@ function firstLanguage() {
   }
   const browser = globalThis.navigator ? globalThis.navigator.languages || [globalThis.navigator.language] : [];
   for (const tag of browser) {
-    const primary = String(tag || '').toLowerCase().split('-')[0];
+    const primary = String(tag || '')
+      .toLowerCase()
+      .split('-')[0];
     if (TEXTS[primary]) return primary;
   }
   return 'en';
@@ -677,4 +686,4 @@ export function t(key, values = {}) {
 }
 
 // A registry text ({ja, en}) in the page's language, Japanese when no English exists.
-export const pick = (texts) => (texts ? texts[language] ?? texts.ja ?? texts.en ?? '' : '');
+export const pick = (texts) => (texts ? (texts[language] ?? texts.ja ?? texts.en ?? '') : '');

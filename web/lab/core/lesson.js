@@ -47,7 +47,8 @@ export const stdinText = (lines) => lines.map((line) => line + '\n').join('');
 // default for Enter alone): {reads: [names], writes: [names]}. The tests
 // check these against the events of the tools' --check-answers.
 export function filesOfRun(program, lines) {
-  const reads = [], writes = [];
+  const reads = [],
+    writes = [];
   const asked = (number) => (lines[number - 1] ? lines[number - 1] : String(program.questions[number - 1].default));
   for (const entry of program.files || []) {
     const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
@@ -138,7 +139,7 @@ function unknownKnobs(text, knobs, where, problems) {
 // standalone one in the page). The schema is checked first; what it cannot
 // say (the registry's tools and keywords, knobs, files, names) after it.
 export function checkLesson(lesson, registry, seed, validate) {
-  if (typeof validate !== 'function') throw new Error('checkLesson needs the lesson schema\'s validator');
+  if (typeof validate !== 'function') throw new Error("checkLesson needs the lesson schema's validator");
   const problems = [];
   if (!lesson || typeof lesson !== 'object' || Array.isArray(lesson)) return [t('lesson_not_an_object')];
   if (lesson.lesson !== LESSON_FORMAT) return [t('lesson_bad_format', { found: JSON.stringify(lesson.lesson), format: LESSON_FORMAT })];
@@ -225,7 +226,10 @@ export function checkLesson(lesson, registry, seed, validate) {
 
 // Every text of a lesson with where it stands: [texts, where].
 function lessonTexts(lesson) {
-  const found = [[lesson.title, t('lesson_title')], [lesson.intro, t('lesson_intro')]];
+  const found = [
+    [lesson.title, t('lesson_title')],
+    [lesson.intro, t('lesson_intro')],
+  ];
   for (const knob of lesson.knobs || []) found.push([knob.label, t('lesson_knob', { name: knob.name })], [knob.unit, t('lesson_knob', { name: knob.name })]);
   let number = 0;
   lesson.sections.forEach((section, s) => {
@@ -290,7 +294,9 @@ export async function answerProblems(lesson, registry, check) {
 
 // How deeply the JSON text nests arrays and objects (strings skipped).
 export function nestingDepth(text) {
-  let depth = 0, deepest = 0, inString = false;
+  let depth = 0,
+    deepest = 0,
+    inString = false;
   for (let i = 0; i < text.length; i++) {
     const c = text[i];
     if (inString) {

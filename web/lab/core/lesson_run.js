@@ -62,7 +62,10 @@ export class LessonRun {
   }
 
   runAll(started = now()) {
-    return this.run(this.runs.map((run, i) => i), started);
+    return this.run(
+      this.runs.map((run, i) => i),
+      started,
+    );
   }
 
   // Step `index` and every step downstream of it (and what they lack upstream).

@@ -10,7 +10,8 @@ const power = (exponent) => Number(`1e${exponent}`);
 
 // The finite values of several series, smallest and largest (positive only on a log axis).
 export function dataRange(seriesValues, log = false) {
-  let low = Infinity, high = -Infinity;
+  let low = Infinity,
+    high = -Infinity;
   for (const values of seriesValues) {
     for (const v of values) {
       if (v === null || v === undefined || !Number.isFinite(v) || (log && v <= 0)) continue;

@@ -7,8 +7,10 @@ export function clipRegion(region, rows, columns) {
   const asked = ['row', 'column', 'rows', 'columns'].map((k) => Math.trunc(Number(region[k])));
   if (asked.some((v) => !Number.isFinite(v))) return { row: 0, column: 0, rows: 0, columns: 0, clipped: true };
   const [row, column, height, width] = asked;
-  const top = Math.max(0, row), left = Math.max(0, column);
-  const bottom = Math.min(rows, row + Math.max(0, height)), right = Math.min(columns, column + Math.max(0, width));
+  const top = Math.max(0, row),
+    left = Math.max(0, column);
+  const bottom = Math.min(rows, row + Math.max(0, height)),
+    right = Math.min(columns, column + Math.max(0, width));
   const clipped = { row: top, column: left, rows: Math.max(0, bottom - top), columns: Math.max(0, right - left) };
   clipped.clipped = clipped.row !== row || clipped.column !== column || clipped.rows !== height || clipped.columns !== width;
   return clipped;
@@ -20,7 +22,11 @@ export function clipRegion(region, rows, columns) {
 // sample. An empty region has count 0 and no numbers.
 export function regionStats(samples, rows, columns, region) {
   const r = clipRegion(region, rows, columns);
-  let count = 0, sum = 0, min = Infinity, max = -Infinity, notANumber = 0;
+  let count = 0,
+    sum = 0,
+    min = Infinity,
+    max = -Infinity,
+    notANumber = 0;
   for (let y = r.row; y < r.row + r.rows; y++) {
     const start = y * columns + r.column;
     for (let i = start; i < start + r.columns; i++) {
@@ -56,10 +62,13 @@ export function lineProfile(samples, rows, columns, from, to) {
   const [r0, c0, r1, c1] = [clamp(from.row, rows), clamp(from.column, columns), clamp(to.row, rows), clamp(to.column, columns)];
   const steps = Math.max(Math.abs(r1 - r0), Math.abs(c1 - c0));
   const length = Math.hypot(r1 - r0, c1 - c0);
-  const distance = [], values = [], points = [];
+  const distance = [],
+    values = [],
+    points = [];
   for (let s = 0; s <= steps; s++) {
     const t = steps === 0 ? 0 : s / steps;
-    const row = Math.round(r0 + t * (r1 - r0)), column = Math.round(c0 + t * (c1 - c0));
+    const row = Math.round(r0 + t * (r1 - r0)),
+      column = Math.round(c0 + t * (c1 - c0));
     const v = samples[row * columns + column];
     distance.push(t * length);
     values.push(Number.isFinite(v) ? v : null);

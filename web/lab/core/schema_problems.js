@@ -5,7 +5,13 @@
 import { t } from './i18n.js';
 
 // JSON pointer segments, unescaped.
-const segments = (pointer) => (pointer ? pointer.split('/').slice(1).map((s) => s.replace(/~1/g, '/').replace(/~0/g, '~')) : []);
+const segments = (pointer) =>
+  pointer
+    ? pointer
+        .split('/')
+        .slice(1)
+        .map((s) => s.replace(/~1/g, '/').replace(/~0/g, '~'))
+    : [];
 
 // Where a JSON pointer points in a lesson, in words.
 export function lessonPlace(lesson, pointer) {
@@ -60,27 +66,54 @@ function rest(parts, after = true) {
   return after ? t('place_and', { place: '', more: field }) : field;
 }
 
-const TYPE_WORDS = { string: 'schema_type_text', number: 'schema_type_number', integer: 'schema_type_integer', array: 'schema_type_list', object: 'schema_type_object', boolean: 'schema_type_boolean' };
+const TYPE_WORDS = {
+  string: 'schema_type_text',
+  number: 'schema_type_number',
+  integer: 'schema_type_integer',
+  array: 'schema_type_list',
+  object: 'schema_type_object',
+  boolean: 'schema_type_boolean',
+};
 
 // What an error says, from its keyword and parameters.
 function what(error) {
   const p = error.params || {};
   switch (error.keyword) {
-    case 'additionalProperties': return t('schema_unknown_field', { field: p.additionalProperty });
-    case 'required': return t('schema_missing_field', { field: p.missingProperty });
-    case 'type': return t('schema_type', { type: String(p.type).split(',').map((ty) => t(TYPE_WORDS[ty] || ty)).join(t('schema_or')) });
-    case 'const': return t('schema_const', { value: JSON.stringify(p.allowedValue) });
-    case 'enum': return t('schema_enum', { values: (p.allowedValues || []).map((v) => JSON.stringify(v)).join(', ') });
-    case 'minLength': return p.limit <= 1 ? t('schema_empty') : t('schema_min_length', { limit: p.limit });
-    case 'maxLength': return t('schema_max_length', { limit: p.limit });
-    case 'minItems': return t('schema_min_items', { limit: p.limit });
-    case 'maxItems': return t('schema_max_items', { limit: p.limit });
-    case 'maxProperties': return t('schema_max_items', { limit: p.limit });
-    case 'minimum': return t('schema_minimum', { limit: p.limit });
-    case 'maximum': return t('schema_maximum', { limit: p.limit });
-    case 'pattern': return t('schema_pattern', { pattern: p.pattern });
-    case 'oneOf': return oneOfWhat(error);
-    default: return error.message || error.keyword;
+    case 'additionalProperties':
+      return t('schema_unknown_field', { field: p.additionalProperty });
+    case 'required':
+      return t('schema_missing_field', { field: p.missingProperty });
+    case 'type':
+      return t('schema_type', {
+        type: String(p.type)
+          .split(',')
+          .map((ty) => t(TYPE_WORDS[ty] || ty))
+          .join(t('schema_or')),
+      });
+    case 'const':
+      return t('schema_const', { value: JSON.stringify(p.allowedValue) });
+    case 'enum':
+      return t('schema_enum', { values: (p.allowedValues || []).map((v) => JSON.stringify(v)).join(', ') });
+    case 'minLength':
+      return p.limit <= 1 ? t('schema_empty') : t('schema_min_length', { limit: p.limit });
+    case 'maxLength':
+      return t('schema_max_length', { limit: p.limit });
+    case 'minItems':
+      return t('schema_min_items', { limit: p.limit });
+    case 'maxItems':
+      return t('schema_max_items', { limit: p.limit });
+    case 'maxProperties':
+      return t('schema_max_items', { limit: p.limit });
+    case 'minimum':
+      return t('schema_minimum', { limit: p.limit });
+    case 'maximum':
+      return t('schema_maximum', { limit: p.limit });
+    case 'pattern':
+      return t('schema_pattern', { pattern: p.pattern });
+    case 'oneOf':
+      return oneOfWhat(error);
+    default:
+      return error.message || error.keyword;
   }
 }
 

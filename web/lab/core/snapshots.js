@@ -27,7 +27,9 @@ export function answersLabel(program, answers) {
 export function knobsLabel(knobs) {
   if (!knobs) return '';
   if (typeof knobs === 'string') return knobs;
-  return Object.entries(knobs).map(([k, v]) => `${k} ${shown(v)}`).join(', ');
+  return Object.entries(knobs)
+    .map(([k, v]) => `${k} ${shown(v)}`)
+    .join(', ');
 }
 
 // Keeps the files written by the run that wrote `name` (the same tool at the
@@ -38,12 +40,13 @@ export async function takeSnapshot(session, name, { label = '', knobs = null } =
   if (!record) throw new Error(`no file ${name}`);
   const made = record.made || {};
   const program = made.tool ? session.byName[made.tool] : null;
-  const text = label || knobsLabel(knobs) || answersLabel(program, made.answers || []) ||
+  const text =
+    label ||
+    knobsLabel(knobs) ||
+    answersLabel(program, made.answers || []) ||
     (made.at || made.uploaded || new Date().toISOString()).replace('T', ' ').slice(0, 19);
   const all = await session.workspace.all();
-  const siblings = made.tool && !record.snapshot
-    ? all.filter((r) => !r.snapshot && r.made && r.made.tool === made.tool && r.made.at === made.at)
-    : [record];
+  const siblings = made.tool && !record.snapshot ? all.filter((r) => !r.snapshot && r.made && r.made.tool === made.tool && r.made.at === made.at) : [record];
   const taken = new Set(all.map((r) => r.name));
   const at = new Date().toISOString();
   const copies = siblings.map((r) => {

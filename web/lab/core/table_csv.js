@@ -9,8 +9,10 @@ const cell = (text) => (/[",\n\r]/.test(text) ? `"${text.replace(/"/g, '""')}"` 
 
 export function tableCsv(bytes, meaning, language) {
   const data = tableData(bytes, meaning);
-  const header = [axisLabel(data.xQuantity, data.xUnit, language),
-    ...data.series.map((s) => (data.grid ? s.label : axisLabel(meaning.quantity, meaning.unit, language)))];
+  const header = [
+    axisLabel(data.xQuantity, data.xUnit, language),
+    ...data.series.map((s) => (data.grid ? s.label : axisLabel(meaning.quantity, meaning.unit, language))),
+  ];
   const lines = [header.map(cell).join(',')];
   data.x.forEach((x, i) => {
     const row = [x === null ? '' : String(x), ...data.series.map((s) => (s.values[i] === null || s.values[i] === undefined ? '' : String(s.values[i])))];

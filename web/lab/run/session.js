@@ -141,7 +141,10 @@ export class Session {
     try {
       await this.workspace.putAll(stored, { binFirst: binned });
     } catch (error) {
-      const refused = storageRefused(error, stored.reduce((n, r) => n + r.bytes.length, 0));
+      const refused = storageRefused(
+        error,
+        stored.reduce((n, r) => n + r.bytes.length, 0),
+      );
       this.notify({ tool, state: 'failed', error: refused });
       throw refused;
     }

@@ -190,15 +190,20 @@ export class Workspace {
     if (records.length === 0) return;
     const at = new Date().toISOString();
     const stores = binFirst.length ? [FILES, BIN] : [FILES];
-    await this.change(stores, async ({ files, bin }) => {
-      const old = binFirst.length ? (await Promise.all(binFirst.map((name) => request(files.get(name))))).filter(Boolean) : [];
-      for (const record of old) bin.put({ ...record, binned: at });
-      for (const record of records) files.put(record);
-      return old;
-    }, records.map((r) => r.name), (old) => {
-      for (const record of old) this.binned.set(record.name, { ...record, binned: at });
-      for (const record of records) this.records.set(record.name, record);
-    });
+    await this.change(
+      stores,
+      async ({ files, bin }) => {
+        const old = binFirst.length ? (await Promise.all(binFirst.map((name) => request(files.get(name))))).filter(Boolean) : [];
+        for (const record of old) bin.put({ ...record, binned: at });
+        for (const record of records) files.put(record);
+        return old;
+      },
+      records.map((r) => r.name),
+      (old) => {
+        for (const record of old) this.binned.set(record.name, { ...record, binned: at });
+        for (const record of records) this.records.set(record.name, record);
+      },
+    );
   }
 
   async put(record) {
@@ -208,32 +213,42 @@ export class Workspace {
   // Changes fields of a file as it is now (another tab may have changed or
   // removed it meanwhile: a removed file stays removed); false when there is none.
   async update(name, fields) {
-    return this.change([FILES], async ({ files }) => {
-      const record = await request(files.get(name));
-      if (record) files.put({ ...record, ...fields });
-      return record ? { ...record, ...fields } : null;
-    }, [name], (record) => {
-      if (record) this.records.set(name, record);
-    }).then(Boolean);
+    return this.change(
+      [FILES],
+      async ({ files }) => {
+        const record = await request(files.get(name));
+        if (record) files.put({ ...record, ...fields });
+        return record ? { ...record, ...fields } : null;
+      },
+      [name],
+      (record) => {
+        if (record) this.records.set(name, record);
+      },
+    ).then(Boolean);
   }
 
   // Moves files to the bin, where they stay until the bin is emptied; a file
   // of the same name binned earlier gives way.
   async remove(...names) {
     const at = new Date().toISOString();
-    const moved = await this.change([FILES, BIN], async ({ files, bin }) => {
-      const records = (await Promise.all(names.map((name) => request(files.get(name))))).filter(Boolean);
-      for (const record of records) {
-        bin.put({ ...record, binned: at });
-        files.delete(record.name);
-      }
-      return records;
-    }, names, (records) => {
-      for (const record of records) {
-        this.records.delete(record.name);
-        this.binned.set(record.name, { ...record, binned: at });
-      }
-    });
+    const moved = await this.change(
+      [FILES, BIN],
+      async ({ files, bin }) => {
+        const records = (await Promise.all(names.map((name) => request(files.get(name))))).filter(Boolean);
+        for (const record of records) {
+          bin.put({ ...record, binned: at });
+          files.delete(record.name);
+        }
+        return records;
+      },
+      names,
+      (records) => {
+        for (const record of records) {
+          this.records.delete(record.name);
+          this.binned.set(record.name, { ...record, binned: at });
+        }
+      },
+    );
     if (moved.length < names.length) throw new Error(`no file ${names.find((n) => !moved.some((r) => r.name === n))}`);
   }
 
@@ -245,40 +260,55 @@ export class Workspace {
 
   // Brings a file back from the bin; refuses to replace a file of that name.
   async restore(name) {
-    await this.change([FILES, BIN], async ({ files, bin }) => {
-      const [record, existing] = await Promise.all([request(bin.get(name)), request(files.get(name))]);
-      if (!record) throw new Error(`no file ${name} in the bin`);
-      if (existing) throw Object.assign(new Error(`a file ${name} exists already`), { exists: true });
-      const { binned, ...file } = record;
-      files.put(file);
-      bin.delete(name);
-      return file;
-    }, [name], (file) => {
-      this.binned.delete(name);
-      this.records.set(name, file);
-    });
+    await this.change(
+      [FILES, BIN],
+      async ({ files, bin }) => {
+        const [record, existing] = await Promise.all([request(bin.get(name)), request(files.get(name))]);
+        if (!record) throw new Error(`no file ${name} in the bin`);
+        if (existing) throw Object.assign(new Error(`a file ${name} exists already`), { exists: true });
+        const { binned, ...file } = record;
+        files.put(file);
+        bin.delete(name);
+        return file;
+      },
+      [name],
+      (file) => {
+        this.binned.delete(name);
+        this.records.set(name, file);
+      },
+    );
   }
 
   // Throws the bin's files away for good.
   async emptyBin() {
     const names = [...this.binned.keys()];
-    await this.change([BIN], ({ bin }) => bin.clear(), names, () => this.binned.clear());
+    await this.change(
+      [BIN],
+      ({ bin }) => bin.clear(),
+      names,
+      () => this.binned.clear(),
+    );
   }
 
   // Renames in one transaction; refuses to overwrite another file.
   async rename(from, to) {
     if (from === to) return;
-    await this.change([FILES], async ({ files }) => {
-      const [record, existing] = await Promise.all([request(files.get(from)), request(files.get(to))]);
-      if (!record) throw new Error(`no file ${from}`);
-      if (existing) throw Object.assign(new Error(`a file ${to} exists already`), { exists: true });
-      files.delete(from);
-      files.put({ ...record, name: to });
-      return { ...record, name: to };
-    }, [from, to], (record) => {
-      this.records.delete(from);
-      this.records.set(to, record);
-    });
+    await this.change(
+      [FILES],
+      async ({ files }) => {
+        const [record, existing] = await Promise.all([request(files.get(from)), request(files.get(to))]);
+        if (!record) throw new Error(`no file ${from}`);
+        if (existing) throw Object.assign(new Error(`a file ${to} exists already`), { exists: true });
+        files.delete(from);
+        files.put({ ...record, name: to });
+        return { ...record, name: to };
+      },
+      [from, to],
+      (record) => {
+        this.records.delete(from);
+        this.records.set(to, record);
+      },
+    );
   }
 
   // The folder as the tools see it: name -> bytes.
@@ -306,10 +336,14 @@ export class Workspace {
     let release = () => {};
     if (navigator.locks) {
       await new Promise((granted) => {
-        navigator.locks.request(RUN_LOCK + id, () => new Promise((resolve) => {
-          release = resolve;
-          granted();
-        }));
+        navigator.locks.request(
+          RUN_LOCK + id,
+          () =>
+            new Promise((resolve) => {
+              release = resolve;
+              granted();
+            }),
+        );
       });
     }
     const tx = db.transaction(RUNS, 'readwrite');

@@ -74,10 +74,12 @@ export class ProgramForm {
     clearTimeout(this.timer);
     if (!this.checker) return Promise.resolve();
     const answers = this.answers();
-    this.checked = this.checker(answers).then((events) => {
-      if (answers.join('\n') !== this.answers().join('\n')) return; // typed on meanwhile: a newer check follows
-      this.applyCheck(events);
-    }).catch(() => {}); // a check that cannot run leaves the form as it was
+    this.checked = this.checker(answers)
+      .then((events) => {
+        if (answers.join('\n') !== this.answers().join('\n')) return; // typed on meanwhile: a newer check follows
+        this.applyCheck(events);
+      })
+      .catch(() => {}); // a check that cannot run leaves the form as it was
     return this.checked;
   }
 

@@ -70,16 +70,32 @@ export class GuidedView {
     this.courseFiles = new Map(); // name -> {bytes, format, shape} of the courses opened
     this.lessonSelect = h('select', { id: 'lesson-select', onchange: () => this.open(this.lessons.get(this.lessonSelect.value)) });
     this.lessonLabel = h('label', { for: 'lesson-select' }, t('lesson'));
-    this.fileInput = h('input', { type: 'file', id: 'lesson-file', accept: '.json,application/json,.zip,application/zip', onchange: () => this.openFiles(this.fileInput.files) });
+    this.fileInput = h('input', {
+      type: 'file',
+      id: 'lesson-file',
+      accept: '.json,application/json,.zip,application/zip',
+      onchange: () => this.openFiles(this.fileInput.files),
+    });
     this.openLabel = h('label', { for: 'lesson-file', className: 'button-like' }, t('open_lesson'));
     this.saveButton = h('button', { type: 'button', id: 'save-page', onclick: () => this.app.savePage() }, t('save_page'));
     this.dropHint = h('p', { className: 'hint' }, t('drop_lesson'));
     this.problems = h('div', { className: 'lesson-problems', role: 'alert' });
     this.body = h('div', { className: 'lesson-body' });
-    this.element = h('section', { className: 'view', id: 'view-guided', 'aria-labelledby': 'tab-guided' },
-      h('div', { className: 'toolbar lesson-bar' }, h('span', { className: 'control' }, this.lessonLabel, this.lessonSelect),
-        this.fileInput, this.openLabel, this.saveButton),
-      this.dropHint, this.problems, this.body);
+    this.element = h(
+      'section',
+      { className: 'view', id: 'view-guided', 'aria-labelledby': 'tab-guided' },
+      h(
+        'div',
+        { className: 'toolbar lesson-bar' },
+        h('span', { className: 'control' }, this.lessonLabel, this.lessonSelect),
+        this.fileInput,
+        this.openLabel,
+        this.saveButton,
+      ),
+      this.dropHint,
+      this.problems,
+      this.body,
+    );
     this.element.addEventListener('dragover', (event) => event.preventDefault());
     this.element.addEventListener('drop', (event) => {
       event.preventDefault();
@@ -129,7 +145,7 @@ export class GuidedView {
   async openText(text, { keep = true, source = '' } = {}) {
     const { lesson, problems } = this.parse(text, await this.seedNames());
     // What the tools would warn about its answers, from their dialogues' events.
-    if (!problems.length && this.library.check) problems.push(...await answerProblems(lesson, this.library.registry, this.library.check));
+    if (!problems.length && this.library.check) problems.push(...(await answerProblems(lesson, this.library.registry, this.library.check)));
     if (problems.length) return this.refuse(problems, source);
     // A built-in lesson as it is (a page saved with it) is that lesson.
     const same = this.library.lessons.find((l) => l.id === lesson.id && JSON.stringify(l) === JSON.stringify(lesson));
@@ -140,7 +156,9 @@ export class GuidedView {
     const builtIn = await this.add(lesson, keep ? text : null);
     this.open(lesson);
     const title = lessonText(lesson.title, currentLanguage());
-    this.problems.replaceChildren(h('p', { className: 'hint' }, builtIn ? t('lesson_opened_beside', { title, builtIn, id: lesson.id }) : t('lesson_opened', { title })));
+    this.problems.replaceChildren(
+      h('p', { className: 'hint' }, builtIn ? t('lesson_opened_beside', { title, builtIn, id: lesson.id }) : t('lesson_opened', { title })),
+    );
     return { ok: true, problems: [], id: lesson.id };
   }
 
@@ -184,8 +202,9 @@ export class GuidedView {
     }
     for (const lesson of lessons) await this.add(lesson, JSON.stringify(lesson, null, 2) + '\n');
     this.open(lessons[0]);
-    this.problems.replaceChildren(h('p', { className: 'hint' },
-      t('course_opened', { title: lessonText(course.title, currentLanguage()), lessons: lessons.length, files: files.length })));
+    this.problems.replaceChildren(
+      h('p', { className: 'hint' }, t('course_opened', { title: lessonText(course.title, currentLanguage()), lessons: lessons.length, files: files.length })),
+    );
     return { ok: true, problems: [], id: lessons[0].id, lessons: lessons.map((l) => l.id) };
   }
 
@@ -203,7 +222,15 @@ export class GuidedView {
   }
 
   refuse(problems, source = '') {
-    clear(this.problems, h('p', {}, `${source ? source + ': ' : ''}${t('lesson_refused')}`), h('ul', {}, problems.map((p) => h('li', {}, p))));
+    clear(
+      this.problems,
+      h('p', {}, `${source ? source + ': ' : ''}${t('lesson_refused')}`),
+      h(
+        'ul',
+        {},
+        problems.map((p) => h('li', {}, p)),
+      ),
+    );
     return { ok: false, problems };
   }
 
@@ -242,9 +269,16 @@ export class GuidedView {
       return [heading, text, runs.filter((run) => run.section === s).map((run) => this.stepCard(run))];
     });
     this.questions = this.questionList(lesson.questions || []);
-    clear(this.body, this.title, this.intro, this.knobPanel.element,
-      h('div', { className: 'toolbar sticky' }, this.runAllButton, this.cancelButton, this.resetButton), this.status,
-      sections.flat(2), this.questions.element);
+    clear(
+      this.body,
+      this.title,
+      this.intro,
+      this.knobPanel.element,
+      h('div', { className: 'toolbar sticky' }, this.runAllButton, this.cancelButton, this.resetButton),
+      this.status,
+      sections.flat(2),
+      this.questions.element,
+    );
     this.relabelLesson();
     this.seed();
     this.showStoredResults();
@@ -253,7 +287,10 @@ export class GuidedView {
 
   refreshLessonList() {
     const language = currentLanguage();
-    clear(this.lessonSelect, [...this.lessons.values()].map((l) => h('option', { value: l.id }, lessonText(l.title, language))));
+    clear(
+      this.lessonSelect,
+      [...this.lessons.values()].map((l) => h('option', { value: l.id }, lessonText(l.title, language))),
+    );
     if (this.lesson) this.lessonSelect.value = this.lesson.id;
   }
 
@@ -267,8 +304,14 @@ export class GuidedView {
     const results = h('div', { className: 'results' });
     const heading = h('h3', {});
     const summary = h('summary', {});
-    const card = h('article', { className: 'step', 'data-step': run.number, 'data-tool': run.tool, 'data-state': 'pending' },
-      heading, h('details', { className: 'answers' }, summary, form.element), panel.element, results);
+    const card = h(
+      'article',
+      { className: 'step', 'data-step': run.number, 'data-tool': run.tool, 'data-state': 'pending' },
+      heading,
+      h('details', { className: 'answers' }, summary, form.element),
+      panel.element,
+      results,
+    );
     const entry = { ...run, index, form, panel, fromHere, results, card, heading, summary };
     panel.runButton.addEventListener('click', () => this.runOne(entry));
     this.steps.push(entry);
@@ -291,7 +334,18 @@ export class GuidedView {
     });
     this.questionItems = items;
     this.questionsHeading = h('h3', { className: 'questions-heading' }); // part of the last section, not one of its own
-    return { element: h('section', { className: 'lesson-questions', hidden: items.length === 0 }, this.questionsHeading, h('ol', {}, items.map((i) => i.element))) };
+    return {
+      element: h(
+        'section',
+        { className: 'lesson-questions', hidden: items.length === 0 },
+        this.questionsHeading,
+        h(
+          'ol',
+          {},
+          items.map((i) => i.element),
+        ),
+      ),
+    };
   }
 
   checkAnswer(item) {
@@ -498,7 +552,10 @@ export class GuidedView {
       figures.push(figure);
       if (figure.problem) problems.push(figure.problem);
     }
-    clear(entry.results, figures.map((f) => f.element));
+    clear(
+      entry.results,
+      figures.map((f) => f.element),
+    );
     for (const f of figures) {
       try {
         f.draw();

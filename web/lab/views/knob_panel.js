@@ -21,9 +21,14 @@ export class KnobPanel {
     this.hint = h('p', { className: 'hint' }, t('live_hint'));
     this.apply = h('button', { type: 'button', className: 'apply-knobs', onclick: () => this.applyPending() }, t('apply_knobs'));
     this.heading = h('h2', {}, t('knobs'));
-    this.element = h('section', { className: 'knobs', hidden: knobs.length === 0 },
-      this.heading, ...this.rows.map((r) => r.element),
-      h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.live, this.liveLabel), this.apply), this.hint);
+    this.element = h(
+      'section',
+      { className: 'knobs', hidden: knobs.length === 0 },
+      this.heading,
+      ...this.rows.map((r) => r.element),
+      h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.live, this.liveLabel), this.apply),
+      this.hint,
+    );
   }
 
   row(knob, value) {
@@ -31,7 +36,8 @@ export class KnobPanel {
     const label = h('label', { for: id });
     const unit = h('span', { className: 'unit' });
     const message = h('p', { className: 'warning', id: `${id}-message`, 'aria-live': 'polite', hidden: true });
-    let field, slider = null;
+    let field,
+      slider = null;
     if (knob.kind === 'choice') {
       field = h('select', { id, 'data-knob': knob.name, onchange: () => this.accept(knob, Number(field.value)) });
     } else {
@@ -55,8 +61,15 @@ export class KnobPanel {
         if (v !== null) this.accept(knob, v);
       });
     }
-    const row = { knob, label, unit, field, slider, message,
-      element: h('div', { className: 'knob', 'data-knob-row': knob.name }, label, h('div', { className: 'knob-input' }, slider, field, unit), message) };
+    const row = {
+      knob,
+      label,
+      unit,
+      field,
+      slider,
+      message,
+      element: h('div', { className: 'knob', 'data-knob-row': knob.name }, label, h('div', { className: 'knob-input' }, slider, field, unit), message),
+    };
     this.relabelRow(row);
     if (knob.kind === 'choice') field.value = String(value);
     return row;

@@ -87,10 +87,18 @@ export function labApi(session, registry, views) {
   };
 
   // The Report button: the HTML file downloaded.
-  const button = h('button', { type: 'button', id: 'download-report', onclick: async () => {
-    const stamp = new Date().toISOString().slice(0, 16).replace(/[-:]/g, '').replace('T', '-');
-    download(`ct-lab-report-${stamp}.html`, new TextEncoder().encode(await api.report()), 'text/html');
-  } }, t('download_report'));
+  const button = h(
+    'button',
+    {
+      type: 'button',
+      id: 'download-report',
+      onclick: async () => {
+        const stamp = new Date().toISOString().slice(0, 16).replace(/[-:]/g, '').replace('T', '-');
+        download(`ct-lab-report-${stamp}.html`, new TextEncoder().encode(await api.report()), 'text/html');
+      },
+    },
+    t('download_report'),
+  );
   onLanguage(() => (button.textContent = t('download_report')));
   return { api, button };
 }

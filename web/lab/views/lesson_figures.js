@@ -34,7 +34,8 @@ const sizeText = ({ columns, rows }) => `${columns} × ${rows}`;
 // {problem} in the page's language: a picture is never cropped or padded.
 export function viewSize(view, record, values) {
   const given = (side) => (view[side] === undefined ? null : Number(fill(view[side], values)));
-  const width = given('width'), height = given('height');
+  const width = given('width'),
+    height = given('height');
   const samples = Math.floor(record.bytes.length / 4);
   const name = record.name;
   if ((width !== null && !(Number.isInteger(width) && width > 0)) || (height !== null && !(Number.isInteger(height) && height > 0))) {
@@ -43,7 +44,13 @@ export function viewSize(view, record, values) {
   if (record.shape) {
     const written = { rows: record.shape[0], columns: record.shape[1] };
     if ((width !== null && width !== written.columns) || (height !== null && height !== written.rows)) {
-      return { problem: t('view_size_differs', { name, given: sizeText({ columns: width ?? written.columns, rows: height ?? written.rows }), written: sizeText(written) }) };
+      return {
+        problem: t('view_size_differs', {
+          name,
+          given: sizeText({ columns: width ?? written.columns, rows: height ?? written.rows }),
+          written: sizeText(written),
+        }),
+      };
     }
     if (written.rows * written.columns > samples) return { problem: t('view_size_short', { name, size: sizeText(written), samples }) };
     return written;
@@ -92,14 +99,27 @@ export function lessonFigure(view, records, values, app, session) {
     const { mean, sd } = regionStats(samples[0], size.rows, size.columns, { row: y, column: x, rows: height, columns: width });
     const shown = (v) => Number(v.toPrecision(4)).toString();
     const line = t('region_stats', { name: records[0].name, width, height, x, y, mean: shown(mean), sd: shown(sd) });
-    const element = h('figure', { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean) },
-      h('p', { className: 'region-stats' }, line), caption(view, values));
+    const element = h(
+      'figure',
+      { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean) },
+      h('p', { className: 'region-stats' }, line),
+      caption(view, values),
+    );
     return { element, draw: () => {} };
   }
   // A picture, or two in the same window: the first one's range unless the lesson gives one.
   const window = view.window || sampleRange(samples[0]);
   const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app));
-  const element = h('figure', { className: view.compare ? 'picture-figure compare' : 'picture-figure', 'data-file': records.map((r) => r.name).join(' ') },
-    h('div', { className: 'side-by-side' }, pictures.map((p) => p.canvas)), greyBar(window[0], window[1], records[0].name), caption(view, values));
+  const element = h(
+    'figure',
+    { className: view.compare ? 'picture-figure compare' : 'picture-figure', 'data-file': records.map((r) => r.name).join(' ') },
+    h(
+      'div',
+      { className: 'side-by-side' },
+      pictures.map((p) => p.canvas),
+    ),
+    greyBar(window[0], window[1], records[0].name),
+    caption(view, values),
+  );
   return { element, draw: () => pictures.forEach((p) => p.draw()) };
 }

@@ -12,16 +12,27 @@ export function lessonIndex(view, go) {
   const links = headings.map((heading, i) => {
     heading.id = heading.id || `lab-section-${i + 1}`;
     heading.tabIndex = -1; // reachable by a link, not a stop of its own for Tab
-    return h('a', {
-      href: `#${heading.id}`,
-      onclick: (event) => {
-        event.preventDefault();
-        go(heading);
+    return h(
+      'a',
+      {
+        href: `#${heading.id}`,
+        onclick: (event) => {
+          event.preventDefault();
+          go(heading);
+        },
       },
-    }, heading.textContent);
+      heading.textContent,
+    );
   });
-  const nav = h('nav', { id: 'lab-sections', className: 'lesson-index', tabindex: '-1', 'aria-label': t('sections') },
-    h('ul', {}, links.map((link) => h('li', {}, link))));
+  const nav = h(
+    'nav',
+    { id: 'lab-sections', className: 'lesson-index', tabindex: '-1', 'aria-label': t('sections') },
+    h(
+      'ul',
+      {},
+      links.map((link) => h('li', {}, link)),
+    ),
+  );
   if (headings.length) headings[0].before(nav);
   onLanguage(() => {
     nav.setAttribute('aria-label', t('sections'));

@@ -37,12 +37,24 @@ export class PageNotices {
   show() {
     this.busy.textContent = this.running.length ? t('busy_elsewhere', { what: this.running.map((r) => this.runText(r)).join(', ') }) : '';
     this.busy.hidden = this.running.length === 0;
-    const notes = this.interrupted.map((run, i) => h('div', { className: 'page-note', role: 'alert' },
-      h('p', {}, t('interrupted_run', { what: this.runText(run), at: new Date(run.at).toLocaleString() })),
-      h('button', { type: 'button', onclick: () => {
-        this.interrupted.splice(i, 1);
-        this.show();
-      } }, t('dismiss'))));
+    const notes = this.interrupted.map((run, i) =>
+      h(
+        'div',
+        { className: 'page-note', role: 'alert' },
+        h('p', {}, t('interrupted_run', { what: this.runText(run), at: new Date(run.at).toLocaleString() })),
+        h(
+          'button',
+          {
+            type: 'button',
+            onclick: () => {
+              this.interrupted.splice(i, 1);
+              this.show();
+            },
+          },
+          t('dismiss'),
+        ),
+      ),
+    );
     if (this.stale) notes.unshift(h('div', { className: 'page-note', role: 'alert' }, h('p', {}, t(this.stale))));
     clear(this.notes, notes);
   }

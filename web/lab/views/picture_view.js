@@ -27,10 +27,18 @@ export class PictureView {
     this.height = numberInput('picture-height', { min: 1, step: 1 });
     this.low = numberInput('picture-low');
     this.high = numberInput('picture-high');
-    this.zoom = h('select', { id: 'picture-zoom' }, ['fit', '1', '2', '4'].map((z) => h('option', { value: z }, z === 'fit' ? t('fit') : `${z}×`)));
+    this.zoom = h(
+      'select',
+      { id: 'picture-zoom' },
+      ['fit', '1', '2', '4'].map((z) => h('option', { value: z }, z === 'fit' ? t('fit') : `${z}×`)),
+    );
     this.row = numberInput('picture-row', { min: 0, step: 1 });
     this.autoButton = h('button', { type: 'button', onclick: () => this.fullRange() }, t('auto_window'));
-    this.mode = h('select', { id: 'picture-pointer' }, ['rectangle', 'line'].map((m) => h('option', { value: m }, t(`pointer_${m}`))));
+    this.mode = h(
+      'select',
+      { id: 'picture-pointer' },
+      ['rectangle', 'line'].map((m) => h('option', { value: m }, t(`pointer_${m}`))),
+    );
     this.region = Object.fromEntries(['row', 'column', 'rows', 'columns'].map((k) => [k, numberInput(`region-${k}`, { step: 1 })]));
     this.line = Object.fromEntries(['row0', 'column0', 'row1', 'column1'].map((k) => [k, numberInput(`line-${k}`, { step: 1 })]));
     this.measureButton = h('button', { type: 'button', onclick: () => this.measure(true) }, t('measure'));
@@ -52,20 +60,44 @@ export class PictureView {
     this.pictures = h('div', { className: 'pictures' });
     this.profile = h('div', { className: 'plot profile' });
     this.lineView = h('div', { className: 'plot profile line-profile' });
-    this.measureTools = h('details', { className: 'measure-tools', open: true },
-      h('summary', {}, this.labels.measure_summary = h('span', {}, t('measure_summary'))),
+    this.measureTools = h(
+      'details',
+      { className: 'measure-tools', open: true },
+      h('summary', {}, (this.labels.measure_summary = h('span', {}, t('measure_summary')))),
       h('div', { className: 'toolbar' }, labelled('pointer_draws', this.mode)),
       h('div', { className: 'toolbar' }, ...['row', 'column', 'rows', 'columns'].map((k) => labelled(`region_${k}`, this.region[k])), this.measureButton),
-      h('div', { className: 'toolbar' }, ...['row0', 'column0', 'row1', 'column1'].map((k) => labelled(`line_${k}`, this.line[k])), this.lineButton));
-    this.element = h('section', { className: 'view', id: 'view-picture', 'aria-labelledby': 'tab-picture' },
-      h('div', { className: 'toolbar' },
-        labelled('picture_file', this.fileSelect), labelled('width', this.width), labelled('height', this.height),
-        labelled('compare_with', this.compareSelect)),
-      h('div', { className: 'toolbar' },
-        labelled('low', this.low), labelled('high', this.high), this.autoButton, labelled('zoom', this.zoom),
-        labelled('profile_row', this.row), this.pngButton),
-      this.message, this.pictures, this.pointer, this.measureTools, this.stats, this.snapshots.element,
-      this.profile, this.lineView);
+      h('div', { className: 'toolbar' }, ...['row0', 'column0', 'row1', 'column1'].map((k) => labelled(`line_${k}`, this.line[k])), this.lineButton),
+    );
+    this.element = h(
+      'section',
+      { className: 'view', id: 'view-picture', 'aria-labelledby': 'tab-picture' },
+      h(
+        'div',
+        { className: 'toolbar' },
+        labelled('picture_file', this.fileSelect),
+        labelled('width', this.width),
+        labelled('height', this.height),
+        labelled('compare_with', this.compareSelect),
+      ),
+      h(
+        'div',
+        { className: 'toolbar' },
+        labelled('low', this.low),
+        labelled('high', this.high),
+        this.autoButton,
+        labelled('zoom', this.zoom),
+        labelled('profile_row', this.row),
+        this.pngButton,
+      ),
+      this.message,
+      this.pictures,
+      this.pointer,
+      this.measureTools,
+      this.stats,
+      this.snapshots.element,
+      this.profile,
+      this.lineView,
+    );
     this.current = null; // {name, record, samples, meaning}
     this.opening = false; // open() chooses the file itself
     this.other = null;
@@ -93,7 +125,11 @@ export class PictureView {
     const records = (await this.session.workspace.all()).filter((r) => r.format === 'raw');
     const keep = (select, blank) => {
       const value = select.value;
-      clear(select, blank ? h('option', { value: '' }, t('none')) : null, records.map((r) => h('option', { value: r.name }, r.name)));
+      clear(
+        select,
+        blank ? h('option', { value: '' }, t('none')) : null,
+        records.map((r) => h('option', { value: r.name }, r.name)),
+      );
       if ([...select.options].some((o) => o.value === value)) select.value = value;
     };
     keep(this.fileSelect, false);
@@ -157,7 +193,8 @@ export class PictureView {
   }
 
   shape() {
-    const rows = Number(this.height.value), columns = Number(this.width.value);
+    const rows = Number(this.height.value),
+      columns = Number(this.width.value);
     return Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0 ? [rows, columns] : null;
   }
 
@@ -185,7 +222,8 @@ export class PictureView {
     }
     if (!this.fits(this.current, shape) || (this.other && !this.fits(this.other, shape))) return;
     const [rows, columns] = shape;
-    const low = Number(this.low.value), high = Number(this.high.value);
+    const low = Number(this.low.value),
+      high = Number(this.high.value);
     const figures = [this.figure(this.current.name, this.current.samples, rows, columns, low, high, this.quantityText(this.current))];
     if (this.other) {
       // Pictures of one quantity share the window, so that equal greys are equal values.
@@ -214,9 +252,11 @@ export class PictureView {
     const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name, width: columns, height: rows });
     const caption = h('figcaption', {}, name);
     const drawing = this.drawing;
-    this.pending.push(drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing).then((notANumber) => {
-      if (notANumber) caption.append(h('span', { className: 'nan-note' }, ' ', t('nan_note')));
-    }));
+    this.pending.push(
+      drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing).then((notANumber) => {
+        if (notANumber) caption.append(h('span', { className: 'nan-note' }, ' ', t('nan_note')));
+      }),
+    );
     const marks = document.createElementNS(SVG, 'svg');
     marks.setAttribute('class', 'marks');
     marks.setAttribute('viewBox', `0 0 ${columns} ${rows}`);
@@ -243,8 +283,7 @@ export class PictureView {
     });
     canvas.addEventListener('pointerup', () => this.endDrag(rows, columns));
     canvas.addEventListener('pointercancel', () => (this.drag = null));
-    return h('figure', { className: 'picture-figure' }, h('div', { className: 'picture-frame' }, canvas, marks),
-      greyBar(low, high, name, quantity), caption);
+    return h('figure', { className: 'picture-figure' }, h('div', { className: 'picture-frame' }, canvas, marks), greyBar(low, high, name, quantity), caption);
   }
 
   // A click sets the profile row; a drag draws the rectangle or the line.
@@ -261,13 +300,17 @@ export class PictureView {
       return;
     }
     if (this.mode.value === 'rectangle') {
-      const a = inside(from), b = inside(to);
+      const a = inside(from),
+        b = inside(to);
       this.setRegion({
-        row: Math.min(a.row, b.row), column: Math.min(a.column, b.column),
-        rows: Math.abs(a.row - b.row) + 1, columns: Math.abs(a.column - b.column) + 1,
+        row: Math.min(a.row, b.row),
+        column: Math.min(a.column, b.column),
+        rows: Math.abs(a.row - b.row) + 1,
+        columns: Math.abs(a.column - b.column) + 1,
       });
     } else {
-      const a = inside(from), b = inside(to);
+      const a = inside(from),
+        b = inside(to);
       Object.entries({ row0: a.row, column0: a.column, row1: b.row, column1: b.column }).forEach(([k, v]) => (this.line[k].value = v));
       this.drawLineProfile();
     }
@@ -303,13 +346,30 @@ export class PictureView {
     if (results[0].count === 0) notes.push(t('region_empty'));
     // One column per picture, one row per statistic: narrow enough for a phone.
     const head = [h('td', {}), ...results.map((s) => h('th', { scope: 'col', className: 'file-name' }, s.name))];
-    const body = ['count', 'mean', 'sd', 'min', 'max'].map((k) => h('tr', {}, h('th', { scope: 'row' }, t(`stat_${k}`)),
-      ...results.map((s) => h('td', {}, k === 'count' ? String(s.count) : s.count ? valueText(s[k]) : '–'))));
-    clear(this.stats,
-      h('table', {}, h('caption', {}, t('region_caption', { ...r, end_row: r.row + r.rows - 1, end_column: r.column + r.columns - 1 })), h('thead', {}, h('tr', {}, head)), h('tbody', {}, body)),
+    const body = ['count', 'mean', 'sd', 'min', 'max'].map((k) =>
+      h(
+        'tr',
+        {},
+        h('th', { scope: 'row' }, t(`stat_${k}`)),
+        ...results.map((s) => h('td', {}, k === 'count' ? String(s.count) : s.count ? valueText(s[k]) : '–')),
+      ),
+    );
+    clear(
+      this.stats,
+      h(
+        'table',
+        {},
+        h('caption', {}, t('region_caption', { ...r, end_row: r.row + r.rows - 1, end_column: r.column + r.columns - 1 })),
+        h('thead', {}, h('tr', {}, head)),
+        h('tbody', {}, body),
+      ),
       notes.map((n) => h('p', { className: 'hint' }, n)),
-      results.some((s) => s.notANumber) ? h('p', { className: 'nan-note' }, t('region_nan', { count: results[0].notANumber })) : null);
-    if (record) reportLog.measure(results.map((s) => ({ name: s.name, region: s.region, asked: region, count: s.count, mean: s.mean, sd: s.sd, min: s.min, max: s.max })));
+      results.some((s) => s.notANumber) ? h('p', { className: 'nan-note' }, t('region_nan', { count: results[0].notANumber })) : null,
+    );
+    if (record)
+      reportLog.measure(
+        results.map((s) => ({ name: s.name, region: s.region, asked: region, count: s.count, mean: s.mean, sd: s.sd, min: s.min, max: s.max })),
+      );
     return results;
   }
 
@@ -327,7 +387,8 @@ export class PictureView {
       return;
     }
     const [rows, columns] = shape;
-    const from = { row: line.row0, column: line.column0 }, to = { row: line.row1, column: line.column1 };
+    const from = { row: line.row0, column: line.column0 },
+      to = { row: line.row1, column: line.column1 };
     const main = lineProfile(this.current.samples, rows, columns, from, to);
     const series = [{ label: this.current.name, values: main.values }];
     if (this.other) series.push({ label: this.other.name, values: lineProfile(this.other.samples, rows, columns, from, to).values });
@@ -343,13 +404,19 @@ export class PictureView {
 
   // The rectangle and the line on every picture shown.
   drawMarks() {
-    const region = this.drag && this.mode.value === 'rectangle'
-      ? { row: Math.min(this.drag.from.row, this.drag.to.row), column: Math.min(this.drag.from.column, this.drag.to.column),
-        rows: Math.abs(this.drag.from.row - this.drag.to.row) + 1, columns: Math.abs(this.drag.from.column - this.drag.to.column) + 1 }
-      : this.typedRegion();
-    const line = this.drag && this.mode.value === 'line'
-      ? { row0: this.drag.from.row, column0: this.drag.from.column, row1: this.drag.to.row, column1: this.drag.to.column }
-      : this.typedLine();
+    const region =
+      this.drag && this.mode.value === 'rectangle'
+        ? {
+            row: Math.min(this.drag.from.row, this.drag.to.row),
+            column: Math.min(this.drag.from.column, this.drag.to.column),
+            rows: Math.abs(this.drag.from.row - this.drag.to.row) + 1,
+            columns: Math.abs(this.drag.from.column - this.drag.to.column) + 1,
+          }
+        : this.typedRegion();
+    const line =
+      this.drag && this.mode.value === 'line'
+        ? { row0: this.drag.from.row, column0: this.drag.from.column, row1: this.drag.to.row, column1: this.drag.to.column }
+        : this.typedLine();
     for (const marks of this.pictures.querySelectorAll('svg.marks')) {
       marks.replaceChildren();
       const add = (tag, attributes) => {
@@ -362,7 +429,8 @@ export class PictureView {
       }
       if (line) add('line', { x1: line.column0 + 0.5, y1: line.row0 + 0.5, x2: line.column1 + 0.5, y2: line.row1 + 0.5, class: 'line-mark' });
       const row = Number(this.row.value);
-      if (Number.isFinite(row) && this.row.value !== '') add('line', { x1: 0, x2: this.shape() ? this.shape()[1] : 0, y1: row + 0.5, y2: row + 0.5, class: 'row-mark' });
+      if (Number.isFinite(row) && this.row.value !== '')
+        add('line', { x1: 0, x2: this.shape() ? this.shape()[1] : 0, y1: row + 0.5, y2: row + 0.5, class: 'row-mark' });
     }
   }
 
@@ -405,6 +473,9 @@ export class PictureView {
 
   pngOf(picture) {
     const [rows, columns] = this.shape();
-    return picturePng(picture.samples, rows, columns, Number(this.low.value), Number(this.high.value), { title: picture.name, quantity: this.quantityText(picture) });
+    return picturePng(picture.samples, rows, columns, Number(this.low.value), Number(this.high.value), {
+      title: picture.name,
+      quantity: this.quantityText(picture),
+    });
   }
 }

@@ -20,7 +20,8 @@ export function samplesOf(bytes) {
 
 // Smallest and largest finite sample.
 export function sampleRange(samples) {
-  let low = Infinity, high = -Infinity;
+  let low = Infinity,
+    high = -Infinity;
   for (let i = 0; i < samples.length; i++) {
     const v = samples[i];
     if (v < low) low = v;
@@ -44,7 +45,9 @@ function drawRows(context, samples, columns, first, count, low, high) {
     const v = samples[offset + i];
     const o = i * 4;
     if (Number.isNaN(v)) {
-      data[o] = 230; data[o + 1] = 0; data[o + 2] = 0;
+      data[o] = 230;
+      data[o + 1] = 0;
+      data[o + 2] = 0;
       notANumber = true;
     } else {
       // An empty window (a flat picture at its full range) shows its value as mid grey.
@@ -87,14 +90,24 @@ const barValues = (low, high) => [0, 0.25, 0.5, 0.75, 1].map((f) => tick(low + f
 // The grey bar from low to high with five values under it and, when known,
 // the quantity and unit the greys stand for.
 export function greyBar(low, high, label, quantity = '') {
-  const bar = h('canvas', { width: 256, height: 1, className: 'grey-bar', role: 'img', 'aria-label': `${label}: ${tick(low)} … ${tick(high)}${quantity ? ` (${quantity})` : ''}` });
+  const bar = h('canvas', {
+    width: 256,
+    height: 1,
+    className: 'grey-bar',
+    role: 'img',
+    'aria-label': `${label}: ${tick(low)} … ${tick(high)}${quantity ? ` (${quantity})` : ''}`,
+  });
   const context = bar.getContext('2d');
   const image = context.createImageData(256, 1);
   for (let i = 0; i < 256; i++) {
     image.data.set([i, i, i, 255], i * 4);
   }
   context.putImageData(image, 0, 0);
-  const ticks = h('div', { className: 'grey-ticks' }, barValues(low, high).map((v) => h('span', {}, v)));
+  const ticks = h(
+    'div',
+    { className: 'grey-ticks' },
+    barValues(low, high).map((v) => h('span', {}, v)),
+  );
   return h('div', { className: 'grey-scale' }, bar, ticks, quantity ? h('div', { className: 'grey-quantity' }, quantity) : null);
 }
 

@@ -30,7 +30,8 @@ export async function tableEntry(session, name) {
   const record = await session.workspace.get(name);
   if (!record) throw new Error(t('no_such_file', { name }));
   const meaning = meaningIn(session, record);
-  if (meaning.format !== 'table') throw new Error(t('not_a_table', { name, what: quantityWords(meaning.quantity === 'value' ? 'picture' : meaning.quantity), format: meaning.format }));
+  if (meaning.format !== 'table')
+    throw new Error(t('not_a_table', { name, what: quantityWords(meaning.quantity === 'value' ? 'picture' : meaning.quantity), format: meaning.format }));
   return { name, bytes: record.bytes, meaning, record };
 }
 
@@ -89,17 +90,33 @@ export class PlotView {
     this.parameters = h('div', { className: 'toolbar theory-parameters' });
     this.overlayLegend = h('legend', {}, t('draw_with'));
     this.overlay = h('fieldset', { className: 'overlay-choice' }, this.overlayLegend);
-    this.buttons = Object.fromEntries(['png', 'svg', 'csv'].map((kind) =>
-      [kind, h('button', { type: 'button', onclick: () => this.export(kind) }, t(`export_${kind}`))]));
+    this.buttons = Object.fromEntries(
+      ['png', 'svg', 'csv'].map((kind) => [kind, h('button', { type: 'button', onclick: () => this.export(kind) }, t(`export_${kind}`))]),
+    );
     this.plot = h('div', { className: 'plot' });
     this.message = h('p', { className: 'hint', role: 'status' });
     this.notTables = h('p', { className: 'hint' });
     this.snapshots = new SnapshotPanel(session, 'table', () => this.select.value);
-    this.element = h('section', { className: 'view', id: 'view-plot', 'aria-labelledby': 'tab-plot' },
-      h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.selectLabel, this.select),
-        h('span', { className: 'control' }, this.log, this.logLabel), this.theoryControl,
-        this.buttons.png, this.buttons.svg, this.buttons.csv),
-      this.parameters, this.overlay, this.snapshots.element, this.message, this.plot, this.notTables);
+    this.element = h(
+      'section',
+      { className: 'view', id: 'view-plot', 'aria-labelledby': 'tab-plot' },
+      h(
+        'div',
+        { className: 'toolbar' },
+        h('span', { className: 'control' }, this.selectLabel, this.select),
+        h('span', { className: 'control' }, this.log, this.logLabel),
+        this.theoryControl,
+        this.buttons.png,
+        this.buttons.svg,
+        this.buttons.csv,
+      ),
+      this.parameters,
+      this.overlay,
+      this.snapshots.element,
+      this.message,
+      this.plot,
+      this.notTables,
+    );
     this.shown = ''; // the table drawn
     this.opening = false; // open() chooses the table itself
     this.theoryValues = {}; // parameters the learner or a lesson typed, by name
@@ -126,7 +143,10 @@ export class PlotView {
     const value = this.select.value;
     const records = await this.session.workspace.all();
     const names = records.filter((r) => r.format === 'table').map((r) => r.name);
-    clear(this.select, names.map((name) => h('option', { value: name }, name)));
+    clear(
+      this.select,
+      names.map((name) => h('option', { value: name }, name)),
+    );
     // Text files that are not tables (the phantom's ellipses) are not offered: say why.
     this.textNames = records.filter((r) => r.format === 'text').map((r) => r.name);
     this.sayNotTables();
@@ -174,7 +194,13 @@ export class PlotView {
         const settings = runSettings(this.session, main);
         for (const [key, standard] of Object.entries(known.parameters)) {
           const value = settings[key] ?? standard;
-          const input = h('input', { type: 'number', step: 'any', id: `theory-${key}`, value: this.theoryValues[key] ?? '', placeholder: String(Number(Number(value).toPrecision(4))) });
+          const input = h('input', {
+            type: 'number',
+            step: 'any',
+            id: `theory-${key}`,
+            value: this.theoryValues[key] ?? '',
+            placeholder: String(Number(Number(value).toPrecision(4))),
+          });
           input.addEventListener('change', () => {
             this.theoryValues[key] = input.value;
             this.draw();

@@ -148,7 +148,14 @@ function splitAtNyquist(plot) {
   const last = plot.x.reduce((found, v, i) => (v <= NYQUIST + 1e-12 ? i : found), 0);
   const measured = plot.series.filter((s) => !s.theory);
   for (const s of measured) {
-    const beyond = { ...s, label: `${s.label}, ${t('beyond_nyquist')}`, values: s.values.map((v, i) => (i >= last ? v : null)), color: '#aaa', dash: [6, 4], beyond: true };
+    const beyond = {
+      ...s,
+      label: `${s.label}, ${t('beyond_nyquist')}`,
+      values: s.values.map((v, i) => (i >= last ? v : null)),
+      color: '#aaa',
+      dash: [6, 4],
+      beyond: true,
+    };
     s.values = s.values.map((v, i) => (i <= last ? v : null));
     plot.series.push(beyond);
   }

@@ -95,12 +95,19 @@ ${questions.length ? `<ol>${questions.join('')}</ol>` : ''}</section>`;
 
 function answersText(program, answers, taken = []) {
   if (taken.length) {
-    return taken.map((e) => `${e.number}. ${e.keyword} ${e.value === null || e.value === undefined ? '' : e.value}${e.default ? ' ↵' : ''}${e.warning ? ` ⚠ ${e.warning.text}` : ''}`).join('\n');
+    return taken
+      .map(
+        (e) =>
+          `${e.number}. ${e.keyword} ${e.value === null || e.value === undefined ? '' : e.value}${e.default ? ' ↵' : ''}${e.warning ? ` ⚠ ${e.warning.text}` : ''}`,
+      )
+      .join('\n');
   }
-  return answers.map((a, i) => {
-    const q = program && program.questions[i];
-    return `${i + 1}. ${q ? q.keyword : ''} ${a === '' ? `↵ (${q ? q.default : ''})` : a}`;
-  }).join('\n');
+  return answers
+    .map((a, i) => {
+      const q = program && program.questions[i];
+      return `${i + 1}. ${q ? q.keyword : ''} ${a === '' ? `↵ (${q ? q.default : ''})` : a}`;
+    })
+    .join('\n');
 }
 
 // The HTML text of the report. texts(key, values) gives the page's words;
@@ -108,24 +115,43 @@ function answersText(program, answers, taken = []) {
 export function reportHtml({ registry, byName, texts, language, views, snapshots = [], now = new Date() }) {
   const runs = reportLog.runs;
   const section = (title, body) => (body ? `<section><h2>${escape(title)}</h2>\n${body}\n</section>` : '');
-  const runRows = runs.map((r) => `<tr><td>${escape(r.at.replace('T', ' ').slice(0, 19))}</td><td>${escape(r.tool)}</td>
-<td><pre>${escape(answersText(byName[r.tool], r.answers, r.taken))}</pre></td><td>${r.exit}${r.cause && r.cause.message ? `<br>${escape(r.cause.message)}` : ''}</td><td>${escape((r.written || []).join(', '))}</td></tr>`).join('\n');
+  const runRows = runs
+    .map(
+      (r) => `<tr><td>${escape(r.at.replace('T', ' ').slice(0, 19))}</td><td>${escape(r.tool)}</td>
+<td><pre>${escape(answersText(byName[r.tool], r.answers, r.taken))}</pre></td><td>${r.exit}${r.cause && r.cause.message ? `<br>${escape(r.cause.message)}` : ''}</td><td>${escape((r.written || []).join(', '))}</td></tr>`,
+    )
+    .join('\n');
   const runTable = runs.length
     ? `<table><thead><tr>${['report_time', 'program', 'report_answers', 'report_exit', 'report_files'].map((k) => `<th>${escape(texts(k))}</th>`).join('')}</tr></thead><tbody>${runRows}</tbody></table>`
     : `<p>${escape(texts('report_no_runs'))}</p>`;
-  const lesson = views.map((v) => lessonSection(v.element, texts)).join('\n') +
-    reportLog.sources.map((source) => source()).filter(Boolean).map((s) => section(s.title,
-      s.html || `<dl>${(s.items || []).map((i) => `<dt>${escape(i.question)}</dt><dd>${escape(i.answer || '—')}</dd>`).join('')}</dl>`)).join('\n');
-  const measured = reportLog.measurements.flatMap((m) => m.results.map((s) => `<tr><td>${escape(s.name)}</td>
+  const lesson =
+    views.map((v) => lessonSection(v.element, texts)).join('\n') +
+    reportLog.sources
+      .map((source) => source())
+      .filter(Boolean)
+      .map((s) =>
+        section(s.title, s.html || `<dl>${(s.items || []).map((i) => `<dt>${escape(i.question)}</dt><dd>${escape(i.answer || '—')}</dd>`).join('')}</dl>`),
+      )
+      .join('\n');
+  const measured = reportLog.measurements
+    .flatMap((m) =>
+      m.results.map(
+        (s) => `<tr><td>${escape(s.name)}</td>
 <td>${s.region.row}, ${s.region.column}, ${s.region.rows} × ${s.region.columns}</td><td>${s.count}</td>
-${['mean', 'sd', 'min', 'max'].map((k) => `<td>${s.count ? escape(valueText(s[k])) : '–'}</td>`).join('')}</tr>`)).join('\n');
+${['mean', 'sd', 'min', 'max'].map((k) => `<td>${s.count ? escape(valueText(s[k])) : '–'}</td>`).join('')}</tr>`,
+      ),
+    )
+    .join('\n');
   const statsTable = measured
     ? `<table><thead><tr>${['stat_picture', 'report_region', 'stat_count', 'stat_mean', 'stat_sd', 'stat_min', 'stat_max'].map((k) => `<th>${escape(texts(k))}</th>`).join('')}</tr></thead><tbody>${measured}</tbody></table>`
     : '';
-  const figures = views.map((v) => {
-    const pictures = pictureFigures(v.element), plots = plotFigures(v.element);
-    return pictures.length || plots.length ? section(v.title, `<div class="figures">${[...pictures, ...plots].join('\n')}</div>`) : '';
-  }).join('\n');
+  const figures = views
+    .map((v) => {
+      const pictures = pictureFigures(v.element),
+        plots = plotFigures(v.element);
+      return pictures.length || plots.length ? section(v.title, `<div class="figures">${[...pictures, ...plots].join('\n')}</div>`) : '';
+    })
+    .join('\n');
   const kept = snapshots.length ? `<ul>${snapshots.map((s) => `<li>${escape(s)}</li>`).join('')}</ul>` : '';
   const date = now.toISOString().replace('T', ' ').slice(0, 16) + ' UTC';
   return `<!DOCTYPE html>

@@ -24,11 +24,14 @@ export class RunPanel {
     this.progress = h('progress', { className: 'run-progress', max: 1, value: 0, hidden: true });
     // A log: a named, focusable (so scrollable by keyboard) region that does not read out every line.
     this.console = h('pre', { className: 'console', tabindex: '0', role: 'log', 'aria-live': 'off', 'aria-label': t('transcript') });
-    this.element = h('div', { className: 'run-panel' },
+    this.element = h(
+      'div',
+      { className: 'run-panel' },
       h('div', { className: 'buttons' }, this.runButton, ...extraButtons, this.cancelButton),
       this.status,
       this.progress,
-      h('details', { className: 'console-box', open: true }, h('summary', {}, t('transcript')), this.console));
+      h('details', { className: 'console-box', open: true }, h('summary', {}, t('transcript')), this.console),
+    );
     session.onRun((event) => {
       const busy = event.state === 'started';
       this.cancelButton.disabled = !busy;
@@ -79,9 +82,7 @@ export class RunPanel {
         confirmReplace: (names) => confirm(t('confirm_replace', { names: names.join(', ') })),
       });
       const kept = outcome.kept.length ? ` ${t('kept_files', { names: outcome.kept.join(', ') })}` : '';
-      this.say(() => (outcome.cause
-        ? failureText(outcome.cause)
-        : t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) })) + kept);
+      this.say(() => (outcome.cause ? failureText(outcome.cause) : t('finished', { tool, exit: outcome.exit, seconds: outcome.seconds.toFixed(1) })) + kept);
       return outcome;
     } catch (error) {
       this.say(() => (error.cancelled ? t('cancelled') : error.storage ? error.message : t('failed', { message: error.message })));

@@ -17,10 +17,14 @@ export class SnapshotPanel {
     this.status = h('span', { className: 'hint', role: 'status' });
     this.list = h('ul', { className: 'snapshot-list' });
     this.summary = h('summary', {}, t('snapshots'));
-    this.element = h('details', { className: 'snapshots' }, this.summary,
-      h('p', { className: 'hint' }, this.intro = h('span', {}, t('snapshot_intro'))),
+    this.element = h(
+      'details',
+      { className: 'snapshots' },
+      this.summary,
+      h('p', { className: 'hint' }, (this.intro = h('span', {}, t('snapshot_intro')))),
       h('div', { className: 'toolbar' }, h('span', { className: 'control' }, this.labelText, this.label), this.keepButton, this.status),
-      this.list);
+      this.list,
+    );
     session.workspace.onChange(() => this.refresh());
     this.refresh();
   }
@@ -43,8 +47,19 @@ export class SnapshotPanel {
 
   async refresh() {
     const snapshots = (await listSnapshots(this.session.workspace)).filter((r) => r.format === this.format);
-    clear(this.list, snapshots.length === 0 ? h('li', { className: 'hint' }, t('no_snapshots')) : snapshots.map((r) =>
-      h('li', {}, h('span', { className: 'file-name' }, r.name), ' ',
-        h('button', { type: 'button', 'aria-label': `${t('remove')} ${r.name}`, onclick: () => this.session.workspace.remove(r.name) }, t('remove')))));
+    clear(
+      this.list,
+      snapshots.length === 0
+        ? h('li', { className: 'hint' }, t('no_snapshots'))
+        : snapshots.map((r) =>
+            h(
+              'li',
+              {},
+              h('span', { className: 'file-name' }, r.name),
+              ' ',
+              h('button', { type: 'button', 'aria-label': `${t('remove')} ${r.name}`, onclick: () => this.session.workspace.remove(r.name) }, t('remove')),
+            ),
+          ),
+    );
   }
 }

@@ -10,7 +10,9 @@ const fixed = (v) => Number(v.toFixed(2));
 // A long note in lines of at most `length` characters.
 function wrap(text, length) {
   const lines = [];
-  for (const word of String(text || '').split(/\s+/).filter(Boolean)) {
+  for (const word of String(text || '')
+    .split(/\s+/)
+    .filter(Boolean)) {
     if (lines.length && (lines[lines.length - 1] + ' ' + word).length <= length) lines[lines.length - 1] += ' ' + word;
     else lines.push(word);
   }
@@ -28,7 +30,9 @@ export function plotSvg(plot, { width = 820, height = 520 } = {}) {
   const ty = plot.log ? (v) => Math.log10(v) : (v) => v;
   const sy = (v) => margin.top + inner.h - ((ty(v) - ty(scales.y.min)) / (ty(scales.y.max) - ty(scales.y.min))) * inner.h;
   const out = [];
-  out.push(`<svg xmlns="http://www.w3.org/2000/svg" width="${width}" height="${total}" viewBox="0 0 ${width} ${total}" role="img" aria-labelledby="plot-title plot-desc" font-family="DejaVu Sans, Noto Sans, Noto Sans CJK JP, sans-serif" font-size="13">`);
+  out.push(
+    `<svg xmlns="http://www.w3.org/2000/svg" width="${width}" height="${total}" viewBox="0 0 ${width} ${total}" role="img" aria-labelledby="plot-title plot-desc" font-family="DejaVu Sans, Noto Sans, Noto Sans CJK JP, sans-serif" font-size="13">`,
+  );
   out.push(`<title id="plot-title">${escape(plot.title)}</title>`);
   out.push(`<desc id="plot-desc">${escape(plotDescription(plot))}</desc>`);
   out.push(`<rect width="${width}" height="${total}" fill="#fff"/>`);

@@ -8,8 +8,11 @@ import { RunPanel } from './run_panel.js';
 export class ToolsView {
   constructor(session) {
     this.session = session;
-    this.select = h('select', { id: 'tool-select', onchange: () => this.show(this.select.value) },
-      session.programs.map((p) => h('option', { value: p.name }, p.name)));
+    this.select = h(
+      'select',
+      { id: 'tool-select', onchange: () => this.show(this.select.value) },
+      session.programs.map((p) => h('option', { value: p.name }, p.name)),
+    );
     this.heading = h('h2', {});
     this.summary = h('p', { className: 'summary' });
     this.formBox = h('div', {});
@@ -18,9 +21,16 @@ export class ToolsView {
     this.panel.runButton.addEventListener('click', () => this.runChecked());
     this.selectLabel = h('label', { for: 'tool-select' }, t('program'));
     this.hint = h('p', { className: 'hint' }, t('enter_keeps'));
-    this.element = h('section', { className: 'view', id: 'view-tools', 'aria-labelledby': 'tab-tools' },
+    this.element = h(
+      'section',
+      { className: 'view', id: 'view-tools', 'aria-labelledby': 'tab-tools' },
       h('div', { className: 'toolbar' }, this.selectLabel, this.select),
-      this.heading, this.summary, this.hint, this.formBox, this.panel.element);
+      this.heading,
+      this.summary,
+      this.hint,
+      this.formBox,
+      this.panel.element,
+    );
     this.show(session.programs[0].name);
     session.workspace.onChange(() => this.refreshNames());
     onLanguage(() => this.relabel());

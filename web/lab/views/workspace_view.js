@@ -38,11 +38,23 @@ export class WorkspaceView {
     this.binIntro = h('p', { className: 'hint' }, t('bin_intro'));
     this.emptyBinButton = h('button', { type: 'button', onclick: () => this.emptyBin() }, t('empty_bin'));
     this.binList = h('div', { className: 'file-list bin-list' });
-    this.element = h('section', { className: 'view', id: 'view-workspace', 'aria-labelledby': 'tab-workspace' },
-      this.intro, h('div', { className: 'toolbar' }, this.uploadLabel, this.uploadInput, this.zipButton, this.clearButton),
-      this.status, this.list, this.storage,
-      h('section', { className: 'bin', 'aria-labelledby': 'bin-heading' }, this.binHeading, this.binIntro,
-        h('div', { className: 'toolbar' }, this.emptyBinButton), this.binList));
+    this.element = h(
+      'section',
+      { className: 'view', id: 'view-workspace', 'aria-labelledby': 'tab-workspace' },
+      this.intro,
+      h('div', { className: 'toolbar' }, this.uploadLabel, this.uploadInput, this.zipButton, this.clearButton),
+      this.status,
+      this.list,
+      this.storage,
+      h(
+        'section',
+        { className: 'bin', 'aria-labelledby': 'bin-heading' },
+        this.binHeading,
+        this.binIntro,
+        h('div', { className: 'toolbar' }, this.emptyBinButton),
+        this.binList,
+      ),
+    );
     session.workspace.onChange(() => this.refresh());
     onLanguage(() => this.relabel());
     this.refresh();
@@ -70,17 +82,31 @@ export class WorkspaceView {
   row(record, actions, when) {
     const holds = record.info && record.info.quantity ? `, ${axisLabel(record.info.quantity, record.info.unit)}` : '';
     const shape = (record.shape ? ` (${record.shape[1]} × ${record.shape[0]})` : '') + holds;
-    return h('tr', {},
+    return h(
+      'tr',
+      {},
       h('td', { className: 'file-name' }, record.name),
       h('td', {}, formatSize(record.bytes.length) + shape),
       h('td', { className: 'made' }, when),
-      h('td', { className: 'actions' }, actions));
+      h('td', { className: 'actions' }, actions),
+    );
   }
 
   table(headings, rows) {
-    return h('table', {},
-      h('thead', {}, h('tr', {}, headings.map((k) => h('th', { scope: 'col' }, t(k))))),
-      h('tbody', {}, rows));
+    return h(
+      'table',
+      {},
+      h(
+        'thead',
+        {},
+        h(
+          'tr',
+          {},
+          headings.map((k) => h('th', { scope: 'col' }, t(k))),
+        ),
+      ),
+      h('tbody', {}, rows),
+    );
   }
 
   button(key, name, onclick) {
@@ -90,8 +116,17 @@ export class WorkspaceView {
   async refresh() {
     const [records, binned] = await Promise.all([this.session.workspace.all(), this.session.workspace.bin()]);
     this.showStorage();
-    clear(this.binList, binned.length === 0 ? h('p', { className: 'hint' }, t('bin_empty')) : this.table(['name', 'size', 'binned_at', 'actions'],
-      binned.map((record) => this.row(record, [this.button('restore', record.name, () => this.restore(record.name))], new Date(record.binned).toLocaleString()))));
+    clear(
+      this.binList,
+      binned.length === 0
+        ? h('p', { className: 'hint' }, t('bin_empty'))
+        : this.table(
+            ['name', 'size', 'binned_at', 'actions'],
+            binned.map((record) =>
+              this.row(record, [this.button('restore', record.name, () => this.restore(record.name))], new Date(record.binned).toLocaleString()),
+            ),
+          ),
+    );
     this.emptyBinButton.disabled = binned.length === 0;
     if (records.length === 0) {
       clear(this.list, h('p', { className: 'hint' }, t('empty_workspace')));
@@ -132,7 +167,11 @@ export class WorkspaceView {
   // To the bin, with Restore at hand beside the message.
   async remove(name) {
     await this.session.workspace.remove(name);
-    clear(this.status, `${t('moved_to_bin', { name })} `, this.button('restore', name, () => this.restore(name)));
+    clear(
+      this.status,
+      `${t('moved_to_bin', { name })} `,
+      this.button('restore', name, () => this.restore(name)),
+    );
   }
 
   async restore(name) {
@@ -186,7 +225,10 @@ export class WorkspaceView {
     const answer = prompt(t('uploaded_shape', { name }), offered);
     if (answer === null) return { refused: t('upload_kept', { name }) };
     if (answer.trim() === '') return null;
-    const [columns, rows] = answer.trim().split(/[\s×x,]+/).map(Number);
+    const [columns, rows] = answer
+      .trim()
+      .split(/[\s×x,]+/)
+      .map(Number);
     const need = rawBytes(columns, rows);
     if (!(Number.isInteger(rows) && Number.isInteger(columns) && rows > 0 && columns > 0) || need !== bytes.length) {
       const shape = Number.isFinite(need) ? `${columns} × ${rows}` : answer.trim();
