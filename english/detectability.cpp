@@ -151,6 +151,8 @@ std::span<const TextPair> detectability_texts() {
         {"試行の画像", "trial images"},
         {"試行 %d 組、テンプレートの円板 Σw^2 = %f、チャネルの幅 a = %f mm\n",
          "%d trial pairs, template disc sum w^2 = %f, channel width a = %f mm\n"},
+        {"CHO の d' には信号あり・なしとも %d 組より多い試行が要ります\n",
+         "CHO's d' needs more than %d trials of each kind\n"},
         {"試行から測った円板の高さ %e\n", "Height of the disc measured on the trials %e\n"},
         {"観察者  d'  95%%信頼区間（ブートストラップ %d 回）\n", "Observer  d'  95%% interval (bootstrap of %d resamples)\n"},
     };

@@ -30,7 +30,9 @@ Task task_of(const ObserverStudyParameters& p) {
     return t;
 }
 
+// "-" for a d' the trials cannot give (CHO on too few trials).
 std::string number_text(double v) {
+    if (std::isnan(v)) return "-";
     char text[64];
     std::snprintf(text, sizeof text, "%f", v);
     return text;
@@ -79,12 +81,14 @@ ObserverStudyOutcome compute_observer_study(const ObserverStudyParameters& p, co
     ObserverStudyOutcome o;
     o.channel_width = t.channel_width;
     o.study = study_trials(present, absent, t.signal_energy, p.resamples, p.pattern);
-    if (!std::isfinite(o.study.d.npw) || !std::isfinite(o.study.d.cho))
+    if (!std::isfinite(o.study.d.npw))
         fail_with(" エラー：%sが試行ごとに変わらないので d' が求まりません.\n", Text{"試行の画像"});
 
     sink.show(Message("試行 %d 組、テンプレートの円板 Σw^2 = %f、チャネルの幅 a = %f mm\n", p.trials, t.signal_energy,
                       o.channel_width));
     sink.show(Message("試行から測った円板の高さ %e\n", o.study.npw_amplitude));
+    if (!cho_defined(p.trials))
+        sink.show(Message("CHO の d' には信号あり・なしとも %d 組より多い試行が要ります\n", channel_count));
     sink.show(Message("観察者  d'  95%%信頼区間（ブートストラップ %d 回）\n", p.resamples));
     const TrialStudy& s = o.study;
     sink.show(Message::bytes("NPW   " + number_text(s.d.npw) + "  " + number_text(s.lower.npw) + " - " +
@@ -110,13 +114,14 @@ std::vector<double> read_trial_file(const std::string& name, std::int64_t sample
 }
 
 void write_observer_table(const ObserverStudyParameters& p, const ObserverStudyOutcome& o) {
-    (void)p;
     OutputFile out = open_table_file(p.output);
     std::FILE* f = out.stream();
     std::fputs(to_shift_jis("観察者\td'\t95%下限\t95%上限\n").c_str(), f);
     const TrialStudy& s = o.study;
-    std::fprintf(f, "NPW\t%f\t%f\t%f\n", s.d.npw, s.lower.npw, s.upper.npw);
-    std::fprintf(f, "CHO\t%f\t%f\t%f\n", s.d.cho, s.lower.cho, s.upper.cho);
+    std::fprintf(f, "NPW\t%s\t%s\t%s\n", number_text(s.d.npw).c_str(), number_text(s.lower.npw).c_str(),
+                 number_text(s.upper.npw).c_str());
+    std::fprintf(f, "CHO\t%s\t%s\t%s\n", number_text(s.d.cho).c_str(), number_text(s.lower.cho).c_str(),
+                 number_text(s.upper.cho).c_str());
     out.close();
 }
 

@@ -244,5 +244,7 @@ TrialStudy study_trials(const std::vector<TrialResponses>& present, const std::v
     std::sort(cho.begin(), cho.end());
     study.lower = {quantile(npw, 0.025), quantile(cho, 0.025)};
     study.upper = {quantile(npw, 0.975), quantile(cho, 0.975)};
+    if (!cho_defined(static_cast<std::int32_t>(std::min(present.size(), absent.size()))))
+        study.d.cho = study.lower.cho = study.upper.cho = std::numeric_limits<double>::quiet_NaN();
     return study;
 }

@@ -54,6 +54,10 @@ TrialDPrime trial_d_prime(const std::vector<TrialResponses>& present, const std:
                           const std::vector<std::int32_t>& pick_present = {},
                           const std::vector<std::int32_t>& pick_absent = {});
 
+// The channels' covariance needs more trials of each kind than channels to
+// be invertible (and not merely so by rounding): below that CHO has no d'.
+inline bool cho_defined(std::int32_t trials) { return trials > channel_count; }
+
 struct TrialStudy {
     TrialDPrime d;              // from all the trials
     TrialDPrime lower, upper;   // the 95 % interval
@@ -64,6 +68,6 @@ struct TrialStudy {
 // present and N absent trials drawn with replacement (the suite's generator,
 // started from `pattern`), d' of each draw; the interval's ends are the
 // 2.5 % and 97.5 % points of those values (linear between the sorted values
-// at q·(B − 1)).
+// at q·(B − 1)). CHO's three values are NaN when !cho_defined(N).
 TrialStudy study_trials(const std::vector<TrialResponses>& present, const std::vector<TrialResponses>& absent,
                         double signal_energy, std::int32_t resamples, std::int32_t pattern);
