@@ -126,8 +126,6 @@ std::span<const TextPair> detectability_texts() {
         {"信号ありの試行画像", "signal-present trial images"},
         {"信号なしの試行画像", "signal-absent trial images"},
         {" 1. 試行の数（信号あり・なし各）", " 1. Number of trials (each of present and absent)"},
-        {" 2. 画像の幅", " 2. Image width"},
-        {" 3. 画像の高さ", " 3. Image height"},
         {" 4. 画素長（mm）", " 4. Pixel size (mm)"},
         {" 5. 円板の形（0:平坦 1:デザイナー 2:ぼけ）", " 5. Shape of the disc (0: flat, 1: designer, 2: blurred)"},
         {" 6. 円板の直径（mm）", " 6. Diameter of the disc (mm)"},

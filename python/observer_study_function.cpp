@@ -29,9 +29,10 @@ void register_observer_study(py::module_& m) {
     const FunctionSignature signature{
         "observer_study",
         "present, absent",
-        {"trials", "width", "height"},
-        "present, absent: the signal-present and signal-absent trials, arrays (trials, height, width) of one\n"
-        "shape, which give trials, width and height (as the tool's files, narrowed to float32).\n"
+        {"width", "height"},
+        "present, absent: the signal-present and signal-absent trials, arrays (count, height, width) of one\n"
+        "shape, which give width and height (as the tool's files, narrowed to float32); the first `trials`\n"
+        "of each are used, as the tool reads present_1.img ... present_<trials>.img.\n"
         "Returns ObserverStudy(d_prime, lower, upper, channel_width, amplitude): d' of NPW and CHO, the ends\n"
         "of their 95 % bootstrap intervals (NaN for CHO on as few trials as channels), the channels' width a\n"
         "(mm) and the disc's height measured on the trials."};
@@ -42,14 +43,16 @@ void register_observer_study(py::module_& m) {
         [result](py::object present, py::object absent, py::kwargs keywords) {
             ObserverStudyParameters p{};
             const ToolDialogue table = observer_study_dialogue(p);
-            answer_from_keywords("observer_study", table, keywords, {"trials", "width", "height"});
+            answer_from_keywords("observer_study", table, keywords, {"width", "height"});
             std::vector<py::ssize_t> shape, other;
             const std::vector<double> with = trial_stack(present, "present", shape);
             const std::vector<double> without = trial_stack(absent, "absent", other);
             if (shape != other) throw py::value_error("observer_study(): present and absent differ in shape");
             const auto n = static_cast<std::int32_t>(shape[0]), rows = static_cast<std::int32_t>(shape[1]),
                        columns = static_cast<std::int32_t>(shape[2]);
-            p.trials = n;
+            if (p.trials > n)
+                throw py::value_error("observer_study(): trials=" + std::to_string(p.trials) + " but the arrays hold " +
+                                      std::to_string(n) + " trials");
             p.width = columns;
             p.height = rows;
             const ObserverStudyOutcome o = run_tool(

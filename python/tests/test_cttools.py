@@ -365,13 +365,15 @@ def test_observer_study_is_the_tools_table(tmp_path):
     answers = [str(trials), str(side), str(side), str(pixel), "1", "3", "1.5", "", "300", "4", "o.txt"]
     subprocess.run([str(TOOLS / "observer_study")], input="\n".join(answers) + "\n", cwd=tmp_path,
                    capture_output=True, check=True, text=True, encoding="cp932")
-    r = cttools.observer_study(present, absent, pixel_size=pixel, task_kind=1, diameter=3.0, exponent=1.5,
+    r = cttools.observer_study(present, absent, trials=trials, pixel_size=pixel, task_kind=1, diameter=3.0, exponent=1.5,
                                resamples=300, pattern=4)
     rows = (tmp_path / "o.txt").read_text(encoding="cp932").splitlines()[1:]
     assert [row.split("\t")[1:] for row in rows] == [
         [f"{r.d_prime[i]:f}", f"{r.lower[i]:f}", f"{r.upper[i]:f}"] for i in range(2)]
     assert r.channel_width == pytest.approx(1.2)
     with pytest.raises(ValueError, match="画素長"):
-        cttools.observer_study(present, absent, pixel_size=0.0)
+        cttools.observer_study(present, absent, trials=trials, pixel_size=0.0)
     with pytest.raises(ValueError, match="試行の数"):
-        cttools.observer_study(present[:1], absent[:1])
+        cttools.observer_study(present, absent, trials=1)
+    with pytest.raises(ValueError, match="trials"):
+        cttools.observer_study(present, absent)
