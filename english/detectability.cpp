@@ -105,6 +105,54 @@ std::span<const TextPair> detectability_texts() {
         {"NPS の平均 %e mm^2（画素の分散 %e）、内部雑音 %e mm^2\n",
          "Mean NPS %e mm^2 (pixel variance %e), internal noise %e mm^2\n"},
         {"観察者  d'（直径 %f mm）  d'=3 となる直径（mm）\n", "Observer  d' (diameter %f mm)  diameter where d' = 3 (mm)\n"},
+        {"試行画像から観察者の検出能d'を求めるプログラム",
+         "Program that finds the detectability d' of observers on image trials"},
+        {"信号ありの画像 present_1.img … present_N.img と信号なしの画像 absent_1.img … absent_N.img（同じ大きさの float の raw 画像）から、"
+         "画像の中心の円板を見つける観察者の検出能指数 d' を求めます。"
+         "NPW のテンプレートは課題の円板そのもの（試行から推定しないので、テンプレートの雑音で d' が偏りません）で、"
+         "円板は oval_draw と同じく画素を16×16に分けた点の平均です。"
+         "CHO は5つのラゲール・ガウス チャネル（幅 a = 0.4×直径：平坦な円板のエネルギーを最もよく捉える幅）の出力に"
+         "ホテリング観察者を使い、テンプレートは試行の平均差です。"
+         "d' = (平均の差)/√(分散の平均)。95 パーセント信頼区間は試行のブートストラップ（信号あり・なしを別々に復元抽出）の"
+         "2.5 パーセント点と 97.5 パーセント点です。",
+         "Finds the detectability index d' of observers that look for a disc at the centre of the image, from the "
+         "signal-present images present_1.img ... present_N.img and the signal-absent images absent_1.img ... "
+         "absent_N.img (float raw images of one size). NPW's template is the task's disc itself (not estimated from "
+         "the trials, so the template's noise cannot bias d'), the disc being the mean over 16 x 16 points of each "
+         "pixel as oval_draw draws it. CHO is the Hotelling observer on the outputs of 5 Laguerre-Gauss channels "
+         "(width a = 0.4 x diameter: the width that best holds a flat disc's energy), its template the trials' mean "
+         "difference. d' = (difference of the means)/sqrt(mean of the variances). The 95 percent interval holds the "
+         "2.5 and 97.5 percent points of a bootstrap over the trials (present and absent drawn with replacement apart)."},
+        {"信号ありの試行画像", "signal-present trial images"},
+        {"信号なしの試行画像", "signal-absent trial images"},
+        {" 1. 試行の数（信号あり・なし各）", " 1. Number of trials (each of present and absent)"},
+        {" 4. 画素長（mm）", " 4. Pixel size (mm)"},
+        {" 5. 円板の形（0:平坦 1:デザイナー 2:ぼけ）", " 5. Shape of the disc (0: flat, 1: designer, 2: blurred)"},
+        {" 6. 円板の直径（mm）", " 6. Diameter of the disc (mm)"},
+        {" 7. デザイナー円板の指数n", " 7. Exponent n of the designer disc"},
+        {" 8. 円板のぼけの標準偏差（mm）", " 8. Sigma of the disc's blur (mm)"},
+        {" 9. ブートストラップの回数", " 9. Number of bootstrap resamples"},
+        {"10. 乱数のパターン番号（1以上）", "10. Random pattern number (1 or more)"},
+        {"11. d'の表のファイル名", "11. d' table file name"},
+        {" エラー：画像の幅と高さは2以上にしてください[%d × %d].\n",
+         " error: the image width and height must be 2 or more [%d x %d].\n"},
+        {" エラー：画像の幅 × 高さが大きすぎます[%d × %d].\n", " error: the image width x height is too large [%d x %d].\n"},
+        {" エラー：%s %f mm の円板が画素にかかりません.\n", " error: the disc of %s %f mm covers no pixel.\n"},
+        {" エラー：%sが試行ごとに変わらないので d' が求まりません.\n",
+         " error: the %s do not vary from trial to trial, so d' has no value.\n"},
+        {" エラー：試行の画像の大きさが違います[%s]（%lld バイト、幅×高さ×4 = %lld バイトのはず）.\n",
+         " error: a trial image of another size [%s] (%lld bytes, width x height x 4 = %lld bytes expected).\n"},
+        {" エラー：試行の画像に有限でない値があります[%s].\n", " error: a trial image with values that are not finite [%s].\n"},
+        {"試行の数", "number of trials"},
+        {"ブートストラップの回数", "number of bootstrap resamples"},
+        {"乱数のパターン番号", "random pattern number"},
+        {"試行の画像", "trial images"},
+        {"試行 %d 組、テンプレートの円板 Σw^2 = %f、チャネルの幅 a = %f mm\n",
+         "%d trial pairs, template disc sum w^2 = %f, channel width a = %f mm\n"},
+        {"CHO の d' には信号あり・なしとも %d 組より多い試行が要ります\n",
+         "CHO's d' needs more than %d trials of each kind\n"},
+        {"試行から測った円板の高さ %e\n", "Height of the disc measured on the trials %e\n"},
+        {"観察者  d'  95%%信頼区間（ブートストラップ %d 回）\n", "Observer  d'  95%% interval (bootstrap of %d resamples)\n"},
     };
     return rows;
 }

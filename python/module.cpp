@@ -30,4 +30,5 @@ PYBIND11_MODULE(cttools, m) {
     register_filters(m);
     register_viewer(m);
     register_detectability(m);
+    register_observer_study(m);
 }

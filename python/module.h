@@ -13,6 +13,7 @@ void register_recon(py::module_& m);
 void register_iterative(py::module_& m);
 void register_resolution(py::module_& m);
 void register_detectability(py::module_& m);
+void register_observer_study(py::module_& m);
 void register_noise(py::module_& m);
 void register_filters(py::module_& m);
 void register_viewer(py::module_& m);

@@ -194,7 +194,7 @@ def test_long_calls_let_other_threads_run():
 
 def test_every_tool_has_its_function():
     tools = {path.name for path in TOOLS.iterdir() if os.access(path, os.X_OK)}
-    assert len(tools) == 28 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
+    assert len(tools) == 29 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
 
 
 def test_defaults_are_the_tools(tmp_path):
@@ -349,3 +349,31 @@ def test_detectability_is_the_tools_tables(tmp_path):
     assert [row.split("\t")[1:] for row in rows] == [[f"{v:e}" for v in series] for series in r.over_diameters]
     with pytest.raises(ValueError, match="画素長"):
         cttools.detectability(mtf, nnps, pixel_size=0.0)
+
+
+def test_observer_study_is_the_tools_table(tmp_path):
+    """The function from arrays gives the numbers the tool writes for the same trial files."""
+    side, pixel, trials = 24, 0.5, 12
+    rng = np.random.default_rng(5)
+    yy, xx = np.mgrid[0:side, 0:side]
+    disc = (((xx - side // 2) ** 2 + (yy - side // 2) ** 2) <= 9).astype(np.float32)
+    present = (0.5 * disc + rng.standard_normal((trials, side, side))).astype(np.float32)
+    absent = rng.standard_normal((trials, side, side)).astype(np.float32)
+    for k in range(trials):
+        present[k].tofile(tmp_path / f"present_{k + 1}.img")
+        absent[k].tofile(tmp_path / f"absent_{k + 1}.img")
+    answers = [str(trials), str(side), str(side), str(pixel), "1", "3", "1.5", "", "300", "4", "o.txt"]
+    subprocess.run([str(TOOLS / "observer_study")], input="\n".join(answers) + "\n", cwd=tmp_path,
+                   capture_output=True, check=True, text=True, encoding="cp932")
+    r = cttools.observer_study(present, absent, trials=trials, pixel_size=pixel, task_kind=1, diameter=3.0, exponent=1.5,
+                               resamples=300, pattern=4)
+    rows = (tmp_path / "o.txt").read_text(encoding="cp932").splitlines()[1:]
+    assert [row.split("\t")[1:] for row in rows] == [
+        [f"{r.d_prime[i]:f}", f"{r.lower[i]:f}", f"{r.upper[i]:f}"] for i in range(2)]
+    assert r.channel_width == pytest.approx(1.2)
+    with pytest.raises(ValueError, match="画素長"):
+        cttools.observer_study(present, absent, trials=trials, pixel_size=0.0)
+    with pytest.raises(ValueError, match="試行の数"):
+        cttools.observer_study(present, absent, trials=1)
+    with pytest.raises(ValueError, match="trials"):
+        cttools.observer_study(present, absent)

@@ -115,11 +115,11 @@ std::map<std::string, std::string> non_ascii_texts_of_the_sources() {
     return found;
 }
 
-// The grid tables' header words and the header of detectability's d' table
-// are the Japanese texts that go only into files (and into the docstring
+// The grid tables' header words and the headers of the d' tables of
+// detectability and observer_study are the Japanese texts that go only into files (and into the docstring
 // that describes those files); files never change with the language.
 bool is_file_text(std::string text) {
-    for (const std::string word : {"周波数", "の直径", "直径", "観察者"})
+    for (const std::string word : {"周波数", "の直径", "直径", "観察者", "95%下限", "95%上限"})
         for (std::size_t at; (at = text.find(word)) != std::string::npos;) text.erase(at, word.size());
     return !has_japanese(text);
 }

@@ -64,6 +64,9 @@ const std::vector<ToolEntry>& every_tool() {
                            value("0.01"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("0.05"),
                            value("1"), value("0.5"), value("1.3"), value("4"), value("500"), value("0.25"), value("1"),
                            value("0.1"), value("1"), value("0.5"), value("5"), out("d.txt"), out("dd.txt"), out("di.txt")}},
+        // Its trials are the fixed files present_1.img … absent_3.img.
+        {"observer_study", {value("3"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("1"),
+                            value("0.5"), value("100"), value("1"), out("o.txt")}},
     };
     return tools;
 }
@@ -91,6 +94,16 @@ void prepare_inputs(const std::filesystem::path& folder) {
     for (int i = 0; i < 16; ++i) mtf += std::to_string(std::exp(-0.02 * i * i)) + "\n";
     write_floats(folder / "nnps.img", nnps);
     write_file(folder / "mtf.txt", mtf);
+    // Three noisy trials of each kind for observer_study.
+    for (int n = 1; n <= 3; ++n) {
+        std::vector<float> present(16 * 16), absent(16 * 16);
+        for (int k = 0; k < 16 * 16; ++k) {
+            absent[k] = std::sin(1.3f * k * n);
+            present[k] = std::cos(0.9f * k * n) + ((k / 16 - 8) * (k / 16 - 8) + (k % 16 - 8) * (k % 16 - 8) <= 4 ? 0.5f : 0.0f);
+        }
+        write_floats(folder / ("present_" + std::to_string(n) + ".img"), present);
+        write_floats(folder / ("absent_" + std::to_string(n) + ".img"), absent);
+    }
     write_file(folder / "e.txt", "# two ellipses\n0\t0\t0.5\t0.5\t0\t1.0\n0\t0\t0.25\t0.25\t30\t-0.5\n");
 }
 

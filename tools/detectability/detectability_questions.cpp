@@ -1,5 +1,7 @@
 #include "tools/detectability/detectability_questions.h"
 
+#include <algorithm>
+
 using namespace file_facts;
 
 namespace {
@@ -74,4 +76,52 @@ ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
              asked("output", FileFormat::table, {}, detectability_index),
              grid_over("diameter_output", detectability_index, "diameter", "mm"),
              grid_over("integrand_output", detectability_integrand, "spatial frequency", "cycles/mm")}};
+}
+
+namespace {
+
+// The trial series: name k (1 … N) of the rule, N from the answers.
+FileFact trial_series(ObserverStudyParameters& p, int index, const char* pattern, const char* prefix,
+                      std::vector<const char*> default_names) {
+    FileFact f = series(index, pattern, std::move(default_names), image, Quantity{});
+    f.series_names = [&p, prefix] {
+        std::vector<std::string> names;
+        for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
+            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
+        return names;
+    };
+    return f;
+}
+
+}  // namespace
+
+ToolDialogue observer_study_dialogue(ObserverStudyParameters& p) {
+    return {{"observer_study", "試行画像から観察者の検出能d'を求めるプログラム", 44,
+             "信号ありの画像 present_1.img … present_N.img と信号なしの画像 absent_1.img … absent_N.img（同じ大きさの float の raw 画像）から、"
+             "画像の中心の円板を見つける観察者の検出能指数 d' を求めます。"
+             "NPW のテンプレートは課題の円板そのもの（試行から推定しないので、テンプレートの雑音で d' が偏りません）で、"
+             "円板は oval_draw と同じく画素を16×16に分けた点の平均です。"
+             "CHO は5つのラゲール・ガウス チャネル（幅 a = 0.4×直径：平坦な円板のエネルギーを最もよく捉える幅）の出力に"
+             "ホテリング観察者を使い、テンプレートは試行の平均差です。"
+             "d' = (平均の差)/√(分散の平均)。95 パーセント信頼区間は試行のブートストラップ（信号あり・なしを別々に復元抽出）の"
+             "2.5 パーセント点と 97.5 パーセント点です。",
+             {{"present_1.img, present_2.img …", FileUse::read, "信号ありの試行画像"},
+              {"absent_1.img, absent_2.img …", FileUse::read, "信号なしの試行画像"}},
+             "observer_study < answers.txt", nullptr},
+            {
+             {" 1. 試行の数（信号あり・なし各）", "trials", p.trials, 200},
+             {" 2. 画像の幅", "width", p.width, 128},
+             {" 3. 画像の高さ", "height", p.height, 128},
+             {" 4. 画素長（mm）", "pixel_size", p.pixel_size, 0.78125},
+             {" 5. 円板の形（0:平坦 1:デザイナー 2:ぼけ）", "task_kind", p.task_kind, 0},
+             {" 6. 円板の直径（mm）", "diameter", p.diameter, 10.0},
+             {" 7. デザイナー円板の指数n", "exponent", p.exponent, 1.0},
+             {" 8. 円板のぼけの標準偏差（mm）", "blur", p.blur, 0.5},
+             {" 9. ブートストラップの回数", "resamples", p.resamples, 1000},
+             {"10. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
+             {"11. d'の表のファイル名", "output", p.output, "observer.txt", FileUse::written},
+            },
+            {trial_series(p, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}),
+             trial_series(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"}),
+             asked("output", FileFormat::table, {}, detectability_index)}};
 }

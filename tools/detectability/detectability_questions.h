@@ -28,3 +28,17 @@ struct DetectabilityParameters {
     std::string output, diameter_output, integrand_output;
 };
 ToolDialogue detectability_dialogue(DetectabilityParameters& p);
+
+// observer_study reads the trials present_1.img … present_N.img and
+// absent_1.img … absent_N.img of the working folder.
+struct ObserverStudyParameters {
+    std::int32_t trials;       // N of each kind
+    std::int32_t width, height;
+    double pixel_size;         // mm
+    std::int32_t task_kind;    // as detectability's
+    double diameter, exponent, blur;
+    std::int32_t resamples;    // bootstrap
+    std::int32_t pattern;      // the generator's start for the bootstrap, 1 …
+    std::string output;
+};
+ToolDialogue observer_study_dialogue(ObserverStudyParameters& p);
