@@ -6,10 +6,14 @@
 
 #include <vector>
 
-enum class CodePath { fastest, portable };
+enum class CodePath { fastest,
+                      portable };
 
 // The instruction set of the vector form.
-enum class VectorCode { none, avx2, avx512, simd128 };
+enum class VectorCode { none,
+                        avx2,
+                        avx512,
+                        simd128 };
 
 // The vector form that runs for `path`: none for the portable path, or
 // where there is no vector form. The fastest path's form is chosen at the

@@ -57,9 +57,10 @@ bool read_answer(std::FILE* in, char (&line)[answer_buffer_size], bool& cut) {
 const char line_full_problem[] = "答えの枠を使い切りました";
 
 std::string line_full_warning_text(const std::string& padded_label) {
-    return text_format(" 警告：「%s」への答えは 255 バイトの枠を使い切りました。"
-                       "行の残り（行末だけでも）は次の質問への答えとして読まれます。\n",
-                       bare_label(padded_label).c_str());
+    return text_format(
+        " 警告：「%s」への答えは 255 バイトの枠を使い切りました。"
+        "行の残り（行末だけでも）は次の質問への答えとして読まれます。\n",
+        bare_label(padded_label).c_str());
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }

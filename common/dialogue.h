@@ -30,7 +30,9 @@
 inline constexpr int answer_buffer_size = 256;
 
 // What a tool does with a file it names.
-enum class FileUse { none, read, written };
+enum class FileUse { none,
+                     read,
+                     written };
 
 struct Question {
     // Every name a tool asks for is a file name, so its use must be given.
@@ -41,7 +43,7 @@ struct Question {
     Question(const char* label, const char* keyword, double& field, double initial)
         : label(label), keyword(keyword), field(&field), initial(initial) {}
 
-    const char* label;    // UTF-8, number included, without padding
+    const char* label;  // UTF-8, number included, without padding
     const char* keyword;  // snake_case English name: --help and the Python keyword
     std::variant<std::string*, std::int32_t*, double*> field;
     std::variant<const char*, std::int32_t, double> initial;
@@ -58,12 +60,12 @@ struct FixedFile {
 
 // What --help tells about a tool besides its questions.
 struct ToolDescription {
-    const char* name;     // the command
-    const char* title;    // the first line of the dialogue
-    int label_width;      // display columns the labels are padded to
+    const char* name;  // the command
+    const char* title;  // the first line of the dialogue
+    int label_width;  // display columns the labels are padded to
     const char* summary;  // UTF-8, two or three sentences: what it does, where it sits in the chain
     std::vector<FixedFile> fixed_files;
-    const char* example;       // one command line with an answers file
+    const char* example;  // one command line with an answers file
     const char* demo_answers;  // the demo's answers file for this tool, or nullptr
 };
 
@@ -132,7 +134,7 @@ void run_dialogue(const ToolDialogue& dialogue, DialogueStreams io = {});
 
 // The conversions of an answer line (without regard to Enter alone).
 std::int32_t integer_answer(const char* line);  // strtol, saturated to 32 bits
-double real_answer(const char* line);           // strtod
+double real_answer(const char* line);  // strtod
 
 // Why an answer line is not a clean number of its kind, in a few Japanese
 // words (UTF-8), or nullptr when it is one. Blanks around the number and the

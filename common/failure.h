@@ -14,10 +14,12 @@
 
 // What went wrong: an unusable answer or size, a file that cannot be read
 // or written, or memory that cannot be had.
-enum class FailureKind { value, file, memory };
+enum class FailureKind { value,
+                         file,
+                         memory };
 
 class Failure : public std::runtime_error {
-public:
+  public:
     // what() is the message in UTF-8 without the blank that opens every
     // console message and without its line end.
     Failure(FailureKind kind, Message message);
@@ -25,7 +27,7 @@ public:
     // The whole message as the console prints it.
     const Message& message() const { return message_; }
 
-private:
+  private:
     FailureKind kind_;
     Message message_;
 };

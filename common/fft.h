@@ -10,8 +10,8 @@
 inline constexpr int fft_row_length = 512;
 
 struct FftTables {
-    std::vector<double> sin_table;     // n/2 entries: sin(k·2π/n)
-    std::vector<double> cos_table;     // n/2 entries: cos(k·2π/n), from the very sine values
+    std::vector<double> sin_table;  // n/2 entries: sin(k·2π/n)
+    std::vector<double> cos_table;  // n/2 entries: cos(k·2π/n), from the very sine values
     std::vector<std::int32_t> bitrev;  // n entries: i with its log2(n) low bits reversed
 };
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 enum class FileFormat {
-    raw,    // float32 samples, row after row, no header
+    raw,  // float32 samples, row after row, no header
     table,  // tab-separated text table (Shift_JIS)
-    text,   // a text file the user writes (the ellipse parameters)
-    png,    // an 8-bit grey picture
+    text,  // a text file the user writes (the ellipse parameters)
+    png,  // an 8-bit grey picture
 };
 
 // The format's name in tools.json and in the run's events.
@@ -51,16 +51,16 @@ struct Quantity {
 // The abscissa of a one-column table: line i stands at start + i × step.
 struct TableAxis {
     const char* quantity = nullptr;  // "spatial frequency", "distance"
-    const char* unit = "";           // "cycles/pixel", "pixels"
+    const char* unit = "";  // "cycles/pixel", "pixels"
     double start = 0;
     double step = 0;
 };
 
 // How the lines of a table are laid out.
 enum class TableLayout {
-    none,    // not a table
+    none,  // not a table
     column,  // one value a line, no header: the abscissa is a TableAxis
-    grid,    // a header of frequencies, then one labelled row per level or window
+    grid,  // a header of frequencies, then one labelled row per level or window
 };
 
 // A file a program reads or writes: the one a question names, or one of its
@@ -68,8 +68,8 @@ enum class TableLayout {
 // names that follow a rule ("n4-5_{level}dB.img", the level in two digits).
 struct FileFact {
     const char* question = nullptr;  // keyword of the question that names it
-    int fixed = -1;                  // else its index in the fixed files
-    const char* pattern = nullptr;   // a series: the rule of its names
+    int fixed = -1;  // else its index in the fixed files
+    const char* pattern = nullptr;  // a series: the rule of its names
     std::vector<const char*> names;  // a series: its names with the default answers
     FileFormat format = FileFormat::raw;
     std::vector<Extent> shape;  // raw files: rows first

@@ -17,7 +17,15 @@ struct Text;
 namespace format_check {
 
 // What a conversion takes from the variadic arguments.
-enum class Kind { int_, long_, long_long, size, real, long_real, text, pointer, none };
+enum class Kind { int_,
+                  long_,
+                  long_long,
+                  size,
+                  real,
+                  long_real,
+                  text,
+                  pointer,
+                  none };
 
 // One conversion of a format: its kind and the '*' fields (ints) before it.
 struct Conversion {
@@ -49,11 +57,16 @@ constexpr Conversion parse(const char* format, std::size_t& at, bool& bad) {
     int longs = 0;
     bool size = false, long_double = false;
     for (;; ++at) {
-        if (format[at] == 'l') ++longs;
-        else if (format[at] == 'z') size = true;
-        else if (format[at] == 'L') long_double = true;
-        else if (format[at] == 'h') continue;
-        else break;
+        if (format[at] == 'l')
+            ++longs;
+        else if (format[at] == 'z')
+            size = true;
+        else if (format[at] == 'L')
+            long_double = true;
+        else if (format[at] == 'h')
+            continue;
+        else
+            break;
     }
     const char conversion = format[at];
     if (conversion == '\0') {
@@ -62,10 +75,25 @@ constexpr Conversion parse(const char* format, std::size_t& at, bool& bad) {
     }
     ++at;
     switch (conversion) {
-        case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c':
-            c.kind = size ? Kind::size : longs == 2 ? Kind::long_long : longs == 1 ? Kind::long_ : Kind::int_;
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+        case 'c':
+            c.kind = size ? Kind::size : longs == 2 ? Kind::long_long
+                                     : longs == 1   ? Kind::long_
+                                                    : Kind::int_;
             break;
-        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A':
             c.kind = long_double ? Kind::long_real : Kind::real;
             break;
         case 's': c.kind = Kind::text; break;
@@ -115,10 +143,14 @@ constexpr Kind kind_of_argument() {
     } else if constexpr (std::is_integral_v<U>) {
         // long before the size: on Windows a long is as wide as an int, and %ld still wants it.
         using S = std::make_signed_t<U>;
-        if constexpr (std::is_same_v<S, long>) return Kind::long_;
-        else if constexpr (std::is_same_v<S, long long>) return Kind::long_long;
-        else if constexpr (sizeof(U) <= sizeof(int)) return Kind::int_;
-        else return Kind::none;
+        if constexpr (std::is_same_v<S, long>)
+            return Kind::long_;
+        else if constexpr (std::is_same_v<S, long long>)
+            return Kind::long_long;
+        else if constexpr (sizeof(U) <= sizeof(int))
+            return Kind::int_;
+        else
+            return Kind::none;
     } else if constexpr (std::is_pointer_v<U>) {
         return Kind::pointer;
     } else {

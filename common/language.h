@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-enum class Language { japanese, english };
+enum class Language { japanese,
+                      english };
 
 // The language of this run: CT_LANG "en" (or "en_GB", "en-US", "en.UTF-8"
 // and so on, in any case) gives English, "ja" gives Japanese; unset or any

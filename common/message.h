@@ -58,14 +58,14 @@ using Format = format_check::Checked<std::type_identity_t<Args>...>;
 }  // namespace message_detail
 
 class Message {
-public:
+  public:
     template <typename... Args>
     explicit Message(message_detail::Format<Args...> utf8_format, Args... args)
         : utf8_(message_detail::printed(message_detail::in_run_language(utf8_format.text),
                                         message_detail::in_utf8(args)...)),
           shift_jis_(message_detail::printed(
               message_detail::shift_jis_of(message_detail::in_run_language(utf8_format.text)).c_str(),
-                                             message_detail::vararg(message_detail::in_shift_jis(args))...)) {}
+              message_detail::vararg(message_detail::in_shift_jis(args))...)) {}
 
     // Bytes that are the same in both encodings (an echo of a file's line).
     static Message bytes(std::string text);
@@ -83,7 +83,7 @@ public:
     }
     const char* kind() const { return kind_; }
 
-private:
+  private:
     Message() = default;
     const char* kind_ = nullptr;
     std::string utf8_, shift_jis_;

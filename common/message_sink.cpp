@@ -6,7 +6,7 @@
 namespace {
 
 class ConsoleSink : public MessageSink {
-public:
+  public:
     void warning(const Message& message) override {
         run_events::warning(message);
         std::fflush(stdout);

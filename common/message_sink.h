@@ -13,7 +13,7 @@
 #include "common/run_events.h"
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // A warning: one line that starts with " 警告：".
     virtual void warning(const Message& message) = 0;
@@ -31,7 +31,7 @@ MessageSink& console_sink();
 // Keeps the warnings as the run's warning events (kind, and the text in
 // UTF-8 without the opening blank and the line end) and shows nothing.
 class CollectingSink : public MessageSink {
-public:
+  public:
     void warning(const Message& message) override;
     void show(const Message&) override {}
     std::FILE* progress() override { return nullptr; }
@@ -39,6 +39,6 @@ public:
     // Their texts.
     std::vector<std::string> warnings() const;
 
-private:
+  private:
     std::vector<run_events::WarningEvent> events_;
 };

@@ -74,9 +74,9 @@ void OutputFile::close(MessageSink& sink) {
     run_events::file(name_, run_events::Role::output, bytes);
     if (non_finite_ > 0) {
         sink.warning(Message(
-            " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
-            name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
-            Text{non_finite_cause_.c_str()})
+                         " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",
+                         name_.c_str(), static_cast<long long>(non_finite_), static_cast<long long>(first_non_finite_),
+                         Text{non_finite_cause_.c_str()})
                          .kind("non_finite_output"));
     }
 }

@@ -21,7 +21,7 @@
 [[noreturn]] void fail_write(const std::string& name);
 
 class OutputFile {
-public:
+  public:
     // Opens for writing; fail_open when the file cannot be opened for
     // writing, exactly where creating or truncating it would fail. Raw data
     // and text tables alike are written byte for byte, so a table holds LF
@@ -50,7 +50,7 @@ public:
     // sink: how many and the first index.
     void close(MessageSink& sink = console_sink());
 
-private:
+  private:
     std::string name_;
     PendingOutput output_;
     std::int64_t samples_written_ = 0;

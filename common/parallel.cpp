@@ -13,7 +13,7 @@ namespace {
 
 // The first exception the threads of one loop throw, kept for the caller.
 class FirstException {
-public:
+  public:
     void keep(std::exception_ptr exception) {
 #pragma omp critical(ct_parallel_first_exception)
         {
@@ -32,7 +32,7 @@ public:
         if (exception_) std::rethrow_exception(exception_);
     }
 
-private:
+  private:
     std::exception_ptr exception_;
     bool thrown_ = false;
 };

@@ -19,7 +19,8 @@ void set_thread_count(std::int32_t count);
 // How the iterations are shared out: in equal runs of consecutive
 // iterations, one per thread, or one at a time to whichever thread is free
 // (for iterations of uneven cost, or cores shared with other programs).
-enum class Schedule { static_runs, dynamic };
+enum class Schedule { static_runs,
+                      dynamic };
 
 using LoopBody = std::function<void(std::int64_t)>;
 

@@ -60,7 +60,7 @@ bool same_file(const std::string& environment_name, const std::string& typed);
 struct PendingOutput {
     std::FILE* stream = nullptr;
     std::string temporary;  // a named temporary file to move over the target, if any
-    bool unnamed = false;   // the stream is an unnamed file, named only when finished
+    bool unnamed = false;  // the stream is an unnamed file, named only when finished
 };
 
 // Opens `name` for writing in binary mode. Devices, pipes and links are

@@ -99,7 +99,8 @@ std::FILE* open_for_appending(const std::string& name, int& error) {
 
 bool same_file(const std::string& environment_name, const std::string& typed) {
     const std::string other = system_file_name(typed);
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     const bool a_exists = ::stat(environment_name.c_str(), &a) == 0, b_exists = ::stat(other.c_str(), &b) == 0;
     if (a_exists && b_exists) return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
     if (a_exists != b_exists) return false;

@@ -50,10 +50,20 @@ struct Cp932Exception {
     const char* bytes;  // "?" where glibc has no form
 };
 constexpr Cp932Exception glibc_forms[] = {
-    {L'\u00A2', "\x81\x91"}, {L'\u00A3', "\x81\x92"}, {L'\u00A5', "\x5C"}, {L'\u00AC', "\x81\xCA"},
-    {L'\u2014', "\x81\x5C"}, {L'\u2016', "\x81\x61"}, {L'\u203E', "\x7E"}, {L'\u2212', "\x81\x7C"},
-    {L'\u301C', "\x81\x60"}, {L'\u0080', "?"},       {L'\uF8F0', "?"},    {L'\uF8F1', "?"},
-    {L'\uF8F2', "?"},       {L'\uF8F3', "?"},
+    {L'\u00A2', "\x81\x91"},
+    {L'\u00A3', "\x81\x92"},
+    {L'\u00A5', "\x5C"},
+    {L'\u00AC', "\x81\xCA"},
+    {L'\u2014', "\x81\x5C"},
+    {L'\u2016', "\x81\x61"},
+    {L'\u203E', "\x7E"},
+    {L'\u2212', "\x81\x7C"},
+    {L'\u301C', "\x81\x60"},
+    {L'\u0080', "?"},
+    {L'\uF8F0', "?"},
+    {L'\uF8F1', "?"},
+    {L'\uF8F2', "?"},
+    {L'\uF8F3', "?"},
 };
 
 // One character, given as its UTF-8 bytes, in code page 932; "?" where it

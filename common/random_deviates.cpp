@@ -120,8 +120,8 @@ double poisson_deviate(double mean, random_state& state) {
 }
 
 double log_gamma(double x) {
-    static constexpr double coefficients[6] = {76.18009172947146,     -86.50532032941677,
-                                               24.01409824083091,     -1.231739572450155,
+    static constexpr double coefficients[6] = {76.18009172947146, -86.50532032941677,
+                                               24.01409824083091, -1.231739572450155,
                                                0.1208650973866179e-2, -0.5395239384953e-5};
     double tmp = x + 5.5;
     tmp -= (x + 0.5) * std::log(tmp);

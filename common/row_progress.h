@@ -8,7 +8,7 @@
 #include <cstdio>
 
 class RowProgress {
-public:
+  public:
     // `label` is ASCII, e.g. "Median filter".
     RowProgress(const char* label, std::int32_t rows);
     // The same on any stream, shown whether or not it is a terminal (tests).
@@ -19,7 +19,7 @@ public:
     // Rows 1 .. done are complete.
     void rows_done(std::int64_t done);
 
-private:
+  private:
     const char* label_;
     std::int32_t rows_;
     std::FILE* stream_;  // nullptr when nothing is shown

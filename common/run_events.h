@@ -65,7 +65,8 @@ void answer(const Answer& answer);
 void files_planned(bool report);
 
 // A file read or written, with its size in bytes.
-enum class Role { input, output };
+enum class Role { input,
+                  output };
 void file(const std::string& name, Role role, std::int64_t bytes);
 
 // A stage of a long computation: `done` of `total` steps.

@@ -145,8 +145,9 @@ std::string function_doc(const FunctionSignature& signature, const ToolDialogue&
     std::string doc = std::string(signature.name) + "(" + parameters + ")\n--\n\n";
     doc += signature.about;
     if (signature.draws_noise) {
-        doc += "\nseed: None draws the noise the tool draws; an integer from 1 to 2147483646 starts the\n"
-               "generator from that seed instead";
+        doc +=
+            "\nseed: None draws the noise the tool draws; an integer from 1 to 2147483646 starts the\n"
+            "generator from that seed instead";
         doc += signature.input == nullptr ? " (in place of the pattern number)." : ".";
     }
     doc += "\n\n";

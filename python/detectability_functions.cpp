@@ -24,8 +24,8 @@ std::vector<double> table_values(py::handle value, const char* name) {
 
 void register_detectability(py::module_& m) {
     py::object result = result_type(m, "Detectability",
-                                     {"d_prime", "diameters", "over_diameters", "diameter_at_three", "frequencies",
-                                      "integrands", "eye_peak", "mean_nps", "internal_noise"});
+                                    {"d_prime", "diameters", "over_diameters", "diameter_at_three", "frequencies",
+                                     "integrands", "eye_peak", "mean_nps", "internal_noise"});
     const FunctionSignature signature{
         "detectability",
         "mtf=None, nps=None, nps_frequencies=None",
@@ -69,8 +69,9 @@ void register_detectability(py::module_& m) {
                 for (std::size_t k = 0; k < profile.values.size(); ++k)
                     if (!(profile.frequencies[k] > 0) || (k > 0 && !(profile.frequencies[k] > profile.frequencies[k - 1])) ||
                         !(profile.values[k] >= 0) || !std::isfinite(profile.values[k]))
-                        throw py::value_error("detectability(): nps_frequencies must be positive and increasing, "
-                                              "nps finite and not negative");
+                        throw py::value_error(
+                            "detectability(): nps_frequencies must be positive and increasing, "
+                            "nps finite and not negative");
             }
             DetectabilityOutcome o = run_tool([&](MessageSink& sink) {
                 check_detectability_answers(p);
@@ -81,7 +82,8 @@ void register_detectability(py::module_& m) {
             std::vector<double> d = {o.task.npw, o.task.npwe, o.task.npwei};
             std::vector<double> over;
             for (int i = 0; i < 3; ++i)
-                for (const ObserverValues& v : o.over_diameters) over.push_back(i == 0 ? v.npw : i == 1 ? v.npwe : v.npwei);
+                for (const ObserverValues& v : o.over_diameters) over.push_back(i == 0 ? v.npw : i == 1 ? v.npwe
+                                                                                                        : v.npwei);
             std::vector<double> at3 = {o.diameter_at_three.npw, o.diameter_at_three.npwe, o.diameter_at_three.npwei};
             std::vector<double> frequencies;
             for (std::int32_t k = 0; k < o.bins; ++k) frequencies.push_back(k * o.bin_width);

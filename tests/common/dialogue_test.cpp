@@ -50,8 +50,15 @@ TEST(Dialogue, EnterKeepsEveryDefaultAndTheQuestionsAreShown) {
 
 TEST(Dialogue, IntegerAnswersFollowStrtolSaturatedTo32Bits) {
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"12abc", 12}, {"3.7", 3},   {"abc", 0},           {" -5", -5},         {"   ", 0},
-        {"+7", 7},     {"0x1F", 0}, {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN},
+        {"12abc", 12},
+        {"3.7", 3},
+        {"abc", 0},
+        {" -5", -5},
+        {"   ", 0},
+        {"+7", 7},
+        {"0x1F", 0},
+        {"99999999999", INT32_MAX},
+        {"-99999999999", INT32_MIN},
     };
     for (const auto& [answer, value] : cases) {
         Record r;
@@ -62,7 +69,12 @@ TEST(Dialogue, IntegerAnswersFollowStrtolSaturatedTo32Bits) {
 
 TEST(Dialogue, RealAnswersFollowStrtod) {
     const std::pair<const char*, double> cases[] = {
-        {"1e-3", 0.001}, {".5", 0.5}, {"1,5", 1.0}, {"abc", 0.0}, {" -2.25x", -2.25}, {"   ", 0.0},
+        {"1e-3", 0.001},
+        {".5", 0.5},
+        {"1,5", 1.0},
+        {"abc", 0.0},
+        {" -2.25x", -2.25},
+        {"   ", 0.0},
     };
     for (const auto& [answer, value] : cases) {
         Record r;

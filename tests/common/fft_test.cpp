@@ -30,7 +30,7 @@ TEST(Fft, TablesHoldSinesCosinesAndReversedBits) {
         EXPECT_NEAR(t.sin_table[k], std::sin(k * 6.28318530717958 / 8), 1e-14);
         EXPECT_NEAR(t.cos_table[k], std::cos(k * 6.28318530717958 / 8), 1e-14);
     }
-    EXPECT_EQ(t.cos_table[0], t.sin_table[2]);   // the very sine value, a quarter away
+    EXPECT_EQ(t.cos_table[0], t.sin_table[2]);  // the very sine value, a quarter away
     EXPECT_EQ(t.cos_table[2], -t.sin_table[0]);  // upper half: sign changed
 }
 

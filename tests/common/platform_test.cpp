@@ -47,8 +47,8 @@ TEST(Cp932, EveryCharacterOfTheBasicPlaneAsIconvConvertsIt) {
 }
 
 TEST(Cp932, CharactersWithoutAFormBecomeOneQuestionMark) {
-    EXPECT_EQ(utf8_to_cp932("é"), "?");          // no best-fit "e"
-    EXPECT_EQ(utf8_to_cp932("a😀b"), "a?b");     // outside the basic plane
+    EXPECT_EQ(utf8_to_cp932("é"), "?");  // no best-fit "e"
+    EXPECT_EQ(utf8_to_cp932("a😀b"), "a?b");  // outside the basic plane
     EXPECT_EQ(utf8_to_cp932("x\xE6\x97y"), "x?y");  // a cut UTF-8 sequence
     EXPECT_EQ(utf8_to_cp932("周波数"), "\x8E\xFC\x94\x67\x90\x94");
 }

@@ -8,7 +8,7 @@
 namespace {
 
 class RandomDeviates : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { reset_random_program_state(); }
 };
 
@@ -128,7 +128,7 @@ TEST_F(RandomDeviates, ReseedsOnlyWhenTheSeedIsNotPositive) {
 
 TEST_F(RandomDeviates, GaussianPairsAndTheirSpare) {
     const double expected[] = {-0.836853802593, -0.172279924073, 0.187117448254,
-                               1.615439849006,  -0.176774038977, 0.653144674658};
+                               1.615439849006, -0.176774038977, 0.653144674658};
     random_state state{999};
     for (double value : expected) EXPECT_NEAR(gaussian_deviate(state), value, 5e-13);
 }

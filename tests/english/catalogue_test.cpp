@@ -27,7 +27,7 @@ bool has_japanese(const std::string& text) {
     for (std::size_t i = 0; i + 2 < text.size(); ++i) {
         const auto b0 = static_cast<unsigned char>(text[i]), b1 = static_cast<unsigned char>(text[i + 1]);
         if (b0 == 0xE3 && b1 >= 0x80 && b1 <= 0x83) return true;  // U+3000 .. U+30FF
-        if (b0 >= 0xE4 && b0 <= 0xE9) return true;                 // U+4E00 .. U+9FFF
+        if (b0 >= 0xE4 && b0 <= 0xE9) return true;  // U+4E00 .. U+9FFF
         if (b0 == 0xEF && (b1 == 0xBC || b1 == 0xBD || b1 == 0xBE || b1 == 0xBF)) return true;  // U+FF00 ..
     }
     return false;
@@ -66,7 +66,9 @@ std::vector<std::string> string_literals(const std::string& src) {
                     continue;
                 }
                 const char e = src[++i];
-                text += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
+                text += e == 'n' ? '\n' : e == 't' ? '\t'
+                                      : e == 'r'   ? '\r'
+                                                   : e;
             }
             ++i;
             if (joinable && !texts.empty()) {

@@ -69,7 +69,8 @@ TEST(EnglishRuns, EveryToolSpeaksAsciiEnglishWithItsLabelsLinedUpAndWritesTheSam
         for (const Question& q : d.questions) {
             const std::string label = english(q.label);
             const std::size_t label_at = run.out.find(" " + label, at);
-            ASSERT_NE(label_at, std::string::npos) << label << "\n" << run.out;
+            ASSERT_NE(label_at, std::string::npos) << label << "\n"
+                                                   << run.out;
             const std::size_t bracket_at = run.out.find(" [", label_at + 1 + label.size());
             ASSERT_NE(bracket_at, std::string::npos) << label;
             if (bracket_offset == 0) bracket_offset = bracket_at - label_at;
@@ -121,8 +122,9 @@ TEST(EnglishRuns, FailuresAndWarningsAreEnglishAroundWhatTheUserTyped) {
     const ToolRun mistyped =
         run_tool_with("box_smooth", {}, answers({"in.img", "o.img", "16x", "16"}), dir.path(), {"CT_LANG=en"});
     EXPECT_EQ(mistyped.exit_status, 0);
-    EXPECT_EQ(mistyped.err, " warning: the answer to \"3. Image width\" [16x] has extra characters after the "
-                            "number; 16 is used.\n");
+    EXPECT_EQ(mistyped.err,
+              " warning: the answer to \"3. Image width\" [16x] has extra characters after the "
+              "number; 16 is used.\n");
 
     const ToolRun unknown = run_tool_with("raysum", {"--bogus"}, "", dir.path(), {"CT_LANG=en"});
     EXPECT_EQ(unknown.exit_status, 2);

@@ -7,16 +7,16 @@
 #include <vector>
 
 enum class Role {
-    input,   // name of a file the tool reads
+    input,  // name of a file the tool reads
     output,  // name of a file the tool writes
-    size,    // a dimension: answers multiply into array sizes
-    work,    // a count of repetitions or points: huge answers may ask for endless but legitimate work
-    value,   // any other number
+    size,  // a dimension: answers multiply into array sizes
+    work,  // a count of repetitions or points: huge answers may ask for endless but legitimate work
+    value,  // any other number
 };
 
 struct Ask {
     Role role;
-    bool is_name;      // a file name (else a number)
+    bool is_name;  // a file name (else a number)
     std::string sane;  // the answer of the quick sane run
 };
 

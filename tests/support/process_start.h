@@ -13,7 +13,7 @@
 struct ProcessEnd {
     bool started = false;
     int exit_status = -1;  // -1 when the process ended by a signal or timed out
-    int signal = 0;        // the signal that ended it, 0 if none (always 0 on Windows)
+    int signal = 0;  // the signal that ended it, 0 if none (always 0 on Windows)
     bool timed_out = false;
 };
 

@@ -15,7 +15,7 @@
 
 struct ToolRun {
     int exit_status = -1;  // -1 when the tool ended by a signal or timed out
-    int signal = 0;        // the signal that ended it, 0 if none
+    int signal = 0;  // the signal that ended it, 0 if none
     bool timed_out = false;
     std::string out;  // standard output, bytes as written (Shift_JIS)
     std::string err;  // standard error, bytes as written
@@ -24,7 +24,7 @@ struct ToolRun {
 // A fresh, empty folder under the system's temporary folder; removed with
 // everything in it when the object goes.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -32,7 +32,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

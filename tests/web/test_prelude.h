@@ -19,8 +19,7 @@
 #if !defined(__cpp_lib_bit_cast)
 namespace std {
 template <class To, class From>
-    requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> && is_trivially_copyable_v<From>)
-constexpr To bit_cast(const From& from) noexcept {
+requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> && is_trivially_copyable_v<From>) constexpr To bit_cast(const From& from) noexcept {
     return __builtin_bit_cast(To, from);
 }
 }  // namespace std

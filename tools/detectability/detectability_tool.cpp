@@ -308,7 +308,8 @@ void write_detectability_tables(const DetectabilityParameters& p, const Detectab
         std::fputs("\n", f);
         for (int i = 0; i < 3; ++i) {
             std::fputs(labels[i], f);
-            for (const ObserverValues& v : o.over_diameters) std::fprintf(f, "\t%e", i == 0 ? v.npw : i == 1 ? v.npwe : v.npwei);
+            for (const ObserverValues& v : o.over_diameters) std::fprintf(f, "\t%e", i == 0 ? v.npw : i == 1 ? v.npwe
+                                                                                                             : v.npwei);
             std::fputs("\n", f);
         }
         out.close();

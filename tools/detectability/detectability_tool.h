@@ -45,12 +45,12 @@ FrequencyGrid nps_grid_of(const DetectabilityParameters& p, const std::vector<do
 struct DetectabilityOutcome {
     EyeFilter eye;
     double mean_nps = 0, internal_noise = 0;
-    ObserverValues task;                  // at the task's diameter
-    std::vector<double> diameters;        // the table's
+    ObserverValues task;  // at the task's diameter
+    std::vector<double> diameters;  // the table's
     std::vector<ObserverValues> over_diameters;
-    ObserverValues diameter_at_three;     // negative: not reached
-    double bin_width = 0;                 // cycles/mm
-    std::vector<double> profiles;         // 4 rows of `bins` values
+    ObserverValues diameter_at_three;  // negative: not reached
+    double bin_width = 0;  // cycles/mm
+    std::vector<double> profiles;  // 4 rows of `bins` values
     std::int32_t bins = 0;
 };
 

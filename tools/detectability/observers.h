@@ -28,14 +28,16 @@ double scaled_bessel_j(double mu, double a);
 // J_μ(a) itself.
 double bessel_j(double mu, double a);
 
-enum class TaskShape : std::int32_t { flat_disc = 0, designer_disc = 1, blurred_disc = 2 };
+enum class TaskShape : std::int32_t { flat_disc = 0,
+                                      designer_disc = 1,
+                                      blurred_disc = 2 };
 
 struct Task {
     TaskShape shape = TaskShape::flat_disc;
-    double diameter = 5;   // mm
-    double contrast = 1;   // the disc's height above the background
-    double exponent = 1;   // designer disc: C·(1 − (r/R)²)^n inside R
-    double blur = 0;       // blurred disc: σ of the Gaussian that blurs the flat disc, mm
+    double diameter = 5;  // mm
+    double contrast = 1;  // the disc's height above the background
+    double exponent = 1;  // designer disc: C·(1 − (r/R)²)^n inside R
+    double blur = 0;  // blurred disc: σ of the Gaussian that blurs the flat disc, mm
 };
 
 // The task's two-dimensional Fourier transform at radial frequency rho
@@ -52,12 +54,12 @@ double task_spectrum(const Task& task, double rho);
 // from the distance D (small angles).
 struct EyeFilter {
     double exponent = 1.3;
-    double peak = 4;                    // cycles/degree
-    double viewing_distance = 500;      // mm
-    double display_pitch = 0.25;        // mm per display pixel
-    double zoom = 1;                    // display pixels per image pixel
-    double pixel = 1;                   // image pixel, mm
-    double scale = 1;                   // E's value at the peak: NPWE does not depend on it, NPWEi does
+    double peak = 4;  // cycles/degree
+    double viewing_distance = 500;  // mm
+    double display_pitch = 0.25;  // mm per display pixel
+    double zoom = 1;  // display pixels per image pixel
+    double pixel = 1;  // image pixel, mm
+    double scale = 1;  // E's value at the peak: NPWE does not depend on it, NPWEi does
 
     double c() const { return exponent / (2.0 * peak * peak); }
     double degrees_per_image_mm() const;  // how many degrees one mm of the image spans
@@ -74,11 +76,11 @@ using RadialFunction = std::function<double(double rho)>;
 // spectrum out. W and H are even.
 struct FrequencyGrid {
     std::int32_t width = 0, height = 0;
-    double pixel = 1;          // Δ, mm
-    std::vector<double> nps;   // W·H values, mm²
-    double cell() const;       // du·dv
+    double pixel = 1;  // Δ, mm
+    std::vector<double> nps;  // W·H values, mm²
+    double cell() const;  // du·dv
     double radius(std::int32_t y, std::int32_t x) const;
-    double mean_nps() const;   // Σ N / (W·H): the NPS of white noise with the same pixel variance
+    double mean_nps() const;  // Σ N / (W·H): the NPS of white noise with the same pixel variance
 };
 
 struct ObserverValues {
@@ -88,7 +90,7 @@ struct ObserverValues {
 // The radial parts that do not depend on the task, once per grid: M² and E²
 // at every point of one quadrant of the grid (|u|, |v|).
 class GridObservers {
-public:
+  public:
     GridObservers(const FrequencyGrid& grid, const RadialFunction& mtf, const EyeFilter& eye, double internal_alpha);
     ObserverValues d_prime(const Task& task) const;
     // The same for any round task spectrum T(ρ).
@@ -101,7 +103,7 @@ public:
     std::vector<double> integrand_profiles(const Task& task, std::int32_t bins, double bin_width) const;
     double internal_noise() const { return internal_noise_; }
 
-private:
+  private:
     std::int32_t index(std::int32_t y, std::int32_t x) const;  // into the quadrant tables
     const FrequencyGrid& grid_;
     std::int32_t half_w_, half_h_;

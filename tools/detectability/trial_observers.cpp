@@ -15,7 +15,7 @@ double sub_point(int k) { return k / 32.0; }
 // rule up to where the blur's Gaussian has fallen to e^−32, on radii 0,
 // step, 2·step … (the table), linear between them.
 class RadialProfile {
-public:
+  public:
     RadialProfile() = default;  // zero everywhere
     RadialProfile(const Task& task, double reach, double step) : step_(step) {
         const double rho_max = std::sqrt(32.0 / (2.0 * detect_pi * detect_pi)) / task.blur;
@@ -47,7 +47,7 @@ public:
         return values_[k] + t * (values_[k + 1] - values_[k]);
     }
 
-private:
+  private:
     double step_ = 1;
     std::vector<double> values_;
 };

@@ -59,9 +59,9 @@ TrialDPrime trial_d_prime(const std::vector<TrialResponses>& present, const std:
 inline bool cho_defined(std::int32_t trials) { return trials > channel_count; }
 
 struct TrialStudy {
-    TrialDPrime d;              // from all the trials
-    TrialDPrime lower, upper;   // the 95 % interval
-    double npw_amplitude = 0;   // the signal's measured height: Δt̄ / Σ w²
+    TrialDPrime d;  // from all the trials
+    TrialDPrime lower, upper;  // the 95 % interval
+    double npw_amplitude = 0;  // the signal's measured height: Δt̄ / Σ w²
 };
 
 // d' of all the trials and the bootstrap interval: `resamples` times, N

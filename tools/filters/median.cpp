@@ -92,10 +92,9 @@ namespace {
 // counted by sign, so that a zero median needs the window order only when
 // both signs are in the window.
 class SlidingWindow {
-public:
+  public:
     explicit SlidingWindow(std::int64_t a)
-        : a_(a), slots_(take_samples(a * a)), sizes_(take_array<std::int64_t>(a)), counts_(take_array<Census>(a)),
-          leaving_(take_samples(a)), sorted_(take_samples(a * a)), merged_(take_samples(a * a)) {}
+        : a_(a), slots_(take_samples(a * a)), sizes_(take_array<std::int64_t>(a)), counts_(take_array<Census>(a)), leaving_(take_samples(a)), sorted_(take_samples(a * a)), merged_(take_samples(a * a)) {}
 
     // The window whose first column is image column `first` (already wrapped).
     void start(const double* input, const std::int64_t* row_starts, std::int64_t first, std::int64_t width) {
@@ -129,13 +128,16 @@ public:
         if (total_.nans > 0) return false;
         value = sorted_[rank];
         if (value != 0.0) return true;
-        if (total_.negative_zeros == 0) value = 0.0;
-        else if (total_.negative_zeros == total_.zeros) value = -0.0;
-        else return false;
+        if (total_.negative_zeros == 0)
+            value = 0.0;
+        else if (total_.negative_zeros == total_.zeros)
+            value = -0.0;
+        else
+            return false;
         return true;
     }
 
-private:
+  private:
     struct Census {
         std::int64_t nans = 0, zeros = 0, negative_zeros = 0;
         void operator+=(const Census& c) { nans += c.nans, zeros += c.zeros, negative_zeros += c.negative_zeros; }

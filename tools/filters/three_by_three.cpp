@@ -48,7 +48,7 @@ void print_smoothing_kernel(std::FILE* out, const SmoothingKernel& kernel) {
 
 void moving_average_3x3(const double* input, double* output, std::int32_t width, std::int32_t height) {
     if (width <= 0 || height <= 0) return;
-    for_each_window(input, output, width, height, [](const double (&v)[9]) {
+    for_each_window(input, output, width, height, [](const double(&v)[9]) {
         double sum = 0.0;  // from +0: nine zeros of either sign give +0
         for (double x : v) sum += x;
         return sum / 9.0;
@@ -61,7 +61,7 @@ void weighted_average_3x3(const double* input, double* output, std::int32_t widt
     const double divisor = static_cast<double>(kernel.divisor);
     double weights[9];
     for (int n = 0; n < 9; ++n) weights[n] = static_cast<double>(kernel.weights[n]);
-    for_each_window(input, output, width, height, [&](const double (&v)[9]) {
+    for_each_window(input, output, width, height, [&](const double(&v)[9]) {
         double sum = 0.0;
         for (int n = 0; n < 9; ++n) sum += weights[n] * v[n];
         return sum / divisor;

@@ -33,8 +33,7 @@ std::vector<std::int32_t> subset_order(std::int32_t subsets) {
 }
 
 IterativeSolver::IterativeSolver(const ViewSet& set, std::vector<double> measured, const IterativeSettings& settings)
-    : set_(set), y_(std::move(measured)), s_(settings), pixels_(sample_count(set.width, set.height)),
-      samples_(sample_count(set.views(), set.bins)) {
+    : set_(set), y_(std::move(measured)), s_(settings), pixels_(sample_count(set.width, set.height)), samples_(sample_count(set.views(), set.bins)) {
     x_ = take_samples(pixels_);
     const IterativeMethod m = s_.method;
     std::int32_t subsets = 1;
@@ -123,8 +122,10 @@ void IterativeSolver::project_subset(const std::vector<std::int32_t>& views) {
 void IterativeSolver::back_project_subset(const std::vector<std::int32_t>& views, bool weighted) {
     const std::int32_t count = static_cast<std::int32_t>(views.size());
     const double* weights = weighted ? weights_.data() : nullptr;
-    if (count == 1) back_project_entries(set_, entries_, rows_.data(), weights, num_.data(), den_.data());
-    else back_project_sums(set_, rows_.data(), weights, views.data(), count, num_.data(), den_.data());
+    if (count == 1)
+        back_project_entries(set_, entries_, rows_.data(), weights, num_.data(), den_.data());
+    else
+        back_project_sums(set_, rows_.data(), weights, views.data(), count, num_.data(), den_.data());
 }
 
 void IterativeSolver::sart_subset(const std::vector<std::int32_t>& views) {
@@ -231,8 +232,10 @@ void IterativeSolver::iterate() {
     }
     const std::vector<double> before = s_.tv_weight > 0 ? x_ : std::vector<double>{};
     for (const std::vector<std::int32_t>& views : subsets_) {
-        if (m == IterativeMethod::mlem || m == IterativeMethod::os_em) em_subset(views);
-        else sart_subset(views);
+        if (m == IterativeMethod::mlem || m == IterativeMethod::os_em)
+            em_subset(views);
+        else
+            sart_subset(views);
     }
     if (s_.tv_weight > 0) tv_steps(before);
 }

@@ -49,7 +49,7 @@ struct IterativeSettings {
 std::vector<std::int32_t> subset_order(std::int32_t subsets);
 
 class IterativeSolver {
-public:
+  public:
     // `measured`: the views' sinogram (views × bins, line integrals).
     IterativeSolver(const ViewSet& set, std::vector<double> measured, const IterativeSettings& settings);
 
@@ -65,7 +65,7 @@ public:
     // ‖y − A x‖ of the present image.
     double residual() const;
 
-private:
+  private:
     void sart_subset(const std::vector<std::int32_t>& views);
     void em_subset(const std::vector<std::int32_t>& views);
     void cgls_step();
@@ -78,7 +78,7 @@ private:
     std::int64_t pixels_, samples_;
     std::vector<double> x_;
     std::vector<double> row_sums_;  // A·1 of every view (SART family)
-    std::vector<double> counts_;    // I0 e^(−y) (OS-EM)
+    std::vector<double> counts_;  // I0 e^(−y) (OS-EM)
     std::vector<std::vector<std::int32_t>> subsets_;  // in the order of visit
     // One view's entries, kept between its projection and its update when
     // a subset is a single view (SART); scratch arrays of a subset.

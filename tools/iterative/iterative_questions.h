@@ -18,9 +18,9 @@
 
 struct IterativeReconParameters {
     std::string input;
-    std::int32_t bins, angles;             // the file: `angles` rows (views) of `bins` samples
+    std::int32_t bins, angles;  // the file: `angles` rows (views) of `bins` samples
     std::int32_t full_angles, first_view, view_step;
-    std::string output;                    // the image after the last iteration
+    std::string output;  // the image after the last iteration
     std::int32_t width, height;
     double pixel_length;
     std::int32_t method, iterations;
@@ -41,7 +41,12 @@ struct ViewSubsetParameters {
 ToolDialogue view_subset_dialogue(ViewSubsetParameters& p);
 
 // The methods, as the method answer numbers them.
-enum class IterativeMethod { sirt = 1, sart = 2, os_sart = 3, cgls = 4, mlem = 5, os_em = 6 };
+enum class IterativeMethod { sirt = 1,
+                             sart = 2,
+                             os_sart = 3,
+                             cgls = 4,
+                             mlem = 5,
+                             os_em = 6 };
 
 // The reference answer that asks for no reference image.
 inline constexpr const char* no_reference = "none";

@@ -165,9 +165,10 @@ Message view_subset_report(const ViewSubsetParameters& p) {
     const double degrees_per_view = 180.0 / p.angles;
     const double first = p.first_view * degrees_per_view;
     const double last = (p.first_view + static_cast<double>(p.view_step) * (p.views - 1)) * degrees_per_view;
-    return Message(" *** 投影 %d 本：%g 度から %g 度まで %g 度おき\n"
-                       " *** iterative_recon の答え：投影数 %d、半回転の投影数 %d、最初の投影番号 %d、投影番号の間隔 %d\n",
-                       static_cast<int>(p.views), first, last, p.view_step * degrees_per_view,
-                       static_cast<int>(p.views), static_cast<int>(p.angles), static_cast<int>(p.first_view),
-                       static_cast<int>(p.view_step));
+    return Message(
+        " *** 投影 %d 本：%g 度から %g 度まで %g 度おき\n"
+        " *** iterative_recon の答え：投影数 %d、半回転の投影数 %d、最初の投影番号 %d、投影番号の間隔 %d\n",
+        static_cast<int>(p.views), first, last, p.view_step * degrees_per_view,
+        static_cast<int>(p.views), static_cast<int>(p.angles), static_cast<int>(p.first_view),
+        static_cast<int>(p.view_step));
 }

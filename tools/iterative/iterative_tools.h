@@ -25,7 +25,7 @@ void require_raw_file_samples(const std::string& name, std::int64_t count, const
 struct IterationRecord {
     std::int32_t iteration;
     double residual;  // ‖y − A x‖ of the views, line integrals
-    double rmse;      // against the reference image (1/cm); NaN without one
+    double rmse;  // against the reference image (1/cm); NaN without one
 };
 
 struct IterativeOutcome {

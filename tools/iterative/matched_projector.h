@@ -23,9 +23,9 @@
 struct ViewSet {
     std::int32_t width = 0, height = 0, bins = 0, full_angles = 0;
     std::vector<std::int32_t> index;  // angle index of each view on the half-turn grid
-    std::vector<CijAngle> angle;      // its geometry
-    std::vector<double> column_cos;   // views × width: x·cos θ of every column
-    std::vector<double> row_sin;      // views × height: y·sin θ of every row
+    std::vector<CijAngle> angle;  // its geometry
+    std::vector<double> column_cos;  // views × width: x·cos θ of every column
+    std::vector<double> row_sin;  // views × height: y·sin θ of every row
     std::int32_t views() const { return static_cast<std::int32_t>(index.size()); }
 };
 

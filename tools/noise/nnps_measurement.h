@@ -9,7 +9,7 @@
 #include "tools/noise/noise_questions.h"
 
 struct NoiseSpectrum {
-    std::vector<double> spectrum;              // height × width (n4-4_nnps.img)
+    std::vector<double> spectrum;  // height × width (n4-4_nnps.img)
     std::vector<double> x_profile, y_profile;  // W div (2·b) bins each
 };
 

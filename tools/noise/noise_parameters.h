@@ -29,9 +29,9 @@ std::string format_with_number(const char* pattern, std::int32_t value);
 // Each ends the tool with a one-line message on standard error and exit
 // status 1 when its value is unusable.
 void require_transform_sides(std::int32_t width, std::int32_t height);  // powers of two, at least 4
-void require_bin_width(std::int32_t bin_width);                          // at least 1
-void require_repetitions(std::int32_t repetitions);                      // at least 1
-void require_row_count(std::int32_t rows, const char* what);             // at least 0
+void require_bin_width(std::int32_t bin_width);  // at least 1
+void require_repetitions(std::int32_t repetitions);  // at least 1
+void require_row_count(std::int32_t rows, const char* what);  // at least 0
 
 // R planes of `plane` samples each, saturated so that an impossible size
 // reaches the allocator as a size it refuses, never as an overflow.

@@ -27,19 +27,19 @@ void write_sweep_table(const std::string& name, const double* table, std::int32_
 struct SweepSettings {
     std::int32_t width = 0, height = 0;  // of the spectra
     std::int32_t bin_width = 0, bins = 0;
-    std::int32_t rows = 0;         // R: levels or windows
+    std::int32_t rows = 0;  // R: levels or windows
     std::int32_t repetitions = 0;  // N, at least 1
     std::string x_table_name, y_table_name;
     std::int64_t field_samples = 0;  // of SweepWork::field (0: the noise is drawn into re)
-    std::FILE* progress = stderr;    // where the loop shows its progress; none when null
+    std::FILE* progress = stderr;  // where the loop shows its progress; none when null
 };
 
 // A measured sweep, as the tools write it and the Python module returns it.
 struct SweepOutcome {
-    SweepSettings settings;                // sizes, rows and table names
+    SweepSettings settings;  // sizes, rows and table names
     std::vector<double> x_table, y_table;  // R × K averaged profiles
-    std::vector<double> stack;             // R averaged images of W × H
-    std::vector<std::string> labels;       // the row labels of the tables
+    std::vector<double> stack;  // R averaged images of W × H
+    std::vector<std::string> labels;  // the row labels of the tables
     std::vector<std::string> image_names;  // the file of each image
 };
 
@@ -51,7 +51,7 @@ struct SweepWork {
 
 // The work of one kind of table row, step by step.
 class SweepRows {
-public:
+  public:
     virtual ~SweepRows() = default;
     // Draws a fresh noise realisation for row ρ into work.field (or
     // work.re). Called on one thread, repetition by repetition and row by

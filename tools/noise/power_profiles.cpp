@@ -20,7 +20,7 @@ constexpr double band_half_width = 7.0;
 // the bounds (k + 1)·b ± 0.5·b are exact in doubles and tile the distances
 // without overlap.
 class BinSums {
-public:
+  public:
     BinSums(std::int32_t bin_width, std::int32_t bins)
         : width_(bin_width), bins_(bins), lower_(bins), upper_(bins), sums_(bins, 0.0), counts_(bins, 0) {
         const double half = 0.5 * bin_width;
@@ -51,7 +51,7 @@ public:
     // The mean of bin k: sum / count, 0/0 for an empty bin.
     double mean(std::int32_t k) const { return sums_[k] / static_cast<double>(counts_[k]); }
 
-private:
+  private:
     double width_;
     std::int32_t bins_;
     std::vector<double> lower_, upper_, sums_;

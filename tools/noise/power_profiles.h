@@ -30,7 +30,8 @@ void normalize_to_peak(double* re, std::int64_t count);
 // width H and the height W; for a square spectrum nothing else changes.
 void transpose_spectrum(double* re, std::int32_t width, std::int32_t height);
 
-enum class ProfileMode { store, add };
+enum class ProfileMode { store,
+                         add };
 
 // Mean of each bin over the band along the horizontal frequency axis: the
 // fourteen rows 1 ≤ |v| ≤ 7, every column but m = 0. Stored into out[k] or

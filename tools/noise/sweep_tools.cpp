@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr std::int32_t sweep_angles = 512;     // recon_noise_sweep and recon_noise_windows
+constexpr std::int32_t sweep_angles = 512;  // recon_noise_sweep and recon_noise_windows
 constexpr std::int32_t diagonal_angles = 403;  // recon_noise_diagonal
-constexpr std::int32_t windows = 5;            // W0(u) … W4(u)
+constexpr std::int32_t windows = 5;  // W0(u) … W4(u)
 
 // The answers every sweep shares, checked in the tools' order.
 struct SweepAnswers {
@@ -39,16 +39,16 @@ SweepOutcome take_outcome(const SweepAnswers& a, std::int32_t bins, std::int64_t
 // Rows of noise levels in decibels: the label "%ddB" and the image name
 // from the row's level.
 class LevelRows : public SweepRows {
-public:
+  public:
     LevelRows(const LevelSweepParameters& p, const char* image_pattern)
         : start_level_(p.start_level), level_step_(p.level_step), image_pattern_(image_pattern) {}
     std::string label(std::int32_t row) const override { return format_with_number("%ddB", level(row)); }
     std::string image_name(std::int32_t row) const override { return format_with_number(image_pattern_, level(row)); }
 
-protected:
+  protected:
     std::int32_t level(std::int32_t row) const { return level_of_row(start_level_, level_step_, row); }
 
-private:
+  private:
     std::int32_t start_level_, level_step_;
     const char* image_pattern_;
 };
@@ -56,7 +56,7 @@ private:
 // noise_spectrum_sweep's rows: an image of 1 plus Gaussian noise of the
 // row's level, its NNPS profiled along the axes.
 class NoiseImageRows : public LevelRows {
-public:
+  public:
     explicit NoiseImageRows(const NoiseSpectrumSweepParameters& p)
         : LevelRows(p, "n4-5_%02ddB.img"), p_(p), noise_{negated_pattern_number(p.pattern)} {}
     void draw(std::int32_t row, SweepWork& work) override {
@@ -75,7 +75,7 @@ public:
         image[static_cast<std::int64_t>(p_.height / 2) * p_.width + p_.width / 2] = 0.0;
     }
 
-private:
+  private:
     const NoiseSpectrumSweepParameters& p_;
     random_state noise_;
 };
@@ -83,7 +83,7 @@ private:
 // recon_noise_sweep's and recon_noise_diagonal's rows: a noise sinogram of
 // the row's level, reconstructed with the plain ramp filter.
 class ReconstructedLevelRows : public LevelRows {
-public:
+  public:
     ReconstructedLevelRows(const LevelSweepParameters& p, std::int32_t angles, SweepProfile band,
                            const char* image_pattern)
         : LevelRows(p, image_pattern), p_(p), angles_(angles), band_(band), noise_{negated_pattern_number(p.pattern)} {}
@@ -98,7 +98,7 @@ public:
         band_(spectrum, width, height, bin_width, bins, out);
     }
 
-private:
+  private:
     const LevelSweepParameters& p_;
     std::int32_t angles_;
     SweepProfile band_;
@@ -108,7 +108,7 @@ private:
 // recon_noise_windows' rows: noise sinograms of one level, reconstructed
 // through the row's filter window.
 class WindowRows : public SweepRows {
-public:
+  public:
     explicit WindowRows(const ReconNoiseWindowsParameters& p) : p_(p), noise_{negated_pattern_number(p.pattern)} {}
     void draw(std::int32_t, SweepWork& work) override { draw_noise_sinogram(work.field, sweep_angles, p_.level, noise_); }
     void spectrum(std::int32_t window, SweepWork& work) const override {
@@ -123,7 +123,7 @@ public:
         return format_with_number("n4-7_w%d(u).img", window);
     }
 
-private:
+  private:
     const ReconNoiseWindowsParameters& p_;
     random_state noise_;
 };

@@ -12,8 +12,8 @@ struct Ellipse {
     double centre_y;
     double radius_x;  // along the ellipse's own x axis
     double radius_y;  // along the ellipse's own y axis
-    double angle;     // degrees
-    double value;     // added inside the ellipse
+    double angle;  // degrees
+    double value;  // added inside the ellipse
 };
 
 // Adds the ellipse to the W × H image: each pixel gains value × (inside

@@ -16,7 +16,7 @@
 struct EllipseFileResult {
     std::vector<Ellipse> ellipses;
     std::optional<Message> fault;  // none when `count` ellipses were read
-    std::string error;             // its text in UTF-8, empty when none
+    std::string error;  // its text in UTF-8, empty when none
 };
 
 // Reads `count` ellipses from an open stream, echoing comments and the

@@ -15,7 +15,7 @@ template <class V>
 struct CijLaneAngle {
     V m, T, d, flank, flank_divisor;
     V lowest, highest;  // g of the first and the last bin that fill an entry
-    V first_offset;     // N/2 − 1: first bin = g + N/2 − 1
+    V first_offset;  // N/2 − 1: first bin = g + N/2 − 1
 };
 
 template <class V>
@@ -61,7 +61,7 @@ CT_LANES CijShares<V> cij_shares(const CijLaneAngle<V>& a, V t) {
     using L = Lanes<V>;
     const V half(0.5), zero(0.0);
     const V g = cij_nearest(t);
-    const V left = g - half;   // L, left edge of the nearest bin
+    const V left = g - half;  // L, left edge of the nearest bin
     const V right = g + half;  // R, its right edge
     const V past_left = left - (t - a.m);
     const V s_left = left - (t - a.T);

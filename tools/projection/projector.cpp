@@ -48,8 +48,7 @@ void cij_products(const CijAngle& a, std::int32_t width, std::int32_t height, do
 }
 
 CijRowEntries::CijRowEntries(std::int32_t width)
-    : first_bin(take_array<std::int32_t>(width)), w0(take_samples(width)), w1(take_samples(width)),
-      w2(take_samples(width)) {}
+    : first_bin(take_array<std::int32_t>(width)), w0(take_samples(width)), w1(take_samples(width)), w2(take_samples(width)) {}
 
 namespace {
 
@@ -111,7 +110,7 @@ std::vector<ValueSpan> value_spans(const double* image, std::int32_t width, std:
 // pixels of a row one after the other. Along a row the first bin moves by
 // at most one from pixel to pixel but for jumps over empty entries.
 class HeldBins {
-public:
+  public:
     explicit HeldBins(double* projection) : projection_(projection) {}
     HeldBins(const HeldBins&) = delete;
     HeldBins& operator=(const HeldBins&) = delete;
@@ -133,7 +132,7 @@ public:
         first_ = none;
     }
 
-private:
+  private:
     static constexpr std::int32_t none = -8;  // no bins held (b ± 1 is never none)
 
     void move_to(std::int32_t b) {

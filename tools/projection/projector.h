@@ -26,10 +26,10 @@ inline constexpr double projection_pi = 3.14159265358979;
 // What one projection angle contributes to every entry of the table.
 struct CijAngle {
     double sin_theta, cos_theta;  // S, C
-    double c, d;                  // min and max of |S| and |C|
-    double m, T;                  // half the flat top (d - c)/2, half the base (c + d)/2
-    double flank;                 // c / (d × 2), the area of one sloping flank
-    double flank_divisor;         // (d × 2) × c
+    double c, d;  // min and max of |S| and |C|
+    double m, T;  // half the flat top (d - c)/2, half the base (c + d)/2
+    double flank;  // c / (d × 2), the area of one sloping flank
+    double flank_divisor;  // (d × 2) × c
 };
 
 // The shares of the angle θ (radians), as every table forms them: the

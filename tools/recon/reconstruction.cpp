@@ -25,9 +25,10 @@ Measured reconstruct_image(const ReconstructParameters& p, const SampleSource& s
     // The ramp filter spreads one NaN over its whole projection, and back
     // projection that projection over the whole image.
     if (non_finite != 0) {
-        image.non_finite_cause = text_format("原因：投影データの有限でない値 %lld 個をランプフィルタが投影全体に、"
-                                             "逆投影が画像全体に広げました。",
-                                             static_cast<long long>(non_finite));
+        image.non_finite_cause = text_format(
+            "原因：投影データの有限でない値 %lld 個をランプフィルタが投影全体に、"
+            "逆投影が画像全体に広げました。",
+            static_cast<long long>(non_finite));
     }
     return image;
 }

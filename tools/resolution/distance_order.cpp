@@ -28,7 +28,7 @@ inline Entry winner(const Entry& left, const Entry& right) {
 }
 
 class Tournament {
-public:
+  public:
     Tournament(const double* distance, std::int64_t n) {
         while (leaves_ < n) leaves_ *= 2;
         nodes_ = take_array<Entry>(2 * leaves_);
@@ -55,7 +55,7 @@ public:
         }
     }
 
-private:
+  private:
     std::int64_t leaves_ = 1;
     std::vector<Entry> nodes_;  // node i has children 2i and 2i+1; leaves from leaves_
 };

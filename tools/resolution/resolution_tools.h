@@ -14,9 +14,9 @@
 std::vector<double> draw_step_target(const StepTargetParameters& p);
 
 struct SlantProfile {
-    double tilt_degrees = 0;   // as the tilt line shows it
-    std::vector<double> esf;   // `points` samples (esf.txt)
-    std::vector<double> lsf;   // `points` samples
+    double tilt_degrees = 0;  // as the tilt line shows it
+    std::vector<double> esf;  // `points` samples (esf.txt)
+    std::vector<double> lsf;  // `points` samples
 };
 
 // slant_profile: the ESF and LSF of the edge; fails before any result when

@@ -21,9 +21,12 @@ std::string escaped(std::string_view text) {
     bool line_start = true;
     for (const char c : text) {
         if (line_start && (c == '.' || c == '\'')) out += "\\&";
-        if (c == '\\') out += "\\e";
-        else if (c == '-') out += "\\-";
-        else out += c;
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
         line_start = c == '\n';
     }
     return out;

@@ -57,8 +57,7 @@ std::vector<SuiteProgram> make_suite() {
         {bound<recon_noise_sweep_dialogue>(), true, {"noise_spectrum_sweep", "recon_noise_windows", "recon_noise_diagonal", "reconstruct"}},
         {bound<recon_noise_windows_dialogue>(), true, {"recon_noise_sweep", "recon_noise_diagonal", "reconstruct"}},
         {bound<recon_noise_diagonal_dialogue>(), true, {"recon_noise_sweep", "recon_noise_windows"}},
-        {bound<box_smooth_dialogue>(), true, {"reconstruct", "kernel_smooth", "bell_smooth", "rank_smooth",
-                                              "edge_preserve"}},
+        {bound<box_smooth_dialogue>(), true, {"reconstruct", "kernel_smooth", "bell_smooth", "rank_smooth", "edge_preserve"}},
         {bound<kernel_smooth_dialogue>(), true, other_filters("kernel_smooth")},
         {bound<bell_smooth_dialogue>(), true, other_filters("bell_smooth")},
         {bound<rank_smooth_dialogue>(), true, other_filters("rank_smooth")},
@@ -97,7 +96,8 @@ std::vector<std::string> suite_problems(const std::vector<SuiteProgram>& program
         for (const FileFact& f : d.files) {
             if (f.question != nullptr) {
                 const Question* q = question_of(d, f.question);
-                if (q == nullptr || q->file == FileUse::none) problem(std::string("no file question ") + f.question);
+                if (q == nullptr || q->file == FileUse::none)
+                    problem(std::string("no file question ") + f.question);
                 else if (f.used) {
                     if (described.count(f.question) && !chosen.count(f.question))
                         problem(std::string("file ") + f.question + " twice");

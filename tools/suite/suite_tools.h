@@ -13,7 +13,7 @@
 
 struct SuiteProgram {
     ToolDialogue dialogue;  // bound to a record that lives as long as the list
-    bool threads;           // splits its work over the cores (OMP_NUM_THREADS)
+    bool threads;  // splits its work over the cores (OMP_NUM_THREADS)
     std::vector<const char*> see_also;
 
     const char* name() const { return dialogue.about.name; }
@@ -30,4 +30,3 @@ const SuiteProgram* find_suite_tool(const std::string& name);
 // integer question, a fixed index out of range, a see-also naming no
 // program, a name given twice.
 std::vector<std::string> suite_problems(const std::vector<SuiteProgram>& programs);
-

@@ -109,7 +109,8 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
     if (!f.shape.empty()) {
         out += ", \"shape\": [" + list(f.shape, ", ", [](const Extent& e) {
                    return e.keyword != nullptr ? quoted(e.keyword) : std::to_string(e.count);
-               }) + "]";
+               }) +
+               "]";
     }
     if (f.quantity.name != nullptr) {
         out += ", \"quantity\": " + quoted(f.quantity.name) + ", \"unit\": " + quoted(f.quantity.unit);

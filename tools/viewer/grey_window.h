@@ -6,7 +6,7 @@
 #include <vector>
 
 struct DisplayWindow {
-    double low;   // shown black (grey level 0)
+    double low;  // shown black (grey level 0)
     double high;  // shown white (grey level 255)
 };
 

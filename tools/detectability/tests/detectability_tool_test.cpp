@@ -134,25 +134,30 @@ TEST(DetectabilityTool, BadAnswersAndFilesAreRefusedByNameBeforeAnyOutput) {
         {[](Answers& a, const ScratchDir& d) {
              a.mtf_kind = "0";
              write_file(d / "mtf.txt", "1.0\t0.5\n0.9\t0.4\n");
-         }, "[mtf.txt]"},
+         },
+         "[mtf.txt]"},
         {[](Answers& a, const ScratchDir& d) {
              a.mtf_kind = "0";
              a.spacing = "1";
              write_file(d / "mtf.txt", "1.0\n0.9\n0.8\n");  // stops at 1/3 cycles/pixel
-         }, "[mtf.txt]"},
+         },
+         "[mtf.txt]"},
         {[](Answers& a, const ScratchDir& d) {
              a.nps_kind = "0";
              write_floats(d / "nps.img", std::vector<float>(64 * 64, 0.5f));  // no 1 at the zero frequency
-         }, "[nps.img]"},
+         },
+         "[nps.img]"},
         {[](Answers& a, const ScratchDir& d) {
              a.nps_kind = "2";
              write_file(d / "nps.img", table_of_frequencies(64, 1.0));
              a.row = "2";
-         }, "NPS"},
+         },
+         "NPS"},
         {[](Answers& a, const ScratchDir& d) {
              a.nps_kind = "2";
              write_file(d / "nps.img", "1.0\n2.0\n");
-         }, "[nps.img]"},
+         },
+         "[nps.img]"},
     };
     for (const Bad& bad : cases) {
         ScratchDir dir;

@@ -102,7 +102,8 @@ TEST(ObserverStudy, WhiteNoiseNpwMeetsTheClosedFormAndTheFrequencyDomainWithinIt
         grid.nps.assign(side * side, sigma * sigma * pixel * pixel);
         EyeFilter eye;
         eye.pixel = pixel;
-        const GridObservers observers(grid, [](double) { return 1.0; }, eye, 0.0);
+        const GridObservers observers(
+            grid, [](double) { return 1.0; }, eye, 0.0);
         Task task = flat;
         task.contrast = contrast;
         const double frequency_domain = observers.d_prime(task).npw;

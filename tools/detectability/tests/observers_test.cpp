@@ -25,7 +25,9 @@ FrequencyGrid white_grid(std::int32_t side, double pixel, double sigma) {
 const RadialFunction unit_mtf = [](double) { return 1.0; };
 
 TEST(Bessel, AgreesWithReferenceValuesOnBothSidesOfTheSeriesLimit) {
-    struct Case { double mu, a, j; };
+    struct Case {
+        double mu, a, j;
+    };
     for (const Case c : {Case{1, 1, 0.440050585744934}, Case{0, 1, 0.765197686557967}, Case{1, 25, -0.12535024958029},
                          Case{2.5, 7.3, -0.3008494315875}, Case{2.5, 31.0, 0.045033789296924},
                          Case{1, 19.9, 0.0501174248073797}, Case{1, 20.1, 0.0828010057602098},

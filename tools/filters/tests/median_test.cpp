@@ -78,7 +78,7 @@ TEST(Median, EvenWidthAveragesTheMiddlePairReachingUpAndLeft) {
     const Image in = {1, 2, 3, 10, 20, 30};
     const Image out = median(in, 3, 2, 2);
     EXPECT_EQ(out[1 * 3 + 1], (2 + 10) * 0.5);  // {1, 2, 10, 20}
-    EXPECT_EQ(out[0], (3 + 10) * 0.5);          // {30, 10, 3, 1}: row 1 and column 2 wrapped
+    EXPECT_EQ(out[0], (3 + 10) * 0.5);  // {30, 10, 3, 1}: row 1 and column 2 wrapped
 }
 
 TEST(Median, MatchesQsortOnEveryImageAndWidth) {
@@ -89,7 +89,8 @@ TEST(Median, MatchesQsortOnEveryImageAndWidth) {
                 // NaN, and zeros of both signs, send a window to the gathered selection;
                 // without them (or with zeros of one sign) the sliding window gives the value.
                 Image in = test_images::mixed(w, h, a * 131 + w * 7 + h + kind, kind == 1);
-                if (kind >= 2) std::replace(in.begin(), in.end(), 0.0, kind == 2 ? 3.0 : kind == 3 ? 0.0 : -0.0);
+                if (kind >= 2) std::replace(in.begin(), in.end(), 0.0, kind == 2 ? 3.0 : kind == 3 ? 0.0
+                                                                                                   : -0.0);
                 ASSERT_TRUE(same_bits(reference::median(in, w, h, a), median(in, w, h, a)))
                     << w << "x" << h << " width " << a << " kind " << kind;
             }

@@ -86,14 +86,14 @@ TEST(WeightedAverage, ImpulseReproducesTheKernelAndZeroDivisorGivesNonFinite) {
     const Image out = weighted(in, 4, 3, make_smoothing_kernel(1, 2, 4));
     EXPECT_EQ(out[0], 4.0);
     EXPECT_EQ(out[1], 2.0);
-    EXPECT_EQ(out[3], 2.0);   // column W − 1 wraps
+    EXPECT_EQ(out[3], 2.0);  // column W − 1 wraps
     EXPECT_EQ(out[11], 1.0);  // the opposite corner
     EXPECT_EQ(out[2], 0.0);
     const Image zero = weighted(in, 4, 3, make_smoothing_kernel(0, 0, 0));
     EXPECT_TRUE(std::isnan(zero[0]));
     const Image infinite = weighted(in, 4, 3, make_smoothing_kernel(1, 0, -4));
     EXPECT_EQ(infinite[0], -INFINITY);  // −64 / 0
-    EXPECT_EQ(infinite[5], INFINITY);   // the impulse at a corner of the window: 16 / 0
+    EXPECT_EQ(infinite[5], INFINITY);  // the impulse at a corner of the window: 16 / 0
     EXPECT_TRUE(std::isnan(infinite[1]));
     EXPECT_EQ(weighted({1, 2, 3, 4}, 2, 2, make_smoothing_kernel(0, 0, 1)), (Image{1, 2, 3, 4}));
 }
@@ -104,7 +104,7 @@ TEST(WeightedAverage, MatchesTheStraightforwardFilterBitForBit) {
     for (auto [w, h] : test_images::sizes) {
         const Image in = test_images::mixed(w, h, w * 17 + h, true);
         EXPECT_TRUE(same_values(reference::weighted(in, w, h, k, centre + 4 * (side + corner)),
-                              weighted(in, w, h, make_smoothing_kernel(corner, side, centre))))
+                                weighted(in, w, h, make_smoothing_kernel(corner, side, centre))))
             << w << "x" << h;
     }
 }

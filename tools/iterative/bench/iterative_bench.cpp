@@ -64,8 +64,6 @@ const std::int64_t all_threads = thread_count();
 
 }  // namespace
 
-BENCHMARK(SartIteration)->Args({256, 1})->Args({256, all_threads})->Args({512, 1})->Args({512, all_threads})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(ProjectAndTranspose)->Args({256, 1})->Args({256, all_threads})->Args({512, 1})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SartIteration)->Args({256, 1})->Args({256, all_threads})->Args({512, 1})->Args({512, all_threads})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ProjectAndTranspose)->Args({256, 1})->Args({256, all_threads})->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

@@ -74,14 +74,12 @@ TEST(IterativeRecon, SavesTheChosenIterationsAndFromAnFbpStart) {
     for (std::size_t i = 0; i < sinogram.size(); ++i) sinogram[i] = 0.5f + 0.3f * std::sin(0.01f * i);
     write_floats(dir / "s.prj", sinogram);
     const ToolRun run = run_tool("iterative_recon",
-                                 answers(recon_answers({{7, "out/x.img"}, {11, "3"}, {12, "5"}, {14, "5"}, {16, "0.3"},
-                                                        {18, "1"}, {19, "2"}})),
+                                 answers(recon_answers({{7, "out/x.img"}, {11, "3"}, {12, "5"}, {14, "5"}, {16, "0.3"}, {18, "1"}, {19, "2"}})),
                                  dir.path());
     ASSERT_FALSE(run.exit_status == 0) << "no folder out/";
     std::filesystem::create_directory(dir / "out");
     const ToolRun again = run_tool("iterative_recon",
-                                   answers(recon_answers({{7, "out/x.img"}, {11, "3"}, {12, "5"}, {14, "5"},
-                                                          {16, "0.3"}, {18, "1"}, {19, "2"}})),
+                                   answers(recon_answers({{7, "out/x.img"}, {11, "3"}, {12, "5"}, {14, "5"}, {16, "0.3"}, {18, "1"}, {19, "2"}})),
                                    dir.path());
     ASSERT_EQ(again.exit_status, 0) << again.err;
     for (const char* name : {"out/x_0002.img", "out/x_0004.img", "out/x.img"})

@@ -25,7 +25,7 @@ std::string decibels(std::int32_t row) { return format_with_number("%ddB", 5 + 5
 
 // Stand-in steps of a row, each set by the test.
 struct SweepSteps : SweepRows {
-    std::function<void(std::int32_t row, SweepWork& work)> draw_step, spectrum_step;
+    std::function<void(std::int32_t row, SweepWork&work)> draw_step, spectrum_step;
     SweepProfile profile_step = axis_band_profile_add;
     std::function<std::string(std::int32_t)> row_label, image_name_of;
     std::function<void(double* image)> final_image;
@@ -111,8 +111,7 @@ TEST(SweepLoop, AveragesProfilesAndImagesOverTheRepetitions) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\r noise average [1/2]\r noise average [2/2]\n");
 
     EXPECT_EQ(order, (std::vector<int>{0, 1, 0, 1}));  // repetition by repetition, rows in order
-    EXPECT_EQ(profile_shapes, (std::vector<std::pair<int, int>>{{w, h}, {h, w}, {w, h}, {h, w}, {w, h}, {h, w},
-                                                                 {w, h}, {h, w}}));
+    EXPECT_EQ(profile_shapes, (std::vector<std::pair<int, int>>{{w, h}, {h, w}, {w, h}, {h, w}, {w, h}, {h, w}, {w, h}, {h, w}}));
     for (int row = 0; row < rows; ++row) {
         const auto& first = spectra[row];
         const auto& second = spectra[rows + row];

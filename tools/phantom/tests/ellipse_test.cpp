@@ -103,8 +103,9 @@ TEST(EllipseFile, CommentsAreEchoedAndNotCounted) {
     ASSERT_EQ(r.ellipses.size(), 2u);
     EXPECT_EQ(r.ellipses[1].centre_y, -0.2);
     EXPECT_EQ(r.ellipses[1].value, -0.5);
-    EXPECT_EQ(echoed, "# head\n 0.0000  0.0000  0.5000  0.5000  0.0000  1.0000 \n# inner\n"
-                      " 0.1000 -0.2000  0.1000  0.1000 30.0000 -0.5000 \n");
+    EXPECT_EQ(echoed,
+              "# head\n 0.0000  0.0000  0.5000  0.5000  0.0000  1.0000 \n# inner\n"
+              " 0.1000 -0.2000  0.1000  0.1000 30.0000 -0.5000 \n");
 }
 
 TEST(EllipseFile, FieldsThatAreNotNumbersReadAsZero) {
@@ -118,11 +119,11 @@ TEST(EllipseFile, FieldsThatAreNotNumbersReadAsZero) {
 
 TEST(EllipseFile, FaultsNameTheFileAndTheLine) {
     const std::pair<std::string, std::string> cases[] = {
-        {"0\t0\t1\t1\t0\t1\n", "2"},                        // ends before the second ellipse
-        {"# c\n0 0 1 1 0 1\n", "2"},                          // spaces instead of tabs
-        {"0\t0\t1\t1\t0\t1\n\n0\t0\t1\t1\t0\t1\n", "2"},      // empty line
+        {"0\t0\t1\t1\t0\t1\n", "2"},  // ends before the second ellipse
+        {"# c\n0 0 1 1 0 1\n", "2"},  // spaces instead of tabs
+        {"0\t0\t1\t1\t0\t1\n\n0\t0\t1\t1\t0\t1\n", "2"},  // empty line
         {"0\t0\t1\t1\t0\t1\n" + std::string(300, '1') + "\n", "2"},  // longer than 255 bytes
-        {"0\t0\t1\t1\t0\t1\n0\t0\t1\t1\t0\n", "2"},            // five fields
+        {"0\t0\t1\t1\t0\t1\n0\t0\t1\t1\t0\n", "2"},  // five fields
     };
     for (const auto& [text, line] : cases) {
         std::string echoed;
@@ -170,10 +171,18 @@ void draw_every_sample(std::vector<double>& image, std::int32_t w, std::int32_t 
 
 TEST(Ellipse, SkippingEmptyPixelsChangesNoBit) {
     const Ellipse cases[] = {
-        {0, 0, 0.6, 0.8, 10, 0.1},        {0.3, -0.2, 0.05, 0.4, 33.3, -0.7}, {-1.2, 0.9, 0.7, 0.2, -80, 1e-3},
-        {0, 0, 2.0, 2.0, 0, 1.0},          {0, 0, -0.3, 0.2, 45, 1.0},         {0.01, 0.02, 1e-3, 1e-3, 0, 5},
-        {0, 0, INFINITY, 0.3, 10, 1.0},    {0, 0, NAN, 0.3, 0, 1.0},           {0, 0, 0.3, 0.3, 0, NAN},
-        {0, 0, 0.25, 0.25, 0, -0.0},       {0, 0, 1e200, 1e-200, 7, 1.0},      {NAN, 0, 0.3, 0.3, 0, 1.0},
+        {0, 0, 0.6, 0.8, 10, 0.1},
+        {0.3, -0.2, 0.05, 0.4, 33.3, -0.7},
+        {-1.2, 0.9, 0.7, 0.2, -80, 1e-3},
+        {0, 0, 2.0, 2.0, 0, 1.0},
+        {0, 0, -0.3, 0.2, 45, 1.0},
+        {0.01, 0.02, 1e-3, 1e-3, 0, 5},
+        {0, 0, INFINITY, 0.3, 10, 1.0},
+        {0, 0, NAN, 0.3, 0, 1.0},
+        {0, 0, 0.3, 0.3, 0, NAN},
+        {0, 0, 0.25, 0.25, 0, -0.0},
+        {0, 0, 1e200, 1e-200, 7, 1.0},
+        {NAN, 0, 0.3, 0.3, 0, 1.0},
     };
     for (const auto& [w, h] : {std::pair{64, 64}, std::pair{33, 17}, std::pair{1, 5}}) {
         for (const Ellipse& e : cases) {

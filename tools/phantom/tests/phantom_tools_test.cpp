@@ -67,14 +67,16 @@ TEST(OvalStack, SumsTheEllipsesAndEchoesTheFile) {
     write_file(dir / "e.txt", two_ellipses);
     const ToolRun run = run_tool("oval_stack", answers({"e.txt", "2", "p.img", "32", "32"}), dir.path());
     ASSERT_EQ(run.exit_status, 0) << run.err;
-    const std::string prompts = sjis("\n2次元楕円画像を作成するプログラム（複数の楕円）\n\n"
-                                     "  1. 楕円パラメータのファイル名   [n3-2.txt] :"
-                                     "  2. 楕円の数                     [11] :"
-                                     "  3. 出力画像のファイル名         [n3-2.img] :"
-                                     "  4. 画像の幅　                   [256] :"
-                                     "  5. 画像の高さ                   [256] :");
-    EXPECT_EQ(run.out, prompts + "# outer\n 0.0000  0.0000  0.5000  0.5000  0.0000  1.0000 \n# inner\n"
-                                 " 0.0000  0.0000  0.2500  0.2500  0.0000 -0.5000 \n");
+    const std::string prompts = sjis(
+        "\n2次元楕円画像を作成するプログラム（複数の楕円）\n\n"
+        "  1. 楕円パラメータのファイル名   [n3-2.txt] :"
+        "  2. 楕円の数                     [11] :"
+        "  3. 出力画像のファイル名         [n3-2.img] :"
+        "  4. 画像の幅　                   [256] :"
+        "  5. 画像の高さ                   [256] :");
+    EXPECT_EQ(run.out, prompts +
+                           "# outer\n 0.0000  0.0000  0.5000  0.5000  0.0000  1.0000 \n# inner\n"
+                           " 0.0000  0.0000  0.2500  0.2500  0.0000 -0.5000 \n");
     const auto image = read_floats(dir / "p.img");
     ASSERT_EQ(image.size(), 32u * 32u);
     EXPECT_FLOAT_EQ(image[16 * 32 + 16], 0.5f);

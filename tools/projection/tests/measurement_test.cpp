@@ -79,7 +79,7 @@ TEST(PoissonNoise, NothingForEmptyOrNegativeCounts) {
 
 TEST(GaussianNoise, AddsScaledDeviatesFromSeedOne) {
     const double first[6] = {-0.836853802593, -0.172279924073, 0.187117448254,
-                             1.615439849006,  -0.176774038977, 0.653144674658};
+                             1.615439849006, -0.176774038977, 0.653144674658};
     reset_random_program_state();
     std::vector<double> samples = {100, 100, 100, 100, 100, 100};
     apply_gaussian_noise(samples.data(), 6, 20.0);

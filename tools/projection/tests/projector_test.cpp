@@ -46,9 +46,7 @@ std::vector<double> random_image(const Size& s, unsigned seed) {
 
 // Odd sizes, a detector narrower than the diagonal, P = 1, 45-degree angles
 // (P = 4, 12), N < 3, a single pixel, and the default shape at a small scale.
-const Size sizes[] = {{5, 7, 9, 3},  {8, 8, 8, 4},    {16, 16, 11, 1},  {6, 5, 2, 4},
-                      {1, 1, 1, 1},  {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},
-                      {7, 3, 40, 5}, {4, 6, 3, 2},    {31, 31, 45, 180}};
+const Size sizes[] = {{5, 7, 9, 3}, {8, 8, 8, 4}, {16, 16, 11, 1}, {6, 5, 2, 4}, {1, 1, 1, 1}, {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12}, {7, 3, 40, 5}, {4, 6, 3, 2}, {31, 31, 45, 180}};
 
 std::string name(const Size& s) {
     return std::to_string(s.width) + "x" + std::to_string(s.height) + " N=" + std::to_string(s.bins) +

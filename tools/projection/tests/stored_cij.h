@@ -10,7 +10,7 @@
 struct StoredCij {
     std::int32_t width, height, bins, angles;
     std::vector<std::int32_t> index;  // W × H × P entries, (i·H + r)·W + q
-    std::vector<double> weight;       // three per entry
+    std::vector<double> weight;  // three per entry
 };
 
 StoredCij make_stored_cij(std::int32_t width, std::int32_t height, std::int32_t bins, std::int32_t angles);

@@ -97,8 +97,7 @@ void BM_RampFilter(benchmark::State& state) {
         benchmark::DoNotOptimize(work.data());
     }
 }
-BENCHMARK(BM_RampFilter)->Args({256, 1})->Args({256, 0})->Args({1024, 1})->Args({1024, 0})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RampFilter)->Args({256, 1})->Args({256, 0})->Args({1024, 1})->Args({1024, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BackProject(benchmark::State& state) {
     const std::int32_t size = static_cast<std::int32_t>(state.range(0));
@@ -114,8 +113,7 @@ void BM_BackProject(benchmark::State& state) {
     }
     report_updates(state, size);
 }
-BENCHMARK(BM_BackProject)->Args({256, 1})->Args({256, 0})->Args({1024, 1})->Args({1024, 0})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BackProject)->Args({256, 1})->Args({256, 0})->Args({1024, 1})->Args({1024, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BackProjectYardstick(benchmark::State& state) {
     const std::int32_t size = static_cast<std::int32_t>(state.range(0));
@@ -134,8 +132,7 @@ void BM_BackProjectYardstick(benchmark::State& state) {
     report_updates(state, size);
 }
 // Second argument: 0 the plain yardstick, 1 the same in blocks of image rows.
-BENCHMARK(BM_BackProjectYardstick)->Args({256, 0})->Args({256, 1})->Args({1024, 0})->Args({1024, 1})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BackProjectYardstick)->Args({256, 0})->Args({256, 1})->Args({1024, 0})->Args({1024, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

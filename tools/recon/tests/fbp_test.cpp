@@ -80,7 +80,7 @@ TEST(RampFilter, ANaNOrInfinitySpoilsItsWholeRowAsEveryTermDoes) {
             const auto got = filtered(sinogram, 11, 3, 0.5);
             EXPECT_TRUE(same_bytes(got, filter_every_term(sinogram, 11, 3, 0.5))) << odd << " at " << where;
             for (int j = 0; j < 11; ++j) EXPECT_FALSE(std::isfinite(got[11 + j])) << j;  // every bin of that row
-            EXPECT_FALSE(std::isnan(got[0]));                                            // the others are untouched
+            EXPECT_FALSE(std::isnan(got[0]));  // the others are untouched
         }
     }
 }
@@ -120,8 +120,7 @@ std::vector<double> back_projected(const std::vector<double>& sinogram, const Si
 
 TEST(BackProject, SameBytesAsTheStoredTable) {
     for_each_vector_code([&] {
-        const Size sizes[] = {{5, 7, 9, 3},    {8, 8, 8, 4},     {16, 16, 11, 1}, {6, 5, 2, 4}, {1, 1, 1, 1},
-                              {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12},  {4, 6, 3, 2}};
+        const Size sizes[] = {{5, 7, 9, 3}, {8, 8, 8, 4}, {16, 16, 11, 1}, {6, 5, 2, 4}, {1, 1, 1, 1}, {33, 17, 20, 7}, {64, 64, 64, 64}, {9, 9, 13, 12}, {4, 6, 3, 2}};
         for (const Size& s : sizes) {
             const StoredCij stored = make_stored_cij(s.width, s.height, s.bins, s.angles);
             const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 11);

@@ -94,16 +94,20 @@ TEST(EdgeSpread, WindowSumsMatchTheFullScanBitForBit) {
     std::mt19937 random(5);
     std::uniform_real_distribution<double> noise(-0.3, 0.3);
     const double degrees = 3.14159265358979 / 180;
-    struct Case { int w, h; double angle, delta, d0; std::int64_t points; };
+    struct Case {
+        int w, h;
+        double angle, delta, d0;
+        std::int64_t points;
+    };
     const Case cases[] = {
-        {32, 32, 3 * degrees, 0.1, 0.37, 64},   // the usual oversampling
-        {9, 7, 0.0, 0.5, 0.0, 33},              // untilted: window edges fall on the distances
+        {32, 32, 3 * degrees, 0.1, 0.37, 64},  // the usual oversampling
+        {9, 7, 0.0, 0.5, 0.0, 33},  // untilted: window edges fall on the distances
         {15, 15, 45 * degrees, 0.25, -0.5, 40},
-        {20, 20, 3 * degrees, 0.01, 0.0, 64},   // many empty windows
-        {8, 8, 3 * degrees, 100.0, 0.0, 5},     // every pixel in every window
-        {8, 8, 3 * degrees, -0.1, 0.0, 8},      // lower above upper: all empty
+        {20, 20, 3 * degrees, 0.01, 0.0, 64},  // many empty windows
+        {8, 8, 3 * degrees, 100.0, 0.0, 5},  // every pixel in every window
+        {8, 8, 3 * degrees, -0.1, 0.0, 8},  // lower above upper: all empty
         {8, 8, 3 * degrees, nan, 0.0, 4},
-        {8, 8, nan, 0.1, 0.0, 6},               // NaN angle: NaN distances
+        {8, 8, nan, 0.1, 0.0, 6},  // NaN angle: NaN distances
         {8, 8, 3 * degrees, 0.1, 0.0, 1},
         {8, 8, 3 * degrees, 0.1, 0.0, 0},
     };

@@ -205,12 +205,16 @@ TEST(TransferCurve, FiguresOfTheDefaultEdge) {
 // ---- every byte against the literal measurement, on images full of ties ----
 
 TEST(SlantProfileAndTransferCurve, MatchTheLiteralMeasurementByteForByte) {
-    struct Case { int w, h, gain; double angle, delta; int n; };
+    struct Case {
+        int w, h, gain;
+        double angle, delta;
+        int n;
+    };
     const Case cases[] = {
-        {24, 20, 2, 0.0, 0.5, 16},     // untilted: every column one distance
-        {17, 17, 1, 45.0, 0.25, 32},   // diagonal, odd size
+        {24, 20, 2, 0.0, 0.5, 16},  // untilted: every column one distance
+        {17, 17, 1, 45.0, 0.25, 32},  // diagonal, odd size
         {31, 9, 3, 3.0, 0.1, 64},
-        {16, 16, 1, 7.0, 0.05, 128},   // many empty windows: NaN lines
+        {16, 16, 1, 7.0, 0.05, 128},  // many empty windows: NaN lines
         {15, 12, 2, -20.0, 0.3, 8},
     };
     for (const Case& c : cases) {

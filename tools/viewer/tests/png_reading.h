@@ -7,8 +7,8 @@
 #include <vector>
 
 struct GreyPicture {
-    bool ok = false;         // the file decoded as a PNG
-    bool plain_grey = false; // stored as 8-bit greyscale without alpha or palette
+    bool ok = false;  // the file decoded as a PNG
+    bool plain_grey = false;  // stored as 8-bit greyscale without alpha or palette
     std::uint32_t width = 0, height = 0;
     std::vector<unsigned char> pixels;  // row 0 first
 };

@@ -28,7 +28,7 @@ int newline_count(const std::string& text) { return static_cast<int>(std::count(
 TEST(RawToPng, DefaultsShowTheDialogueAndConvertTheHeadPhantom) {
     ScratchDir dir;
     std::vector<float> phantom(256 * 256, 0.0f);
-    phantom[0] = 1.0f;          // top left white
+    phantom[0] = 1.0f;  // top left white
     phantom[255 * 256] = 0.5f;  // bottom left mid grey
     write_floats(dir / "n3-2.img", phantom);
     const ToolRun run = run_tool("raw_to_png", "", dir.path());
