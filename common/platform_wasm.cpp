@@ -19,6 +19,8 @@
 
 namespace {
 
+// The EM_JS bodies are JavaScript, which clang-format would take for C++.
+// clang-format off
 // Whether the host's stream `fd` (0, 1, 2) is a terminal: as web/run_tool.js
 // was told, else node's own answer; never in a browser.
 EM_JS(int, host_stream_is_terminal, (int fd), {
@@ -38,6 +40,7 @@ EM_JS(int, host_file_creation_mask, (), {
     }
     return 18;
 });
+// clang-format on
 
 // The bytes decoded from `encoding` to UTF-8, or false where they are not
 // that encoding's (musl counts a character it replaced by "*").

@@ -13,6 +13,8 @@
 
 namespace {
 
+// The bodies below are JavaScript, which clang-format would take for C++.
+// clang-format off
 EM_JS(int, host_environment_length, (), {
     let text = "";
     for (const name in process.env) text += String.fromCharCode(1) + name + "=" + process.env[name];
@@ -26,11 +28,13 @@ EM_JS(void, host_environment_copy, (char* buffer, int size), {
 });
 
 // result: started, exit status (-1 if none), signal number, timed out.
-EM_JS(void, host_run, (const char* program, const char* argument_items, const char* environment_items, const char* folder, const char* input, const char* output, const char* errors, double limit_ms, int timeout_signal, int* result), {
+EM_JS(void, host_run, (const char* program, const char* argument_items, const char* environment_items,
+                       const char* folder, const char* input, const char* output, const char* errors,
+                       double limit_ms, int timeout_signal, int* result), {
     const child_process = require("child_process");
     const fs = require("fs");
     const signals = require("os").constants.signals;
-    const items = (pointer) = > UTF8ToString(pointer).split(String.fromCharCode(1)).slice(1);
+    const items = (pointer) => UTF8ToString(pointer).split(String.fromCharCode(1)).slice(1);
     const env = {};
     for (const entry of items(environment_items)) {
         const equals = entry.indexOf("=");
@@ -42,19 +46,21 @@ EM_JS(void, host_run, (const char* program, const char* argument_items, const ch
         streams.push(fs.openSync(UTF8ToString(input), "r"));
         streams.push(fs.openSync(UTF8ToString(output), "w", 420));
         streams.push(fs.openSync(UTF8ToString(errors), "w", 420));
-        const kill = Object.keys(signals).find((name) = > signals[name] == = timeout_signal) || "SIGKILL";
+        const kill = Object.keys(signals).find((name) => signals[name] === timeout_signal) || "SIGKILL";
         end = child_process.spawnSync(UTF8ToString(program), items(argument_items),
-                                      {cwd : UTF8ToString(folder), env : env, stdio : streams, timeout : limit_ms, killSignal : kill});
+                                      {cwd: UTF8ToString(folder), env: env, stdio: streams, timeout: limit_ms,
+                                       killSignal: kill});
     } catch (e) {
-        end = {error : e};
+        end = {error: e};
     }
     for (const fd of streams) fs.closeSync(fd);
-    const timed_out = !!(end.error&& end.error.code == = "ETIMEDOUT");
+    const timed_out = !!(end.error && end.error.code === "ETIMEDOUT");
     HEAP32[result >> 2] = end.error && !timed_out ? 0 : 1;
-    HEAP32[(result >> 2) + 1] = typeof end.status == = "number" && !timed_out ? end.status : -1;
+    HEAP32[(result >> 2) + 1] = typeof end.status === "number" && !timed_out ? end.status : -1;
     HEAP32[(result >> 2) + 2] = end.signal ? signals[end.signal] : 0;
     HEAP32[(result >> 2) + 3] = timed_out ? 1 : 0;
 });
+// clang-format on
 
 std::string items(const std::vector<std::string>& list) {
     std::string text;
