@@ -33,6 +33,8 @@ Cp932Converter cp932_converter() { return {"CP932", false}; }
 
 std::string system_file_name(const std::string& typed) { return typed; }
 
+bool fifo_without_reader(const std::string&) { return false; }  // open(O_NONBLOCK) refuses it with ENXIO
+
 mode_t file_creation_mask() {
     const mode_t mask = umask(0);
     umask(mask);

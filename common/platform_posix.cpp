@@ -80,6 +80,10 @@ std::int64_t file_size_by_name(const std::string& name) {
 }
 
 std::FILE* open_for_appending(const std::string& name, int& error) {
+    if (fifo_without_reader(name)) {
+        error = ENXIO;
+        return nullptr;
+    }
     // O_NONBLOCK only for the opening: a fifo without a reader fails at once
     // (ENXIO); once open, writes wait for the reader as they should.
     const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);

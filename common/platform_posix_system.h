@@ -22,5 +22,11 @@ Cp932Converter cp932_converter();
 // page 932, the console's encoding, rather than losing its characters.
 std::string system_file_name(const std::string& typed);
 
+// True when `name` is a fifo that no process reads, known without waiting:
+// on Linux opening it for writing without blocking tells (so this says
+// false and the opening itself refuses); node's file system under
+// WebAssembly drops that flag, so there node is asked directly.
+bool fifo_without_reader(const std::string& name);
+
 // The permission bits a new file does not get (the umask).
 mode_t file_creation_mask();

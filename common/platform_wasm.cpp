@@ -40,6 +40,21 @@ EM_JS(int, host_file_creation_mask, (), {
     }
     return 18;
 });
+// Whether the host file is a fifo that nobody reads: node opens it for
+// writing without blocking (ENXIO when no reader); never in a browser.
+EM_JS(int, host_fifo_without_reader, (const char* name), {
+    if (typeof process != "object" || !process.versions || !process.versions.node) return 0;
+    const fs = require("fs");
+    let fd;
+    try {
+        if (!fs.statSync(UTF8ToString(name)).isFIFO()) return 0;
+        fd = fs.openSync(UTF8ToString(name), fs.constants.O_WRONLY | fs.constants.O_NONBLOCK);
+    } catch (e) {
+        return e.code === "ENXIO" ? 1 : 0;
+    }
+    fs.closeSync(fd);
+    return 0;
+});
 // clang-format on
 
 // The bytes decoded from `encoding` to UTF-8, or false where they are not
@@ -76,6 +91,8 @@ long double available_memory_bytes() {
 Cp932Converter cp932_converter() { return {"SHIFT_JIS", true}; }
 
 mode_t file_creation_mask() { return static_cast<mode_t>(host_file_creation_mask()); }
+
+bool fifo_without_reader(const std::string& name) { return host_fifo_without_reader(name.c_str()) != 0; }
 
 std::string system_file_name(const std::string& typed) {
     std::string name;
