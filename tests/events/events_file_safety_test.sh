@@ -36,7 +36,12 @@ mkfifo nobody_reads
 run_with_events nobody_reads
 grep -q 'no process reads' with.err || { cat with.err; fail "a fifo without a reader is not named as such"; }
 
-if [ -w /dev/full ]; then
+# Under node (the WebAssembly launchers) emscripten's file system reports
+# no failed write to the program and writes a fifo at positions, which
+# fails: no warning can be given there, and a fifo gets no events.
+under_node=no
+! head -n 1 "$bin/attenuate" | grep -q node || under_node=yes
+if [ -w /dev/full ] && [ $under_node = no ]; then
   run_with_events /dev/full
   grep -q 'cannot write to the events file' with.err || { cat with.err; fail "/dev/full: no write warning"; }
 fi
@@ -51,6 +56,7 @@ cmp -s plain.prj out.prj || fail "events were appended to the run's output"
 # fifo open for reading (and writing, so that opening it never waits) while
 # the run writes less than a pipe holds; then what arrived is read.
 mkfifo someone_reads
+if [ $under_node = no ]; then
 exec 3<> someone_reads
 rm -f out.prj
 printf '%s' "$answers" | CT_EVENTS=someone_reads timeout 20 "$bin/attenuate" > /dev/null 2>&1 \
@@ -72,6 +78,7 @@ kinds = [e["event"] for e in events]
 assert kinds[0] == "start" and kinds[-1] == "end" and kinds.count("answer") == 5, kinds
 PY
 exec 3<&-
+fi
 
 # An answer of exactly 255 bytes: the line end left over answers the next
 # question (its default, as ever), and the dialogue says so.

@@ -233,6 +233,8 @@ export async function lessonChecks(lab, check, screenshots) {
     }
     const names = (await page.evaluate(() => window.ctLab.files())).map((f) => f.name);
     assert.ok(!names.some((n) => ['x.img', 'null', 'a'].includes(n) || /[\u0000\u202e\u200b]/.test(n)), names.join(', '));
+    // The chain again, as the page test's later checks expect it open.
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('ct-chain')), { ok: true, problems: [] });
   });
 
   await check("kernel_smooth's English questions 5 and 7 name the corners and the centre", async () => {
