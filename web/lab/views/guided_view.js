@@ -147,8 +147,7 @@ export class GuidedView {
     // What the tools would warn about its answers, from their dialogues' events.
     if (!problems.length && this.library.check) problems.push(...(await answerProblems(lesson, this.library.registry, this.library.check)));
     if (problems.length) return this.refuse(problems, source);
-    // A built-in lesson as it is (a page saved with it) is that lesson.
-    const same = this.library.lessons.find((l) => l.id === lesson.id && JSON.stringify(l) === JSON.stringify(lesson));
+    const same = this.builtInAsItIs(lesson);
     if (same) {
       this.open(same);
       return { ok: true, problems: [], id: same.id };
@@ -166,12 +165,19 @@ export class GuidedView {
   // `text`, unless null) as ID.lesson.json; returns the built-in id it gave
   // way to, or null.
   async add(lesson, text) {
+    if (this.builtInAsItIs(lesson)) return null; // listed already, as it is
     const builtIn = this.ownId(lesson);
     this.lessons.set(lesson.id, lesson);
     if (text !== null) {
       await this.keepFile(lesson.id + LESSON_SUFFIX, new TextEncoder().encode(builtIn ? JSON.stringify(lesson, null, 2) + '\n' : text), { format: 'text' });
     }
     return builtIn;
+  }
+
+  // The built-in lesson that `lesson` is a copy of (a page saved with it, a
+  // course that hands it out), or undefined.
+  builtInAsItIs(lesson) {
+    return this.library.lessons.find((l) => l.id === lesson.id && JSON.stringify(l) === JSON.stringify(lesson));
   }
 
   // Puts a file into the workspace; one of that name that holds something
@@ -201,11 +207,12 @@ export class GuidedView {
       await this.keepFile(file.name, file.bytes, file);
     }
     for (const lesson of lessons) await this.add(lesson, JSON.stringify(lesson, null, 2) + '\n');
-    this.open(lessons[0]);
+    const first = this.builtInAsItIs(lessons[0]) || lessons[0];
+    this.open(first);
     this.problems.replaceChildren(
       h('p', { className: 'hint' }, t('course_opened', { title: lessonText(course.title, currentLanguage()), lessons: lessons.length, files: files.length })),
     );
-    return { ok: true, problems: [], id: lessons[0].id, lessons: lessons.map((l) => l.id) };
+    return { ok: true, problems: [], id: first.id, lessons: lessons.map((l) => l.id) };
   }
 
   // A lesson whose id is a built-in lesson's opens beside it under an id of
