@@ -14,7 +14,18 @@ import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { setLanguage } from '../lab/core/i18n.js';
 import { compileSchema, readSchema } from '../schema_check.mjs';
-import { answerProblems, checkLesson, downstreamOf, expandLesson, filesOfEvents, fill, knobDefaults, lessonSteps, parseLesson } from '../lab/core/lesson.js';
+import {
+  answerProblems,
+  checkLesson,
+  downstreamOf,
+  expandLesson,
+  filesOfEvents,
+  fill,
+  knobDefaults,
+  lessonSteps,
+  parseLesson,
+  viewTexts,
+} from '../lab/core/lesson.js';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const registry = JSON.parse(readFileSync(process.argv[2] || join(root, 'build/tools.json'), 'utf8'));
@@ -224,6 +235,33 @@ assert.deepEqual(checkLesson(many, registry, seed, validate), ['the lesson has 3
 const wide = structuredClone(chain);
 wide.sections[0].steps = Array.from({ length: 101 }, () => structuredClone(lessonSteps(chain)[0]));
 assert.deepEqual(checkLesson(wide, registry, seed, validate), ['section 1, field "steps": has more than 100 entries']);
+// Captions that follow the values: the first variant that holds, else the
+// view's own; digits grouped in prose only.
+const nanView = lessonSteps(chain)[6].views[0];
+const captionAt = (photons) => fill(viewTexts(nanView, { photons }).caption.en, { photons });
+assert.match(captionAt(100), /NaN samples: behind the skull only about 2 % of the 100 photons/);
+assert.match(captionAt(2501), /2,501 photons get through, 50 to 100 counts/);
+assert.match(captionAt(1000000), /^Sinogram .* No NaN samples at 1,000,000 photons/);
+assert.equal(fill('{a:grouped}|{a}|{b:grouped}|{c:grouped}', { a: 1234567.5, b: -999, c: 1e21 }), '1,234,567.5|1234567.5|-999|1e+21');
+assert.deepEqual(
+  only((l, s) => {
+    s[2].answers.incident = '{photons:grouped}';
+  }),
+  ['step 3 (attenuate), answer "incident": {photons:grouped} groups digits for prose; an answer or a file name takes the plain {…}'],
+);
+assert.deepEqual(
+  only((l, s) => {
+    s[6].views[0].variants = [
+      { when: { photon: { max: 3 } }, caption: { en: 'x', ja: 'x' } },
+      { when: { photons: { min: 9, max: 3 } }, caption: { en: '{photon}', ja: 'x' } },
+    ];
+  }),
+  [
+    'step 7 (raysum_normal), view 1: {photon} names no knob of the lesson',
+    'step 7 (raysum_normal), view 1: the condition names "photon", which is no knob of the lesson',
+    'step 7 (raysum_normal), view 1: the condition on "photons" holds for no value (min 9 > max 3)',
+  ],
+);
 assert.throws(() => checkLesson(chain, registry, seed), /validator/, 'a check without the schema is an error, not a pass');
 // The same problems in Japanese, where and what.
 globalThis.document = { documentElement: {} };

@@ -14,14 +14,41 @@ export const LESSON_FORMAT = 1;
 // or more steps than any lesson needs are refused before they are read.
 export const LESSON_LIMITS = { bytes: 1024 * 1024, depth: 24, steps: 200 };
 const NAME = /^[a-z][a-z0-9_]*$/;
-const PLACEHOLDER = /\{([a-z][a-z0-9_]*)\}/g;
+// {knob}, or in a text {knob:grouped}: the value with its thousands grouped.
+const PLACEHOLDER = /\{([a-z][a-z0-9_]*)(:grouped)?\}/g;
 
 // A knob's value as it is written into answers, file names and texts.
 export const knobText = (value) => String(value);
 
+// A number with a comma between groups of three digits of its whole part
+// (1000000 -> 1,000,000), in both languages, as a reader of prose expects.
+export function groupedText(value) {
+  const text = knobText(value);
+  const [, sign, whole, rest] = /^(-?)(\d+)(.*)$/.exec(text) || [null, '', '', text];
+  if (!whole || /e/i.test(rest)) return text;
+  return sign + whole.replace(/\B(?=(\d{3})+$)/g, ',') + rest;
+}
+
 // `template` with every {knob} replaced by its value; other text untouched.
 export function fill(template, values) {
-  return String(template).replace(PLACEHOLDER, (whole, name) => (name in values ? knobText(values[name]) : whole));
+  return String(template).replace(PLACEHOLDER, (whole, name, grouped) => {
+    if (!(name in values)) return whole;
+    return grouped ? groupedText(values[name]) : knobText(values[name]);
+  });
+}
+
+// Whether every knob `when` names lies within its {min, max} (both optional,
+// both included).
+export const conditionHolds = (when, values) =>
+  Object.entries(when).every(([name, { min = -Infinity, max = Infinity }]) => values[name] >= min && values[name] <= max);
+
+// A view's caption and note at the knobs' values: those of its first
+// variant whose condition holds, or else its own. A text that would become
+// false at some values (no NaN samples left at a high photon count) says so
+// through its variants.
+export function viewTexts(view, values) {
+  const chosen = (view.variants || []).find((v) => conditionHolds(v.when, values));
+  return chosen ? { caption: chosen.caption, note: chosen.note } : { caption: view.caption, note: view.note };
 }
 
 // A bilingual text ({en, ja}) in `language`, with the knobs' values filled in.
@@ -132,6 +159,26 @@ function unknownKnobs(text, knobs, where, problems) {
   return unknown.length > 0;
 }
 
+// {knob:grouped} is for prose: a tool reads 1,000,000 as 1, and a file name
+// with commas is another file.
+function groupedInName(text, where, problems) {
+  const grouped = [...String(text).matchAll(PLACEHOLDER)].filter(([, , format]) => format);
+  for (const [whole] of grouped) problems.push(t('lesson_grouped_not_here', { where, placeholder: whole }));
+  return grouped.length > 0;
+}
+
+// A variant's condition: knobs that exist and take numbers, a range that
+// is not empty.
+function checkCondition(when, knobs, where, problems) {
+  for (const [name, range] of Object.entries(when)) {
+    const knob = knobs.get(name);
+    if (!knob) problems.push(t('lesson_condition_unknown', { where, name }));
+    else if (knob.kind === 'choice' && !knob.choices.every((c) => typeof c.value === 'number')) problems.push(t('lesson_condition_kind', { where, name }));
+    else if (range.min !== undefined && range.max !== undefined && range.min > range.max)
+      problems.push(t('lesson_empty_condition', { where, name, min: range.min, max: range.max }));
+  }
+}
+
 // Every problem of a lesson, each saying what and where, in the page's
 // language; an empty list for a lesson the lab can open. seed: the names of
 // the files the page can put into the workspace (the examples); validate:
@@ -184,7 +231,7 @@ export function checkLesson(lesson, registry, seed, validate) {
           problems.push(t('lesson_unknown_keyword', { where, keyword, known }));
           continue;
         }
-        if (unknownKnobs(value, knobs, at, problems)) continue;
+        if (unknownKnobs(value, knobs, at, problems) || groupedInName(value, at, problems)) continue;
         if (question.kind === 'name') checkName(value, fill(value, values), at, problems);
         else checkNumberAnswer(value, question, knobs, at, problems);
       }
@@ -197,7 +244,7 @@ export function checkLesson(lesson, registry, seed, validate) {
       (step.views || []).forEach((view, v) => {
         const at = joinPlaces([where, t('schema_view', { n: v + 1 })]);
         for (const file of viewFiles(view)) {
-          if (unknownKnobs(file, knobs, at, problems)) continue;
+          if (unknownKnobs(file, knobs, at, problems) || groupedInName(file, at, problems)) continue;
           checkName(file, fill(file, values), at, problems);
           if (!made.has(fill(file, values))) problems.push(t('lesson_view_not_made', { where: at, name: fill(file, values) }));
         }
@@ -209,6 +256,7 @@ export function checkLesson(lesson, registry, seed, validate) {
           else if (!knobTakesIntegers(knob)) problems.push(t('lesson_size_knob', { where: at, name }));
         }
         if (view.region && (!view.at || !view.size)) problems.push(t('lesson_region_needs', { where: at }));
+        for (const variant of view.variants || []) checkCondition(variant.when, knobs, at, problems);
       });
     }
   });
@@ -240,6 +288,7 @@ function lessonTexts(lesson) {
       (step.views || []).forEach((view, v) => {
         const at = joinPlaces([where, t('schema_view', { n: v + 1 })]);
         found.push([view.caption, at], [view.note, at], [view.x && view.x.label, at], [view.y && view.y.label, at]);
+        for (const variant of view.variants || []) found.push([variant.caption, at], [variant.note, at]);
       });
     }
   });

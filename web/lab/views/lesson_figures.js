@@ -5,7 +5,7 @@
 
 import { h } from './dom.js';
 import { currentLanguage, t } from '../core/i18n.js';
-import { fill, lessonText } from '../core/lesson.js';
+import { fill, lessonText, viewTexts } from '../core/lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
@@ -13,8 +13,10 @@ import { regionStats } from '../core/region_stats.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
 
+// The caption (and note) that holds at these knob values.
 function caption(view, values) {
-  return h('figcaption', {}, text(view.caption, values), view.note ? h('p', { className: 'note' }, text(view.note, values)) : null);
+  const { caption: said, note } = viewTexts(view, values);
+  return h('figcaption', {}, text(said, values), note ? h('p', { className: 'note' }, text(note, values)) : null);
 }
 
 function pictureCanvas(size, record, samples, [low, high], app) {
@@ -78,7 +80,7 @@ export function lessonFigure(view, records, values, app, session) {
       const plot = plotOfRecord(session, records[0]);
       const x = view.x && view.x.label ? text(view.x.label, values) : plot.xLabel; // already in the page's language
       const y = view.y && view.y.label ? text(view.y.label, values) : plot.yLabel;
-      drawPlot(box, { ...plot, title: text(view.caption, values), xLabel: x, yLabel: y, log: !!view.log });
+      drawPlot(box, { ...plot, title: text(viewTexts(view, values).caption, values), xLabel: x, yLabel: y, log: !!view.log });
     };
     return { element: h('figure', { className: 'plot-figure', 'data-file': records[0].name }, box, caption(view, values)), draw };
   }
