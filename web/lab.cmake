@@ -33,7 +33,7 @@ add_test(NAME Web.Lab.Units COMMAND ${CT_NODE} ${ct_lab_tests}/lab_units.test.mj
 # (web/.prettierrc.json): `npx prettier --write` in web/ applies it.
 add_test(NAME Web.Lab.Format
          COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/node_modules/prettier/bin/prettier.cjs --check
-                 lab/**/*.js tests/*.mjs *.mjs *.js
+                 lab/**/*.js lab/*.css tests/*.mjs *.mjs *.js
          WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
 # The lessons open; ct-chain is the example answer files and the README's
 # table; each step's files are those its dialogue's events name.

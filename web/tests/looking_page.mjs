@@ -6,6 +6,7 @@
 // region statistics at 1366 and 412 px.
 
 import assert from 'node:assert/strict';
+import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -46,6 +47,49 @@ export async function checkLooking(page, check, files, screenshots) {
     );
     const ja = await page.evaluate(() => window.ctLab.tableCsv('n4-5x.txt', { language: 'ja' }));
     assert.match(ja.split('\r\n')[0], /^空間周波数（サイクル\/画素）,5dB,/);
+  });
+
+  await check('the CSV of a plot holds what it draws: every table, the known answer, units, rows beyond Nyquist marked', async () => {
+    const csv = await page.evaluate(() => window.ctLab.plotCsv('n4-4x.txt', { with: ['n4-4y.txt'], theory: true }));
+    // Cells of a CSV line: a quoted cell may hold commas.
+    const cells = (line) => {
+      const out = [''];
+      let quoted = false;
+      for (let i = 0; i < line.length; i++) {
+        const c = line[i];
+        if (c === '"' && quoted && line[i + 1] === '"') out[out.length - 1] += line[++i];
+        else if (c === '"') quoted = !quoted;
+        else if (c === ',' && !quoted) out.push('');
+        else out[out.length - 1] += c;
+      }
+      return out;
+    };
+    const [header, ...rows] = csv.trimEnd().split('\r\n');
+    const columns = cells(header);
+    assert.equal(columns.length, 5, header);
+    assert.match(columns[0], /^spatial frequency \(cycles per pixel\)$/);
+    assert.match(columns[1], /^n4-4x\.txt: .*NNPS/);
+    assert.match(columns[2], /^n4-4y\.txt: .*NNPS/);
+    assert.match(columns[3], /^known answer: /);
+    assert.equal(columns[4], 'beyond the Nyquist frequency');
+    const y = files['n4-4y.txt'].toString('latin1').trim().split('\n').map(Number);
+    assert.deepEqual(
+      rows.slice(0, y.length).map((r) => Number(r.split(',')[2])),
+      y,
+      "the overlaid table's own values",
+    );
+    assert.ok(
+      rows.every((r) => r.split(',')[3] !== ''),
+      'the known answer on every row',
+    );
+    // The MTF is drawn in two parts at the Nyquist frequency: one column again, its rows beyond marked.
+    const mtf = (await page.evaluate(() => window.ctLab.plotCsv('n4-3.txt'))).trimEnd().split('\r\n');
+    assert.equal(cells(mtf[0]).length, 3, mtf[0]);
+    for (const row of mtf.slice(1)) {
+      const [x, value, beyond] = cells(row);
+      assert.notEqual(value, '', `a value at ${x}`);
+      assert.equal(beyond, Number(x) > 0.5 ? 'yes' : '', `the mark at ${x}`);
+    }
   });
 
   await check("region statistics equal a plain computation over the file's floats; clipped and empty regions", async () => {
@@ -105,6 +149,51 @@ export async function checkLooking(page, check, files, screenshots) {
     }
     await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
     await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+  });
+
+  await check('the report to hand in: a cover, the answers, numbered figures, every file of every run; A4 in at most 10 pages in both languages', async () => {
+    await page.evaluate(() => window.ctLab.show('guided'));
+    const type = async (selector, text) => {
+      await page.$eval(selector, (field) => (field.value = ''));
+      await page.type(selector, text);
+    };
+    await type('#hand-in-name', 'Aiko Tanaka');
+    await type('#hand-in-course', 'CT physics, week 3');
+    await type('#hand-in-conclusions', 'Noise falls as one over the square root of the photons.');
+    await type('#lesson-answer-1', '3.4');
+    await page.click('.lesson-question button');
+    const pdfPages = async (html) => {
+      const sheet = await page.browser().newPage();
+      await sheet.setContent(html);
+      const pdf = Buffer.from(await sheet.pdf({ format: 'A4', preferCSSPageSize: true }));
+      await sheet.close();
+      return (pdf.toString('latin1').match(/\/Type\s*\/Page(?![s\w])/g) || []).length;
+    };
+    for (const language of ['en', 'ja']) {
+      await page.select('#language', language);
+      const html = await page.evaluate(() => window.ctLab.report());
+      writeFileSync(join(screenshots, `report-${language}.html`), html);
+      assert.match(html, /Aiko Tanaka/);
+      assert.match(html, /CT physics, week 3/);
+      assert.match(html, /Noise falls as one over the square root/);
+      assert.match(html, /<strong>3\.4<\/strong> \S/, 'the answer with its verdict');
+      const numbers = [...html.matchAll(/<figcaption><strong>(?:Figure |図 )(\d+)\.<\/strong>/g)].map((m) => Number(m[1]));
+      assert.ok(numbers.length >= 20, `${numbers.length} figures numbered`);
+      assert.deepEqual(
+        numbers,
+        numbers.map((_, i) => i + 1),
+        'numbered in order',
+      );
+      assert.match(html, /<span class="note">W0 to W4|<span class="note">W0〜W4|<span class="note">/, 'a note apart from its caption');
+      const appendix = html.slice(html.indexOf('class="appendix"'));
+      const rows = [...appendix.matchAll(/<tr><td>[^<]*<\/td><td>([a-z_]+)<\/td>[\s\S]*?<\/td><td>([^<]*)<\/td><\/tr>/g)];
+      assert.ok(rows.length >= 26, `${rows.length} runs in the appendix`);
+      for (const [, tool, files] of rows) if (tool !== 'raw_to_png') assert.notEqual(files, '', `${tool} lists the files it wrote`);
+      const pages = await pdfPages(html);
+      console.log(`    report (${language}): ${numbers.length} figures, ${rows.length} runs, ${pages} A4 pages`);
+      assert.ok(pages >= 2 && pages <= 10, `${pages} A4 pages`);
+    }
+    await page.select('#language', 'en');
   });
 
   await check('the report holds its figures and links nothing outside itself', async () => {

@@ -344,15 +344,45 @@ export class GuidedView {
     return {
       element: h(
         'section',
-        { className: 'lesson-questions', hidden: items.length === 0 },
-        this.questionsHeading,
+        { className: 'lesson-questions' },
         h(
-          'ol',
-          {},
-          items.map((i) => i.element),
+          'div',
+          { hidden: items.length === 0 },
+          this.questionsHeading,
+          h(
+            'ol',
+            {},
+            items.map((i) => i.element),
+          ),
         ),
+        this.handInFields(),
       ),
     };
+  }
+
+  // What the report to hand in needs from the learner: a name and a course
+  // for its cover, and the conclusions. Kept for this tab only (a lab PC is
+  // shared): a reload keeps them, the next learner's browser session does not.
+  handInFields() {
+    const field = (key, element) => {
+      element.id = `hand-in-${key}`;
+      element.dataset.handIn = key;
+      element.value = sessionStorage.getItem(`ct-lab-hand-in-${key}`) || '';
+      element.addEventListener('input', () => sessionStorage.setItem(`ct-lab-hand-in-${key}`, element.value));
+      const label = h('label', { for: element.id });
+      this.handInLabels.push([label, key]);
+      return h('div', { className: `control hand-in-${key}` }, label, element);
+    };
+    this.handInLabels = [];
+    this.handInHeading = h('h3', { className: 'questions-heading' });
+    return h(
+      'div',
+      { className: 'hand-in' },
+      this.handInHeading,
+      field('name', h('input', { type: 'text', autocomplete: 'name', maxLength: 200 })),
+      field('course', h('input', { type: 'text', maxLength: 200 })),
+      field('conclusions', h('textarea', { rows: 5, maxLength: 8000 })),
+    );
   }
 
   checkAnswer(item) {
@@ -380,6 +410,8 @@ export class GuidedView {
       entry.summary.textContent = t('questions');
     }
     this.questionsHeading.textContent = t('think');
+    this.handInHeading.textContent = t('hand_in');
+    for (const [label, key] of this.handInLabels) label.textContent = t(`hand_in_${key}`);
     for (const item of this.questionItems) {
       item.text.textContent = text(item.question.text);
       if (item.label) {

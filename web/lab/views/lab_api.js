@@ -3,6 +3,7 @@
 //   plotSvg(name, {log, theory, with}) -> the SVG text of a table's plot
 //   plotPng(name, {log, theory, with}) -> the same plot as a PNG Blob
 //   tableCsv(name, {language}) -> CSV text with the x column
+//   plotCsv(name, {log, theory, with}) -> the CSV the Plots view exports: what the plot draws
 //   regionStats(name, {row, column, rows, columns}) -> {count, mean, sd, min, max, …}
 //   snapshot(name, {label, knobs}) -> the names kept; snapshots() -> their names
 //   report() -> the report's HTML text
@@ -17,7 +18,7 @@ import { regionStats } from '../core/region_stats.js';
 import { reportHtml, reportLog } from './report.js';
 import { listSnapshots, takeSnapshot } from '../core/snapshots.js';
 import { plotPng, plotSvg } from './svg_export.js';
-import { tableCsv } from '../core/table_csv.js';
+import { plotCsv, tableCsv } from '../core/table_csv.js';
 
 // views: {guided, pictures, plots} (their .element shows the figures) and
 // app: {show(view)}.
@@ -25,11 +26,15 @@ export function labApi(session, registry, views) {
   // Every finished run, with the answers of the files it wrote.
   session.onRun(async (event) => {
     if (event.state !== 'finished') return;
-    const written = event.outcome.written || [];
-    const record = written.length ? await session.workspace.get(written[0]) : null;
+    const events = event.outcome.events || [];
+    const changed = event.outcome.written || [];
+    const record = changed.length ? await session.workspace.get(changed[0]) : null;
     const answers = record && record.made ? record.made.answers : [];
-    // The values the run took, as its answer events tell them, when it gave events.
-    const taken = (event.outcome.events || []).filter((e) => e.event === 'answer');
+    // The values the run took and every file it wrote (also one that came
+    // out the same as before), as its events tell them, when it gave events.
+    const taken = events.filter((e) => e.event === 'answer');
+    const files = events.filter((e) => e.event === 'file' && e.role === 'output' && !e.planned).map((e) => e.name);
+    const written = files.length ? [...new Set(files)] : changed;
     reportLog.run({ at: new Date().toISOString(), tool: event.tool, answers, taken, exit: event.outcome.exit, cause: event.outcome.cause || null, written });
   });
 
@@ -39,6 +44,9 @@ export function labApi(session, registry, views) {
     },
     async plotPng(name, { with: others = [], ...options } = {}) {
       return plotPng(await plotOfNames(session, [name, ...others], options));
+    },
+    async plotCsv(name, { with: others = [], ...options } = {}) {
+      return plotCsv(await plotOfNames(session, [name, ...others], options));
     },
     async tableCsv(name, { language = currentLanguage() } = {}) {
       const entry = await tableEntry(session, name);

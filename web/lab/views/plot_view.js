@@ -4,11 +4,11 @@
 
 import { clear, download, h } from './dom.js';
 import { meaningOf, plotKind, quantityWords } from '../core/file_meaning.js';
-import { currentLanguage, onLanguage, t } from '../core/i18n.js';
+import { onLanguage, t } from '../core/i18n.js';
 import { drawPlot, plotOfTables } from './plots.js';
 import { SnapshotPanel } from './snapshot_panel.js';
 import { plotPng, plotSvg } from './svg_export.js';
-import { csvName, tableCsv } from '../core/table_csv.js';
+import { plotCsv } from '../core/table_csv.js';
 import { THEORIES } from '../core/theory_curves.js';
 
 const programOf = (session, record) => (record.made && record.made.tool ? session.byName[record.made.tool] : null);
@@ -244,11 +244,11 @@ export class PlotView {
     if (kind === 'svg') download(`${base}.svg`, new TextEncoder().encode(plotSvg(this.current)), 'image/svg+xml');
     if (kind === 'png') download(`${base}.png`, new Uint8Array(await (await plotPng(this.current)).arrayBuffer()), 'image/png');
     if (kind === 'csv') {
-      const entry = await tableEntry(this.session, this.select.value);
-      // A byte order mark lets a spreadsheet read the file as UTF-8, in either
-      // language: the English header holds μ and ², which it would show wrongly.
-      const text = '\ufeff' + tableCsv(entry.bytes, entry.meaning, currentLanguage());
-      download(csvName(entry.name), new TextEncoder().encode(text), 'text/csv');
+      // What is drawn, every table and known answer. A byte order mark lets a
+      // spreadsheet read the file as UTF-8, in either language: the English
+      // header holds μ and ², which it would show wrongly.
+      const text = '\ufeff' + plotCsv(this.current);
+      download(`${base}.csv`, new TextEncoder().encode(text), 'text/csv');
     }
   }
 }

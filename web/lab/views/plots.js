@@ -115,6 +115,7 @@ export function plotOfTables(entries, { log = false, theory = null } = {}) {
   const plot = {
     title: t('plot_title', { quantity: quantityWords(meaning.quantity), names }),
     xLabel: axisLabel(datas[0].xQuantity, datas[0].xUnit),
+    xUnit: datas[0].xUnit,
     yLabel: axisLabel(meaning.quantity, meaning.unit),
     yShort: meaning.quantity,
     x,
