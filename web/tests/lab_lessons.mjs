@@ -45,7 +45,7 @@ export async function lessonChecks(lab, check, screenshots) {
   await check('photons 200 in the field with Live on reruns only the noisy route and changes the noisy reconstruction', async () => {
     const before = (await workspaceFiles(page))['n3-2_poisson_fbp.img'];
     await page.evaluate(() => window.ctLab.show('guided'));
-    await page.click('.knobs input.live');
+    assert.ok(await page.$eval('.knobs input.live', (box) => box.checked), 'Live starts on');
     const field = await page.$('input[data-knob="photons"]');
     await field.click({ count: 3 });
     await field.type('50');

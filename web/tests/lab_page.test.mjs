@@ -62,7 +62,7 @@ try {
     expectSameFiles(pageFiles, runChain(steps, examples, launchers).files);
   });
 
-  await check('screenshots of every view at 1366 and 412 px, and axe-core finds nothing serious in any', async () => {
+  await check('screenshots of every view at 1366 and 412 px in English and after a switch to Japanese; axe-core finds nothing serious in any', async () => {
     mkdirSync(screenshots, { recursive: true });
     for (const [width, height, mobile] of [
       [1366, 900, false],
@@ -78,15 +78,20 @@ try {
       await page.select('#plot-file', 'n4-3.txt');
       await page.evaluate(() => window.ctLab.show('tools'));
       await page.select('#tool-select', 'reconstruct');
-      for (const view of VIEWS) {
-        await page.evaluate((v) => window.ctLab.show(v), view);
-        if (view === 'plot') await page.evaluate(() => document.querySelector('#plot-file').dispatchEvent(new Event('change')));
-        await new Promise((resolve) => setTimeout(resolve, 400));
-        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
-        assert.ok(overflow <= 0, `the ${view} view fits ${width} px (${overflow} px too wide)`);
-        await page.screenshot({ path: join(screenshots, `${view}-${width}.png`) });
-        assert.deepEqual(await seriousViolations(page), [], `axe-core on the ${view} view at ${width} px`);
+      // English, then Japanese by the language menu (no reload): every view redrawn in it.
+      for (const language of ['en', 'ja']) {
+        await page.select('#language', language);
+        for (const view of VIEWS) {
+          await page.evaluate((v) => window.ctLab.show(v), view);
+          if (view === 'plot') await page.evaluate(() => document.querySelector('#plot-file').dispatchEvent(new Event('change')));
+          await new Promise((resolve) => setTimeout(resolve, 400));
+          const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+          assert.ok(overflow <= 0, `the ${view} view fits ${width} px in ${language} (${overflow} px too wide)`);
+          await page.screenshot({ path: join(screenshots, `${view}-${width}${language === 'en' ? '' : '-ja'}.png`) });
+          assert.deepEqual(await seriousViolations(page), [], `axe-core on the ${view} view at ${width} px in ${language}`);
+        }
       }
+      await page.select('#language', 'en');
     }
     await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
     await page.waitForFunction(() => window.ctLab && window.ctLab.ready);

@@ -19,6 +19,7 @@ import { RunPanel } from './run_panel.js';
 const STORED_LESSON = 'ct-lab-lesson';
 const sameText = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
 const STORED_KNOBS = 'ct-lab-knobs-'; // + the lesson's id
+const STORED_LIVE = 'ct-lab-live-'; // + the lesson's id: '1' or '0'
 const LESSON_SUFFIX = '.lesson.json';
 // What the title of a lesson opened beside a built-in one of the same id adds, in both languages.
 const OWN_TITLE = { en: ' (opened from a file)', ja: '（ファイルから開いた版）' };
@@ -261,7 +262,13 @@ export class GuidedView {
     this.steps = [];
     this.title = h('h2', { className: 'lesson-title' });
     this.intro = h('p', { className: 'lesson-intro' });
-    this.knobPanel = new KnobPanel(lesson.knobs || [], this.values, (changes) => this.changeKnobs(changes));
+    // Live starts on in every lesson (a change shows its result at once), and
+    // each lesson remembers the learner's choice.
+    const live = recalled(STORED_LIVE + lesson.id);
+    this.knobPanel = new KnobPanel(lesson.knobs || [], this.values, (changes) => this.changeKnobs(changes), {
+      live: live === null ? true : live === '1',
+      onLive: (on) => remember(STORED_LIVE + lesson.id, on ? '1' : '0'),
+    });
     this.runAllButton = h('button', { type: 'button', className: 'primary', id: 'run-all', onclick: () => this.runAll() }, t('run_all'));
     this.cancelButton = h('button', { type: 'button', disabled: !this.lessonRun.busy && !this.session.runner.busy, onclick: () => this.cancel() }, t('cancel'));
     this.resetButton = h('button', { type: 'button', onclick: () => this.reset() }, t('reset_lab'));
@@ -336,6 +343,12 @@ export class GuidedView {
         item.check = h('button', { type: 'button', onclick: () => this.checkAnswer(item) });
         item.verdict = h('p', { className: 'verdict', 'aria-live': 'polite' });
         item.element.append(h('div', { className: 'control' }, item.label, item.input, item.check), item.verdict);
+      } else {
+        // An open question: the learner's words, for the report.
+        const id = `lesson-answer-${i + 1}`;
+        item.label = h('label', { for: id });
+        item.input = h('textarea', { id, rows: 2, maxLength: 4000, className: 'open-answer' });
+        item.element.append(h('div', { className: 'control open-answer' }, item.label, item.input));
       }
       return item;
     });
@@ -414,8 +427,8 @@ export class GuidedView {
     for (const [label, key] of this.handInLabels) label.textContent = t(`hand_in_${key}`);
     for (const item of this.questionItems) {
       item.text.textContent = text(item.question.text);
-      if (item.label) {
-        item.label.textContent = t('your_answer');
+      if (item.label) item.label.textContent = t('your_answer');
+      if (item.check) {
         item.check.textContent = t('check_answer');
         if (item.verdict.textContent) this.checkAnswer(item);
       }

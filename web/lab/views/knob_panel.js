@@ -9,14 +9,19 @@ import { knobValue, STEPS, steppedValue, toPosition, toValue } from '../core/kno
 import { lessonText } from '../core/lesson.js';
 
 export class KnobPanel {
-  // knobs: the lesson's; values: {name: value}; onChange(name, value).
-  constructor(knobs, values, onChange) {
+  // knobs: the lesson's; values: {name: value}; onChange(name, value);
+  // live: whether Live starts on; onLive(on) when the learner switches it.
+  constructor(knobs, values, onChange, { live = true, onLive = () => {} } = {}) {
     this.knobs = knobs;
     this.onChange = onChange;
     this.pending = new Map();
     this.rows = knobs.map((knob) => this.row(knob, values[knob.name]));
-    this.live = h('input', { type: 'checkbox', id: uniqueId('live'), className: 'live', onchange: () => this.live.checked && this.applyPending() });
-    this.live.checked = knobs.some((k) => k.live);
+    const switched = () => {
+      onLive(this.live.checked);
+      if (this.live.checked) this.applyPending();
+    };
+    this.live = h('input', { type: 'checkbox', id: uniqueId('live'), className: 'live', onchange: switched });
+    this.live.checked = live;
     this.liveLabel = h('label', { for: this.live.id }, t('live'));
     this.hint = h('p', { className: 'hint' }, t('live_hint'));
     this.apply = h('button', { type: 'button', className: 'apply-knobs', onclick: () => this.applyPending() }, t('apply_knobs'));

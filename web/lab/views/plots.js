@@ -37,6 +37,20 @@ export const plotDescription = (plot) => `${plot.title}. ${plot.series.map((s) =
 export function drawPlot(container, plot) {
   container.replaceChildren();
   container.plot = plot;
+  if (container.clientWidth === 0 && typeof ResizeObserver === 'function') {
+    // Not laid out (its view hidden): drawn when it is, at the width it gets,
+    // not at a guess wider than its figure.
+    if (!container.waitingForWidth) {
+      container.waitingForWidth = new ResizeObserver(() => {
+        if (container.clientWidth === 0) return;
+        container.waitingForWidth.disconnect();
+        container.waitingForWidth = null;
+        drawPlot(container, container.plot);
+      });
+      container.waitingForWidth.observe(container);
+    }
+    return null;
+  }
   const width = Math.max(260, Math.min(container.clientWidth || window.innerWidth - 48, 900));
   const height = Math.round(Math.min(420, Math.max(220, width * 0.55)));
   const scales = plotScales(plot);

@@ -130,7 +130,7 @@ function lessonParts(root) {
   });
   const questions = [...root.querySelectorAll('li.lesson-question')].map((item) => {
     const question = item.querySelector('p');
-    const input = item.querySelector('input');
+    const input = item.querySelector('input, textarea');
     const verdict = item.querySelector('.verdict');
     return `<li><p>${escape(question ? question.textContent : '')}</p>${input ? `<p class="answer"><strong>${escape(input.value || '—')}</strong> ${escape(verdict ? verdict.textContent : '')}</p>` : ''}</li>`;
   });
