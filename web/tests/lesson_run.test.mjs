@@ -1,8 +1,9 @@
 // The lesson run without a page (web/lab/core/lesson_run.js), its steps run
 // by the native tools in a scratch folder: a knob moved before any run runs
 // what is missing upstream; a change reruns exactly its downstream steps; a
-// newer run takes over a running one, whose steps it does; a failure ends
-// the run with its step and message; cancel leaves nothing to do.
+// newer run takes over a running one, whose steps it does; the files of an
+// earlier value are let go; a failure ends the run with its step and
+// message; cancel leaves nothing to do.
 //   node web/tests/lesson_run.test.mjs TOOLS_JSON NATIVE_BIN_DIR
 
 import assert from 'node:assert/strict';
@@ -80,6 +81,20 @@ const steps = (run) => run.runs.length;
   const again = await run.changeKnobs([[knob.name, knob.default]]);
   assert.equal(again.ok, true);
   assert.ok(!ran.includes(1) && ran.length > 0 && ran.length < steps(run), `only what the knob reaches: ${ran}`);
+  rmSync(folder, { recursive: true });
+}
+
+// The files of an earlier value that no step makes now are let go (the host
+// decides which: the guided view only those the lesson made); the others stay.
+{
+  const { run, folder } = newRun();
+  const forgotten = [];
+  run.host.forget = async (names) => forgotten.push(...names);
+  assert.equal((await run.runAll()).ok, true);
+  const other = knob.default === knob.max ? knob.min : knob.max;
+  assert.equal((await run.changeKnobs([[knob.name, other]])).ok, true);
+  assert.deepEqual(forgotten.sort(), [`head_I0_${knob.default}.prj`, `water_I0_${knob.default}.prj`]);
+  assert.ok(existsSync(join(folder, `head_I0_${other}.prj`)), "the new value's file is made");
   rmSync(folder, { recursive: true });
 }
 

@@ -11,6 +11,7 @@
 //     runStep(index, signal) -> Promise<{ok, problem?}>   runs the step and shows it
 //     stepState(index, state)       'pending', 'running', 'done', 'failed'
 //     cancelled()                   the run going on was cancelled (the host stops its tool)
+//     forget(names)                 optional: files of earlier knob values no step makes now
 //   }
 
 import { downstreamOf, expandLesson, filesOfRun, knobDefaults } from './lesson.js';
@@ -58,7 +59,17 @@ export class LessonRun {
     const graph = this.graph();
     const rerun = await this.withMissingUpstream(graph, downstreamOf(graph, [...this.unfinished]));
     if (ticket !== this.asked) return STALE; // a later change runs these steps too
-    return this.run(rerun, started, { changed });
+    const result = await this.run(rerun, started, { changed });
+    // The files the steps wrote at the earlier values (n3-2_I0_2000.prj when
+    // the photons went to 200) that no step makes or reads now: the host may
+    // let them go, so that each value tried does not leave its files behind.
+    if (result.ok && this.host.forget) {
+      const now = new Set(graph.flatMap((files) => [...files.reads, ...files.writes]));
+      const earlier = changed.flatMap((i) => filesOfRun(before[i].program, before[i].lines).writes);
+      const left = [...new Set(earlier)].filter((name) => !now.has(name));
+      if (left.length) await this.host.forget(left);
+    }
+    return result;
   }
 
   runAll(started = now()) {

@@ -479,6 +479,14 @@ export class GuidedView {
         if (this.cancelButton) this.cancelButton.disabled = !this.lessonRun.busy;
       },
       cancelled: () => this.session.cancel(),
+      // Only what this lesson's own runs made goes; the learner's files, and
+      // snapshots (kept under names of their own), stay.
+      forget: async (names) => {
+        for (const name of names) {
+          const record = await this.session.workspace.get(name);
+          if (record && record.made && record.made.lesson === this.lesson.id) await this.session.workspace.remove(name);
+        }
+      },
     };
   }
 
