@@ -61,6 +61,7 @@ enum class TableLayout {
     none,  // not a table
     column,  // one value a line, no header: the abscissa is a TableAxis
     grid,  // a header of frequencies, then one labelled row per level or window
+    columns,  // a header of column names, then one row per abscissa value (its first column)
 };
 
 // A file a program reads or writes: the one a question names, or one of its
@@ -77,11 +78,16 @@ struct FileFact {
     TableLayout layout = TableLayout::none;
     // A column table's abscissa from the answers (bound to the tool's record).
     std::function<TableAxis()> axis{};
-    // The grid tables' abscissa: named, its values are in the header.
+    // The abscissa of grid tables (its values in the header) and of tables
+    // of named columns (its values in the first column).
     TableAxis grid_axis{};
     // A series: its names from the answers (bound to the tool's record);
     // without it, `names`.
     std::function<std::vector<std::string>()> series_names{};
+    // A series whose names follow the answers in a way the registry's list
+    // of default names cannot show (an output's stem and an interval): a
+    // host learns them from the run's events.
+    bool named_by_run = false;
     // Whether the answers use the file at all (bound to the tool's record);
     // without it, always. A file the answers leave unused is neither planned
     // nor reported. Two facts may describe one question when each has this
@@ -136,6 +142,14 @@ inline FileFact spectrum_grid(const char* keyword, Quantity quantity) {
     FileFact f = asked(keyword, FileFormat::table, {}, quantity);
     f.layout = TableLayout::grid;
     f.grid_axis = {"spatial frequency", "cycles/pixel", 0, 0};
+    return f;
+}
+
+// A table of named columns, the first its abscissa (iteration, residual, RMSE).
+inline FileFact named_columns(const char* keyword, Quantity quantity, const char* axis, const char* unit) {
+    FileFact f = asked(keyword, FileFormat::table, {}, quantity);
+    f.layout = TableLayout::columns;
+    f.grid_axis = {axis, unit, 0, 0};
     return f;
 }
 

@@ -188,8 +188,8 @@ void describe(Json& event, const ToolDialogue& d, const FileFact& f) {
         const TableAxis axis = f.axis();
         event["layout"] = "column";
         event["axis"] = {{"quantity", axis.quantity}, {"unit", axis.unit}, {"start", axis.start}, {"step", axis.step}};
-    } else if (f.layout == TableLayout::grid) {
-        event["layout"] = "grid";
+    } else if (f.layout == TableLayout::grid || f.layout == TableLayout::columns) {
+        event["layout"] = f.layout == TableLayout::grid ? "grid" : "columns";
         event["axis"] = {{"quantity", f.grid_axis.quantity}, {"unit", f.grid_axis.unit}};
     }
 }

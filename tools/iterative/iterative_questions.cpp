@@ -24,9 +24,13 @@ bool saves_image_after(const IterativeReconParameters& p, std::int32_t iteration
 
 namespace {
 
+// The residual table: a column per measure of how far the iteration is.
+constexpr Quantity convergence{"convergence", ""};
+
 // The intermediate images a run with these answers writes (the last one is the output).
 FileFact saved_series(IterativeReconParameters& p) {
     FileFact f = series(0, "ir_{iteration}.img", {"ir_0005.img"}, image, attenuation);
+    f.named_by_run = true;  // the output's stem and the interval name them
     f.series_names = [&p] {
         std::vector<std::string> names;
         if (p.save_every <= 0) return names;
@@ -57,7 +61,7 @@ ToolDialogue iterative_recon_dialogue(IterativeReconParameters& p) {
                 {" 3. 投影数", "angles", p.angles, 256},
                 {" 4. 半回転の投影数", "full_angles", p.full_angles, 256},
                 {" 5. 最初の投影番号", "first_view", p.first_view, 0},
-                {" 6. 投影番号の間隔", "view_step", p.view_step, 1},
+                {" 6. 投影番号の間隔（0:半回転に等間隔）", "view_step", p.view_step, 1},
                 {" 7. 出力画像のファイル名", "output", p.output, "ir.img", FileUse::written},
                 {" 8. 画像の幅", "width", p.width, 256},
                 {" 9. 画像の高さ", "height", p.height, 256},
@@ -76,7 +80,7 @@ ToolDialogue iterative_recon_dialogue(IterativeReconParameters& p) {
             },
             {asked("input", FileFormat::raw, sinogram, line_integral),
              asked("output", FileFormat::raw, image, attenuation),
-             asked("table", FileFormat::table),
+             named_columns("table", convergence, "iteration", ""),
              asked("reference", FileFormat::raw, image, attenuation),
              saved_series(p)}};
 }
@@ -95,7 +99,7 @@ ToolDialogue view_subset_dialogue(ViewSubsetParameters& p) {
                 {" 3. 投影数", "angles", p.angles, 256},
                 {" 4. 出力投影のファイル名", "output", p.output, "xdisk_1_sparse.prj", FileUse::written},
                 {" 5. 最初の投影番号", "first_view", p.first_view, 0},
-                {" 6. 投影番号の間隔", "view_step", p.view_step, 8},
+                {" 6. 投影番号の間隔（0:半回転に等間隔）", "view_step", p.view_step, 8},
                 {" 7. 取り出す投影数", "views", p.views, 32},
             },
             {asked("input", FileFormat::raw, sinogram, line_integral),

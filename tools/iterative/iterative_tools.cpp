@@ -34,6 +34,7 @@ constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
 void require_views_on_the_half_turn(std::int32_t full, std::int32_t first, std::int32_t step, std::int32_t views) {
     require_range(full, 1, most, "半回転の投影数");
     require_range(first, 0, full - 1, "最初の投影番号");
+    step = resolved_view_step(full, views, step);
     require_range(step, 1, full, "投影番号の間隔");
     const long long last = first + static_cast<long long>(step) * (views - 1);
     if (last > full - 1)
@@ -48,6 +49,16 @@ bool uses_subsets(IterativeMethod m) { return m == IterativeMethod::os_sart || m
 bool uses_counts(IterativeMethod m) { return m == IterativeMethod::mlem || m == IterativeMethod::os_em; }
 
 }  // namespace
+
+std::int32_t resolved_view_step(std::int32_t full, std::int32_t views, std::int32_t step) {
+    if (step != 0) return step;
+    // 0: the views spread evenly over the half turn, as a scanner with fewer
+    // views takes them; one number (the views) then sets a lesson's subset.
+    if (views < 1 || full < 1 || full % views != 0)
+        fail_with(" エラー：投影番号の間隔 0（半回転に等間隔）には、半回転の投影数 %d が投影数 %d で割り切れることが要ります.\n",
+                  full, views);
+    return full / views;
+}
 
 void check_iterative_answers(const IterativeReconParameters& p) {
     require_range(p.bins, 1, most, "投影の幅");
@@ -106,7 +117,8 @@ IterativeOutcome iterative_reconstruction(const IterativeReconParameters& p, con
         truth = take_samples(pixels);
         (*reference)(truth, pixels);
     }
-    const ViewSet set = make_view_set(p.width, p.height, p.bins, p.full_angles, p.first_view, p.view_step, p.angles);
+    const std::int32_t view_step = resolved_view_step(p.full_angles, p.angles, p.view_step);
+    const ViewSet set = make_view_set(p.width, p.height, p.bins, p.full_angles, p.first_view, view_step, p.angles);
     IterativeSettings s;
     s.method = static_cast<IterativeMethod>(p.method);
     s.pixel_length = p.pixel_length;
@@ -117,7 +129,7 @@ IterativeOutcome iterative_reconstruction(const IterativeReconParameters& p, con
     s.incident = p.incident;
     s.fbp_start = p.start == 1;
     IterativeSolver solver(set, std::move(measured), s);
-    solver.start(p.view_step);
+    solver.start(view_step);
 
     IterativeOutcome outcome;
     const bool with_reference = reference != nullptr;
@@ -154,21 +166,23 @@ std::vector<double> take_view_subset(const ViewSubsetParameters& p, const Sample
     std::vector<double> all = take_samples(samples);
     sinogram(all, samples);
     std::vector<double> subset = take_samples(sample_count(p.bins, p.views));
+    const std::int32_t view_step = resolved_view_step(p.angles, p.views, p.view_step);
     for (std::int32_t k = 0; k < p.views; ++k) {
-        const std::int64_t from = (p.first_view + static_cast<std::int64_t>(k) * p.view_step) * p.bins;
+        const std::int64_t from = (p.first_view + static_cast<std::int64_t>(k) * view_step) * p.bins;
         std::copy(all.begin() + from, all.begin() + from + p.bins, subset.begin() + static_cast<std::int64_t>(k) * p.bins);
     }
     return subset;
 }
 
 Message view_subset_report(const ViewSubsetParameters& p) {
+    const std::int32_t view_step = resolved_view_step(p.angles, p.views, p.view_step);
     const double degrees_per_view = 180.0 / p.angles;
     const double first = p.first_view * degrees_per_view;
-    const double last = (p.first_view + static_cast<double>(p.view_step) * (p.views - 1)) * degrees_per_view;
+    const double last = (p.first_view + static_cast<double>(view_step) * (p.views - 1)) * degrees_per_view;
     return Message(
         " *** 投影 %d 本：%g 度から %g 度まで %g 度おき\n"
         " *** iterative_recon の答え：投影数 %d、半回転の投影数 %d、最初の投影番号 %d、投影番号の間隔 %d\n",
-        static_cast<int>(p.views), first, last, p.view_step * degrees_per_view,
+        static_cast<int>(p.views), first, last, view_step * degrees_per_view,
         static_cast<int>(p.views), static_cast<int>(p.angles), static_cast<int>(p.first_view),
-        static_cast<int>(p.view_step));
+        static_cast<int>(view_step));
 }

@@ -14,6 +14,10 @@
 #include "common/raw_file.h"
 #include "tools/iterative/iterative_questions.h"
 
+// The step between view numbers: `step`, or for 0 the views spread evenly
+// over the half turn (full / views), which fails unless views divides full.
+std::int32_t resolved_view_step(std::int32_t full, std::int32_t views, std::int32_t step);
+
 // Fails unless every answer of iterative_recon can be used.
 void check_iterative_answers(const IterativeReconParameters& p);
 

@@ -100,6 +100,9 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
         if (f.pattern != nullptr) {
             out += "\"pattern\": " + quoted(f.pattern) + ", \"names\": [" +
                    list(f.names, ", ", [](const char* name) { return quoted(name); }) + "]";
+            // Names that follow other answers (an output's stem, an interval):
+            // `names` are the defaults' only, and a run's events say which.
+            if (f.named_by_run) out += ", \"from_answers\": true";
         } else {
             out += "\"name\": " + quoted(fixed.name);
         }
@@ -118,8 +121,10 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
     if (f.quantity.like_input) out += ", \"like\": \"input\"";
     if (f.layout != TableLayout::none) {
         // A column table's abscissa depends on the answers: its quantity here, its values in the run's events.
-        const TableAxis axis = f.layout == TableLayout::grid ? f.grid_axis : f.axis();
-        out += ", \"layout\": " + quoted(f.layout == TableLayout::grid ? "grid" : "column") +
+        const TableAxis axis = f.layout == TableLayout::column ? f.axis() : f.grid_axis;
+        const char* layout = f.layout == TableLayout::grid ? "grid" : f.layout == TableLayout::columns ? "columns"
+                                                                                                       : "column";
+        out += ", \"layout\": " + quoted(layout) +
                ", \"axis\": {\"quantity\": " + quoted(axis.quantity) + ", \"unit\": " + quoted(axis.unit) + "}";
     }
     return out + "}";

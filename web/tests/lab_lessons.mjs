@@ -18,7 +18,7 @@ const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
 async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
-    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p)$/;
+    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm)$/;
     const selector =
       '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap(
@@ -127,6 +127,22 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.deepEqual([stale.stale, fresh.ok], [true, true]);
     assert.equal(await sd(), at1000);
     await page.screenshot({ path: join(screenshots, 'lesson-dose-1366.png') });
+  });
+
+  await check('fewer views: FBP, SART and SART-TV with their convergence tables as plots, in both languages', async () => {
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('fewer-views')), { ok: true, problems: [] });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    // A table of named columns: one curve per column, named by its header.
+    const legends = await page.$$eval('#view-guided .plot', (boxes) => boxes.map((b) => b.plot.series.map((s) => s.label).join('+')));
+    assert.deepEqual(legends, ['residual+rmse', 'residual+rmse', 'residual+rmse']);
+    const run = await page.evaluate(() => window.ctLab.setKnob('views', 16));
+    assert.deepEqual(run.steps, [3, 4, 5, 6, 7]);
+    assert.match(await page.$eval('.step[data-step="4"] figcaption', (e) => e.textContent), /FBP from 16 views, fbp_16v\.img.*streaks run out/);
+    assert.ok(!(await workspaceFiles(page))['sart_32v.img'], "the 32 views' files went");
+    await page.evaluate(() => window.ctLab.setLanguage('ja'));
+    assert.deepEqual(await englishWords(page), []);
+    await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-ja-1366.png') });
+    await page.evaluate(() => window.ctLab.setLanguage('en'));
   });
 
   await check("an instructor's lesson file opened with the picker is listed and kept in the workspace", async () => {

@@ -13,6 +13,7 @@ import { lineProfile, regionStats } from '../lab/core/region_stats.js';
 import { answersLabel } from '../lab/core/snapshots.js';
 import { plotSvg } from '../lab/views/svg_export.js';
 import { tableCsv } from '../lab/core/table_csv.js';
+import { tableData } from '../lab/core/table_data.js';
 import { sigmoidEdgeMtf, theorySeries, whiteNoiseNnps } from '../lab/core/theory_curves.js';
 
 const bytes = (text) => new TextEncoder().encode(text);
@@ -66,6 +67,39 @@ const sweep = {
   const csv = tableCsv(sweep.bytes, meaningOf(sweep), 'ja');
   assert.equal(csv, '空間周波数（サイクル/画素）,5dB,10dB\r\n0.019531,1.5e-7,4e-8\r\n0.039062,,3.9e-8\r\n', 'a grid turned to columns, a NaN cell empty');
   assert.equal(tableCsv(sweep.bytes, meaningOf(sweep), 'en').split('\r\n')[0], 'spatial frequency (cycles per pixel),5dB,10dB');
+}
+
+// Tables whose layout the run names: named columns (the first the abscissa),
+// and a grid over diameters, whose header is not 周波数.
+{
+  const convergence = {
+    name: 'sart.txt',
+    format: 'table',
+    bytes: bytes('iteration\tresidual\trmse\n0\t2.28e+02\t1.6e-01\n1\t5.3e+00\t2.6e-02\n'),
+    info: { ...mtfEvent, name: 'sart.txt', quantity: 'convergence', layout: 'columns', axis: { quantity: 'iteration', unit: '' } },
+  };
+  const data = tableData(convergence.bytes, meaningOf(convergence));
+  assert.deepEqual(
+    [data.x, data.series.map((s) => [s.label, s.values]), data.xQuantity],
+    [
+      [0, 1],
+      [
+        ['residual', [228, 5.3]],
+        ['rmse', [0.16, 0.026]],
+      ],
+      'iteration',
+    ],
+  );
+  assert.equal(tableCsv(convergence.bytes, meaningOf(convergence), 'en'), 'iteration,residual,rmse\r\n0,228,0.16\r\n1,5.3,0.026\r\n');
+  const sjis = new Uint8Array([0x92, 0xbc, 0x8c, 0x61, ...bytes('\t1\t2\nNPW\t0.5\t1.5\n')]); // 直径 in Shift_JIS
+  const diameters = {
+    name: 'dprime_d.txt',
+    format: 'table',
+    bytes: sjis,
+    info: { ...mtfEvent, quantity: "d'", layout: 'grid', axis: { quantity: 'diameter', unit: 'mm' } },
+  };
+  const grid = tableData(diameters.bytes, meaningOf(diameters));
+  assert.deepEqual([grid.x, grid.series, grid.xUnit], [[1, 2], [{ label: 'NPW', values: [0.5, 1.5] }], 'mm']);
 }
 
 // The SVG of an NNPS plot: its ticks as text, distinct and non-zero, the quantity named.

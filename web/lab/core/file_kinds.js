@@ -25,7 +25,9 @@ export async function fileInfo(events, name, recordOf) {
 
 // A text table: a grid (header "周波数" and frequencies, then one labelled
 // row per series) or one number per line.
-export function parseTable(bytes) {
+// layout: the run's word for it ('grid', 'columns'), when a run described
+// the file; a grid is known by its header 周波数 (frequency) without one.
+export function parseTable(bytes, layout = null) {
   let text = new TextDecoder('shift_jis').decode(bytes);
   if (!text.startsWith('周波数')) {
     const utf8 = new TextDecoder('utf-8').decode(bytes);
@@ -44,7 +46,12 @@ export function parseTable(bytes) {
     );
     return Number.isFinite(v) ? v : null;
   };
-  if (lines.length > 0 && lines[0].startsWith('周波数')) {
+  if (layout === 'columns' && lines.length > 0) {
+    const names = lines[0].split('\t');
+    const rows = lines.slice(1).map((line) => line.split('\t').map(number));
+    return { columns: true, names, rows };
+  }
+  if (lines.length > 0 && (layout === 'grid' || lines[0].startsWith('周波数'))) {
     const x = lines[0].split('\t').slice(1).map(number);
     const series = lines.slice(1).map((line) => {
       const cells = line.split('\t');

@@ -26,12 +26,19 @@ const QUANTITIES = {
   distance: { en: 'distance from the edge', ja: 'エッジからの距離' },
   line: { en: 'line of the file', ja: 'ファイルの行' },
   value: { en: 'value', ja: '値' },
+  convergence: { en: 'residual and RMSE', ja: '残差と RMSE' },
+  iteration: { en: 'iteration', ja: '反復' },
+  "d'": { en: "d'", ja: "d'" },
+  "d' integrand": { en: "d' integrand", ja: "d' の被積分関数" },
+  diameter: { en: 'diameter', ja: '直径' },
 };
 const UNITS = {
   'cycles/pixel': { en: 'cycles per pixel', ja: 'サイクル/画素' },
   pixels: { en: 'pixels', ja: '画素' },
   '1/cm': { en: '1/cm', ja: '1/cm' },
   photons: { en: 'photons', ja: '光子' },
+  mm: { en: 'mm', ja: 'mm' },
+  'cycles/mm': { en: 'cycles per mm', ja: 'サイクル/mm' },
 };
 
 // A quantity's words in `language` (the page's by default); an unknown key as it is.

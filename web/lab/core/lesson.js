@@ -78,6 +78,10 @@ export function filesOfRun(program, lines) {
     writes = [];
   const asked = (number) => (lines[number - 1] ? lines[number - 1] : String(program.questions[number - 1].default));
   for (const entry of program.files || []) {
+    // A series whose names follow the answers (iterative_recon's images after
+    // chosen iterations) is known from the run's events alone; no lesson
+    // step may read it, and a lesson writes none (its interval 0).
+    if (entry.from_answers) continue;
     const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
     (entry.use === 'read' ? reads : writes).push(...names);
   }
