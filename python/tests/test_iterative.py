@@ -45,7 +45,17 @@ def test_view_subset_is_the_tool(tmp_path):
     same_raw(tmp_path / "out.prj", cttools.view_subset(full, first_view=10, view_step=1, views=12))
 
 
+def test_step_zero_spreads_the_views_evenly():
+    # 36 views over the half turn, 9 of them: every 4th, as step 4 takes them.
+    np.testing.assert_array_equal(cttools.view_subset(full, view_step=0, views=9), full[::4])
+    sparse = full[::4]
+    even = cttools.iterative_recon(sparse, full_angles=36, view_step=0, width=24, height=24, iterations=3)
+    given = cttools.iterative_recon(sparse, full_angles=36, view_step=4, width=24, height=24, iterations=3)
+    np.testing.assert_array_equal(even.image, given.image)
+
+
 @pytest.mark.parametrize("call", [
+    lambda: cttools.view_subset(full, view_step=0, views=7),  # 36 views are no multiple of 7
     lambda: cttools.iterative_recon(full, full_angles=36, width=24, height=24, iterations=0),
     lambda: cttools.iterative_recon(full, full_angles=36, width=24, height=24, method=3, subsets=37),
     lambda: cttools.iterative_recon(full, full_angles=36, width=24, height=24, relaxation=0.0),
