@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/lanes.h"
 #include "common/parallel.h"
 #include "common/sample_arrays.h"
 #include "tools/recon/fbp.h"
@@ -85,33 +86,155 @@ std::vector<double> fan_ray_weights(const FanGeometry& g, bool parker) {
     return weights;
 }
 
-std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, const FanGeometry& g,
-                                          std::int32_t width, std::int32_t height, double pixel_length,
-                                          std::int32_t window, bool parker) {
+namespace {
+
+// sum[j] += weight[j] × term for j = 0 … count − 1: one term into many sums.
+template <class V>
+CT_LANES void add_scaled(double* sum, const double* weight, double term, std::int32_t count) {
+    using L = Lanes<V>;
+    const V t(term);
+    std::int32_t j = 0;
+    for (; j + L::count <= count; j += L::count) L::store(sum + j, L::load(sum + j) + L::load(weight + j) * t);
+    for (; j < count; ++j) sum[j] += weight[j] * term;
+}
+
+// The weighted views convolved with the kernel, each row padded with one
+// 0 after its last bin (so that a pixel on the last bin reads a neighbour):
+//   out[j] = step × Σ_k kernel[|j − k|] × weight[k] × p[k], k increasing.
+// The terms go in k by k into all sums at once (each sum still takes them
+// in increasing k), so the sums of a row proceed side by side.
+std::vector<double> filtered_views(const std::vector<double>& sinogram, const FanGeometry& g,
+                                   const std::vector<double>& kernel, const std::vector<double>& weights,
+                                   VectorCode code) {
     const std::int32_t n = g.bins;
-    const std::vector<double> kernel = fan_kernel(g, window);
-    const std::vector<double> weights = fan_ray_weights(g, parker);
+    const std::int64_t stride = static_cast<std::int64_t>(n) + 1;
     const double step = g.detector == FanDetector::curved ? g.spacing
                                                           : g.spacing * g.source_distance / g.detector_distance;
-    // Weighted and filtered views: each view is its own row, so the threads
-    // share them out; every sum runs over k in increasing order.
-    std::vector<double> filtered = take_samples(sample_count(n, g.views));
-    parallel_for_with_scratch(g.views, Schedule::dynamic, [&] {
-        return LoopBody([&, q = take_samples(n)](std::int64_t i) mutable {
-            const double* p = sinogram.data() + i * n;
-            const double* w = weights.data() + i * n;
-            for (std::int32_t k = 0; k < n; ++k) q[k] = p[k] * w[k];
-            double* out = filtered.data() + i * n;
-            for (std::int32_t j = 0; j < n; ++j) {
-                double sum = 0;
-                for (std::int32_t k = 0; k < n; ++k) sum += kernel[std::abs(j - k)] * q[k];
-                out[j] = sum * step;
+    // kernel[|m|] at symmetric[m + n − 1], m = −(n − 1) … n − 1.
+    std::vector<double> symmetric = take_samples(2 * static_cast<std::int64_t>(n) - 1);
+    for (std::int32_t m = -(n - 1); m < n; ++m) symmetric[m + n - 1] = kernel[std::abs(m)];
+    std::vector<double> filtered = take_samples(stride * g.views);
+    parallel_for(g.views, Schedule::dynamic, [&](std::int64_t i) {
+        const double* p = sinogram.data() + i * n;
+        const double* w = weights.data() + i * n;
+        double* out = filtered.data() + i * stride;
+        std::fill(out, out + stride, 0.0);
+        with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
+            for (std::int32_t k = 0; k < n; ++k) {
+                const double* lag = symmetric.data() + (n - 1 - k);  // lag[j] = kernel[|j − k|]
+                add_scaled<decltype(lanes)>(out, lag, p[k] * w[k], n);
             }
         });
+        for (std::int32_t j = 0; j < n; ++j) out[j] = out[j] * step;
     });
+    return filtered;
+}
 
-    // Back projection: every pixel sums its views in order; the threads
-    // share out the image rows.
+// The fan angle of a ray through a pixel is atan(across / along). Rather
+// than an arc tangent per pixel and view, the detector index and cos²γ are
+// read from tables over tan γ with linear interpolation: with 4096 steps
+// across the detector the index is off by less than 10⁻⁵ of a bin.
+struct Projection {
+    bool curved;
+    double r, centre;
+    double flat_scale;  // R / a: from across/along to bins (flat)
+    double tan_low, tan_step, per_step;  // the tables' first tan γ, step and 1/step (curved)
+    std::int32_t steps;
+    std::vector<double> index_at, cos2_at;  // steps + 1 entries (curved)
+    std::int32_t last_bin;
+};
+
+constexpr std::int32_t table_steps = 4096;
+
+
+Projection make_projection(const FanGeometry& g) {
+    Projection p;
+    p.curved = g.detector == FanDetector::curved;
+    p.r = g.source_distance;
+    p.centre = g.bins / 2 - g.offset;
+    p.last_bin = g.bins - 1;
+    p.flat_scale = g.detector_distance / g.spacing;  // (R·across/along) / (Δu·R/D)
+    p.steps = table_steps;
+    if (p.curved) {
+        const double low = std::tan(bin_fan_angle(g, 0)), high = std::tan(bin_fan_angle(g, g.bins - 1));
+        p.tan_low = low;
+        p.tan_step = (high - low) / table_steps;
+        p.per_step = 1 / p.tan_step;
+        p.index_at = take_samples(table_steps + 1);
+        p.cos2_at = take_samples(table_steps + 1);
+        for (std::int32_t m = 0; m <= table_steps; ++m) {
+            const double tangent = m == table_steps ? high : low + m * p.tan_step;
+            const double index = std::atan(tangent) / g.spacing + p.centre;
+            // The ends are the outer bins themselves.
+            p.index_at[m] = m == 0 ? 0.0 : m == table_steps ? p.last_bin : std::min(std::max(index, 0.0), 1.0 * p.last_bin);
+            p.cos2_at[m] = 1 / (1 + tangent * tangent);
+        }
+    }
+    return p;
+}
+
+// One view over pixels first … last − 1 of a row: each pixel gains the
+// filtered view f, interpolated linearly where its ray meets the detector,
+// times its weight; a pixel off the detector gains +0, which changes no
+// sum. With mirror_f, the pixel at column mirror_q − q of the mirror row
+// gains mirror_f at the same place with the same weight. A lane group at a
+// time, the last columns one by one with the very same operations.
+template <class V>
+CT_LANES void back_project_view(const Projection& pr, double sin_beta, double cos_beta, double y, const double* xs,
+                                std::int32_t first, std::int32_t last, const double* f, double* sum,
+                                const double* mirror_f, double* mirror_sum, std::int32_t mirror_q) {
+    using L = Lanes<V>;
+    constexpr std::int32_t n = L::count;
+    const V sb(sin_beta), cb(cos_beta), along_y(pr.r - y * cos_beta), across_y(y * sin_beta);
+    const V one(1.0), zero(0.0), r(pr.r), tan_low(pr.tan_low), per_step(pr.per_step), steps(1.0 * pr.steps);
+    const V flat_scale(pr.flat_scale), centre(pr.centre), last_bin(1.0 * pr.last_bin);
+    std::int32_t q = first;
+    for (; q + n <= last; q += n) {
+        const V x = L::load(xs + q);
+        const V along = x * sb + along_y, across = x * cb + across_y;
+        const V inverse = one / along;
+        const V tangent = across * inverse;
+        V index, weight;
+        typename L::Mask inside;
+        if (pr.curved) {
+            const V u = (tangent - tan_low) * per_step;
+            inside = (u >= zero) & (steps > u);
+            const V place = L::keep(inside, u);
+            const typename L::Pair at = L::truncated_pair(pr.index_at.data(), place);
+            const V s = place - at.whole;
+            index = at.left + s * (at.right - at.left);
+            const typename L::Pair cos2 = L::truncated_pair(pr.cos2_at.data(), place);
+            weight = (inverse * inverse) * (cos2.left + s * (cos2.right - cos2.left));
+        } else {
+            index = tangent * flat_scale + centre;
+            const V u = r * inverse;
+            weight = u * u;
+            inside = (index >= zero) & (last_bin >= index);
+        }
+        const V place = L::keep(inside, index);
+        const typename L::Pair bins = L::truncated_pair(f, place);
+        const V t = place - bins.whole;
+        L::store(sum + q, L::load(sum + q) + L::keep(inside, ((one - t) * bins.left + t * bins.right) * weight));
+        if (mirror_f != nullptr) {
+            const typename L::Pair other = L::truncated_pair(mirror_f, place);
+            double* at = mirror_sum + (mirror_q - q - (n - 1));
+            const V value = L::keep(inside, ((one - t) * other.left + t * other.right) * weight);
+            L::store(at, L::load(at) + L::reversed(value));
+        }
+    }
+    if constexpr (n > 1)
+        back_project_view<double>(pr, sin_beta, cos_beta, y, xs, q, last, f, sum, mirror_f, mirror_sum, mirror_q);
+}
+
+}  // namespace
+
+std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, const FanGeometry& g,
+                                          std::int32_t width, std::int32_t height, double pixel_length,
+                                          std::int32_t window, bool parker, CodePath path) {
+    const std::int64_t stride = static_cast<std::int64_t>(g.bins) + 1;
+    const std::vector<double> filtered =
+        filtered_views(sinogram, g, fan_kernel(g, window), fan_ray_weights(g, parker), vector_code(path));
+    const Projection pr = make_projection(g);
     struct View {
         double sin_beta, cos_beta;
     };
@@ -120,46 +243,72 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
         const double beta = view_angle(g, i);
         views[i] = {std::sin(beta), std::cos(beta)};
     }
-    const double r = g.source_distance;
-    const double centre = n / 2 - g.offset;  // the detector index of the central ray
-    const double flat_step = g.spacing * r / g.detector_distance;
-    const bool curved = g.detector == FanDetector::curved;
-    std::vector<double> image = take_samples(sample_count(width, height));
     const std::int32_t half_w = width / 2, half_h = height / 2;
-    parallel_for_with_scratch(height, Schedule::dynamic, [&] {
-        return LoopBody([&, xs = take_samples(width)](std::int64_t row) mutable {
-            double* pixel = image.data() + row * width;
-            const double y = (half_h - static_cast<std::int32_t>(row)) * pixel_length;
-            for (std::int32_t q = 0; q < width; ++q) xs[q] = (q - half_w) * pixel_length;
-            for (std::int32_t i = 0; i < g.views; ++i) {
-                const View& v = views[i];
-                const double* f = filtered.data() + static_cast<std::int64_t>(i) * n;
-                const double along_y = r - y * v.cos_beta, across_y = y * v.sin_beta;
-                for (std::int32_t q = 0; q < width; ++q) {
-                    const double along = xs[q] * v.sin_beta + along_y;
-                    const double across = xs[q] * v.cos_beta + across_y;
-                    double index, weight;
-                    if (curved) {
-                        index = std::atan2(across, along) / g.spacing + centre;
-                        weight = 1 / (along * along + across * across);
-                    } else {
-                        const double u = along / r;
-                        index = (r * across / along) / flat_step + centre;
-                        weight = 1 / (u * u);
-                    }
-                    const double k = std::floor(index);
-                    if (!(k >= 0 && k < n - 1)) {
-                        if (index == n - 1) pixel[q] += f[n - 1] * weight;
-                        continue;
-                    }
-                    const std::int32_t b = static_cast<std::int32_t>(k);
-                    const double t = index - k;
-                    pixel[q] += ((1 - t) * f[b] + t * f[b + 1]) * weight;
+    std::vector<double> xs = take_samples(width);
+    for (std::int32_t q = 0; q < width; ++q) xs[q] = (q - half_w) * pixel_length;
+    auto y_of = [&](std::int32_t r) { return (half_h - r) * pixel_length; };
+
+    // On a full turn of an even number of views, view i + P/2 stands opposite
+    // view i, and the pixel at (−x, −y) sees it exactly as the pixel at
+    // (x, y) sees view i: the same along and across. So one set of entries
+    // serves a pixel at view i and its mirror at view i + P/2, and rows r and
+    // 2·(H/2) − r go together (columns q and 2·(W/2) − q). Each pixel keeps
+    // two sums, of the first half of the views and of the second, each in
+    // view order, and adds them at the end; the rows without a mirror and the
+    // middle row take every view directly into the same two sums.
+    const bool mirrored = full_turn(g) && g.views % 2 == 0;
+    const std::int32_t half_views = mirrored ? g.views / 2 : g.views;
+    const std::int32_t mirror_r = 2 * half_h, mirror_q = 2 * half_w;
+    // Rows paired below the middle: pair_first … half_h − 1 with their mirrors.
+    const std::int32_t pair_first = mirrored ? std::max(0, mirror_r - height + 1) : half_h;
+    // The rows above the first pair (row 0 when H is even) and the middle
+    // row, its own mirror, go on their own.
+    std::vector<std::int32_t> lone_rows;
+    for (std::int32_t r = 0; r < height; ++r)
+        if (!mirrored || r < pair_first || r == half_h) lone_rows.push_back(r);
+    const std::int32_t pairs = mirrored ? half_h - pair_first : 0;
+    // Columns whose mirror column lies in the image.
+    const std::int32_t mirror_first = std::max(0, mirror_q - width + 1);
+
+    std::vector<double> low = take_samples(sample_count(width, height));
+    std::vector<double> high = take_samples(sample_count(width, height));
+    const std::int64_t tasks = static_cast<std::int64_t>(pairs) + static_cast<std::int64_t>(lone_rows.size());
+    const VectorCode code = vector_code(path);
+    const auto view_row = [&](std::int32_t i) { return filtered.data() + i * stride; };
+    parallel_for(tasks, Schedule::dynamic, [&](std::int64_t task) {
+        with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
+            using V = decltype(lanes);
+            if (task >= pairs) {
+                // A lone row: every view directly.
+                const std::int32_t r = lone_rows[task - pairs];
+                double* l = low.data() + static_cast<std::int64_t>(r) * width;
+                double* h = high.data() + static_cast<std::int64_t>(r) * width;
+                const std::int32_t split = mirrored ? half_views : g.views;
+                for (std::int32_t i = 0; i < g.views; ++i)
+                    back_project_view<V>(pr, views[i].sin_beta, views[i].cos_beta, y_of(r), xs.data(), 0, width,
+                                         view_row(i), i < split ? l : h, nullptr, nullptr, 0);
+                return;
+            }
+            const std::int32_t r = pair_first + static_cast<std::int32_t>(task), rm = mirror_r - r;
+            for (const auto& [row, other] : {std::pair{r, rm}, std::pair{rm, r}}) {
+                double* l = low.data() + static_cast<std::int64_t>(row) * width;
+                double* h = high.data() + static_cast<std::int64_t>(row) * width;
+                double* other_high = high.data() + static_cast<std::int64_t>(other) * width;
+                for (std::int32_t i = 0; i < half_views; ++i) {
+                    const View& v = views[i];
+                    back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), 0, mirror_first,
+                                         view_row(i), l, nullptr, nullptr, 0);
+                    back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), mirror_first, width,
+                                         view_row(i), l, view_row(i + half_views), other_high, mirror_q);
                 }
+                // Columns without a mirror take the second half directly.
+                for (std::int32_t i = half_views; i < g.views; ++i)
+                    back_project_view<V>(pr, views[i].sin_beta, views[i].cos_beta, y_of(row), xs.data(), 0,
+                                         mirror_first, view_row(i), h, nullptr, nullptr, 0);
             }
         });
     });
     const double angular_step = g.range / g.views;
-    for (double& value : image) value = value * angular_step;
-    return image;
+    for (std::size_t j = 0; j < low.size(); ++j) low[j] = (low[j] + high[j]) * angular_step;
+    return low;
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/code_path.h"
 #include "tools/fan/fan_geometry.h"
 
 // The filter: the bare ramp or the ramp times one of the suite's cosine
@@ -50,4 +51,5 @@ std::vector<double> fan_ray_weights(const FanGeometry& g, bool parker);
 // The image (height × width, 1/cm) from the fan sinogram (views × bins).
 std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, const FanGeometry& g,
                                           std::int32_t width, std::int32_t height, double pixel_length,
-                                          std::int32_t window, bool parker);
+                                          std::int32_t window, bool parker,
+                                          CodePath path = CodePath::fastest);
