@@ -18,19 +18,31 @@ double ramp_at(double s) {
 
 }  // namespace
 
-std::vector<double> windowed_ramp(std::int32_t count, std::int32_t window) {
-    if (window == no_window) return ramp_kernel(count, 1.0);
-    // cos(2πf·c) is the mean of two shifted exponentials: the kernel is
-    // ½ ramp(n) + ¼ ramp(n + c) + ¼ ramp(n − c), c = 1/(w + 1).
-    const double c = 1.0 / (window + 1);
+std::vector<double> windowed_ramp(std::int32_t count, std::int32_t window, double band) {
+    if (window == no_window && band == 1) return ramp_kernel(count, 1.0);
+    // The ramp up to band × ½ cycles per sample is band² × ramp(band × n);
+    // cos(2πf·c) is the mean of two shifted exponentials, so the window
+    // makes it ½ ramp(x) + ¼ ramp(x + c) + ¼ ramp(x − c), c = 1/(w + 1).
+    const double c = window == no_window ? 0.0 : 1.0 / (window + 1);
     std::vector<double> kernel = take_samples(count);
-    for (std::int32_t n = 0; n < count; ++n)
-        kernel[n] = 0.5 * ramp_at(n) + 0.25 * ramp_at(n + c) + 0.25 * ramp_at(n - c);
+    for (std::int32_t n = 0; n < count; ++n) {
+        const double x = band * n;
+        const double shaped = window == no_window ? ramp_at(x)
+                                                  : 0.5 * ramp_at(x) + 0.25 * ramp_at(x + c) + 0.25 * ramp_at(x - c);
+        kernel[n] = (band * band) * shaped;
+    }
     return kernel;
 }
 
-std::vector<double> fan_kernel(const FanGeometry& g, std::int32_t window) {
-    std::vector<double> kernel = windowed_ramp(g.bins, window);
+double filter_band(const FanGeometry& g, double pixel_length) {
+    const double at_isocentre = g.detector == FanDetector::curved
+                                    ? g.spacing * g.source_distance
+                                    : g.spacing * g.source_distance / g.detector_distance;
+    return at_isocentre < pixel_length ? at_isocentre / pixel_length : 1.0;
+}
+
+std::vector<double> fan_kernel(const FanGeometry& g, std::int32_t window, double band) {
+    std::vector<double> kernel = windowed_ramp(g.bins, window, band);
     if (g.detector == FanDetector::curved) {
         const double alpha = g.spacing;
         for (std::int32_t n = 0; n < g.bins; ++n) {
@@ -131,8 +143,8 @@ std::vector<double> filtered_views(const std::vector<double>& sinogram, const Fa
 }
 
 // The fan angle of a ray through a pixel is atan(across / along). Rather
-// than an arc tangent per pixel and view, the detector index and cos²γ are
-// read from tables over tan γ with linear interpolation: with 4096 steps
+// than an arc tangent per pixel and view, the detector index is read from
+// a table over tan γ with linear interpolation: with 4096 steps
 // across the detector the index is off by less than 10⁻⁵ of a bin.
 struct Projection {
     bool curved;
@@ -140,11 +152,14 @@ struct Projection {
     double flat_scale;  // R / a: from across/along to bins (flat)
     double tan_low, tan_step, per_step;  // the tables' first tan γ, step and 1/step (curved)
     std::int32_t steps;
-    std::vector<double> index_at, cos2_at;  // steps + 1 entries (curved)
+    std::vector<double> index_at;  // steps + 1 entries (curved)
     std::int32_t last_bin;
 };
 
 constexpr std::int32_t table_steps = 4096;
+
+// Rows per task of the back projection (pairs count two).
+constexpr std::int32_t rows_per_block = 16;
 
 
 Projection make_projection(const FanGeometry& g) {
@@ -161,13 +176,11 @@ Projection make_projection(const FanGeometry& g) {
         p.tan_step = (high - low) / table_steps;
         p.per_step = 1 / p.tan_step;
         p.index_at = take_samples(table_steps + 1);
-        p.cos2_at = take_samples(table_steps + 1);
         for (std::int32_t m = 0; m <= table_steps; ++m) {
             const double tangent = m == table_steps ? high : low + m * p.tan_step;
             const double index = std::atan(tangent) / g.spacing + p.centre;
             // The ends are the outer bins themselves.
             p.index_at[m] = m == 0 ? 0.0 : m == table_steps ? p.last_bin : std::min(std::max(index, 0.0), 1.0 * p.last_bin);
-            p.cos2_at[m] = 1 / (1 + tangent * tangent);
         }
     }
     return p;
@@ -192,21 +205,23 @@ CT_LANES void back_project_view(const Projection& pr, double sin_beta, double co
     for (; q + n <= last; q += n) {
         const V x = L::load(xs + q);
         const V along = x * sb + along_y, across = x * cb + across_y;
-        const V inverse = one / along;
-        const V tangent = across * inverse;
         V index, weight;
         typename L::Mask inside;
         if (pr.curved) {
+            // One division for both 1/along and 1/L² = 1/(along² + across²).
+            const V square = along * along + across * across;
+            const V both = one / (along * square);
+            const V tangent = across * (both * square);
+            weight = both * along;
             const V u = (tangent - tan_low) * per_step;
             inside = (u >= zero) & (steps > u);
             const V place = L::keep(inside, u);
             const typename L::Pair at = L::truncated_pair(pr.index_at.data(), place);
             const V s = place - at.whole;
             index = at.left + s * (at.right - at.left);
-            const typename L::Pair cos2 = L::truncated_pair(pr.cos2_at.data(), place);
-            weight = (inverse * inverse) * (cos2.left + s * (cos2.right - cos2.left));
         } else {
-            index = tangent * flat_scale + centre;
+            const V inverse = one / along;
+            index = (across * inverse) * flat_scale + centre;
             const V u = r * inverse;
             weight = u * u;
             inside = (index >= zero) & (last_bin >= index);
@@ -233,7 +248,8 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
                                           std::int32_t window, bool parker, CodePath path) {
     const std::int64_t stride = static_cast<std::int64_t>(g.bins) + 1;
     const std::vector<double> filtered =
-        filtered_views(sinogram, g, fan_kernel(g, window), fan_ray_weights(g, parker), vector_code(path));
+        filtered_views(sinogram, g, fan_kernel(g, window, filter_band(g, pixel_length)), fan_ray_weights(g, parker),
+                       vector_code(path));
     const Projection pr = make_projection(g);
     struct View {
         double sin_beta, cos_beta;
@@ -272,39 +288,57 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
 
     std::vector<double> low = take_samples(sample_count(width, height));
     std::vector<double> high = take_samples(sample_count(width, height));
-    const std::int64_t tasks = static_cast<std::int64_t>(pairs) + static_cast<std::int64_t>(lone_rows.size());
+    // A task is a block of rows (lone ones, or pairs with their mirrors)
+    // over every view, the views outermost, so that each filtered view is
+    // read once for the whole block while the block's sums stay in the cache.
+    const std::int32_t lone_count = static_cast<std::int32_t>(lone_rows.size());
+    const std::int32_t lone_blocks = (lone_count + rows_per_block - 1) / rows_per_block;
+    const std::int32_t pair_blocks = (pairs + rows_per_block / 2 - 1) / (rows_per_block / 2);
     const VectorCode code = vector_code(path);
     const auto view_row = [&](std::int32_t i) { return filtered.data() + i * stride; };
-    parallel_for(tasks, Schedule::dynamic, [&](std::int64_t task) {
+    const auto sums_of = [&](std::vector<double>& sums, std::int32_t r) {
+        return sums.data() + static_cast<std::int64_t>(r) * width;
+    };
+    parallel_for(static_cast<std::int64_t>(lone_blocks) + pair_blocks, Schedule::dynamic, [&](std::int64_t task) {
         with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
             using V = decltype(lanes);
-            if (task >= pairs) {
-                // A lone row: every view directly.
-                const std::int32_t r = lone_rows[task - pairs];
-                double* l = low.data() + static_cast<std::int64_t>(r) * width;
-                double* h = high.data() + static_cast<std::int64_t>(r) * width;
+            if (task < lone_blocks) {
+                // Lone rows: every view directly.
+                const std::int32_t first = static_cast<std::int32_t>(task) * rows_per_block;
+                const std::int32_t last = std::min(first + rows_per_block, lone_count);
                 const std::int32_t split = mirrored ? half_views : g.views;
-                for (std::int32_t i = 0; i < g.views; ++i)
-                    back_project_view<V>(pr, views[i].sin_beta, views[i].cos_beta, y_of(r), xs.data(), 0, width,
-                                         view_row(i), i < split ? l : h, nullptr, nullptr, 0);
+                for (std::int32_t i = 0; i < g.views; ++i) {
+                    const View& v = views[i];
+                    for (std::int32_t k = first; k < last; ++k) {
+                        const std::int32_t r = lone_rows[k];
+                        back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(r), xs.data(), 0, width, view_row(i),
+                                             sums_of(i < split ? low : high, r), nullptr, nullptr, 0);
+                    }
+                }
                 return;
             }
-            const std::int32_t r = pair_first + static_cast<std::int32_t>(task), rm = mirror_r - r;
-            for (const auto& [row, other] : {std::pair{r, rm}, std::pair{rm, r}}) {
-                double* l = low.data() + static_cast<std::int64_t>(row) * width;
-                double* h = high.data() + static_cast<std::int64_t>(row) * width;
-                double* other_high = high.data() + static_cast<std::int64_t>(other) * width;
-                for (std::int32_t i = 0; i < half_views; ++i) {
-                    const View& v = views[i];
-                    back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), 0, mirror_first,
-                                         view_row(i), l, nullptr, nullptr, 0);
-                    back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), mirror_first, width,
-                                         view_row(i), l, view_row(i + half_views), other_high, mirror_q);
+            const std::int32_t first = pair_first + static_cast<std::int32_t>(task - lone_blocks) * (rows_per_block / 2);
+            const std::int32_t last = std::min(first + rows_per_block / 2, half_h);
+            for (std::int32_t i = 0; i < half_views; ++i) {
+                const View& v = views[i];
+                for (std::int32_t r = first; r < last; ++r) {
+                    for (const std::int32_t row : {r, mirror_r - r}) {
+                        const std::int32_t other = mirror_r - row;
+                        back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), 0, mirror_first,
+                                             view_row(i), sums_of(low, row), nullptr, nullptr, 0);
+                        back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), mirror_first, width,
+                                             view_row(i), sums_of(low, row), view_row(i + half_views),
+                                             sums_of(high, other), mirror_q);
+                    }
                 }
-                // Columns without a mirror take the second half directly.
-                for (std::int32_t i = half_views; i < g.views; ++i)
-                    back_project_view<V>(pr, views[i].sin_beta, views[i].cos_beta, y_of(row), xs.data(), 0,
-                                         mirror_first, view_row(i), h, nullptr, nullptr, 0);
+            }
+            // Columns without a mirror take the second half directly.
+            for (std::int32_t i = half_views; i < g.views && mirror_first > 0; ++i) {
+                const View& v = views[i];
+                for (std::int32_t r = first; r < last; ++r)
+                    for (const std::int32_t row : {r, mirror_r - r})
+                        back_project_view<V>(pr, v.sin_beta, v.cos_beta, y_of(row), xs.data(), 0, mirror_first,
+                                             view_row(i), sums_of(high, row), nullptr, nullptr, 0);
             }
         });
     });

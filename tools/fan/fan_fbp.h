@@ -23,16 +23,23 @@
 // at zero frequency to 0 (w = 0) … 0.905 (w = 4) at the Nyquist frequency f_N.
 inline constexpr std::int32_t no_window = -1;
 
-// The band-limited ramp times the window, as a spatial kernel for unit
-// spacing at lags 0 … count − 1: ∫ |f| W(f) e^{2πifn} df over |f| ≤ ½.
-// Without a window it is the suite's ramp kernel (¼, −1/(π²n²) at odd n,
-// 0 at even n) to the bit.
-std::vector<double> windowed_ramp(std::int32_t count, std::int32_t window);
+// The ramp band-limited to band × ½ cycles per sample (0 < band ≤ 1)
+// times the window, as a spatial kernel for unit spacing at lags
+// 0 … count − 1: ∫ |f| W(f / band) e^{2πifn} df over |f| ≤ band / 2.
+// Without a window and at the full band it is the suite's ramp kernel (¼,
+// −1/(π²n²) at odd n, 0 at even n) to the bit.
+std::vector<double> windowed_ramp(std::int32_t count, std::int32_t window, double band = 1);
+
+// The band of the filter: a detector that samples the isocentre finer than
+// the image's pixels would pass frequencies the pixels cannot hold (they
+// come back as aliasing streaks), so the ramp ends at the pixels' Nyquist
+// frequency: band = spacing at the isocentre / pixel length, at most 1.
+double filter_band(const FanGeometry& g, double pixel_length);
 
 // The fan kernel at lags 0 … N − 1 for the geometry: on a curved detector
 // ½ (nα / sin nα)² ramp(n) / α² (α the angular spacing), on a flat one
 // ½ ramp(n) / a² (a the spacing scaled to the isocentre, Δu·R/D).
-std::vector<double> fan_kernel(const FanGeometry& g, std::int32_t window);
+std::vector<double> fan_kernel(const FanGeometry& g, std::int32_t window, double band = 1);
 
 // Parker's weight of the ray (β, γ) in a scan of range π + 2δ (|γ| < δ):
 // 0 … 1, and w(β, γ) + w(β + π + 2γ, −γ) = 1 over the two ends of a line.

@@ -114,16 +114,20 @@ TEST(FanWeights, ParkerWeightsSumToOneOverConjugateRays) {
 // checked by a numerical integral; the bare one is reconstruct's kernel.
 TEST(FanWeights, WindowedRampKernelsAreTheirIntegrals) {
     EXPECT_EQ(windowed_ramp(9, no_window), ramp_kernel(9, 1.0));
-    for (std::int32_t w = 0; w < 5; ++w) {
-        const std::vector<double> k = windowed_ramp(12, w);
-        for (std::int32_t n = 0; n < 12; ++n) {
-            const int steps = 200000;
-            double sum = 0;
-            for (int i = 0; i < steps; ++i) {
-                const double f = (i + 0.5) / steps * 0.5;
-                sum += f * (0.5 + 0.5 * std::cos(2 * fan_pi * f / (w + 1))) * std::cos(2 * fan_pi * f * n);
+    for (double band : {1.0, 0.68}) {
+        for (std::int32_t w = -1; w < 5; ++w) {
+            const std::vector<double> k = windowed_ramp(12, w, band);
+            for (std::int32_t n = 0; n < 12; ++n) {
+                const int steps = 200000;
+                const double top = band / 2;
+                double sum = 0;
+                for (int i = 0; i < steps; ++i) {
+                    const double f = (i + 0.5) / steps * top;
+                    const double window = w < 0 ? 1.0 : 0.5 + 0.5 * std::cos(2 * fan_pi * f / band / (w + 1));
+                    sum += f * window * std::cos(2 * fan_pi * f * n);
+                }
+                EXPECT_NEAR(k[n], 2 * sum * top / steps, 1e-9) << band << " " << w << " " << n;
             }
-            EXPECT_NEAR(k[n], 2 * sum * 0.5 / steps, 1e-9) << w << " " << n;
         }
     }
 }
