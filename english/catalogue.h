@@ -34,6 +34,7 @@ std::span<const TextPair> phantom_texts();
 std::span<const TextPair> projection_texts();
 std::span<const TextPair> recon_texts();
 std::span<const TextPair> iterative_texts();
+std::span<const TextPair> fan_texts();
 std::span<const TextPair> resolution_texts();
 std::span<const TextPair> noise_texts();
 std::span<const TextPair> filters_texts();

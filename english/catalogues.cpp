@@ -7,6 +7,7 @@ std::span<const Catalogue> english_catalogues() {
         {"tools/projection", projection_texts()},
         {"tools/recon", recon_texts()},
         {"tools/iterative", iterative_texts()},
+        {"tools/fan", fan_texts()},
         {"tools/resolution", resolution_texts()},
         {"tools/noise", noise_texts()},
         {"tools/filters", filters_texts()},

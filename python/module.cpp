@@ -25,6 +25,7 @@ PYBIND11_MODULE(cttools, m) {
     register_projection(m);
     register_recon(m);
     register_iterative(m);
+    register_fan(m);
     register_resolution(m);
     register_noise(m);
     register_filters(m);

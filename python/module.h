@@ -11,6 +11,7 @@ void register_phantom(py::module_& m);
 void register_projection(py::module_& m);
 void register_recon(py::module_& m);
 void register_iterative(py::module_& m);
+void register_fan(py::module_& m);
 void register_resolution(py::module_& m);
 void register_detectability(py::module_& m);
 void register_observer_study(py::module_& m);

@@ -29,6 +29,9 @@ const std::vector<ToolEntry>& every_tool() {
         {"reconstruct", {in("p.prj"), size("16"), size("16"), out("o.img"), size("16"), size("16"), value("0.078125")}},
         {"view_subset", {in("p.prj"), size("16"), size("16"), out("o.prj"), value("0"), value("2"), value("8")}, {}, true},
         {"iterative_recon", {in("p.prj"), size("16"), size("16"), value("16"), value("0"), value("1"), out("o.img"), size("16"), size("16"), value("0.078125"), value("2"), value("3"), value("1.0"), value("4"), value("1"), value("0"), value("2000"), value("0"), value("0"), out("t.txt"), in("in.img")}, {"ir_0005.img"}, true},
+        {"fan_raysum", {in("in.img"), value("1"), value("11"), size("16"), size("16"), value("1.0"), out("o.prj"), out("g.txt"), value("40"), value("60"), value("1"), size("16"), value("2"), value("0.1"), value("0"), size("16"), value("1"), value("360")}, {}, true},
+        {"fan_reconstruct", {in("p.prj"), in("fan_g.txt"), size("16"), size("16"), out("o.img"), size("16"), size("16"), value("1.0"), value("0"), value("1")}, {}, true},
+        {"fan_rebin", {in("p.prj"), in("fan_g.txt"), size("16"), size("16"), out("o.prj"), size("16"), size("16"), value("1.0"), value("2")}, {}, true},
         {"step_target", {out("o.img"), size("16"), size("16"), value("2"), value("3.0")}},
         {"slant_profile", {in("edge.img"), out("o.txt"), size("16"), size("16"), work("8"), value("0.5")}, {"esf.txt"}},
         {"transfer_curve", {in("edge.img"), out("o.txt"), size("16"), size("16"), size("8"), value("0.5")}},
@@ -83,6 +86,10 @@ void prepare_inputs(const std::filesystem::path& folder) {
         write_floats(folder / ("present_" + std::to_string(n) + ".img"), present);
         write_floats(folder / ("absent_" + std::to_string(n) + ".img"), absent);
     }
+    // The geometry of a 16 × 16 fan sinogram: 16 bins 2 degrees apart, 16 views over a turn.
+    write_file(folder / "fan_g.txt",
+               "detector = curved\nsource_to_isocentre_cm = 40\nsource_to_detector_cm = 60\nbins = 16\n"
+               "bin_spacing = 0.034906585039886591\noffset_bins = 0\nviews = 16\nrange_radians = 6.28318530717958\n");
     write_file(folder / "e.txt", "# two ellipses\n0\t0\t0.5\t0.5\t0\t1.0\n0\t0\t0.25\t0.25\t30\t-0.5\n");
 }
 

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "tools/detectability/detectability_questions.h"
+#include "tools/fan/fan_questions.h"
 #include "tools/filters/filters_questions.h"
 #include "tools/iterative/iterative_questions.h"
 #include "tools/noise/noise_questions.h"
@@ -49,6 +50,9 @@ std::vector<SuiteProgram> make_suite() {
         {bound<reconstruct_dialogue>(), true, {"raysum", "linearize", "box_smooth", "rank_smooth", "edge_preserve", "raw_to_png"}},
         {bound<view_subset_dialogue>(), false, {"raysum", "iterative_recon", "reconstruct"}},
         {bound<iterative_recon_dialogue>(), true, {"view_subset", "reconstruct", "raysum", "raysum_quanta", "raw_to_png"}},
+        {bound<fan_raysum_dialogue>(), true, {"oval_stack", "raysum", "fan_reconstruct", "fan_rebin"}},
+        {bound<fan_reconstruct_dialogue>(), true, {"fan_raysum", "fan_rebin", "reconstruct", "raw_to_png"}},
+        {bound<fan_rebin_dialogue>(), true, {"fan_raysum", "reconstruct", "fan_reconstruct"}},
         {bound<step_target_dialogue>(), false, {"slant_profile", "transfer_curve"}},
         {bound<slant_profile_dialogue>(), false, {"step_target", "transfer_curve"}},
         {bound<transfer_curve_dialogue>(), false, {"step_target", "slant_profile"}},
