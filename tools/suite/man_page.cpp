@@ -94,6 +94,7 @@ const char* format_text(FileFormat format, const PageTexts& t) {
         case FileFormat::table: return t.table;
         case FileFormat::text: return t.text;
         case FileFormat::png: return t.png;
+        case FileFormat::dicom: return t.dicom;
     }
     return t.raw;
 }
@@ -197,6 +198,7 @@ const PageTexts& japanese_page_texts() {
         "テキストの表",
         "テキスト",
         "PNG画像",
+        "DICOM画像",
         "個の標本",
         "既定の答えでは",
         "生データファイルはヘッダのない32ビット浮動小数点数（リトルエンディアン）を1行ずつ並べたもの、"
@@ -238,6 +240,7 @@ const PageTexts& english_page_texts() {
         "Text table",
         "Text",
         "PNG image",
+        "DICOM image",
         "samples",
         "With the default answers:",
         "A raw data file holds 32-bit floating-point numbers (little-endian) without a header, row after row; "
