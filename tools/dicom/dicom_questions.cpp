@@ -20,7 +20,7 @@ std::vector<FileFact> raw_in_units(const char* keyword, std::vector<Extent> shap
 }  // namespace
 
 ToolDialogue dicom_to_raw_dialogue(DicomToRawParameters& p) {
-    ToolDialogue d{{"dicom_to_raw", "DICOM画像をraw画像に変換するプログラム", 36,
+    ToolDialogue d{{"dicom_to_raw", "DICOM画像をraw画像に変換するプログラム", 38,
                     "DICOM ファイルの CT 画像の1フレームを、HU（CT値）か、水の減弱係数から求めた減弱係数の raw 画像に変換します。"
                     "画像の大きさ、画素の間隔、リスケールの傾きと切片、ファイルの表示ウィンドウ、モダリティと転送構文を表示します。"
                     "実際の CT 画像を連鎖の測定ツールで調べるための入口です。",
@@ -30,7 +30,7 @@ ToolDialogue dicom_to_raw_dialogue(DicomToRawParameters& p) {
                    {
                        {" 1. 入力DICOMファイルのファイル名", "input", p.input, "ct.dcm", FileUse::read},
                        {" 2. フレームの番号（1から）", "frame", p.frame, 1},
-                       {" 3. 出力の単位（0:HU 1:μ 2:μ×画素長）", "unit", p.unit, 0},
+                       {" 3. 出力の単位(0:HU 1:μ 2:μ×画素長)", "unit", p.unit, 0},
                        {" 4. 水の減弱係数(1/cm)", "water_mu", p.water_mu, 0.19},
                        {" 5. 出力画像のファイル名", "output", p.output, "ct.img", FileUse::written},
                    },
@@ -40,7 +40,7 @@ ToolDialogue dicom_to_raw_dialogue(DicomToRawParameters& p) {
 }
 
 ToolDialogue raw_to_dicom_dialogue(RawToDicomParameters& p) {
-    ToolDialogue d{{"raw_to_dicom", "raw画像をDICOM画像に変換するプログラム", 36,
+    ToolDialogue d{{"raw_to_dicom", "raw画像をDICOM画像に変換するプログラム", 38,
                     "raw 画像を DICOM の CT 画像に変換します。HU か減弱係数（水の減弱係数で HU に換算）の画像を、"
                     "1 HU 刻みの符号付き 16 ビット整数と画素の大きさ、表示ウィンドウとともに書きます。"
                     "再構成した画像を DICOM ビューアで開くための出口です。UID は実行のたびに新しく作ります。",
@@ -51,7 +51,7 @@ ToolDialogue raw_to_dicom_dialogue(RawToDicomParameters& p) {
                        {" 1. 入力画像のファイル名", "input", p.input, "a.img", FileUse::read},
                        {" 2. 画像の幅", "width", p.width, 256},
                        {" 3. 画像の高さ", "height", p.height, 256},
-                       {" 4. 入力の単位（0:HU 1:μ 2:μ×画素長）", "unit", p.unit, 2},
+                       {" 4. 入力の単位(0:HU 1:μ 2:μ×画素長)", "unit", p.unit, 2},
                        {" 5. 水の減弱係数(1/cm)", "water_mu", p.water_mu, 0.19},
                        {" 6. 画素の大きさ(mm)", "pixel_mm", p.pixel_mm, 0.78125},
                        {" 7. 表示ウィンドウの中心(HU)", "window_centre", p.window_centre, 40.0},

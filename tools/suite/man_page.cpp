@@ -111,7 +111,9 @@ std::string questions_section(const ToolDialogue& d, const PageTexts& t) {
 std::string files_section(const SuiteProgram& program, const PageTexts& t) {
     const ToolDialogue& d = program.dialogue;
     std::string out = ".SH FILES\n";
+    std::string previous;  // facts that differ only in what the page does not show (a quantity) are one entry
     for (const FileFact& f : program.dialogue.files) {
+        const std::size_t entry_start = out.size();
         FileUse use = FileUse::none;
         std::string tag, about;
         if (f.question != nullptr) {
@@ -132,6 +134,9 @@ std::string files_section(const SuiteProgram& program, const PageTexts& t) {
         if (f.pattern != nullptr) {
             out += escaped(t.series_defaults) + " " + bold(f.names.front()) + t.ellipsis + bold(f.names.back()) + line_end(t.stop);
         }
+        std::string entry = out.substr(entry_start);
+        if (entry == previous) out.resize(entry_start);
+        previous = std::move(entry);
     }
     out += ".TP\n" + italic(std::string(doc_dir_mark) + "/examples/answers/") + "\n" + escaped(t.example_answers) +
            "\n.PP\n" + escaped(t.formats) + "\n";

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "tools/detectability/detectability_questions.h"
+#include "tools/dicom/dicom_questions.h"
 #include "tools/filters/filters_questions.h"
 #include "tools/iterative/iterative_questions.h"
 #include "tools/noise/noise_questions.h"
@@ -65,6 +66,8 @@ std::vector<SuiteProgram> make_suite() {
         {bound<raw_to_png_dialogue>(), false, {"oval_stack", "reconstruct"}},
         {bound<detectability_dialogue>(), true, {"transfer_curve", "noise_spectrum", "recon_noise_sweep"}},
         {bound<observer_study_dialogue>(), false, {"detectability", "oval_draw", "raysum_quanta", "reconstruct"}},
+        {bound<dicom_to_raw_dialogue>(), false, {"raw_to_dicom", "raw_to_png", "noise_spectrum"}},
+        {bound<raw_to_dicom_dialogue>(), false, {"dicom_to_raw", "reconstruct", "raw_to_png"}},
     };
     return suite;
 }
