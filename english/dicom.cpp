@@ -54,11 +54,11 @@ std::span<const TextPair> dicom_texts() {
          "Program that converts a raw image into a DICOM image"},
         {"raw 画像を DICOM の CT 画像に変換します。HU か減弱係数（水の減弱係数で HU に換算）の画像を、"
          "1 HU 刻みの符号付き 16 ビット整数と画素の大きさ、表示ウィンドウとともに書きます。"
-         "再構成した画像を DICOM ビューアで開くための出口です。UID は実行のたびに新しく作ります。",
+         "再構成した画像を DICOM ビューアで開くための出口です。UID は画像と答えから作るので、同じ画像と答えからは同じファイルになります。",
          "Converts a raw image into a DICOM CT image. An image in HU or in attenuation coefficients (turned into "
          "HU with the water attenuation coefficient) is written as signed 16-bit integers in steps of 1 HU, with the "
-         "pixel size and a display window. The way out for a reconstruction to any DICOM viewer. Every run makes "
-         "new UIDs."},
+         "pixel size and a display window. The way out for a reconstruction to any DICOM viewer. The UIDs are made "
+         "from the image and the answers, so the same image and answers give the same file."},
         {" 4. 入力の単位(0:HU 1:μ 2:μ×画素長)",
          " 4. Input unit (0:HU 1:mu 2:mu x pixel length)"},
         {" 5. 水の減弱係数(1/cm)",

@@ -5,10 +5,10 @@
 #include <gdcmFileMetaInformation.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
+#include <gdcmMD5.h>
 #include <gdcmReader.h>
 #include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
-#include <gdcmUIDGenerator.h>
 #include <gdcmUIDs.h>
 #include <gdcmWriter.h>
 
@@ -250,6 +250,34 @@ void put_us(gdcm::DataSet& ds, std::uint16_t value) {
     ds.Replace(a.GetAsDataElement());
 }
 
+// A UID of the 2.25 arc (a UUID written as one decimal number) that is a
+// name-based UUID (version 3, MD5) of what the file holds: the same image
+// written with the same answers gets the same UIDs, every other gets new
+// ones, and a run's bytes never depend on the clock or on chance.
+std::string content_uid(const std::string& kind, const std::string& content) {
+    // The suite's own namespace for these names (a random UUID, fixed once).
+    static const unsigned char name_space[16] = {0x5b, 0x0e, 0x9c, 0x1d, 0x27, 0x43, 0x4f, 0x6a,
+                                                 0x9e, 0x31, 0x7c, 0x58, 0xd2, 0x04, 0xa6, 0x93};
+    const std::string name = std::string(reinterpret_cast<const char*>(name_space), 16) + kind + '\0' + content;
+    char hex[33];
+    gdcm::MD5::Compute(name.data(), name.size(), hex);
+    std::uint32_t words[4];  // the 128 bits, most significant word first
+    for (int w = 0; w < 4; ++w) words[w] = static_cast<std::uint32_t>(std::strtoul(std::string(hex + 8 * w, 8).c_str(), nullptr, 16));
+    words[1] = (words[1] & 0xFFFF0FFFu) | 0x00003000u;  // version 3
+    words[2] = (words[2] & 0x3FFFFFFFu) | 0x80000000u;  // the variant of RFC 4122
+    std::string digits;
+    while (words[0] != 0 || words[1] != 0 || words[2] != 0 || words[3] != 0) {
+        std::uint64_t rest = 0;
+        for (std::uint32_t& word : words) {
+            const std::uint64_t value = rest << 32 | word;
+            word = static_cast<std::uint32_t>(value / 10);
+            rest = value % 10;
+        }
+        digits.insert(digits.begin(), static_cast<char>('0' + rest));
+    }
+    return "2.25." + digits;
+}
+
 // A decimal string of at most 16 characters, as DS allows.
 std::string decimal(double v) {
     char text[32];
@@ -282,10 +310,20 @@ std::string dicom_ct_bytes(const std::vector<double>& hounsfield, std::int32_t w
     gdcm::File& file = writer.GetFile();
     file.GetHeader().SetDataSetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
     gdcm::DataSet& ds = file.GetDataSet();
-    gdcm::UIDGenerator uids;
     const std::string ct_image_storage = "1.2.840.10008.5.1.4.1.1.2";
-    const std::string study = uids.Generate(), series = uids.Generate(), frame_of_reference = uids.Generate(),
-                      instance = uids.Generate();
+    // Little-endian bytes whatever the machine (WebAssembly and x86 alike are).
+    std::string little(static_cast<std::size_t>(count) * 2, '\0');
+    for (std::int64_t k = 0; k < count; ++k) {
+        const std::uint16_t u = static_cast<std::uint16_t>(stored[static_cast<std::size_t>(k)]);
+        little[static_cast<std::size_t>(2 * k)] = static_cast<char>(u & 0xFF);
+        little[static_cast<std::size_t>(2 * k + 1)] = static_cast<char>(u >> 8);
+    }
+    std::string content = little;
+    content += std::to_string(width) + "x" + std::to_string(height) + " " + decimal(writing.pixel_mm) + " " +
+               decimal(writing.window_centre) + " " + decimal(writing.window_width);
+    const std::string study = content_uid("study", content), series = content_uid("series", content),
+                      frame_of_reference = content_uid("frame of reference", content),
+                      instance = content_uid("instance", content);
 
     put_text<0x0008, 0x0008>(ds, gdcm::VR::CS, "DERIVED\\SECONDARY\\AXIAL");
     put_text<0x0008, 0x0016>(ds, gdcm::VR::UI, ct_image_storage);
@@ -332,13 +370,6 @@ std::string dicom_ct_bytes(const std::vector<double>& hounsfield, std::int32_t w
 
     gdcm::DataElement pixels(gdcm::Tag(0x7fe0, 0x0010));
     pixels.SetVR(gdcm::VR::OW);
-    // Little-endian bytes whatever the machine (WebAssembly and x86 alike are).
-    std::string little(static_cast<std::size_t>(count) * 2, '\0');
-    for (std::int64_t k = 0; k < count; ++k) {
-        const std::uint16_t u = static_cast<std::uint16_t>(stored[static_cast<std::size_t>(k)]);
-        little[static_cast<std::size_t>(2 * k)] = static_cast<char>(u & 0xFF);
-        little[static_cast<std::size_t>(2 * k + 1)] = static_cast<char>(u >> 8);
-    }
     pixels.SetByteValue(little.data(), static_cast<std::uint32_t>(little.size()));
     ds.Replace(pixels);
 

@@ -46,6 +46,7 @@ struct DicomWriting {
 // Intercept 0: each value rounded to the nearest integer (ties to even),
 // values beyond −32768 … 32767 clamped and NaN written as 0, their number
 // returned in `clamped`. Study, series, frame of reference and instance get
-// new UIDs (the only part of the bytes that differs from run to run).
+// UIDs made from the pixels and the header's answers: new for every other
+// image, the same when the same image is written again.
 std::string dicom_ct_bytes(const std::vector<double>& hounsfield, std::int32_t width, std::int32_t height,
                            const DicomWriting& writing, std::int64_t& clamped);

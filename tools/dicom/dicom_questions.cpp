@@ -43,7 +43,7 @@ ToolDialogue raw_to_dicom_dialogue(RawToDicomParameters& p) {
     ToolDialogue d{{"raw_to_dicom", "raw画像をDICOM画像に変換するプログラム", 38,
                     "raw 画像を DICOM の CT 画像に変換します。HU か減弱係数（水の減弱係数で HU に換算）の画像を、"
                     "1 HU 刻みの符号付き 16 ビット整数と画素の大きさ、表示ウィンドウとともに書きます。"
-                    "再構成した画像を DICOM ビューアで開くための出口です。UID は実行のたびに新しく作ります。",
+                    "再構成した画像を DICOM ビューアで開くための出口です。UID は画像と答えから作るので、同じ画像と答えからは同じファイルになります。",
                     {},
                     "raw_to_dicom < answers.txt",
                     nullptr},

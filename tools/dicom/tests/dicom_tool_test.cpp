@@ -35,6 +35,14 @@ TEST(DicomTools, HounsfieldRoundTripIsExactForWholeNumbersAndRoundsTiesToEven) {
     const ToolRun write = english("raw_to_dicom", {"hu.img", "8", "3", "0", "", "0.5", "-600", "1500", "hu.dcm"}, dir);
     ASSERT_EQ(write.exit_status, 0) << write.err;
     EXPECT_TRUE(contains(write.err, "warning: 2 pixels")) << write.err;
+    // UIDs come from the content: the same answers give the same bytes, another window other UIDs.
+    ASSERT_EQ(english("raw_to_dicom", {"hu.img", "8", "3", "0", "", "0.5", "-600", "1500", "again.dcm"}, dir).exit_status, 0);
+    ASSERT_EQ(english("raw_to_dicom", {"hu.img", "8", "3", "0", "", "0.5", "40", "400", "other.dcm"}, dir).exit_status, 0);
+    EXPECT_EQ(read_file(dir / "hu.dcm"), read_file(dir / "again.dcm"));
+    const std::string first = read_file(dir / "hu.dcm"), other = read_file(dir / "other.dcm");
+    const std::size_t uid = first.find("2.25.");
+    ASSERT_NE(uid, std::string::npos);
+    EXPECT_EQ(other.find(first.substr(uid, 30)), std::string::npos);
     const ToolRun read = english("dicom_to_raw", {"hu.dcm", "1", "0", "", "back.img"}, dir,
                                  {"CT_EVENTS=" + (dir / "events.txt").string()});
     ASSERT_EQ(read.exit_status, 0) << read.err;
