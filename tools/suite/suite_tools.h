@@ -19,7 +19,8 @@ struct SuiteProgram {
     const char* name() const { return dialogue.about.name; }
 };
 
-// The 31 programs in the order of the chain.
+// The 31 programs in the order of the chain (29 where the build has no
+// GDCM for the DICOM tools: Windows, WebAssembly).
 const std::vector<SuiteProgram>& suite_tools();
 
 // The program of that name, or nullptr.
