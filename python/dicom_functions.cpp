@@ -47,8 +47,7 @@ void register_dicom(py::module_& m) {
         });
 
     const FunctionSignature signature{
-        "raw_to_dicom", "image, output", {"width", "height"},
-        "image: (height, width). Writes the DICOM CT image `output`, the very bytes the tool writes."};
+        "raw_to_dicom", "image, output", {"width", "height"}, "image: (height, width). Writes the DICOM CT image `output`, the very bytes the tool writes."};
     RawToDicomParameters defaults{};
     const std::string doc = function_doc(signature, raw_to_dicom_dialogue(defaults));
     m.def(

@@ -299,9 +299,12 @@ std::string dicom_ct_bytes(const std::vector<double>& hounsfield, std::int32_t w
     for (std::int64_t k = 0; k < count; ++k) {
         const double v = hounsfield[static_cast<std::size_t>(k)];
         double r = std::nearbyint(v);
-        if (std::isnan(v)) r = 0, ++clamped;
-        else if (r < -32768.0) r = -32768.0, ++clamped;
-        else if (r > 32767.0) r = 32767.0, ++clamped;
+        if (std::isnan(v))
+            r = 0, ++clamped;
+        else if (r < -32768.0)
+            r = -32768.0, ++clamped;
+        else if (r > 32767.0)
+            r = 32767.0, ++clamped;
         const std::int16_t s = static_cast<std::int16_t>(r);
         stored[static_cast<std::size_t>(k)] = s;
     }

@@ -43,11 +43,15 @@ DicomImage dicom_to_raw_image(const DicomToRawParameters& p, const std::string& 
     DicomImage image = read_dicom_image(p.input, bytes, p.frame);
     const DicomFacts& f = image.facts;
     sink.show(Message("画像の大きさ：%d × %d（%d フレームの %d 番目）\n", f.columns, f.rows, f.frames, p.frame));
-    if (f.has_spacing) sink.show(Message("画素の間隔：行 %f mm、列 %f mm\n", f.row_spacing_mm, f.column_spacing_mm));
-    else sink.show(Message("画素の間隔：ファイルにありません\n"));
+    if (f.has_spacing)
+        sink.show(Message("画素の間隔：行 %f mm、列 %f mm\n", f.row_spacing_mm, f.column_spacing_mm));
+    else
+        sink.show(Message("画素の間隔：ファイルにありません\n"));
     sink.show(Message("リスケール：傾き %f、切片 %f\n", f.slope, f.intercept));
-    if (f.has_window) sink.show(Message("ファイルの表示ウィンドウ：中心 %f、幅 %f\n", f.window_centre, f.window_width));
-    else sink.show(Message("ファイルの表示ウィンドウ：ありません\n"));
+    if (f.has_window)
+        sink.show(Message("ファイルの表示ウィンドウ：中心 %f、幅 %f\n", f.window_centre, f.window_width));
+    else
+        sink.show(Message("ファイルの表示ウィンドウ：ありません\n"));
     sink.show(Message("モダリティ：%s\n", f.modality.c_str()));
     sink.show(Message("転送構文：%s（%s）\n", f.transfer_syntax_name.c_str(), f.transfer_syntax_uid.c_str()));
 

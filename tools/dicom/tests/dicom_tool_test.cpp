@@ -55,7 +55,8 @@ TEST(DicomTools, HounsfieldRoundTripIsExactForWholeNumbersAndRoundsTiesToEven) {
                              "Rescale: slope 1.000000, intercept 0.000000",
                              "Display window of the file: centre -600.000000, width 1500.000000", "Modality: CT",
                              "Transfer syntax: Explicit VR Little Endian (1.2.840.10008.1.2.1)"})
-        EXPECT_TRUE(contains(read.out, line)) << line << "\n" << read.out;
+        EXPECT_TRUE(contains(read.out, line)) << line << "\n"
+                                              << read.out;
     const std::string events = read_file(dir / "events.txt");
     EXPECT_TRUE(contains(events, R"("format":"dicom","quantity":"CT number","unit":"HU","rows":3,"columns":8)")) << events;
     EXPECT_TRUE(contains(events, R"("window_center":-600.0,"window_width":1500.0,"modality":"CT")")) << events;
