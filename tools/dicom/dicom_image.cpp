@@ -5,7 +5,6 @@
 #include <gdcmFileMetaInformation.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
-#include <gdcmMD5.h>
 #include <gdcmReader.h>
 #include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
@@ -19,6 +18,7 @@
 
 #include "common/failure.h"
 #include "common/sample_arrays.h"
+#include "tools/dicom/md5.h"
 
 namespace {
 
@@ -259,10 +259,11 @@ std::string content_uid(const std::string& kind, const std::string& content) {
     static const unsigned char name_space[16] = {0x5b, 0x0e, 0x9c, 0x1d, 0x27, 0x43, 0x4f, 0x6a,
                                                  0x9e, 0x31, 0x7c, 0x58, 0xd2, 0x04, 0xa6, 0x93};
     const std::string name = std::string(reinterpret_cast<const char*>(name_space), 16) + kind + '\0' + content;
-    char hex[33];
-    gdcm::MD5::Compute(name.data(), name.size(), hex);
+    const std::array<std::uint8_t, 16> digest = md5_digest(name);
     std::uint32_t words[4];  // the 128 bits, most significant word first
-    for (int w = 0; w < 4; ++w) words[w] = static_cast<std::uint32_t>(std::strtoul(std::string(hex + 8 * w, 8).c_str(), nullptr, 16));
+    for (int w = 0; w < 4; ++w)
+        words[w] = std::uint32_t{digest[4 * w]} << 24 | std::uint32_t{digest[4 * w + 1]} << 16 |
+                   std::uint32_t{digest[4 * w + 2]} << 8 | digest[4 * w + 3];
     words[1] = (words[1] & 0xFFFF0FFFu) | 0x00003000u;  // version 3
     words[2] = (words[2] & 0x3FFFFFFFu) | 0x80000000u;  // the variant of RFC 4122
     std::string digits;

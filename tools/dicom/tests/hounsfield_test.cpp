@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "tools/dicom/hounsfield.h"
+#include "tools/dicom/md5.h"
 
 namespace {
 
@@ -68,6 +71,24 @@ TEST(WindowPresets, NamedAndUsable) {
         EXPECT_GE(p.width, 1) << p.name;
         EXPECT_EQ(window_preset(p.name), &p);
     }
+}
+
+// RFC 1321's own test suite, and a million bytes across many blocks.
+TEST(Md5, KnownDigests) {
+    auto hex = [](const std::string& bytes) {
+        std::string out;
+        char two[3];
+        for (std::uint8_t b : md5_digest(bytes)) {
+            std::snprintf(two, sizeof two, "%02x", b);
+            out += two;
+        }
+        return out;
+    };
+    EXPECT_EQ(hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(hex("12345678901234567890123456789012345678901234567890123456789012345678901234567890"),
+              "57edf4a22be3c955ac49da2e2107b67a");
+    EXPECT_EQ(hex(std::string(1000000, 'a')), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
 }  // namespace
