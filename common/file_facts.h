@@ -16,6 +16,7 @@ enum class FileFormat {
     table,  // tab-separated text table (Shift_JIS)
     text,  // a text file the user writes (the ellipse parameters)
     png,  // an 8-bit grey picture
+    dicom,  // a DICOM image file
 };
 
 // The format's name in tools.json and in the run's events.
@@ -25,6 +26,7 @@ inline const char* format_name(FileFormat format) {
         case FileFormat::table: return "table";
         case FileFormat::text: return "text";
         case FileFormat::png: return "png";
+        case FileFormat::dicom: return "dicom";
     }
     return "raw";
 }
@@ -177,6 +179,7 @@ inline constexpr Quantity lsf{"LSF", ""};
 inline constexpr Quantity mtf{"MTF", ""};
 inline constexpr Quantity ellipses{"ellipse parameters", ""};
 inline constexpr Quantity picture{"picture", ""};
+inline constexpr Quantity hounsfield{"CT number", "HU"};
 inline constexpr Quantity like_input{nullptr, "", true};
 
 }  // namespace file_facts

@@ -44,6 +44,7 @@ struct Recorder {
     std::optional<long double> failure_bytes;
     std::string last_stage;
     std::int64_t last_percent = -1;
+    std::int64_t inside_rows = -1, inside_columns = -1;  // a shape read inside an input
 };
 
 Recorder& recorder() {
@@ -202,7 +203,12 @@ bool is_run_file(const Recorder& r, const std::string& path) {
 
 Json file_event(const Recorder& r, const std::string& name, Role role) {
     Json event = {{"event", "file"}, {"name", name}, {"role", role == Role::input ? "input" : "output"}};
-    if (const FileFact* f = r.dialogue != nullptr ? fact_of(r, name, role) : nullptr) describe(event, *r.dialogue, *f);
+    const FileFact* f = r.dialogue != nullptr ? fact_of(r, name, role) : nullptr;
+    if (f != nullptr) describe(event, *r.dialogue, *f);
+    if (f != nullptr && f->format == FileFormat::raw && f->shape.empty() && r.inside_rows >= 0) {
+        event["rows"] = r.inside_rows;
+        event["columns"] = r.inside_columns;
+    }
     return event;
 }
 
@@ -244,6 +250,7 @@ void stop_recording() {
     r.failure_bytes.reset();
     r.last_stage.clear();
     r.last_percent = -1;
+    r.inside_rows = r.inside_columns = -1;
 }
 
 bool recording() {
@@ -311,6 +318,29 @@ void file(const std::string& name, Role role, std::int64_t bytes) {
     if (r.stream == nullptr && !r.holding) return;
     Json event = file_event(r, name, role);
     if (bytes >= 0) event["bytes"] = bytes;
+    emit(r, event);
+}
+
+void file(const std::string& name, Role role, std::int64_t bytes, const FileInside& inside) {
+    Recorder& r = recorder();
+    std::lock_guard lock(r.mutex);
+    if (inside.rows >= 0 && inside.columns >= 0) {
+        r.inside_rows = inside.rows;
+        r.inside_columns = inside.columns;
+    }
+    if (r.stream == nullptr && !r.holding) return;
+    Json event = file_event(r, name, role);
+    if (inside.rows >= 0 && inside.columns >= 0) {
+        event["rows"] = inside.rows;
+        event["columns"] = inside.columns;
+    }
+    if (bytes >= 0) event["bytes"] = bytes;
+    if (!inside.header.empty()) {
+        Json header = Json::object();
+        for (const HeaderFact& h : inside.header)
+            std::visit([&](const auto& value) { header[h.key] = value; }, h.value);
+        event["header"] = header;
+    }
     emit(r, event);
 }
 

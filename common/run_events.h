@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "common/dialogue.h"
 #include "common/failure.h"
@@ -68,6 +70,21 @@ void files_planned(bool report);
 enum class Role { input,
                   output };
 void file(const std::string& name, Role role, std::int64_t bytes);
+
+// What a tool learned inside a file it reads (a DICOM header): the shape
+// of the image, which the answers do not give, and facts of the header as
+// keyed numbers and texts, reported under "header" in that file's events.
+// A shape given here for an input is also the shape of the outputs whose
+// facts give none (the image converted).
+struct HeaderFact {
+    std::string key;
+    std::variant<std::int64_t, double, std::string> value;
+};
+struct FileInside {
+    std::int64_t rows = -1, columns = -1;
+    std::vector<HeaderFact> header;
+};
+void file(const std::string& name, Role role, std::int64_t bytes, const FileInside& inside);
 
 // A stage of a long computation: `done` of `total` steps.
 void progress(const char* stage, std::int64_t done, std::int64_t total);

@@ -40,6 +40,7 @@ std::span<const TextPair> noise_texts();
 std::span<const TextPair> filters_texts();
 std::span<const TextPair> viewer_texts();
 std::span<const TextPair> detectability_texts();
+std::span<const TextPair> dicom_texts();
 std::span<const TextPair> python_texts();
 
 // Every catalogue of the suite.

@@ -13,6 +13,7 @@ std::span<const Catalogue> english_catalogues() {
         {"tools/filters", filters_texts()},
         {"tools/viewer", viewer_texts()},
         {"tools/detectability", detectability_texts()},
+        {"tools/dicom", dicom_texts()},
         {"python", python_texts()},
     };
     return all;

@@ -32,4 +32,5 @@ PYBIND11_MODULE(cttools, m) {
     register_viewer(m);
     register_detectability(m);
     register_observer_study(m);
+    register_dicom(m);
 }

@@ -18,3 +18,4 @@ void register_observer_study(py::module_& m);
 void register_noise(py::module_& m);
 void register_filters(py::module_& m);
 void register_viewer(py::module_& m);
+void register_dicom(py::module_& m);

@@ -7,6 +7,11 @@
 //
 //   node web/build_lab.mjs [--tools-json build/tools.json] [--suite build-web/ct_suite.js]
 //                          [--run-tool web/run_tool.js] [--out build-web/ct-lab.html]
+//                          [--programs tool,tool,...]
+//
+// --programs names the programs the module holds: a build without a
+// library some tools need (GDCM for the DICOM tools) leaves them out, and
+// the lab's registry then keeps only the programs named.
 
 import { build } from 'esbuild';
 import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
@@ -26,8 +31,13 @@ const options = {
   out: join(root, 'build-web/ct-lab.html'),
 };
 const argv = process.argv.slice(2);
+let held = null;
 for (let i = 0; i < argv.length; i += 2) {
   const key = argv[i].replace(/^--/, '');
+  if (key === 'programs' && argv[i + 1] !== undefined) {
+    held = new Set(argv[i + 1].split(',').filter(Boolean));
+    continue;
+  }
   if (!(key in options) || argv[i + 1] === undefined) {
     console.error(`build_lab: unknown option ${argv[i]}`);
     process.exit(2);
@@ -38,6 +48,11 @@ const MAX_BYTES = 3 * 1024 * 1024;
 
 const read = (path) => readFileSync(path, 'utf8');
 const registry = JSON.parse(read(options['tools-json']));
+if (held !== null) {
+  const left = registry.programs.filter((p) => !held.has(p.name)).map((p) => p.name);
+  registry.programs = registry.programs.filter((p) => held.has(p.name));
+  if (left.length) console.log(`build_lab: the module holds no ${left.join(', ')}: the lab leaves them out`);
+}
 // The example files a lesson may start from, and the lessons, ct-chain first.
 const examples = Object.fromEntries(
   readdirSync(options.examples)

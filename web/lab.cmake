@@ -19,6 +19,7 @@ file(GLOB ct_lab_lessons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/lessons/*.json 
 add_custom_command(OUTPUT ${ct_lab_page}
   COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
           --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}
+          --programs "$<JOIN:${ct_web_tools},$<COMMA>>"
   DEPENDS ${ct_lab_module} ${ct_lab_sources} ${ct_lab_lessons} ${CT_TOOLS_JSON}
           ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs ${CMAKE_CURRENT_LIST_DIR}/schema_check.mjs
           ${CMAKE_CURRENT_LIST_DIR}/run_tool.js ${CMAKE_CURRENT_LIST_DIR}/package-lock.json

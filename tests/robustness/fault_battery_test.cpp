@@ -189,7 +189,7 @@ TEST(BadInput, LongRawInputsAreNamedInAWarningAndReadAsBefore) {
     for (const ToolEntry& entry : every_tool()) {
         const Outcome plain = run_in_prepared(entry, sane_answers(entry));
         for (const Ask& ask : entry.asks) {
-            if (ask.role != Role::input || ask.sane.ends_with(".txt")) continue;
+            if (ask.role != Role::input || ask.sane.ends_with(".txt") || ask.sane.ends_with(".dcm")) continue;
             const std::string what = entry.tool + " reading a long " + ask.sane;
             const Outcome longer = run_in_prepared(entry, sane_answers(entry), [&](const auto& dir) {
                 std::vector<float> samples = read_floats(dir / ask.sane);
@@ -219,7 +219,7 @@ TEST(BadInput, LongRawInputsAreNamedInAWarningAndReadAsBefore) {
             EXPECT_EQ(outputs, plain_outputs) << what;
         }
     }
-    EXPECT_EQ(inputs, 19);  // every raw input of the suite
+    EXPECT_EQ(inputs, CT_WITH_DICOM_TOOLS ? 20 : 19);  // every raw input of the suite
 }
 
 TEST(BadInput, LongFileNames) {

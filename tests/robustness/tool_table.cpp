@@ -1,6 +1,7 @@
 #include "tests/robustness/tool_table.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "tests/support/tool_runner.h"
 
@@ -11,6 +12,49 @@ Ask out(const std::string& name) { return {Role::output, true, name}; }
 Ask size(const std::string& n) { return {Role::size, false, n}; }
 Ask work(const std::string& n) { return {Role::work, false, n}; }
 Ask value(const std::string& v) { return {Role::value, false, v}; }
+
+// One element of Explicit VR Little Endian: the long form (a 4-byte length
+// after two reserved bytes) for OB and OW.
+std::string element(std::uint16_t group, std::uint16_t number, const char* vr, std::string value) {
+    if (value.size() % 2 != 0) value += vr[0] == 'U' && vr[1] == 'I' ? '\0' : ' ';
+    auto le16 = [](std::uint32_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; };
+    std::string out = le16(group) + le16(number) + vr;
+    if (std::string(vr) == "OB" || std::string(vr) == "OW")
+        out += le16(0) + le16(value.size() & 0xFFFF) + le16(value.size() >> 16);
+    else
+        out += le16(static_cast<std::uint32_t>(value.size()));
+    return out + value;
+}
+
+std::string us(std::uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+
+// A 16 × 16 CT image of signed 16-bit stored values with rescale -1024.
+std::string small_ct_dicom() {
+    std::string data;
+    data += element(0x0008, 0x0016, "UI", "1.2.840.10008.5.1.4.1.1.2");
+    data += element(0x0008, 0x0018, "UI", "2.25.1");
+    data += element(0x0008, 0x0060, "CS", "CT");
+    data += element(0x0028, 0x0002, "US", us(1));
+    data += element(0x0028, 0x0004, "CS", "MONOCHROME2");
+    data += element(0x0028, 0x0010, "US", us(16));
+    data += element(0x0028, 0x0011, "US", us(16));
+    data += element(0x0028, 0x0030, "DS", "0.5\\0.5");
+    data += element(0x0028, 0x0100, "US", us(16));
+    data += element(0x0028, 0x0101, "US", us(16));
+    data += element(0x0028, 0x0102, "US", us(15));
+    data += element(0x0028, 0x0103, "US", us(1));
+    data += element(0x0028, 0x1052, "DS", "-1024");
+    data += element(0x0028, 0x1053, "DS", "1");
+    std::string pixels;
+    for (int k = 0; k < 16 * 16; ++k) pixels += us(static_cast<std::uint16_t>(1024 + 4 * (k % 16) - k / 16));
+    data += element(0x7fe0, 0x0010, "OW", pixels);
+    std::string meta = element(0x0002, 0x0001, "OB", std::string("\0\1", 2)) +
+                       element(0x0002, 0x0002, "UI", "1.2.840.10008.5.1.4.1.1.2") + element(0x0002, 0x0003, "UI", "2.25.1") +
+                       element(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.1");
+    const std::uint32_t length = static_cast<std::uint32_t>(meta.size());
+    meta = element(0x0002, 0x0000, "UL", us(length & 0xFFFF) + us(length >> 16)) + meta;
+    return std::string(128, '\0') + "DICM" + meta + data;
+}
 
 }  // namespace
 
@@ -46,6 +90,10 @@ const std::vector<ToolEntry>& every_tool() {
         {"rank_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("3")}},
         {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
         {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0")}},
+#if CT_WITH_DICOM_TOOLS
+        {"dicom_to_raw", {in("in.dcm"), value("1"), value("0"), value("0.19"), out("o.img")}},
+        {"raw_to_dicom", {in("in.img"), size("16"), size("16"), value("1"), value("0.19"), value("0.78125"), value("40"), value("400"), out("o.dcm")}},
+#endif
         {"detectability", {value("0"), in("mtf.txt"), value("0.5"), value("0.5"), value("0"), in("nnps.img"), value("1"), value("0.01"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("0.05"), value("1"), value("0.5"), value("1.3"), value("4"), value("500"), value("0.25"), value("1"), value("0.1"), value("1"), value("0.5"), value("5"), out("d.txt"), out("dd.txt"), out("di.txt")}},
         // Its trials are the fixed files present_1.img … absent_3.img.
         {"observer_study", {value("3"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("1"), value("0.5"), value("100"), value("1"), out("o.txt")}},
@@ -90,6 +138,7 @@ void prepare_inputs(const std::filesystem::path& folder) {
     write_file(folder / "fan_g.txt",
                "detector = curved\nsource_to_isocentre_cm = 40\nsource_to_detector_cm = 60\nbins = 16\n"
                "bin_spacing = 0.034906585039886591\noffset_bins = 0\nviews = 16\nrange_radians = 6.28318530717958\n");
+    write_file(folder / "in.dcm", small_ct_dicom());
     write_file(folder / "e.txt", "# two ellipses\n0\t0\t0.5\t0.5\t0\t1.0\n0\t0\t0.25\t0.25\t30\t-0.5\n");
 }
 

@@ -94,6 +94,7 @@ const char* format_text(FileFormat format, const PageTexts& t) {
         case FileFormat::table: return t.table;
         case FileFormat::text: return t.text;
         case FileFormat::png: return t.png;
+        case FileFormat::dicom: return t.dicom;
     }
     return t.raw;
 }
@@ -110,7 +111,9 @@ std::string questions_section(const ToolDialogue& d, const PageTexts& t) {
 std::string files_section(const SuiteProgram& program, const PageTexts& t) {
     const ToolDialogue& d = program.dialogue;
     std::string out = ".SH FILES\n";
+    std::string previous;  // facts that differ only in what the page does not show (a quantity) are one entry
     for (const FileFact& f : program.dialogue.files) {
+        const std::size_t entry_start = out.size();
         FileUse use = FileUse::none;
         std::string tag, about;
         if (f.question != nullptr) {
@@ -131,6 +134,9 @@ std::string files_section(const SuiteProgram& program, const PageTexts& t) {
         if (f.pattern != nullptr) {
             out += escaped(t.series_defaults) + " " + bold(f.names.front()) + t.ellipsis + bold(f.names.back()) + line_end(t.stop);
         }
+        std::string entry = out.substr(entry_start);
+        if (entry == previous) out.resize(entry_start);
+        previous = std::move(entry);
     }
     out += ".TP\n" + italic(std::string(doc_dir_mark) + "/examples/answers/") + "\n" + escaped(t.example_answers) +
            "\n.PP\n" + escaped(t.formats) + "\n";
@@ -197,6 +203,7 @@ const PageTexts& japanese_page_texts() {
         "テキストの表",
         "テキスト",
         "PNG画像",
+        "DICOM画像",
         "個の標本",
         "既定の答えでは",
         "生データファイルはヘッダのない32ビット浮動小数点数（リトルエンディアン）を1行ずつ並べたもの、"
@@ -238,6 +245,7 @@ const PageTexts& english_page_texts() {
         "Text table",
         "Text",
         "PNG image",
+        "DICOM image",
         "samples",
         "With the default answers:",
         "A raw data file holds 32-bit floating-point numbers (little-endian) without a header, row after row; "

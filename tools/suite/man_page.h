@@ -25,7 +25,7 @@ struct PageTexts {
     const char* keyword;  // "keyword" before a question's keyword
     const char* question;  // "question" before a question's number
     const char *read, *written;  // a file's use
-    const char *raw, *table, *text, *png;  // the formats
+    const char *raw, *table, *text, *png, *dicom;  // the formats
     const char* samples;  // after a raw file's shape
     const char* series_defaults;  // before the names a series has with the defaults
     const char* formats;  // the formats explained once, after the files

@@ -19,7 +19,8 @@ struct SuiteProgram {
     const char* name() const { return dialogue.about.name; }
 };
 
-// The 32 programs in the order of the chain.
+// The 34 programs in the order of the chain (32 where the build has no
+// GDCM for the DICOM tools: Windows, WebAssembly).
 const std::vector<SuiteProgram>& suite_tools();
 
 // The program of that name, or nullptr.
