@@ -48,8 +48,6 @@ std::span<const TextPair> dicom_texts() {
          " 3. Output unit (0:HU 1:mu 2:mu x pixel length)"},
         {" 4. 水の減弱係数(1/cm)",
          " 4. Water attenuation coefficient (1/cm)"},
-        {" 5. 出力画像のファイル名",
-         " 5. Output image file name"},
         {"raw画像をDICOM画像に変換するプログラム",
          "Program that converts a raw image into a DICOM image"},
         {"raw 画像を DICOM の CT 画像に変換します。HU か減弱係数（水の減弱係数で HU に換算）の画像を、"

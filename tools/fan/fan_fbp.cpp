@@ -91,7 +91,8 @@ std::vector<double> fan_ray_weights(const FanGeometry& g, bool parker) {
                 const double s = bin_position(g, b) * g.spacing * g.source_distance / g.detector_distance;
                 cosine = g.source_distance / std::sqrt(g.source_distance * g.source_distance + s * s);
             }
-            const double redundancy = full ? 1.0 : parker ? 2 * parker_weight(beta, gamma, delta) : uniform;
+            const double redundancy = full ? 1.0 : parker ? 2 * parker_weight(beta, gamma, delta)
+                                                          : uniform;
             weights[static_cast<std::int64_t>(i) * g.bins + b] = cosine * redundancy;
         }
     }
@@ -161,7 +162,6 @@ constexpr std::int32_t table_steps = 4096;
 // Rows per task of the back projection (pairs count two).
 constexpr std::int32_t rows_per_block = 16;
 
-
 Projection make_projection(const FanGeometry& g) {
     Projection p;
     p.curved = g.detector == FanDetector::curved;
@@ -180,7 +180,8 @@ Projection make_projection(const FanGeometry& g) {
             const double tangent = m == table_steps ? high : low + m * p.tan_step;
             const double index = std::atan(tangent) / g.spacing + p.centre;
             // The ends are the outer bins themselves.
-            p.index_at[m] = m == 0 ? 0.0 : m == table_steps ? p.last_bin : std::min(std::max(index, 0.0), 1.0 * p.last_bin);
+            p.index_at[m] = m == 0 ? 0.0 : m == table_steps ? p.last_bin
+                                                            : std::min(std::max(index, 0.0), 1.0 * p.last_bin);
         }
     }
     return p;

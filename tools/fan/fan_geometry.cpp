@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "common/answer_checks.h"
 #include "common/failure.h"
 #include "common/output_file.h"
 #include "common/platform.h"
@@ -31,11 +32,6 @@ double field_radius(std::int32_t width, std::int32_t height, double pixel_length
 
 namespace {
 
-void require_positive(double value, const char* name) {
-    if (!(value > 0) || !std::isfinite(value))
-        fail_with(" エラー：%s [%g] は 0 より大きい有限の値にしてください.\n", Text{name}, value);
-}
-
 void require_count(std::int32_t value, const char* name) {
     if (value < 1) fail_with(" エラー：%s [%d] は 1 以上にしてください.\n", Text{name}, value);
 }
@@ -56,9 +52,10 @@ void check_fan_geometry(const FanGeometry& g, double radius) {
         fail_with(" エラー：投影の角度範囲 [%g 度] は 0 度より大きく 360 度以下にしてください.\n",
                   g.range * degrees_per_radian);
     if (g.detector_distance < g.source_distance)
-        fail_with(" エラー：線源・検出器間距離 [%g cm] が線源・回転中心間距離 [%g cm] より短く、"
-                  "検出器が物体の手前にあります.\n",
-                  g.detector_distance, g.source_distance);
+        fail_with(
+            " エラー：線源・検出器間距離 [%g cm] が線源・回転中心間距離 [%g cm] より短く、"
+            "検出器が物体の手前にあります.\n",
+            g.detector_distance, g.source_distance);
     if (g.detector == FanDetector::curved && half_fan_angle(g) >= fan_pi / 2)
         fail_with(" エラー：扇の角度（検出器の角度間隔 × 素子数）が 180 度以上です.\n");
     if (radius <= 0) return;
@@ -74,9 +71,10 @@ void check_fan_geometry(const FanGeometry& g, double radius) {
     edges.offset = g.offset + 0.5;
     const double high = bin_fan_angle(edges, g.bins - 1);
     if (-low < needed || high < needed)
-        fail_with(" エラー：検出器が扇を覆いきれません：物体の円（半径 %g cm）には中心線の両側に %g 度が要りますが、"
-                  "検出器は %g 度から %g 度までです（検出器の素子数・間隔・ずれ）.\n",
-                  radius, needed * degrees_per_radian, low * degrees_per_radian, high * degrees_per_radian);
+        fail_with(
+            " エラー：検出器が扇を覆いきれません：物体の円（半径 %g cm）には中心線の両側に %g 度が要りますが、"
+            "検出器は %g 度から %g 度までです（検出器の素子数・間隔・ずれ）.\n",
+            radius, needed * degrees_per_radian, low * degrees_per_radian, high * degrees_per_radian);
 }
 
 std::string fan_geometry_text(const FanGeometry& g) {

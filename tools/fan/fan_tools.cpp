@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/answer_checks.h"
 #include "common/failure.h"
 #include "common/platform.h"
 #include "common/sample_arrays.h"
@@ -15,16 +16,6 @@ namespace {
 constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
 constexpr double radians_per_degree = fan_pi / 180;
 constexpr double degrees_per_radian = 180 / fan_pi;
-
-void require_range(std::int32_t value, std::int32_t low, std::int32_t high, const char* name) {
-    if (value < low || value > high)
-        fail_with(" エラー：%s [%d] は %d から %d までにしてください.\n", Text{name}, value, low, high);
-}
-
-void require_positive(double value, const char* name) {
-    if (!(value > 0) || !std::isfinite(value))
-        fail_with(" エラー：%s [%g] は 0 より大きい有限の値にしてください.\n", Text{name}, value);
-}
 
 void require_image(std::int32_t width, std::int32_t height, double pixel_length) {
     require_range(width, 1, most, "画像の幅");
@@ -110,9 +101,10 @@ void check_fan_reconstruct_answers(const FanReconstructParameters& p, const FanG
     check_fan_geometry(g, field_radius(p.width, p.height, p.pixel_length));
     require_file_shape(p.bins, p.views, g);
     if (p.parker == 1 && !full_turn(g) && !parker_possible(g))
-        fail_with(" エラー：Parker の重み [1] には 180 度 + 扇の角度（%.3f 度）以上の角度範囲が要りますが、"
-                  "範囲は %.3f 度です（Parker の重みを 0 にすれば再構成します）.\n",
-                  short_scan_range(g) * degrees_per_radian, g.range * degrees_per_radian);
+        fail_with(
+            " エラー：Parker の重み [1] には 180 度 + 扇の角度（%.3f 度）以上の角度範囲が要りますが、"
+            "範囲は %.3f 度です（Parker の重みを 0 にすれば再構成します）.\n",
+            short_scan_range(g) * degrees_per_radian, g.range * degrees_per_radian);
 }
 
 void check_fan_rebin_answers(const FanRebinParameters& p, const FanGeometry& g) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/answer_checks.h"
 #include "common/console_text.h"
 #include "common/platform.h"
 #include "common/run_events.h"
@@ -13,22 +14,7 @@
 
 namespace {
 
-void require_range(std::int32_t value, std::int32_t low, std::int32_t high, const char* name) {
-    if (value < low || value > high)
-        fail_with(" エラー：%s [%d] は %d から %d までにしてください.\n", Text{name}, value, low, high);
-}
-
-void require_positive(double value, const char* name) {
-    if (!(value > 0) || !std::isfinite(value))
-        fail_with(" エラー：%s [%g] は 0 より大きい有限の値にしてください.\n", Text{name}, value);
-}
-
-void require_not_negative(double value, const char* name) {
-    if (!(value >= 0) || !std::isfinite(value))
-        fail_with(" エラー：%s [%g] は 0 以上の有限の値にしてください.\n", Text{name}, value);
-}
-
-constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t most = largest_answer;
 
 // The views first, first + step, … must lie on the half turn.
 void require_views_on_the_half_turn(std::int32_t full, std::int32_t first, std::int32_t step, std::int32_t views) {

@@ -63,9 +63,12 @@ TEST(FanReconstruction, UniformDiscWithinHalfAPercent) {
         bool short_scan;
     };
     const Case cases[] = {
-        {FanDetector::curved, 1.2, 1.0, 360, 64, false}, {FanDetector::flat, 1.2, 1.0, 360, 64, false},
-        {FanDetector::curved, 2.0, 0.5, 720, 96, true},  {FanDetector::flat, 2.0, 0.5, 720, 96, true},
-        {FanDetector::curved, 1.5, 2.0, 64, 64, false},  {FanDetector::flat, 1.6, 2.0, 128, 64, true},
+        {FanDetector::curved, 1.2, 1.0, 360, 64, false},
+        {FanDetector::flat, 1.2, 1.0, 360, 64, false},
+        {FanDetector::curved, 2.0, 0.5, 720, 96, true},
+        {FanDetector::flat, 2.0, 0.5, 720, 96, true},
+        {FanDetector::curved, 1.5, 2.0, 64, 64, false},
+        {FanDetector::flat, 1.6, 2.0, 128, 64, true},
     };
     for (const Case& c : cases) {
         const FanGeometry g = scan(c.detector, c.magnification, c.pixels, c.views, c.short_scan, c.width);

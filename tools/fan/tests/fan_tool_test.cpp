@@ -14,7 +14,7 @@ const std::string head_ellipses = std::string(CT_SOURCE_DIR) + "/examples/n3-2.t
 
 std::vector<std::string> raysum_answers(std::map<int, std::string> changed) {
     std::vector<std::string> lines = {head_ellipses, "2", "11", "64", "64", "0.3125", "f.prj", "g.txt", "40", "60",
-                                      "1",           "100", "0.5", "0.1", "0", "90", "1", "360"};
+                                      "1", "100", "0.5", "0.1", "0", "90", "1", "360"};
     for (const auto& [number, answer] : changed) lines[number - 1] = answer;
     return lines;
 }
