@@ -169,9 +169,9 @@ FanGeometry read_fan_geometry_file(const std::string& name) {
     return parse_fan_geometry(text, name);
 }
 
-void write_fan_geometry_file(const std::string& name, const FanGeometry& g) {
+OutputFile fan_geometry_output(const std::string& name, const FanGeometry& g) {
     OutputFile file(name);
     const std::string text = fan_geometry_text(g);
     std::fputs(text.c_str(), file.stream());
-    file.close();
+    return file;
 }

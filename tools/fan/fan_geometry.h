@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/output_file.h"
+
 // π and 2π as the whole suite takes them.
 inline constexpr double fan_pi = 3.14159265358979;
 inline constexpr double fan_two_pi = 6.28318530717958;
@@ -85,4 +87,7 @@ std::string fan_geometry_text(const FanGeometry& g);
 FanGeometry parse_fan_geometry(const std::string& text, const std::string& file_name);
 // The same from a file (a file that cannot be opened fails as every tool does).
 FanGeometry read_fan_geometry_file(const std::string& name);
-void write_fan_geometry_file(const std::string& name, const FanGeometry& g);
+// The geometry written to its file, not yet put in place: closing it does
+// (a tool writing a sinogram with it closes that first, so that a failed
+// write leaves the earlier sinogram and geometry together).
+OutputFile fan_geometry_output(const std::string& name, const FanGeometry& g);

@@ -26,7 +26,11 @@ int main(int argc, char** argv) {
             require_fan_file_samples(p.input, sample_count(p.width, p.height), "画像の幅 × 高さ");
             sinogram = fan_raysum_of_image(p, raw_file_source(p.input), console_sink());
         }
+        // Both files written before either replaces its earlier one: the
+        // sinogram put in place first, then its geometry, whose temporary
+        // file goes if the sinogram cannot be written.
+        OutputFile geometry = fan_geometry_output(p.geometry, fan_raysum_geometry(p));
         write_raw_file(p.output, sinogram, static_cast<std::int64_t>(sinogram.size()));
-        write_fan_geometry_file(p.geometry, fan_raysum_geometry(p));
+        geometry.close();
     });
 }

@@ -49,6 +49,21 @@ TEST(FanTools, ChainThroughTheGeometryFile) {
     EXPECT_EQ(read_floats(dir / "p.prj").size(), 60u * 64u);
 }
 
+// A geometry file that cannot be written leaves the sinogram of the earlier
+// run as it was: the two files never describe different scans.
+TEST(FanTools, AFailedGeometryLeavesTheEarlierSinogram) {
+    ScratchDir dir;
+    ASSERT_EQ(run_tool("fan_raysum", answers(raysum_answers({})), dir.path()).exit_status, 0);
+    const std::string before = read_file(dir / "f.prj");
+    const ToolRun failed =
+        run_tool("fan_raysum", answers(raysum_answers({{8, "no_such_folder/g.txt"}, {16, "45"}})), dir.path());
+    EXPECT_EQ(failed.exit_status, 1) << failed.err;
+    EXPECT_EQ(read_file(dir / "f.prj"), before);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 2) << "f.prj and g.txt alone, no temporary file left";
+}
+
 // Each refusal: exit 1, a message naming the answer, and no output file.
 TEST(FanTools, BadAnswersAreRefusedAndWriteNothing) {
     ScratchDir dir;
