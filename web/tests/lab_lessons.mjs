@@ -133,8 +133,8 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('fewer-views')), { ok: true, problems: [] });
     assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
     // A table of named columns: one curve per column, named by its header.
-    const legends = await page.$$eval('#view-guided .plot', (boxes) => boxes.map((b) => b.plot.series.map((s) => s.label).join('+')));
-    assert.deepEqual(legends, ['residual+rmse', 'residual+rmse', 'residual+rmse']);
+    const legends = await page.$$eval('#view-guided .plot', (boxes) => boxes.map((b) => b.plot.series.map((s) => (s.mark ? 'lowest' : s.label)).join('+')));
+    assert.deepEqual(legends, ['residual+rmse+lowest', 'residual+rmse+lowest', 'residual+rmse+lowest'], 'the lowest RMSE marked');
     const run = await page.evaluate(() => window.ctLab.setKnob('views', 16));
     assert.deepEqual(run.steps, [3, 4, 5, 6, 7]);
     assert.match(await page.$eval('.step[data-step="4"] figcaption', (e) => e.textContent), /FBP from 16 views, fbp_16v\.img.*streaks run out/);

@@ -12,7 +12,7 @@ import { plotOfTables } from '../lab/views/plots.js';
 import { lineProfile, regionStats } from '../lab/core/region_stats.js';
 import { answersLabel } from '../lab/core/snapshots.js';
 import { plotSvg } from '../lab/views/svg_export.js';
-import { tableCsv } from '../lab/core/table_csv.js';
+import { plotCsv, tableCsv } from '../lab/core/table_csv.js';
 import { tableData } from '../lab/core/table_data.js';
 import { sigmoidEdgeMtf, theorySeries, whiteNoiseNnps } from '../lab/core/theory_curves.js';
 
@@ -91,6 +91,14 @@ const sweep = {
     ],
   );
   assert.equal(tableCsv(convergence.bytes, meaningOf(convergence), 'en'), 'iteration,residual,rmse\r\n0,228,0.16\r\n1,5.3,0.026\r\n');
+  // The lowest RMSE marked: a dot, a note, and no column of its own in the CSV.
+  const rising = { ...convergence, bytes: bytes('iteration\tresidual\trmse\n0\t9\t0.3\n1\t5\t0.02\n2\t3\t0.015\n3\t2\t0.018\n') };
+  const plot = plotOfTables([{ name: 'sart.txt', bytes: rising.bytes, meaning: meaningOf(rising) }]);
+  const mark = plot.series.find((s) => s.mark);
+  assert.deepEqual(mark.values, [null, null, 0.015, null]);
+  assert.match(plot.note, /lowest RMSE 0\.015 after iteration 2\./);
+  assert.match(plotSvg(plot), /<circle [^>]*><title>lowest RMSE 0\.015 after iteration 2<\/title>/);
+  assert.equal(plotCsv(plot).split('\r\n')[0].split(',').length, 3, 'iteration, residual, rmse');
   const sjis = new Uint8Array([0x92, 0xbc, 0x8c, 0x61, ...bytes('\t1\t2\nNPW\t0.5\t1.5\n')]); // 直径 in Shift_JIS
   const diameters = {
     name: 'dprime_d.txt',

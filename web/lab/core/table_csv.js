@@ -29,7 +29,7 @@ export function tableCsv(bytes, meaning, language) {
 // cycles per pixel, a last column marks the rows beyond the Nyquist
 // frequency, where a picture sampled once per pixel says nothing.
 export function plotCsv(plot) {
-  const measured = plot.series.filter((s) => !s.beyond);
+  const measured = plot.series.filter((s) => !s.beyond && !s.mark);
   const columns = measured.map((s) => {
     const beyond = plot.series.find((b) => b.beyond && b.source === s.source && b.row === s.row);
     const values = beyond ? s.values.map((v, i) => v ?? beyond.values[i]) : s.values;

@@ -79,9 +79,9 @@ export function drawPlot(container, plot) {
       ...plot.series.map((s, i) => ({
         label: s.label,
         stroke: s.color || PALETTE[i % PALETTE.length],
-        width: s.dash ? 2 : 1.5,
+        width: s.point ? 0 : s.dash ? 2 : 1.5,
         dash: s.dash,
-        points: { show: false },
+        points: s.point ? { show: true, size: 11, fill: s.color || PALETTE[i % PALETTE.length] } : { show: false },
         spanGaps: !!plot.spanGaps,
         value: (u, v) => valueText(v),
       })),
@@ -141,7 +141,32 @@ export function plotOfTables(entries, { log = false, theory = null } = {}) {
   };
   if (theory) addTheory(plot, theory, datas[0].grid ? datas[0].series.map((s) => s.label) : []);
   if (meaning.quantity === 'MTF' && datas[0].xQuantity === 'spatial frequency') splitAtNyquist(plot);
+  if (meaning.quantity === 'convergence') markLowestRmse(plot);
   return plot;
+}
+
+// An iterative reconstruction's table: the lowest RMSE of each run marked
+// with a point, and said in the plot's note (where iterating more starts
+// to fit the noise).
+function markLowestRmse(plot) {
+  const notes = [];
+  for (const s of plot.series.filter((series) => series.row === 'rmse')) {
+    let best = -1;
+    s.values.forEach((v, i) => {
+      if (v !== null && Number.isFinite(v) && (best < 0 || v < s.values[best])) best = i;
+    });
+    if (best < 0) continue;
+    const label = t('lowest_rmse', { value: valueText(s.values[best]), iteration: plot.x[best] });
+    plot.series.push({
+      label: plot.names.length > 1 ? `${s.source}: ${label}` : label,
+      values: s.values.map((v, i) => (i === best ? v : null)),
+      color: s.color,
+      point: true,
+      mark: true,
+    });
+    notes.push(`${plot.names.length > 1 ? `${s.source}: ${label}` : label}${t('sentence_end')}`);
+  }
+  if (notes.length) plot.note = [plot.note, ...notes].filter(Boolean).join(' ');
 }
 
 function addTheory(plot, theory, rowLabels) {

@@ -65,6 +65,13 @@ export function plotSvg(plot, { width = 820, height = 520 } = {}) {
       pen = true;
     });
     const dash = s.dash ? ` stroke-dasharray="${s.dash.join(' ')}"` : '';
+    if (s.point) {
+      // A marked value (the lowest RMSE): a dot where it lies.
+      const at = s.values.findIndex((v) => v !== null && Number.isFinite(v));
+      if (at >= 0)
+        out.push(`<circle cx="${fixed(sx(plot.x[at]))}" cy="${fixed(sy(s.values[at]))}" r="5" fill="${color}"><title>${escape(s.label)}</title></circle>`);
+      return;
+    }
     out.push(`<path d="${d}" stroke="${color}" stroke-width="${s.dash ? 2 : 1.6}"${dash}><title>${escape(s.label)}</title></path>`);
   });
   out.push('</g>');
