@@ -18,7 +18,7 @@ const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
 async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
-    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm)$/;
+    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?)$/;
     const selector =
       '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap(
@@ -142,6 +142,20 @@ export async function lessonChecks(lab, check, screenshots) {
     await page.evaluate(() => window.ctLab.setLanguage('ja'));
     assert.deepEqual(await englishWords(page), []);
     await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-ja-1366.png') });
+    await page.evaluate(() => window.ctLab.setLanguage('en'));
+  });
+
+  await check("can you see it: d' over the disc's diameter for three observers, in both languages", async () => {
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('can-you-see-it')), { ok: true, problems: [] });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const plot = await page.$eval('figure[data-file="dprime_diameters.txt"] .plot', (b) => ({
+      series: b.plot.series.map((s) => s.label),
+      x: [b.plot.x[0], b.plot.x.at(-1)],
+      xLabel: b.plot.xLabel,
+    }));
+    assert.deepEqual(plot, { series: ['NPW', 'NPWE', 'NPWEi'], x: [1, 20], xLabel: 'diameter of the disc (mm)' });
+    await page.evaluate(() => window.ctLab.setLanguage('ja'));
+    assert.deepEqual(await englishWords(page), []);
     await page.evaluate(() => window.ctLab.setLanguage('en'));
   });
 

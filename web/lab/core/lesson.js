@@ -85,7 +85,9 @@ export function filesOfRun(program, lines) {
     const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
     (entry.use === 'read' ? reads : writes).push(...names);
   }
-  return { reads, writes };
+  // One question may have two facts (detectability's NPS: an image or a
+  // table, as another answer chooses): its file is read once.
+  return { reads: [...new Set(reads)], writes: [...new Set(writes)] };
 }
 
 // The same from the events of the run's dialogue (`TOOL --check-answers`):
