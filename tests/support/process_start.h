@@ -15,6 +15,7 @@ struct ProcessEnd {
     int exit_status = -1;  // -1 when the process ended by a signal or timed out
     int signal = 0;  // the signal that ended it, 0 if none (always 0 on Windows)
     bool timed_out = false;
+    std::string why_not_started;  // the system's reason, when it did not start
 };
 
 // The environment of this process, as "NAME=value" entries.

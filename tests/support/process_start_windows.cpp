@@ -78,8 +78,21 @@ ProcessEnd run_process(const std::filesystem::path& program, const std::vector<s
     // Without a console of its own or the test's: the tool sees files only,
     // whatever console the tests were started from.
     const DWORD flags = CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS;
-    end.started = handles_open && CreateProcessW(program.wstring().c_str(), command_line.data(), nullptr, nullptr,
-                                                 TRUE, flags, block.data(), dir.wstring().c_str(), &startup, &process);
+    // Under wine a tool has been seen not to start (once in a whole run of
+    // the tests, two test processes at a time): a start that fails for
+    // another reason than a missing program is tried again a few times
+    // before the run counts as not started, and then the error is said.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5 && handles_open; ++attempt) {
+        end.started = CreateProcessW(program.wstring().c_str(), command_line.data(), nullptr, nullptr, TRUE, flags,
+                                     block.data(), dir.wstring().c_str(), &startup, &process);
+        if (end.started) break;
+        error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+        Sleep(200);
+    }
+    if (!end.started)
+        end.why_not_started = handles_open ? "CreateProcess error " + std::to_string(error) : "its standard files did not open";
     for (HANDLE stream : streams) {
         if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
     }

@@ -153,7 +153,8 @@ ToolRun run_tool_in(const std::string& tool, const std::vector<std::string>& arg
         run_process(tool_path(tool), arguments, env, dir, in_file, out_file, err_file, limit, timeout_signal);
     ToolRun run;
     if (!end.started) {
-        run.err = "cannot start " + tool_path(tool).string();
+        run.err = "cannot start " + tool_path(tool).string() +
+                  (end.why_not_started.empty() ? "" : " (" + end.why_not_started + ")");
         return run;
     }
     run.exit_status = end.exit_status;
