@@ -53,7 +53,12 @@ class CMakeBuild(build_ext):
 
 setup(
     version=project_version(),
-    packages=[],  # the module is the extension alone
+    packages=[],  # the module cttools is the extension
+    # The lessons run from Python, with the suite's lessons and their schemas
+    # where ctlesson looks for them under the environment's prefix.
+    py_modules=["ctlesson"],
+    package_dir={"": "python"},
+    data_files=[("share/ct-teaching-tools/lessons", sorted(str(p.relative_to(ROOT)) for p in (ROOT / "lessons").glob("*.json")))],
     ext_modules=[CMakeExtension("cttools")],
     cmdclass={"build_ext": CMakeBuild},
     # Out of the way of build/, the CMake build of scripts/build.

@@ -6,7 +6,7 @@
 #   share/doc/ct-teaching-tools/               README.md, examples/ (phantom file, answer files)
 #   share/ct-teaching-tools/                   the demo script, its plotter and lesson reader, the lessons, and the browser
 #                                              lab ct-lab.html when the web build has made it
-#   lib/python3/dist-packages/                 the Python module cttools (python/CMakeLists.txt)
+#   lib/python3/dist-packages/                 the Python module cttools and ctlesson (python/CMakeLists.txt)
 include(GNUInstallDirs)
 
 set(CT_PACKAGE_NAME ct-teaching-tools)
@@ -16,6 +16,8 @@ set(CT_DATA_DIR ${CMAKE_INSTALL_DATAROOTDIR}/${CT_PACKAGE_NAME})
 install(FILES README.md DESTINATION ${CT_DOC_DIR})
 install(DIRECTORY examples/ DESTINATION ${CT_DOC_DIR}/examples)
 install(PROGRAMS scripts/demo scripts/plot_table scripts/lesson_plan scripts/course_unpack DESTINATION ${CT_DATA_DIR})
+# The lesson reader the two scripts above import.
+install(FILES python/ctlesson.py DESTINATION ${CT_DATA_DIR})
 install(DIRECTORY lessons/ DESTINATION ${CT_DATA_DIR}/lessons)
 set(CT_LAB_PAGE ${PROJECT_SOURCE_DIR}/build-web/ct-lab.html CACHE FILEPATH "The browser lab page (scripts/build web)")
 install(FILES ${CT_LAB_PAGE} DESTINATION ${CT_DATA_DIR} OPTIONAL)

@@ -27,6 +27,11 @@ installed=$("$scratch/venv/bin/python" -c "import cttools; print(cttools.__file_
 version=$(sed -n 's/^project([a-z_]* VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 [ "$("$scratch/venv/bin/python" -c "import cttools; print(cttools.__version__)")" = "$version" ] ||
   fail "cttools.__version__ is not the project's $version"
+# ctlesson beside it, with the suite's lessons and their schemas in the environment.
+lessons=$(env -u PYTHONPATH "$scratch/venv/bin/python" -c "import ctlesson; print(ctlesson.suite_folder('lessons'))")
+[[ $lessons == "$scratch/venv/"* && -f $lessons/lesson.schema.json ]] ||
+  fail "ctlesson finds the lessons in $lessons, not in the environment"
 env -u PYTHONPATH CT_TOOLS="$tools" CT_EXAMPLES="$source_dir/examples" PYTHONDONTWRITEBYTECODE=1 \
-  "$scratch/venv/bin/python" -m pytest -q -p no:cacheprovider "$source_dir/python/tests/test_cttools.py"
+  "$scratch/venv/bin/python" -m pytest -q -p no:cacheprovider "$source_dir/python/tests/test_cttools.py" \
+  "$source_dir/python/tests/test_lessons.py"
 echo "pip_install_test: installed $installed, version $version"
