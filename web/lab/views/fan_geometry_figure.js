@@ -14,7 +14,7 @@ const DEGREES = 180 / 3.14159265358979;
 function s(tag, attributes = {}, ...children) {
   const element = document.createElementNS(SVG, tag);
   for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, String(value));
-  for (const child of children.flat()) if (child !== null && child !== undefined) element.append(child);
+  for (const child of children.flat(Infinity)) if (child !== null && child !== undefined) element.append(child);
   return element;
 }
 
@@ -82,7 +82,7 @@ export function fanGeometryDrawing(record, view, title) {
       'stroke-width': (0.6 * unit).toFixed(3),
     }),
     s('circle', { cx: d.source[0].toFixed(3), cy: (-d.source[1]).toFixed(3), r: (2.2 * unit).toFixed(3), class: 'fan-source' }),
-    label(d.source, t('fan_view', { view: d.view, beta: betaText }), 7 * unit + size),
+    label(d.source, t('fan_view', { view: d.view, beta: betaText }), 8 * unit + 1.4 * size),
     label(d.source, t('fan_source'), 6 * unit),
     label(middle, t(geometry.detector === 'curved' ? 'fan_detector_curved' : 'fan_detector_flat'), 6 * unit),
     s('text', { x: (4 * unit).toFixed(3), y: (-4 * unit).toFixed(3), class: 'fan-label', ...letters }, t('fan_isocentre')),
