@@ -9,7 +9,7 @@ import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'nod
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { workspaceFiles } from './browser.mjs';
+import { seriousViolations, workspaceFiles } from './browser.mjs';
 
 const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
 
@@ -18,7 +18,7 @@ const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
 async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
-    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?)$/;
+    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|sin|Parker|range_degrees|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?)$/;
     const selector =
       '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap(
@@ -144,6 +144,8 @@ export async function lessonChecks(lab, check, screenshots) {
     await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-ja-1366.png') });
     await page.evaluate(() => window.ctLab.setLanguage('en'));
   });
+
+  await fanBeamChecks(page, check, screenshots);
 
   await check("can you see it: d' over the disc's diameter for three observers, in both languages", async () => {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('can-you-see-it')), { ok: true, problems: [] });
@@ -276,4 +278,70 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.equal(await label('centre'), '7. Weight of the centre');
   });
   page.off('dialog', accept);
+}
+
+// The fan-beam lesson: every step runs; the drawing follows the geometry
+// file (a short scan's arc, the knob's view, a flat detector's line) in
+// both languages at 1366 and 412 px, axe-core finding nothing serious; the
+// full turn's difference is exactly zero.
+export async function fanBeamChecks(page, check, screenshots) {
+  const drawing = (file) =>
+    page.$eval(`figure[data-file="${file}"]`, (f) => ({
+      facts: f.querySelector('.fan-facts').textContent,
+      detector: f.querySelector('path.fan-detector').getAttribute('d'),
+      labels: [...f.querySelectorAll('svg text')].map((e) => e.textContent),
+      title: f.querySelector('svg title').textContent,
+      shapes: {
+        rays: f.querySelectorAll('path.fan-ray').length,
+        field: f.querySelectorAll('circle.fan-field').length,
+        image: f.querySelectorAll('rect.fan-image').length,
+      },
+    }));
+  await check('fan beams: the geometry drawn from the run, Parker or not, rebinning and a scan too short, in both languages', async () => {
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('fan-beams')), { ok: true, problems: [] });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const short = await drawing('fan_geometry.txt');
+    assert.match(
+      short.facts,
+      /source 30 cm from the isocentre, detector 60 cm .*magnification 2\).*fan angle 89\.6°; the source travels 269\.6° in 360 views.*view 60 of 360, β = 44\.9°/,
+    );
+    assert.match(short.facts, /field of 20 cm/);
+    assert.match(short.title, /^The scan as fan_geometry\.txt describes it, at view 60/);
+    assert.equal((short.detector.match(/L/g) || []).length, 48, 'a curved detector is an arc');
+    assert.deepEqual(short.shapes, { rays: 9, field: 1, image: 1 });
+    assert.match((await drawing('fan_200_geometry.txt')).facts, /travels 200° in 360 views/);
+    const largest = () => page.$eval('figure[data-file="fan_fbp_even.img fan_fbp.img"]', (f) => Number(f.dataset.largestDifference));
+    assert.ok((await largest()) > 0.01, 'without Parker the short scan differs');
+    for (const width of [1366, 412]) {
+      await page.setViewport({ width, height: 900, isMobile: width < 500, hasTouch: width < 500 });
+      await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+      for (const language of ['en', 'ja']) {
+        await page.evaluate((l) => window.ctLab.setLanguage(l), language);
+        if (language === 'ja') assert.deepEqual(await englishWords(page), []);
+        await page.evaluate(() => document.querySelector('figure[data-file="fan_geometry.txt"]').scrollIntoView());
+        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+        assert.ok(overflow <= 0, `the lesson fits ${width} px in ${language} (${overflow} px too wide)`);
+        await page.screenshot({ path: join(screenshots, `lesson-fan-beams-${width}${language === 'en' ? '' : '-ja'}.png`) });
+        assert.deepEqual(await seriousViolations(page), [], `axe-core on the fan-beam lesson at ${width} px in ${language}`);
+      }
+      await page.evaluate(() => window.ctLab.setLanguage('en'));
+    }
+    await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
+    await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+    assert.match((await drawing('fan_geometry.txt')).labels.join('|'), /投影 60|view 60/);
+    // A flat detector over a full turn at the last view: a line, the whole circle, no difference.
+    await page.evaluate(() => window.ctLab.setKnob('detector', 2));
+    const run = await page.evaluate(() => window.ctLab.setKnob('scan', 1));
+    assert.equal(run.ok, true);
+    await page.evaluate(() => window.ctLab.setKnob('view', 359));
+    const full = await drawing('fan_geometry.txt');
+    assert.equal((full.detector.match(/L/g) || []).length, 1, 'a flat detector is a line');
+    assert.match(full.facts, /fan angle 87\.66°; the source travels 360° in 360 views.*view 359 of 360, β = 359°/);
+    assert.equal(await largest(), 0, 'a full turn weighs every view alike, Parker or not');
+    assert.match(await page.$eval('figure[data-file="fan_fbp_even.img fan_fbp.img"] figcaption', (e) => e.textContent), /the two images are identical/);
+    await page.evaluate(() => document.querySelector('figure[data-file="fan_geometry.txt"]').scrollIntoView());
+    await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-flat-full-1366.png') });
+    await page.evaluate(() => document.querySelector('figure[data-file="fan_200_fbp.img fan_fbp.img"]').scrollIntoView());
+    await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-too-short-1366.png') });
+  });
 }

@@ -113,3 +113,44 @@ const bytes = (text) => new TextEncoder().encode(text);
   }
 }
 console.log('lab units: transcript, file info, tables, the language and the layers');
+
+// The drawing of a fan-beam scan from fan_raysum's geometry file: the
+// source on its circle at β = i × range / views, every drawn ray at
+// distance R·|sin γ| from the isocentre (the central one through it), a
+// curved detector on the arc of radius D about the source, a flat one on
+// the line at distance D; a file that lacks a key is refused naming it.
+{
+  const { parseFanGeometry, fanDrawing } = await import('../lab/core/fan_drawing.js');
+  const file = (detector, spacing, range) =>
+    `# fan-beam sinogram geometry\ndetector = ${detector}\nsource_to_isocentre_cm = 30\nsource_to_detector_cm = 60\nbins = 256\n` +
+    `bin_spacing = ${spacing}\nbin_spacing_unit = x\noffset_bins = 0\nviews = 360\nrange_radians = ${range}\nrange_degrees = 0\n`;
+  const close = (a, b, what) => assert.ok(Math.abs(a - b) < 1e-9, `${what}: ${a} against ${b}`);
+  for (const [detector, spacing] of [
+    ['curved', (0.35 * 3.14159265358979) / 180],
+    ['flat', 0.45],
+  ]) {
+    const { geometry } = parseFanGeometry(file(detector, spacing, 4.7));
+    const d = fanDrawing(geometry, { view: 90, field: { width: 128, height: 128, pixelLength: 0.15625 }, rays: 5 });
+    close(d.beta, (90 * 4.7) / 360, 'view angle');
+    close(Math.hypot(...d.source), 30, 'source on its circle');
+    const [from, to] = d.rays[2]; // the middle ray: bin 128, the central ray (position 0)
+    const cross = (p, q) => Math.abs(p[0] * q[1] - p[1] * q[0]) / Math.hypot(q[0] - p[0], q[1] - p[1]);
+    close(cross(from, to), 0, `${detector}: the central ray's distance from the isocentre`);
+    // The first ray (bin 0, position −128): γ = −128 Δγ, or atan(−128 Δu / D).
+    const gamma = detector === 'curved' ? 128 * spacing : Math.atan((128 * 0.45) / 60);
+    close(cross(...d.rays[0]), 30 * Math.sin(gamma), `${detector}: the edge ray's distance`);
+    close(d.halfFan, gamma, `${detector}: half the fan angle`);
+    const fromSource = d.detector.map(([x, y]) => Math.hypot(x - d.source[0], y - d.source[1]));
+    if (detector === 'curved') for (const r of fromSource) close(r, 60, 'curved detector on its arc');
+    else fromSource.forEach((r, k) => close(r, Math.hypot(60, [-128.5, 127.5][k] * 0.45), "flat detector: its ends at the bins' outer edges"));
+    close(d.magnification, 2, 'magnification');
+    close(d.field.radius, 10, 'field radius');
+    assert.ok(d.extent >= 30 && d.extent >= Math.max(...d.detector.map((p) => Math.hypot(...p))) - 1e-12, 'the extent holds every point');
+  }
+  assert.deepEqual(parseFanGeometry(file('curved', 0.1, 6).replace(/views = 360\n/, '')), { problem: { key: 'views' } });
+  assert.deepEqual(parseFanGeometry(file('round', 0.1, 6)), { problem: { key: 'detector' } });
+  // The view number wraps: view 360 of 360 is view 0.
+  const { geometry } = parseFanGeometry(file('curved', 0.01, 6.28318530717958));
+  assert.equal(fanDrawing(geometry, { view: 360 }).view, 0);
+  assert.equal(fanDrawing(geometry, { view: 1 }).field, null);
+}

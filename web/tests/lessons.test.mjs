@@ -179,7 +179,7 @@ assert.deepEqual(
   only((l, s) => {
     s[1].views = [{ picture: 'n3-2.prj', plot: 'n3-2.prj', caption: { en: 'x', ja: 'x' } }];
   }),
-  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region or plot'],
+  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region, plot or geometry'],
 );
 assert.deepEqual(
   only((l, s) => {
@@ -192,6 +192,17 @@ assert.deepEqual(
     s[1].views = [{ picture: 'n3-2.prj', height: 'tall', caption: { en: 'x', ja: 'x' } }];
   }),
   ['step 2 (raysum), view 1, field "height": must be a whole number of pixels from 1 to 16384, or the name of an integer knob in braces'],
+);
+// A drawing's view number from a knob takes whole numbers; its file must be made.
+assert.deepEqual(
+  only((l, s) => {
+    l.knobs.push({ name: 'turn', label: { en: 'Turn', ja: '回転' }, kind: 'real', default: 0.5, min: 0, max: 1 });
+    s[1].views = [{ geometry: 'fan_geometry.txt', view_number: '{turn}', caption: { en: 'x', ja: 'x' } }];
+  }),
+  [
+    'step 2 (raysum), view 1: shows fan_geometry.txt, which no step up to here makes',
+    'step 2 (raysum), view 1: the knob "turn" gives a view number, so it must be an integer knob',
+  ],
 );
 assert.deepEqual(
   only((l, s) => {

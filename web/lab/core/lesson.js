@@ -127,7 +127,7 @@ export function downstreamOf(runs, changed) {
 }
 
 // The files a view shows.
-export const viewFiles = (view) => (view.compare ? view.compare : [view.picture || view.plot || view.region]);
+export const viewFiles = (view) => (view.compare ? view.compare : [view.picture || view.plot || view.region || view.geometry]);
 
 function checkTexts(texts, where, problems) {
   if (!texts || typeof texts.en !== 'string' || typeof texts.ja !== 'string' || !texts.en.trim() || !texts.ja.trim()) {
@@ -262,6 +262,13 @@ export function checkLesson(lesson, registry, seed, validate) {
           else if (!knobTakesIntegers(knob)) problems.push(t('lesson_size_knob', { where: at, name }));
         }
         if (view.region && (!view.at || !view.size)) problems.push(t('lesson_region_needs', { where: at }));
+        // A drawing's view number, when a knob gives it, takes whole numbers only.
+        if (typeof view.view_number === 'string') {
+          const name = view.view_number.slice(1, -1);
+          const knob = knobs.get(name);
+          if (!knob) problems.push(t('lesson_unknown_knob', { where: at, name }));
+          else if (!knobTakesIntegers(knob)) problems.push(t('lesson_view_number_knob', { where: at, name }));
+        }
         for (const variant of view.variants || []) checkCondition(variant.when, knobs, at, problems);
       });
     }

@@ -1,9 +1,10 @@
 // The lab's one session: the registry of programs, the workspace and the
 // runner, and the one way a run reaches the workspace. A run sees every
 // file of the workspace; only when it has completed are the files it wrote
-// (new or changed) stored, each with the tool and answers that made it and
-// what the run said the file holds (its file event: format, shape,
-// quantity, a table's axis). Nothing here guesses what a file is.
+// (new or changed) stored, each with the tool and answers that made it, the
+// values the tool took for them, and what the run said the file holds (its
+// file event: format, shape, quantity, a table's axis). Nothing here
+// guesses what a file is.
 // The files are stored in one transaction: all of them or, when the browser
 // refuses the space, none. A file the run read is never written back: only
 // bytes the run changed are stored, so an input removed or changed meanwhile
@@ -127,11 +128,14 @@ export class Session {
     onTranscript(transcript.text());
     const events = result.events || [];
     const at = new Date().toISOString();
+    // What the tool took for each question (its answer events): a drawing
+    // of a file reads the run's own values, never the answers re-parsed.
+    const values = Object.fromEntries(events.filter((e) => e.event === 'answer').map((e) => [e.keyword, e.value]));
     const records = [];
     for (const [name, bytes] of Object.entries(result.files)) {
       if (before[name] && sameBytes(before[name], bytes)) continue;
       const info = await fileInfo(events, name, (input) => this.workspace.get(input));
-      records.push({ name, bytes, made: { tool, answers: lines, at, ...(lesson ? { lesson } : {}) }, format: info.format, shape: info.shape, info });
+      records.push({ name, bytes, made: { tool, answers: lines, values, at, ...(lesson ? { lesson } : {}) }, format: info.format, shape: info.shape, info });
     }
     const kept = await this.keptNames(events, records, confirmReplace);
     const stored = records.filter((r) => !kept.includes(r.name));

@@ -1,6 +1,7 @@
 // A lesson's views of the files in the workspace: a picture in its window,
 // two pictures side by side in one window, a region's mean and standard
-// deviation, a table as a plot. Captions, notes and axis labels come from
+// deviation, a table as a plot, a drawing of a fan-beam scan from its
+// geometry file. Captions, notes and axis labels come from
 // the lesson in the page's language with the knobs' values filled in.
 
 import { h } from './dom.js';
@@ -10,6 +11,7 @@ import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
 import { regionStats } from '../core/region_stats.js';
+import { fanGeometryDrawing } from './fan_geometry_figure.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
 
@@ -64,6 +66,38 @@ export function viewSize(view, record, values) {
   return { problem: t('view_size_unknown', { name }) };
 }
 
+// Two pictures in one window and, below them, their difference (first minus
+// second) in a window symmetric about zero that reaches its largest size:
+// grey is no difference, whichever picture is the larger.
+function differenceFigure(view, values, records, samples, size, window, pictures) {
+  const difference = new Float32Array(size.rows * size.columns);
+  let largest = 0;
+  for (let i = 0; i < difference.length; i++) {
+    difference[i] = samples[0][i] - samples[1][i];
+    if (Math.abs(difference[i]) > largest) largest = Math.abs(difference[i]);
+  }
+  const spread = largest || 1; // identical pictures: an even grey
+  const name = t('difference', { a: records[0].name, b: records[1].name });
+  const canvas = h('canvas', { className: 'picture difference', role: 'img', 'aria-label': name, title: name });
+  const element = h(
+    'figure',
+    { className: 'picture-figure compare', 'data-file': records.map((r) => r.name).join(' '), 'data-largest-difference': String(largest) },
+    h(
+      'div',
+      { className: 'side-by-side' },
+      pictures.map((p) => p.canvas),
+    ),
+    greyBar(window[0], window[1], records[0].name),
+    h('div', { className: 'difference-picture' }, canvas, greyBar(-spread, spread, name)),
+    caption(view, values),
+  );
+  const draw = () => {
+    pictures.forEach((p) => p.draw());
+    drawSamples(canvas, difference, size.columns, size.rows, -spread, spread);
+  };
+  return { element, draw };
+}
+
 // A view that cannot be drawn: what is wrong, in place of the picture.
 function problemFigure(view, values, problem) {
   return { element: h('figure', { className: 'view-problem', role: 'alert' }, h('p', {}, problem), caption(view, values)), draw: () => {}, problem };
@@ -74,6 +108,12 @@ function problemFigure(view, values, problem) {
 // lesson says). app: {openPicture(name, window), openPlot(name, log)}.
 export function lessonFigure(view, records, values, app, session) {
   if (records.some((r) => !r)) return null;
+  if (view.geometry) {
+    const number = view.view_number === undefined ? 0 : Number(fill(view.view_number, values));
+    const drawing = fanGeometryDrawing(records[0], number, text(viewTexts(view, values).caption, values));
+    if (drawing.problem) return problemFigure(view, values, drawing.problem);
+    return { element: h('figure', { className: 'geometry-figure', 'data-file': records[0].name }, drawing.element, caption(view, values)), draw: () => {} };
+  }
   if (view.plot) {
     const box = h('div', { className: 'plot' });
     const draw = () => {
@@ -112,6 +152,7 @@ export function lessonFigure(view, records, values, app, session) {
   // A picture, or two in the same window: the first one's range unless the lesson gives one.
   const window = view.window || sampleRange(samples[0]);
   const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app));
+  if (view.compare && view.difference) return differenceFigure(view, values, records, samples, size, window, pictures);
   const element = h(
     'figure',
     { className: view.compare ? 'picture-figure compare' : 'picture-figure', 'data-file': records.map((r) => r.name).join(' ') },
