@@ -16,11 +16,18 @@ const stepCount = steps.runs.length;
 const lab = await openLab(pagePath, { width: 412, height: 915, browser: 'firefox' });
 const { page } = lab;
 try {
+  const clicked = Date.now();
   const states = await runAllSteps(page, stepCount);
+  const seen = (Date.now() - clicked) / 1000;
   assert.deepEqual(
     states,
     states.map(() => 'done'),
   );
+  // The status times the run from the click: never more than what was seen
+  // here, nor less by more than the polling's second (and some slack).
+  const said = Number(await page.$eval('[data-last-run-seconds]', (e) => e.dataset.lastRunSeconds));
+  assert.ok(said <= seen + 0.5 && said >= seen - 2.5, `the status says ${said} s of a run seen to take ${seen} s`);
+  console.log(`ok  the status says ${said} s for a run seen to take ${seen.toFixed(1)} s from the click`);
   const expected = runChain(steps, examples, launchers).files;
   expectSameFiles(await workspaceFiles(page), expected);
   console.log(`ok  the guided lab's ${stepCount} steps give the node launchers' bytes`);
