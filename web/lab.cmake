@@ -57,6 +57,12 @@ set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)
 # bin, slips that ask first, a full disk, interrupted runs, the keyboard.
 add_test(NAME Web.Lab.Workspace COMMAND ${CT_NODE} ${ct_lab_tests}/lab_workspace.test.mjs ${ct_lab_page})
 set_tests_properties(Web.Lab.Workspace PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+# Every lesson at one knob's end in the page, the same bytes as ctlesson's
+# run of it with the node launchers.
+add_test(NAME Web.Lab.KnobSample
+         COMMAND ${CT_NODE} ${ct_lab_tests}/lab_knob_sample.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${PROJECT_SOURCE_DIR})
+set_tests_properties(Web.Lab.KnobSample PROPERTIES TIMEOUT 1500 RUN_SERIAL TRUE)
 # The same page in Firefox ESR, at a phone's width.
 add_test(NAME Web.Lab.Firefox
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_firefox.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
