@@ -301,6 +301,8 @@ void files_planned(bool report) {
         Json event = {{"event", "file"}, {"name", p.name}, {"role", p.role == Role::input ? "input" : "output"}};
         describe(event, *r.dialogue, *p.fact);
         event["planned"] = true;
+        // A series named by the answers: the run's own events say which it writes.
+        if (p.fact->named_by_run) event["from_answers"] = true;
         if (p.role == Role::input) {
             const std::int64_t bytes = file_size_by_name(p.name);
             event["exists"] = bytes >= 0;
