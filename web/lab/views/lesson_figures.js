@@ -105,9 +105,26 @@ function problemFigure(view, values, problem) {
 }
 
 // The iteration a learner chose for a series, by the name of the image it
-// ends with: kept while the page redraws (a language switch), and as long
-// as the run that wrote it still has that iteration.
-const chosenIterations = new Map();
+// ends with: kept for this tab through a redraw (a language switch) and a
+// reload, as long as the run that wrote it still has that iteration.
+const CHOSEN_ITERATION = 'ct-lab-iteration-'; // + the image's name
+const chosenIterations = {
+  get(name) {
+    try {
+      const kept = sessionStorage.getItem(CHOSEN_ITERATION + name);
+      return kept === null ? null : Number(kept);
+    } catch {
+      return null;
+    }
+  },
+  set(name, iteration) {
+    try {
+      sessionStorage.setItem(CHOSEN_ITERATION + name, String(iteration));
+    } catch {
+      // not kept: a redraw shows the last iteration again
+    }
+  },
+};
 
 // A picture and the images its run wrote after chosen iterations, one at a
 // time in one window, with a slider (arrow keys, Home, End) to step
