@@ -138,7 +138,9 @@ export async function lessonChecks(lab, check, screenshots) {
     const run = await page.evaluate(() => window.ctLab.setKnob('views', 16));
     assert.deepEqual(run.steps, [3, 4, 5, 6, 7]);
     assert.match(await page.$eval('.step[data-step="4"] figcaption', (e) => e.textContent), /FBP from 16 views, fbp_16v\.img.*streaks run out/);
-    assert.ok(!(await workspaceFiles(page))['sart_32v.img'], "the 32 views' files went");
+    const files = await workspaceFiles(page);
+    assert.ok(!files['sart_32v.img'] && !files['sart_32v_0005.img'], "the 32 views' files went, the images after chosen iterations with them");
+    assert.ok(files['sart_16v_0005.img'], 'the images after iterations 5, 10 and 15 kept');
     await page.evaluate(() => window.ctLab.setLanguage('ja'));
     assert.deepEqual(await englishWords(page), []);
     await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-ja-1366.png') });
