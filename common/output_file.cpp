@@ -71,7 +71,13 @@ void OutputFile::close(MessageSink& sink) {
     const std::int64_t bytes = samples_written_ > 0 ? samples_written_ * static_cast<std::int64_t>(sizeof(float))
                                                     : static_cast<std::int64_t>(std::ftell(output_.stream));
     if (!finish_pending_output(name_, output_)) fail_write(name_);
-    run_events::file(name_, run_events::Role::output, bytes);
+    if (iteration_ >= 0) {
+        run_events::FileInside inside;
+        inside.iteration = iteration_;
+        run_events::file(name_, run_events::Role::output, bytes, inside);
+    } else {
+        run_events::file(name_, run_events::Role::output, bytes);
+    }
     if (non_finite_ > 0) {
         sink.warning(Message(
                          " 警告：出力ファイル[%s]に有限でない値（NaN か無限大）が %lld 個あります（最初は標本 %lld、0から数えて）。%s\n",

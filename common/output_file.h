@@ -44,6 +44,10 @@ class OutputFile {
     // sentence); added to the warning of close.
     void explain_non_finite(std::string cause) { non_finite_cause_ = std::move(cause); }
 
+    // The iteration after which the file holds the image, said in its file
+    // event (an iterative reconstruction's series).
+    void note_iteration(std::int64_t iteration) { iteration_ = iteration; }
+
     // Completes the file: every write checked, then put in place;
     // fail_write if anything written did not reach the file. A file that
     // holds non-finite samples is then reported in one warning to the
@@ -57,4 +61,5 @@ class OutputFile {
     std::int64_t non_finite_ = 0;
     std::int64_t first_non_finite_ = -1;
     std::string non_finite_cause_;
+    std::int64_t iteration_ = -1;
 };

@@ -1,6 +1,7 @@
 #include "common/run_events.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -300,6 +301,8 @@ void files_planned(bool report) {
         Json event = {{"event", "file"}, {"name", p.name}, {"role", p.role == Role::input ? "input" : "output"}};
         describe(event, *r.dialogue, *p.fact);
         event["planned"] = true;
+        // A series named by the answers: the run's own events say which it writes.
+        if (p.fact->named_by_run) event["from_answers"] = true;
         if (p.role == Role::input) {
             const std::int64_t bytes = file_size_by_name(p.name);
             event["exists"] = bytes >= 0;
@@ -335,6 +338,7 @@ void file(const std::string& name, Role role, std::int64_t bytes, const FileInsi
         event["columns"] = inside.columns;
     }
     if (bytes >= 0) event["bytes"] = bytes;
+    if (inside.iteration >= 0) event["iteration"] = inside.iteration;
     if (!inside.header.empty()) {
         Json header = Json::object();
         for (const HeaderFact& h : inside.header)
@@ -344,7 +348,9 @@ void file(const std::string& name, Role role, std::int64_t bytes, const FileInsi
     emit(r, event);
 }
 
-void progress(const char* stage, std::int64_t done, std::int64_t total) {
+void progress(const char* stage, std::int64_t done, std::int64_t total) { progress(stage, done, total, {}); }
+
+void progress(const char* stage, std::int64_t done, std::int64_t total, std::initializer_list<Measure> measures) {
     Recorder& r = recorder();
     std::lock_guard lock(r.mutex);
     if (r.stream == nullptr && !r.holding) return;
@@ -353,7 +359,9 @@ void progress(const char* stage, std::int64_t done, std::int64_t total) {
     if (stage == r.last_stage && percent == r.last_percent && done != total) return;
     r.last_stage = stage;
     r.last_percent = percent;
-    emit(r, {{"event", "progress"}, {"stage", stage}, {"done", done}, {"total", total}});
+    Json event = {{"event", "progress"}, {"stage", stage}, {"done", done}, {"total", total}};
+    for (const Measure& m : measures) event[m.name] = std::isfinite(m.value) ? Json(m.value) : Json(nullptr);
+    emit(r, event);
 }
 
 WarningEvent warning_event(const Message& message) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <variant>
@@ -83,11 +84,24 @@ struct HeaderFact {
 struct FileInside {
     std::int64_t rows = -1, columns = -1;
     std::vector<HeaderFact> header;
+    // The iteration after which an image was written (an iterative
+    // reconstruction's series), or -1: a host learns a series from this,
+    // never from the file names.
+    std::int64_t iteration = -1;
 };
 void file(const std::string& name, Role role, std::int64_t bytes, const FileInside& inside);
 
 // A stage of a long computation: `done` of `total` steps.
 void progress(const char* stage, std::int64_t done, std::int64_t total);
+
+// The same with what the step reached, as named numbers (an iteration's
+// residual and RMSE, the very values its table gets), so that a host can
+// draw them as they come; a value that is not finite is null.
+struct Measure {
+    const char* name;
+    double value;
+};
+void progress(const char* stage, std::int64_t done, std::int64_t total, std::initializer_list<Measure> measures);
 
 // A warning after the dialogue (the message as the console shows it).
 void warning(const Message& message);

@@ -5,11 +5,26 @@
 #include <memory>
 
 #include "common/console_text.h"
+#include "common/output_file.h"
 #include "common/raw_file.h"
 #include "common/sample_arrays.h"
 #include "common/tool_start.h"
 #include "tools/iterative/iterative_questions.h"
 #include "tools/iterative/iterative_tools.h"
+
+namespace {
+
+// An image and, in its file event, the iteration it follows: the series a
+// host shows is the run's own word, not a pattern of names.
+void write_image_after(const std::string& name, const std::vector<double>& image, std::int64_t pixels,
+                       std::int32_t iteration) {
+    OutputFile out(name);
+    out.note_iteration(iteration);
+    out.write_samples(image.data(), pixels);
+    out.close();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     IterativeReconParameters p;
@@ -24,9 +39,9 @@ int main(int argc, char** argv) {
         const IterativeOutcome outcome = iterative_reconstruction(
             p, raw_file_source(p.input), with_reference ? &reference : nullptr, console_sink(),
             [&](std::int32_t iteration, const std::vector<double>& image) {
-                write_raw_file(saved_image_name(p.output, iteration), image, pixels);
+                write_image_after(saved_image_name(p.output, iteration), image, pixels, iteration);
             });
-        write_raw_file(p.output, outcome.image, pixels);
+        write_image_after(p.output, outcome.image, pixels, p.iterations);
         OutputFile table = open_table_file(p.table);
         std::fputs(iteration_table_header(with_reference).c_str(), table.stream());
         for (const IterationRecord& r : outcome.table)

@@ -127,7 +127,11 @@ IterativeOutcome iterative_reconstruction(const IterativeReconParameters& p, con
             sink.show(Message(" 反復 %4d  残差 %e  RMSE %e\n", static_cast<int>(iteration), r.residual, r.rmse));
         else
             sink.show(Message(" 反復 %4d  残差 %e\n", static_cast<int>(iteration), r.residual));
-        run_events::progress("iteration", iteration, p.iterations);
+        // The host draws the curve as it grows from the values the table gets.
+        if (with_reference)
+            run_events::progress("iteration", iteration, p.iterations, {{"residual", r.residual}, {"rmse", r.rmse}});
+        else
+            run_events::progress("iteration", iteration, p.iterations, {{"residual", r.residual}});
     };
     record(0);
     for (std::int32_t k = 1; k <= p.iterations; ++k) {

@@ -138,13 +138,16 @@ export async function lessonChecks(lab, check, screenshots) {
     const run = await page.evaluate(() => window.ctLab.setKnob('views', 16));
     assert.deepEqual(run.steps, [3, 4, 5, 6, 7]);
     assert.match(await page.$eval('.step[data-step="4"] figcaption', (e) => e.textContent), /FBP from 16 views, fbp_16v\.img.*streaks run out/);
-    assert.ok(!(await workspaceFiles(page))['sart_32v.img'], "the 32 views' files went");
+    const files = await workspaceFiles(page);
+    assert.ok(!files['sart_32v.img'] && !files['sart_32v_0005.img'], "the 32 views' files went, the images after chosen iterations with them");
+    assert.ok(files['sart_16v_0005.img'], 'the images after iterations 5, 10 and 15 kept');
     await page.evaluate(() => window.ctLab.setLanguage('ja'));
     assert.deepEqual(await englishWords(page), []);
     await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-ja-1366.png') });
     await page.evaluate(() => window.ctLab.setLanguage('en'));
   });
 
+  await iterationChecks(page, check, screenshots);
   await fanBeamChecks(page, check, screenshots);
 
   await check("can you see it: d' over the disc's diameter for three observers, in both languages", async () => {
@@ -343,5 +346,79 @@ export async function fanBeamChecks(page, check, screenshots) {
     await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-flat-full-1366.png') });
     await page.evaluate(() => document.querySelector('figure[data-file="fan_200_fbp.img fan_fbp.img"]').scrollIntoView());
     await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-too-short-1366.png') });
+  });
+}
+
+// Fewer views' SART step run again: each iteration said in the lesson's
+// status as it arrives and its curve drawn growing in place of the table's
+// plot; then the images after iterations 5, 10, 15 and 20 stepped through
+// with the slider's keys, in both languages at 1366 and 412 px.
+export async function iterationChecks(page, check, screenshots) {
+  await check('fewer views: iterations shown as they arrive, and the images after chosen iterations stepped through', async () => {
+    assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('fewer-views')), { ok: true, problems: [] });
+    const views = await page.evaluate(() => window.ctLab.guided.values.views);
+    await page.evaluate(() => {
+      const seen = (window.iterationsSeen = { statuses: [], live: [] });
+      new MutationObserver(() => {
+        const status = document.querySelector('#guided-status').textContent;
+        if (seen.statuses[seen.statuses.length - 1] !== status) seen.statuses.push(status);
+        const live = document.querySelector('.step[data-step="5"] figure.live-iterations');
+        if (live && live.dataset.done !== seen.live[seen.live.length - 1]) {
+          seen.live.push(live.dataset.done);
+          seen.curves = live
+            .querySelector('.plot')
+            .plot.series.map((s) => (s.mark ? 'lowest' : s.label))
+            .join('+');
+        }
+      }).observe(document.body, { subtree: true, childList: true, characterData: true, attributes: true });
+    });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const seen = await page.evaluate(() => window.iterationsSeen);
+    const counts = seen.statuses.map((s) => /^Step 5: Running iterative_recon: iteration (\d+) of 20/.exec(s)).filter(Boolean);
+    assert.deepEqual(
+      counts.map((m) => Number(m[1])),
+      Array.from({ length: 21 }, (_, i) => i),
+      'every iteration of step 5 counted in the status',
+    );
+    const done = seen.live.map(Number);
+    assert.ok(done.length >= 2 && done.every((d, i) => i === 0 || d > done[i - 1]), `the curve grew: ${done}`);
+    assert.equal(seen.curves, 'residual+rmse+lowest', 'the live curve: the residual, the RMSE and its lowest so far');
+
+    const figure = `figure.iteration-figure[data-file="sart_${views}v.img"]`;
+    const state = () =>
+      page.$eval(figure, (f) => ({
+        iteration: f.dataset.iteration,
+        shown: f.querySelector('output').textContent,
+        label: f.querySelector('label').textContent,
+        pixels: f.querySelector('canvas').toDataURL(),
+      }));
+    assert.equal(await page.$eval(figure, (f) => f.dataset.iterations), '5 10 15 20');
+    const last = await state();
+    assert.equal(last.iteration, '20');
+    await page.focus(`${figure} input[type="range"]`);
+    await page.keyboard.press('Home');
+    const first = await state();
+    assert.deepEqual([first.iteration, first.shown, first.label], ['5', `After iteration 5 of 20: sart_${views}v_0005.img`, 'Iteration']);
+    assert.notEqual(first.pixels, last.pixels, 'another image');
+    await page.keyboard.press('ArrowRight');
+    assert.equal((await state()).iteration, '10');
+    for (const width of [1366, 412]) {
+      await page.setViewport({ width, height: 900, isMobile: width < 500, hasTouch: width < 500 });
+      await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
+      for (const language of ['en', 'ja']) {
+        await page.evaluate((l) => window.ctLab.setLanguage(l), language);
+        const now = await state();
+        assert.equal(now.iteration, '10', 'the iteration chosen stays through a redraw');
+        if (language === 'ja') assert.deepEqual([now.label, now.shown], ['反復', `反復 10／20 回の後：sart_${views}v_0010.img`]);
+        await page.evaluate((f) => document.querySelector(f).scrollIntoView(), figure);
+        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+        assert.ok(overflow <= 0, `the lesson fits ${width} px in ${language} (${overflow} px too wide)`);
+        await page.screenshot({ path: join(screenshots, `lesson-fewer-views-iterations-${width}${language === 'en' ? '' : '-ja'}.png`) });
+        assert.deepEqual(await seriousViolations(page), [], `axe-core on the iterations at ${width} px in ${language}`);
+      }
+    }
+    await page.evaluate(() => window.ctLab.setLanguage('en'));
+    await page.setViewport({ width: 1366, height: 900, isMobile: false, hasTouch: false });
+    await page.waitForFunction(() => window.ctLab && window.ctLab.ready);
   });
 }

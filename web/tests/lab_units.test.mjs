@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';
 import { Transcript } from '../lab/core/transcript.js';
 import { fileInfo, parseTable } from '../lab/core/file_kinds.js';
+import { iterationData, iterationOutputs, pictureSeries } from '../lab/core/iterations.js';
 
 const bytes = (text) => new TextEncoder().encode(text);
 
@@ -153,4 +154,71 @@ console.log('lab units: transcript, file info, tables, the language and the laye
   const { geometry } = parseFanGeometry(file('curved', 0.01, 6.28318530717958));
   assert.equal(fanDrawing(geometry, { view: 360 }).view, 0);
   assert.equal(fanDrawing(geometry, { view: 1 }).field, null);
+}
+
+// An iterative run's events: the curve so far from its iteration progress
+// events alone (other stages, and an RMSE that is not finite, left out),
+// and its series from the file events that carry an iteration.
+{
+  const progress = (done, residual, rmse) => ({ event: 'progress', stage: 'iteration', done, total: 20, residual, ...(rmse === undefined ? {} : { rmse }) });
+  assert.equal(iterationData([{ event: 'progress', stage: 'Make cij', done: 3, total: 9 }]), null);
+  const events = [
+    { event: 'start' },
+    progress(0, 110.3, 0.15),
+    { event: 'progress', stage: 'other', done: 5, total: 9 },
+    progress(1, 2.31, null),
+    progress(2, 1.21, 0.017),
+  ];
+  const data = iterationData(events);
+  assert.deepEqual(data.x, [0, 1, 2]);
+  assert.deepEqual(data.series, [
+    { label: 'residual', values: [110.3, 2.31, 1.21] },
+    { label: 'rmse', values: [0.15, null, 0.017] },
+  ]);
+  assert.deepEqual([data.done, data.total, data.xQuantity, data.grid], [2, 20, 'iteration', true]);
+  // Without a reference the run says no RMSE, and the curve has none.
+  assert.deepEqual(
+    iterationData([progress(0, 5), progress(1, 4)]).series.map((s) => s.label),
+    ['residual'],
+  );
+
+  const file = (name, extra) => ({ event: 'file', name, role: 'output', format: 'raw', ...extra });
+  const outputs = iterationOutputs([
+    file('s_0010.img', { planned: true, iteration: 10 }),
+    file('s.img', { iteration: 20 }),
+    file('s_0010.img', { iteration: 10 }),
+    { event: 'file', name: 'head.img', role: 'input', iteration: 3 },
+    file('s.txt', { format: 'table' }),
+    file('s_0005.img', { iteration: 5 }),
+  ]);
+  assert.deepEqual(outputs, [
+    { name: 's_0005.img', iteration: 5 },
+    { name: 's_0010.img', iteration: 10 },
+    { name: 's.img', iteration: 20 },
+  ]);
+}
+
+// A picture's series from its record: the images still in the workspace,
+// in order, ending with the picture; the picture alone when its run named
+// no series (an upload) or one without it.
+{
+  const series = [
+    { name: 's_0005.img', iteration: 5 },
+    { name: 's_0010.img', iteration: 10 },
+    { name: 's.img', iteration: 20 },
+  ];
+  const final = { name: 's.img', made: { series } };
+  const stored = { 's_0005.img': { name: 's_0005.img' } }; // s_0010.img removed meanwhile
+  const found = await pictureSeries(final, async (name) => stored[name] || null);
+  assert.deepEqual(
+    found.map((s) => [s.iteration, s.record.name]),
+    [
+      [5, 's_0005.img'],
+      [20, 's.img'],
+    ],
+  );
+  const upload = { name: 'u.img', made: { uploaded: 'now' } };
+  assert.deepEqual(await pictureSeries(upload, async () => null), [{ iteration: null, record: upload }]);
+  const other = { name: 'x.img', made: { series } };
+  assert.deepEqual(await pictureSeries(other, async () => null), [{ iteration: null, record: other }]);
 }

@@ -88,6 +88,69 @@ TEST(IterativeRecon, SavesTheChosenIterationsAndFromAnFbpStart) {
     EXPECT_EQ(read_file(dir / "t.txt").rfind("iteration\tresidual\n", 0), 0u);
 }
 
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The number after "key": in an event line, or NaN when the line has none.
+double event_number(const std::string& line, const std::string& key) {
+    const std::size_t at = line.find("\"" + key + "\":");
+    return at == std::string::npos ? std::nan("") : std::strtod(line.c_str() + at + key.size() + 3, nullptr);
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Each iteration's progress event carries the residual and RMSE its table
+// row prints, and each image's file event the iteration it follows; the
+// console and the files are those of a run without events.
+TEST(IterativeRecon, EventsCarryTheTableAndTheSeries) {
+    ScratchDir quiet, told;
+    ASSERT_EQ(run_tool("oval_stack", answers({head_ellipses, "11", "head.img", "64", "64"}), quiet.path()).exit_status, 0);
+    ASSERT_EQ(run_tool("raysum", answers({"head.img", "64", "64", "0.3125", "s.prj", "64", "30"}), quiet.path()).exit_status, 0);
+    for (const char* name : {"head.img", "s.prj"}) write_file(told / name, read_file(quiet / name));
+    const std::string lines = answers(recon_answers({{5, "0"}, {6, "1"}, {4, "30"}, {12, "7"}, {19, "3"}, {21, "head.img"}}));
+    const ToolRun plain = run_tool("iterative_recon", lines, quiet.path());
+    const ToolRun run = run_tool_with("iterative_recon", {}, lines, told.path(), {"CT_EVENTS=" + (told / "e.txt").string()});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(run.out, plain.out);
+    for (const char* name : {"ir.img", "ir_0003.img", "ir_0006.img", "t.txt"}) EXPECT_EQ(read_file(told / name), read_file(quiet / name)) << name;
+
+    const std::vector<std::string> table = lines_of(read_file(told / "t.txt"));
+    ASSERT_EQ(table.size(), 9u);  // the header and iterations 0 … 7
+    std::vector<std::string> rows;
+    std::vector<std::pair<std::string, int>> series;
+    for (const std::string& e : lines_of(read_file(told / "e.txt"))) {
+        if (contains(e, R"("event":"progress","stage":"iteration")")) {
+            char row[96];
+            std::snprintf(row, sizeof row, "%d\t%e\t%e", static_cast<int>(event_number(e, "done")), event_number(e, "residual"),
+                          event_number(e, "rmse"));
+            rows.push_back(row);
+            EXPECT_EQ(event_number(e, "total"), 7) << e;
+        }
+        if (contains(e, R"("role":"output")") && contains(e, R"("format":"raw")"))
+            series.emplace_back(e.substr(e.find("\"name\":\"") + 8, e.find("\",\"role\"") - e.find("\"name\":\"") - 8),
+                                static_cast<int>(event_number(e, "iteration")));
+    }
+    EXPECT_EQ(rows, std::vector<std::string>(table.begin() + 1, table.end()));
+    const std::vector<std::pair<std::string, int>> expected = {{"ir_0003.img", 3}, {"ir_0006.img", 6}, {"ir.img", 7}};
+    EXPECT_EQ(series, expected);
+
+    // Without a reference the events carry no RMSE, as the table has none.
+    const ToolRun alone = run_tool_with("iterative_recon", {}, answers(recon_answers({{4, "30"}, {5, "0"}, {6, "1"}, {12, "2"}})),
+                                        told.path(), {"CT_EVENTS=" + (told / "e2.txt").string()});
+    ASSERT_EQ(alone.exit_status, 0) << alone.err;
+    int progress = 0;
+    for (const std::string& e : lines_of(read_file(told / "e2.txt"))) {
+        if (!contains(e, R"("stage":"iteration")")) continue;
+        ++progress;
+        EXPECT_TRUE(contains(e, "\"residual\":") && !contains(e, "\"rmse\"")) << e;
+    }
+    EXPECT_EQ(progress, 3);
+}
+
 TEST(IterativeRecon, BadAnswersAreRefusedByNameWithNoOutput) {
     ScratchDir dir;
     write_floats(dir / "s.prj", std::vector<float>(30 * 64, 0.5f));

@@ -79,8 +79,8 @@ export function filesOfRun(program, lines) {
   const asked = (number) => (lines[number - 1] ? lines[number - 1] : String(program.questions[number - 1].default));
   for (const entry of program.files || []) {
     // A series whose names follow the answers (iterative_recon's images after
-    // chosen iterations) is known from the run's events alone; no lesson
-    // step may read it, and a lesson writes none (its interval 0).
+    // chosen iterations) is known from the run's events alone: no lesson
+    // step may read it, and a view shows it through the image it ends with.
     if (entry.from_answers) continue;
     const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
     (entry.use === 'read' ? reads : writes).push(...names);
@@ -91,9 +91,10 @@ export function filesOfRun(program, lines) {
 }
 
 // The same from the events of the run's dialogue (`TOOL --check-answers`):
-// the files it would read (role input) and write (role output).
+// the files it would read (role input) and write (role output), but for a
+// series the answers name, which filesOfRun leaves to the run's events too.
 export function filesOfEvents(events) {
-  const files = events.filter((e) => e.event === 'file');
+  const files = events.filter((e) => e.event === 'file' && !e.from_answers);
   return { reads: files.filter((e) => e.role === 'input').map((e) => e.name), writes: files.filter((e) => e.role === 'output').map((e) => e.name) };
 }
 
@@ -214,6 +215,7 @@ export function checkLesson(lesson, registry, seed, validate) {
   const byName = Object.fromEntries(registry.programs.map((p) => [p.name, p]));
   const values = Object.fromEntries([...knobs.values()].map((k) => [k.name, k.default]));
   const made = new Set(lesson.seed || []);
+  const writer = new Map(); // a file made by a step -> that step's program
   for (const [texts, where] of lessonTexts(lesson)) {
     for (const language of ['en', 'ja']) if (texts && texts[language] !== undefined) unknownKnobs(texts[language], knobs, where, problems);
   }
@@ -246,7 +248,10 @@ export function checkLesson(lesson, registry, seed, validate) {
       for (const name of files.reads) {
         if (!made.has(name)) problems.push(t('lesson_file_not_made', { where, name }));
       }
-      for (const name of files.writes) made.add(name);
+      for (const name of files.writes) {
+        made.add(name);
+        writer.set(name, program);
+      }
       (step.views || []).forEach((view, v) => {
         const at = joinPlaces([where, t('schema_view', { n: v + 1 })]);
         for (const file of viewFiles(view)) {
@@ -262,6 +267,13 @@ export function checkLesson(lesson, registry, seed, validate) {
           else if (!knobTakesIntegers(knob)) problems.push(t('lesson_size_knob', { where: at, name }));
         }
         if (view.region && (!view.at || !view.size)) problems.push(t('lesson_region_needs', { where: at }));
+        // Stepping through iterations needs a run that writes images after them.
+        if (view.iterations && view.picture) {
+          const name = fill(view.picture, values);
+          const program = writer.get(name);
+          if (program && !(program.files || []).some((f) => f.from_answers))
+            problems.push(t('lesson_iterations_no_series', { where: at, name, tool: program.name }));
+        }
         // A drawing's view number, when a knob gives it, takes whole numbers only.
         if (typeof view.view_number === 'string') {
           const name = view.view_number.slice(1, -1);

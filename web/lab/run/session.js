@@ -12,6 +12,7 @@
 
 import { fileInfo } from '../core/file_kinds.js';
 import { fileNameProblem } from '../core/file_names.js';
+import { iterationOutputs } from '../core/iterations.js';
 import { stdinText } from '../core/lesson.js';
 import { currentLanguage, t } from '../core/i18n.js';
 import { Runner } from './runner.js';
@@ -131,11 +132,21 @@ export class Session {
     // What the tool took for each question (its answer events): a drawing
     // of a file reads the run's own values, never the answers re-parsed.
     const values = Object.fromEntries(events.filter((e) => e.event === 'answer').map((e) => [e.keyword, e.value]));
+    // The images it wrote after chosen iterations, as its file events say:
+    // a view of any of them steps through the others.
+    const series = iterationOutputs(events);
     const records = [];
     for (const [name, bytes] of Object.entries(result.files)) {
       if (before[name] && sameBytes(before[name], bytes)) continue;
       const info = await fileInfo(events, name, (input) => this.workspace.get(input));
-      records.push({ name, bytes, made: { tool, answers: lines, values, at, ...(lesson ? { lesson } : {}) }, format: info.format, shape: info.shape, info });
+      records.push({
+        name,
+        bytes,
+        made: { tool, answers: lines, values, at, ...(lesson ? { lesson } : {}), ...(series.length ? { series } : {}) },
+        format: info.format,
+        shape: info.shape,
+        info,
+      });
     }
     const kept = await this.keptNames(events, records, confirmReplace);
     const stored = records.filter((r) => !kept.includes(r.name));

@@ -10,7 +10,9 @@ import { ProgramForm } from './forms.js';
 import { currentLanguage, onLanguage, t } from '../core/i18n.js';
 import { LessonRun } from '../core/lesson_run.js';
 import { isZip, readCourse } from '../core/course.js';
-import { answerProblems, expandLesson, fill, knobDefaults, LESSON_LIMITS, lessonText, parseLesson, viewFiles } from '../core/lesson.js';
+import { answerProblems, expandLesson, filesOfRun, fill, knobDefaults, LESSON_LIMITS, lessonText, parseLesson, viewFiles, viewTexts } from '../core/lesson.js';
+import { ITERATION_STAGE, iterationData, pictureSeries } from '../core/iterations.js';
+import { drawPlot, plotOfTables } from './plots.js';
 import { lessonFigure } from './lesson_figures.js';
 import { knobValue } from '../core/knob_values.js';
 import { KnobPanel } from './knob_panel.js';
@@ -481,10 +483,18 @@ export class GuidedView {
       cancelled: () => this.session.cancel(),
       // Only what this lesson's own runs made goes; the learner's files, and
       // snapshots (kept under names of their own), stay.
+      // The images a run wrote after chosen iterations go with its output.
       forget: async (names) => {
+        const gone = new Set();
         for (const name of names) {
           const record = await this.session.workspace.get(name);
-          if (record && record.made && record.made.lesson === this.lesson.id) await this.session.workspace.remove(name);
+          if (!record || !record.made || record.made.lesson !== this.lesson.id) continue;
+          for (const other of [name, ...(record.made.series || []).map((s) => s.name)]) {
+            if (gone.has(other)) continue;
+            const made = other === name ? record : await this.session.workspace.get(other);
+            if (made && made.made && made.made.lesson === this.lesson.id) await this.session.workspace.remove(other);
+            gone.add(other);
+          }
         }
       },
     };
@@ -560,7 +570,8 @@ export class GuidedView {
       await this.seed();
       if (signal.aborted) return { ok: false };
       this.say(() => `${t('step', { n: entry.number })}: ${t('running', { tool: entry.tool })}`);
-      const outcome = await entry.panel.run(entry.tool, entry.form.answers(), { lesson: this.lesson.id });
+      const live = this.liveIterations(entry);
+      const outcome = await entry.panel.run(entry.tool, entry.form.answers(), { lesson: this.lesson.id, onEvent: live });
       if (signal.aborted || !outcome) return { ok: false };
       const problems = await this.showResults(entry);
       if (problems.length) return { ok: false, problem: t('view_failed', { message: problems.join(' ') }) };
@@ -568,6 +579,58 @@ export class GuidedView {
     } catch (error) {
       return { ok: false, problem: t('view_failed', { message: error.message || String(error) }) };
     }
+  }
+
+  // What an iterative step's events show while it runs: each iteration's
+  // count in the lesson's status and the step's, and the residual and RMSE
+  // so far drawn in the place of the step's plot of the table the run
+  // writes (its view's caption and labels, the x axis all its iterations).
+  // Returns the handler of the run's events.
+  liveIterations(entry) {
+    const events = [];
+    const writes = new Set(filesOfRun(entry.program, entry.form.answers()).writes);
+    const view = (entry.step.views || []).find((v) => v.plot && writes.has(fill(v.plot, this.values)));
+    let figure = null,
+      pending = false;
+    const draw = () => {
+      pending = false;
+      const data = iterationData(events);
+      if (!data || !view) return;
+      if (!figure) {
+        const box = h('div', { className: 'plot' });
+        const note = h('p', { className: 'live-count' });
+        figure = {
+          box,
+          note,
+          element: h('figure', { className: 'plot-figure live-iterations', 'data-file': fill(view.plot, this.values) }, box, h('figcaption', {}, note)),
+        };
+        // What the step showed before is of earlier answers: the run's own curve takes its place.
+        clear(entry.results, figure.element);
+      }
+      const text = (texts) => lessonText(texts, currentLanguage(), this.values);
+      const meaning = { quantity: 'convergence', unit: '', layout: 'columns', axis: { quantity: 'iteration', unit: '' } };
+      const plot = plotOfTables([{ name: fill(view.plot, this.values), data, meaning }], { log: !!view.log });
+      figure.element.dataset.done = String(data.done);
+      figure.note.textContent = `${t('iterations_so_far', data)} ${text(viewTexts(view, this.values).caption)}`;
+      drawPlot(figure.box, {
+        ...plot,
+        title: text(viewTexts(view, this.values).caption),
+        xLabel: view.x && view.x.label ? text(view.x.label) : plot.xLabel,
+        yLabel: view.y && view.y.label ? text(view.y.label) : plot.yLabel,
+        xRange: [0, data.total],
+      });
+    };
+    return (event) => {
+      if (event.event !== 'progress' || event.stage !== ITERATION_STAGE) return;
+      events.push(event);
+      const counted = () => `${t('step', { n: entry.number })}: ${t('running_iteration', { tool: entry.tool, done: event.done, total: event.total })}`;
+      this.say(counted);
+      entry.panel.say(() => t('running_iteration', { tool: entry.tool, done: event.done, total: event.total }));
+      if (view && !pending) {
+        pending = true;
+        requestAnimationFrame(draw);
+      }
+    };
   }
 
   cancel() {
@@ -601,9 +664,10 @@ export class GuidedView {
     const problems = [];
     for (const view of entry.step.views || []) {
       const records = await Promise.all(viewFiles(view).map((name) => this.session.workspace.get(fill(name, this.values))));
+      const series = view.iterations && records[0] ? await pictureSeries(records[0], (name) => this.session.workspace.get(name)) : null;
       let figure;
       try {
-        figure = lessonFigure(view, records, this.values, this.app, this.session);
+        figure = lessonFigure(view, records, this.values, this.app, this.session, series);
       } catch (error) {
         figure = null;
         problems.push(error.message || String(error));

@@ -1,10 +1,11 @@
 // A lesson's views of the files in the workspace: a picture in its window,
 // two pictures side by side in one window, a region's mean and standard
 // deviation, a table as a plot, a drawing of a fan-beam scan from its
-// geometry file. Captions, notes and axis labels come from
+// geometry file, the images of an iterative run after chosen iterations.
+// Captions, notes and axis labels come from
 // the lesson in the page's language with the knobs' values filled in.
 
-import { h } from './dom.js';
+import { h, uniqueId } from './dom.js';
 import { currentLanguage, t } from '../core/i18n.js';
 import { fill, lessonText, viewTexts } from '../core/lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
@@ -103,10 +104,82 @@ function problemFigure(view, values, problem) {
   return { element: h('figure', { className: 'view-problem', role: 'alert' }, h('p', {}, problem), caption(view, values)), draw: () => {}, problem };
 }
 
+// The iteration a learner chose for a series, by the name of the image it
+// ends with: kept for this tab through a redraw (a language switch) and a
+// reload, as long as the run that wrote it still has that iteration.
+const CHOSEN_ITERATION = 'ct-lab-iteration-'; // + the image's name
+const chosenIterations = {
+  get(name) {
+    try {
+      const kept = sessionStorage.getItem(CHOSEN_ITERATION + name);
+      return kept === null ? null : Number(kept);
+    } catch {
+      return null;
+    }
+  },
+  set(name, iteration) {
+    try {
+      sessionStorage.setItem(CHOSEN_ITERATION + name, String(iteration));
+    } catch {
+      // not kept: a redraw shows the last iteration again
+    }
+  },
+};
+
+// A picture and the images its run wrote after chosen iterations, one at a
+// time in one window, with a slider (arrow keys, Home, End) to step
+// through them; it opens at the last one, the picture itself. series:
+// [{iteration, record}] in order, every one of `size`.
+function iterationFigure(view, values, series, size, window, app) {
+  const last = series[series.length - 1];
+  const final = last.record.name;
+  const total = last.iteration;
+  const kept = series.findIndex((s) => s.iteration === chosenIterations.get(final));
+  let index = kept >= 0 ? kept : series.length - 1;
+  const samples = new Map();
+  const samplesAt = (i) => {
+    if (!samples.has(i)) samples.set(i, samplesOf(series[i].record.bytes));
+    return samples.get(i);
+  };
+  const canvas = h('canvas', { className: 'picture', role: 'img', tabindex: '0' });
+  const open = () => app.openPicture(series[index].record.name, window);
+  canvas.addEventListener('click', open);
+  canvas.addEventListener('keydown', (event) => event.key === 'Enter' && open());
+  const id = uniqueId('iteration');
+  const shown = (i) => t('iteration_shown', { iteration: series[i].iteration, total, name: series[i].record.name });
+  const readout = h('output', { for: id, className: 'iteration-shown' });
+  const slider = h('input', { type: 'range', id, min: 0, max: series.length - 1, step: 1, value: String(index) });
+  const element = h(
+    'figure',
+    { className: 'picture-figure iteration-figure', 'data-file': final, 'data-iterations': series.map((s) => s.iteration).join(' ') },
+    h('div', { className: 'side-by-side' }, canvas),
+    h('div', { className: 'control iteration-control' }, h('label', { for: id }, t('iteration_choice')), slider, readout),
+    greyBar(window[0], window[1], final),
+    caption(view, values),
+  );
+  const draw = () => {
+    const { record, iteration } = series[index];
+    element.dataset.iteration = String(iteration);
+    canvas.setAttribute('aria-label', shown(index));
+    canvas.title = record.name;
+    slider.setAttribute('aria-valuetext', shown(index));
+    readout.textContent = shown(index);
+    drawSamples(canvas, samplesAt(index), size.columns, size.rows, window[0], window[1]);
+  };
+  slider.addEventListener('input', () => {
+    index = Number(slider.value);
+    chosenIterations.set(final, series[index].iteration);
+    draw();
+  });
+  return { element, draw };
+}
+
 // One view as {element, draw(), problem} from the records of its files
 // (null when a file is missing; `problem` when it cannot be drawn as the
 // lesson says). app: {openPicture(name, window), openPlot(name, log)}.
-export function lessonFigure(view, records, values, app, session) {
+// series: for a view of `iterations`, the images its picture's run wrote
+// after chosen iterations ([{iteration, record}], core/iterations.js).
+export function lessonFigure(view, records, values, app, session, series = null) {
   if (records.some((r) => !r)) return null;
   if (view.geometry) {
     const number = view.view_number === undefined ? 0 : Number(fill(view.view_number, values));
@@ -151,6 +224,16 @@ export function lessonFigure(view, records, values, app, session) {
   }
   // A picture, or two in the same window: the first one's range unless the lesson gives one.
   const window = view.window || sampleRange(samples[0]);
+  if (view.iterations && series && series.length > 1) {
+    const other = series.map((s) => viewSize(view, s.record, values)).find((s) => s.problem || s.rows !== size.rows || s.columns !== size.columns);
+    if (other)
+      return problemFigure(
+        view,
+        values,
+        other.problem || t('view_sizes_differ', { names: series.map((s) => s.record.name).join(', '), sizes: sizeText(other) }),
+      );
+    return iterationFigure(view, values, series, size, window, app);
+  }
   const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app));
   if (view.compare && view.difference) return differenceFigure(view, values, records, samples, size, window, pictures);
   const element = h(

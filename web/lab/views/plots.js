@@ -16,7 +16,8 @@ const THEORY_DASH = [7, 5];
 
 // The ranges and ticks of a plot: x over the data, y widened to whole ticks.
 export function plotScales(plot) {
-  const xs = plot.x.filter(Number.isFinite);
+  // xRange: the whole axis a curve still growing will fill (a run's iterations).
+  const xs = plot.xRange || plot.x.filter(Number.isFinite);
   const xAxis = linearAxis(xs.length ? [Math.min(...xs), Math.max(...xs)] : null, 6);
   xAxis.min = xs.length ? Math.min(...xs) : xAxis.min;
   xAxis.max = xs.length ? Math.max(...xs) : xAxis.max;
@@ -108,11 +109,12 @@ function commonX(datas) {
   return { x, spread: true };
 }
 
-// The plot of tables of one kind: entries [{name, bytes, meaning}];
-// options {log, theory: {key, parameters} | null}.
+// The plot of tables of one kind: entries [{name, bytes, meaning}] (or
+// {name, data, meaning} with the table's data as tableData gives it: a
+// run's iterations so far); options {log, theory: {key, parameters} | null}.
 export function plotOfTables(entries, { log = false, theory = null } = {}) {
   const meaning = entries[0].meaning;
-  const datas = entries.map((e) => tableData(e.bytes, e.meaning));
+  const datas = entries.map((e) => e.data || tableData(e.bytes, e.meaning));
   const { x, spread } = commonX(datas);
   const series = [];
   const overlay = entries.length > 1;

@@ -62,8 +62,9 @@ export class RunPanel {
   }
 
   // Runs `tool` with `answers` and shows how it goes; resolves to the outcome
-  // or null. lesson: the id of the lesson whose step this is, if it is one.
-  async run(tool, answers, { lesson = null } = {}) {
+  // or null. lesson: the id of the lesson whose step this is, if it is one;
+  // onEvent(event): the run's events as they come, for the caller too.
+  async run(tool, answers, { lesson = null, onEvent = () => {} } = {}) {
     if (this.session.runner.busy) {
       this.say(() => t('busy'));
       return null;
@@ -76,7 +77,10 @@ export class RunPanel {
           this.console.textContent = text;
           this.console.scrollTop = this.console.scrollHeight;
         },
-        onEvent: (event) => this.showProgress(event),
+        onEvent: (event) => {
+          this.showProgress(event);
+          onEvent(event);
+        },
         step: this.step,
         lesson,
         confirmReplace: (names) => confirm(t('confirm_replace', { names: names.join(', ') })),
