@@ -82,8 +82,11 @@ check_pages "$scratch/root/usr" /usr
 PATH=/usr/bin:/bin "$scratch/root/usr/share/ct-teaching-tools/demo" --out "$scratch/demo" > "$scratch/demo.log" 2>&1 \
   || { cat "$scratch/demo.log"; fail "the installed demo failed"; }
 [ -s "$scratch/demo/index.html" ] || fail "the installed demo wrote no page"
-# And a lesson from Python, its tools and lessons found from the module's place.
-PATH=/usr/bin:/bin PYTHONPATH="$scratch/root/usr/lib/python3/dist-packages" /usr/bin/python3 -m ctlesson resolution \
-  "$scratch/lesson" > "$scratch/lesson.log" 2>&1 || { cat "$scratch/lesson.log"; fail "ctlesson of the package failed"; }
-[ -s "$scratch/lesson/mtf_smooth.txt" ] || fail "ctlesson of the package wrote no MTF"
+# And a lesson from Python, its tools and lessons found from the module's
+# place, where the build packages the Python modules (not the WebAssembly one).
+if compgen -G "$scratch/root/usr/lib/python3/dist-packages/cttools*" > /dev/null; then
+  PATH=/usr/bin:/bin PYTHONPATH="$scratch/root/usr/lib/python3/dist-packages" /usr/bin/python3 -m ctlesson resolution \
+    "$scratch/lesson" > "$scratch/lesson.log" 2>&1 || { cat "$scratch/lesson.log"; fail "ctlesson of the package failed"; }
+  [ -s "$scratch/lesson/mtf_smooth.txt" ] || fail "ctlesson of the package wrote no MTF"
+fi
 echo "install_test: $tools tools and man pages installed and packaged ($(basename "$deb"): Depends $depends)"
