@@ -222,3 +222,25 @@ console.log('lab units: transcript, file info, tables, the language and the laye
   const other = { name: 'x.img', made: { series } };
   assert.deepEqual(await pictureSeries(other, async () => null), [{ iteration: null, record: other }]);
 }
+
+// A row profile: the samples of one row, a not-finite one a gap, and
+// nothing for a row or columns outside the picture (never clipped).
+{
+  const { rowProfile } = await import('../lab/core/region_stats.js');
+  const rows = 3,
+    columns = 4;
+  const samples = Float32Array.from({ length: rows * columns }, (_, i) => i * 0.5);
+  samples[9] = NaN;
+  assert.deepEqual(rowProfile(samples, rows, columns, 2), { x: [0, 1, 2, 3], values: [4, null, 5, 5.5] });
+  assert.deepEqual(rowProfile(samples, rows, columns, 0, [1, 2]), { x: [1, 2], values: [0.5, 1] });
+  for (const [row, span] of [
+    [3, undefined],
+    [-1, undefined],
+    [1, [2, 4]],
+    [1, [2, 1]],
+    [1.5, undefined],
+  ]) {
+    assert.equal(rowProfile(samples, rows, columns, row, span), null, `row ${row}, columns ${span}`);
+  }
+  assert.equal(rowProfile(samples.subarray(0, 8), rows, columns, 0), null, 'fewer samples than the size says');
+}

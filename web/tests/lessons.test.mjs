@@ -179,7 +179,7 @@ assert.deepEqual(
   only((l, s) => {
     s[1].views = [{ picture: 'n3-2.prj', plot: 'n3-2.prj', caption: { en: 'x', ja: 'x' } }];
   }),
-  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region, plot or geometry'],
+  ['step 2 (raysum), view 1: a view shows exactly one of picture, compare, region, plot, geometry or profile'],
 );
 assert.deepEqual(
   only((l, s) => {
@@ -204,6 +204,25 @@ assert.deepEqual(
     'step 2 (raysum), view 1: the knob "turn" gives a view number, so it must be an integer knob',
   ],
 );
+// A profile: of files made by earlier steps, at a row and columns inside
+// the picture the lesson sizes, from a knob of whole numbers, texts in both
+// languages.
+const profile = (view) =>
+  only((l, s) => {
+    s[1].views = [{ profile: ['n3-2.img', 'n3-2.prj'], row: 128, caption: { en: 'x', ja: 'x' }, ...view }];
+  });
+assert.deepEqual(profile({}), []);
+assert.deepEqual(profile({ profile: ['n3-2.img', 'n3-2_I0_{photons}.prj'] }), [
+  'step 2 (raysum), view 1: shows n3-2_I0_2000.prj, which no step up to here makes',
+]);
+assert.deepEqual(profile({ width: 256, height: 256, row: 256, columns: [10, 300] }), [
+  "step 2 (raysum), view 1: row 256 lies outside the picture's 256 rows",
+  "step 2 (raysum), view 1: columns 10 to 300 do not lie within the picture's 256 columns, first to last",
+]);
+assert.deepEqual(profile({ height: 256, row: '{photons}' }), ["step 2 (raysum), view 1: row 1000000 lies outside the picture's 256 rows"]);
+assert.deepEqual(profile({ caption: { en: 'x' } }), ['step 2 (raysum), view 1, field "caption": the field "ja" is missing']);
+assert.deepEqual(profile({ row: undefined }), ['step 2 (raysum), view 1: needs "row" beside "profile"']);
+assert.deepEqual(profile({ row: 'middle' }), ['step 2 (raysum), view 1, field "row": must be a row number from 0, or the name of an integer knob in braces']);
 assert.deepEqual(
   only((l, s) => {
     s[2].answers.incident = [[[[1]]]];

@@ -128,7 +128,7 @@ export function downstreamOf(runs, changed) {
 }
 
 // The files a view shows.
-export const viewFiles = (view) => (view.compare ? view.compare : [view.picture || view.plot || view.region || view.geometry]);
+export const viewFiles = (view) => view.compare || view.profile || [view.picture || view.plot || view.region || view.geometry];
 
 function checkTexts(texts, where, problems) {
   if (!texts || typeof texts.en !== 'string' || typeof texts.ja !== 'string' || !texts.en.trim() || !texts.ja.trim()) {
@@ -281,6 +281,7 @@ export function checkLesson(lesson, registry, seed, validate) {
           if (!knob) problems.push(t('lesson_unknown_knob', { where: at, name }));
           else if (!knobTakesIntegers(knob)) problems.push(t('lesson_view_number_knob', { where: at, name }));
         }
+        if (view.profile) checkProfile(view, knobs, at, problems);
         for (const variant of view.variants || []) checkCondition(variant.when, knobs, at, problems);
       });
     }
@@ -325,6 +326,28 @@ function lessonTexts(lesson) {
 function checkName(template, name, where, problems) {
   const problem = fileNameProblem(String(template).includes('{') ? name : template);
   if (problem) problems.push(t('lesson_bad_file_name', { where, name: JSON.stringify(name), problem: t(problem) }));
+}
+
+// A profile's row and columns: a row knob of whole numbers, and, where the
+// lesson gives the picture's size as a number, a row and columns inside it
+// (at every value of the row's knob). A size the lesson leaves to the run
+// is checked when the view is drawn.
+function checkProfile(view, knobs, where, problems) {
+  const height = typeof view.height === 'number' ? view.height : null;
+  const width = typeof view.width === 'number' ? view.width : null;
+  let rows = [view.row];
+  if (typeof view.row === 'string') {
+    const name = view.row.slice(1, -1);
+    const knob = knobs.get(name);
+    if (!knob) return problems.push(t('lesson_unknown_knob', { where, name }));
+    if (!knobTakesIntegers(knob)) return problems.push(t('lesson_row_knob', { where, name }));
+    rows = knob.kind === 'choice' ? knob.choices.map((c) => c.value) : [knob.min, knob.max];
+  }
+  for (const row of rows) if (row < 0 || (height !== null && row >= height)) problems.push(t('lesson_profile_row', { where, row, height: height ?? '?' }));
+  if (view.columns) {
+    const [first, last] = view.columns;
+    if (first > last || (width !== null && last >= width)) problems.push(t('lesson_profile_columns', { where, first, last, width: width ?? '?' }));
+  }
 }
 
 // A knob whose every value is a whole number.

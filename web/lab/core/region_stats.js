@@ -76,3 +76,22 @@ export function lineProfile(samples, rows, columns, from, to) {
   }
   return { distance, values, points, from: { row: r0, column: c0 }, to: { row: r1, column: c1 } };
 }
+
+// One row of a rows × columns picture from column `first` to `last` (both
+// included; the whole row when left out): {x: columns, values}, a sample
+// that is not finite as null (a gap in a curve, not a zero). null when the
+// row or the columns lie outside the picture: a profile is never clipped
+// to something other than what was asked.
+export function rowProfile(samples, rows, columns, row, [first, last] = [0, columns - 1]) {
+  const whole = [row, first, last].every(Number.isInteger);
+  if (!whole || row < 0 || row >= rows || first < 0 || last >= columns || first > last) return null;
+  if (samples.length < rows * columns) return null;
+  const x = [],
+    values = [];
+  for (let c = first; c <= last; c++) {
+    const v = samples[row * columns + c];
+    x.push(c);
+    values.push(Number.isFinite(v) ? v : null);
+  }
+  return { x, values };
+}

@@ -112,6 +112,8 @@ function what(error) {
       return t('schema_pattern', { pattern: p.pattern });
     case 'oneOf':
       return oneOfWhat(error);
+    case 'dependentRequired':
+      return t('schema_needs_beside', { field: p.missingProperty, beside: p.property });
     default:
       return error.message || error.keyword;
   }
@@ -121,6 +123,7 @@ function what(error) {
 // what it means; which one it is shows in where it stands.
 function oneOfWhat(error) {
   if (/\/(width|height)$/.test(error.instancePath)) return t('schema_size');
+  if (/\/row$/.test(error.instancePath)) return t('schema_row');
   return t('schema_one_view');
 }
 

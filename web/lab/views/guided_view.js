@@ -664,6 +664,10 @@ export class GuidedView {
     const problems = [];
     for (const view of entry.step.views || []) {
       const records = await Promise.all(viewFiles(view).map((name) => this.session.workspace.get(fill(name, this.values))));
+      // A profile of a step not yet run waits for it; once it has run, an
+      // earlier file it needs that is missing is said.
+      const writes = view.profile ? new Set(filesOfRun(entry.program, entry.form.answers()).writes) : null;
+      if (view.profile && viewFiles(view).some((name, i) => !records[i] && writes.has(fill(name, this.values)))) continue;
       const series = view.iterations && records[0] ? await pictureSeries(records[0], (name) => this.session.workspace.get(name)) : null;
       let figure;
       try {

@@ -1,17 +1,19 @@
 // A lesson's views of the files in the workspace: a picture in its window,
 // two pictures side by side in one window, a region's mean and standard
 // deviation, a table as a plot, a drawing of a fan-beam scan from its
-// geometry file, the images of an iterative run after chosen iterations.
+// geometry file, the images of an iterative run after chosen iterations,
+// one row of several pictures overlaid as profiles.
 // Captions, notes and axis labels come from
 // the lesson in the page's language with the knobs' values filled in.
 
 import { h, uniqueId } from './dom.js';
 import { currentLanguage, t } from '../core/i18n.js';
-import { fill, lessonText, viewTexts } from '../core/lesson.js';
+import { fill, lessonText, viewFiles, viewTexts } from '../core/lesson.js';
 import { drawSamples, greyBar, sampleRange, samplesOf } from './pictures.js';
 import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
-import { regionStats } from '../core/region_stats.js';
+import { regionStats, rowProfile } from '../core/region_stats.js';
+import { axisLabel, meaningOf } from '../core/file_meaning.js';
 import { fanGeometryDrawing } from './fan_geometry_figure.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
@@ -174,12 +176,55 @@ function iterationFigure(view, values, series, size, window, app) {
   return { element, draw };
 }
 
+// One row of several pictures of one size and one quantity as curves in one
+// plot over the column, each named by its file; the y axis says the
+// quantity and unit the runs that wrote them gave. A missing file, another
+// size or another quantity is said in place of the plot: curves of two
+// quantities on one axis would compare what cannot be compared.
+function profileFigure(view, records, values) {
+  const names = viewFiles(view).map((name) => fill(name, values));
+  const missing = names.find((name, i) => !records[i]);
+  if (missing) return problemFigure(view, values, t('view_file_missing', { name: missing }));
+  const sizes = records.map((r) => viewSize(view, r, values));
+  const wrong = sizes.find((size) => size.problem);
+  if (wrong) return problemFigure(view, values, wrong.problem);
+  const size = sizes[0];
+  if (sizes.some((s) => s.rows !== size.rows || s.columns !== size.columns)) {
+    return problemFigure(view, values, t('view_sizes_differ', { names: names.join(', '), sizes: sizes.map(sizeText).join(', ') }));
+  }
+  const meanings = records.map(meaningOf);
+  const said = (m) => axisLabel(m.quantity, m.unit);
+  if (meanings.some((m) => said(m) !== said(meanings[0]))) {
+    return problemFigure(view, values, t('view_quantities_differ', { names: names.join(', '), quantities: meanings.map(said).join(', ') }));
+  }
+  const row = Number(fill(view.row, values));
+  const [first, last] = view.columns || [0, size.columns - 1];
+  const profiles = records.map((r) => rowProfile(samplesOf(r.bytes), size.rows, size.columns, row, [first, last]));
+  if (profiles.some((p) => !p)) {
+    return problemFigure(view, values, t('view_profile_outside', { names: names.join(', '), row: fill(view.row, values), first, last, size: sizeText(size) }));
+  }
+  const plot = {
+    title: t('profile_plot_title', { row, first, last }),
+    xLabel: t('column'),
+    yLabel: meanings[0].quantity === 'value' ? t('value') : said(meanings[0]),
+    yShort: meanings[0].quantity,
+    x: profiles[0].x,
+    series: profiles.map((p, i) => ({ label: names[i], values: p.values, source: names[i] })),
+    names,
+    quantity: meanings[0].quantity,
+  };
+  const box = h('div', { className: 'plot profile' });
+  const element = h('figure', { className: 'plot-figure profile-figure', 'data-file': names.join(' '), 'data-row': String(row) }, box, caption(view, values));
+  return { element, draw: () => drawPlot(box, plot), plot };
+}
+
 // One view as {element, draw(), problem} from the records of its files
 // (null when a file is missing; `problem` when it cannot be drawn as the
 // lesson says). app: {openPicture(name, window), openPlot(name, log)}.
 // series: for a view of `iterations`, the images its picture's run wrote
 // after chosen iterations ([{iteration, record}], core/iterations.js).
 export function lessonFigure(view, records, values, app, session, series = null) {
+  if (view.profile) return profileFigure(view, records, values);
   if (records.some((r) => !r)) return null;
   if (view.geometry) {
     const number = view.view_number === undefined ? 0 : Number(fill(view.view_number, values));
