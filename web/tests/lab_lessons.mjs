@@ -133,8 +133,24 @@ export async function lessonChecks(lab, check, screenshots) {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('fewer-views')), { ok: true, problems: [] });
     assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
     // A table of named columns: one curve per column, named by its header.
-    const legends = await page.$$eval('#view-guided .plot', (boxes) => boxes.map((b) => b.plot.series.map((s) => (s.mark ? 'lowest' : s.label)).join('+')));
+    const legends = await page.$$eval('#view-guided .plot:not(.profile)', (boxes) =>
+      boxes.map((b) => b.plot.series.map((s) => (s.mark ? 'lowest' : s.label)).join('+')),
+    );
     assert.deepEqual(legends, ['residual+rmse+lowest', 'residual+rmse+lowest', 'residual+rmse+lowest'], 'the lowest RMSE marked');
+    // The profile: row 56 of each image inside the skull (columns 28 to 100), the very samples of its file.
+    const profile = await page.$eval('.profile-figure .plot', (b) => b.plot.series.map((s) => [s.label, Array.from(s.values)]));
+    const written = await workspaceFiles(page);
+    assert.deepEqual(
+      profile.map(([label]) => label),
+      ['head.img', 'sart_32v.img', 'sarttv_32v.img'],
+    );
+    for (const [label, values] of profile) {
+      const at = written[label].byteOffset + (56 * 128 + 28) * 4;
+      const row = new Float32Array(written[label].buffer.slice(at, at + 73 * 4));
+      assert.deepEqual(values, Array.from(row), `row 56 of ${label}`);
+    }
+    await page.$eval('.profile-figure', (e) => e.scrollIntoView());
+    await page.screenshot({ path: join(screenshots, 'lesson-fewer-views-profile-1366.png') });
     const run = await page.evaluate(() => window.ctLab.setKnob('views', 16));
     assert.deepEqual(run.steps, [3, 4, 5, 6, 7]);
     assert.match(await page.$eval('.step[data-step="4"] figcaption', (e) => e.textContent), /FBP from 16 views, fbp_16v\.img.*streaks run out/);
