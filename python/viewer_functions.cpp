@@ -1,4 +1,5 @@
-// The viewer: raw_to_png writes an image as an 8-bit PNG picture.
+// The viewer: raw_to_png writes an image as an 8-bit PNG picture; raw_region
+// cuts a rectangle out of an image.
 
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "python/module.h"
 #include "common/raw_file.h"
 #include "tools/viewer/grey_picture.h"
+#include "tools/viewer/image_region.h"
 #include "tools/viewer/png_file.h"
 #include "tools/viewer/viewer_questions.h"
 
@@ -39,4 +41,18 @@ void register_viewer(py::module_& m) {
             return window_type(window.low, window.high);
         },
         py::arg("image"), py::arg("output"), doc.c_str());
+
+    def_tool<RawRegionParameters>(
+        m,
+        {"raw_region", "image", {"width", "height"},
+         "image: (height, width). Returns the rectangle of region_height rows and region_width columns\n"
+         "whose top left pixel is at column x, row y."},
+        raw_region_dialogue, [](RawRegionParameters& p, py::object input) -> py::object {
+            const Plane image = plane_argument(input, "image", "(height, width)");
+            p.height = image.rows;
+            p.width = image.columns;
+            std::vector<double> region =
+                run_tool([&](MessageSink&) { return take_raw_region(p, array_source(image.samples)); });
+            return plane_result(std::move(region), p.region_height, p.region_width);
+        });
 }

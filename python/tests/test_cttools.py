@@ -194,7 +194,7 @@ def test_long_calls_let_other_threads_run():
 
 def test_every_tool_has_its_function():
     tools = {path.name for path in TOOLS.iterdir() if os.access(path, os.X_OK)}
-    assert len(tools) == 34 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
+    assert len(tools) == 35 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
 
 
 def test_defaults_are_the_tools(tmp_path):

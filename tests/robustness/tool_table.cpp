@@ -90,6 +90,7 @@ const std::vector<ToolEntry>& every_tool() {
         {"rank_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("3")}},
         {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
         {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0")}},
+        {"raw_region", {in("in.img"), size("16"), size("16"), value("2"), value("3"), size("8"), size("4"), out("o.img")}},
 #if CT_WITH_DICOM_TOOLS
         {"dicom_to_raw", {in("in.dcm"), value("1"), value("0"), value("0.19"), out("o.img")}},
         {"raw_to_dicom", {in("in.img"), size("16"), size("16"), value("1"), value("0.19"), value("0.78125"), value("40"), value("400"), out("o.dcm")}},

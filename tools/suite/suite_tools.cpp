@@ -68,6 +68,7 @@ std::vector<SuiteProgram> make_suite() {
         {bound<rank_smooth_dialogue>(), true, other_filters("rank_smooth")},
         {bound<edge_preserve_dialogue>(), true, other_filters("edge_preserve")},
         {bound<raw_to_png_dialogue>(), false, {"oval_stack", "reconstruct"}},
+        {bound<raw_region_dialogue>(), false, {"noise_spectrum", "raw_to_png", "dicom_to_raw"}},
         {bound<detectability_dialogue>(), true, {"transfer_curve", "noise_spectrum", "recon_noise_sweep"}},
         {bound<observer_study_dialogue>(), false, {"detectability", "oval_draw", "raysum_quanta", "reconstruct"}},
     };

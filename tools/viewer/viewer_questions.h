@@ -14,3 +14,11 @@ struct RawToPngParameters {
     double low, high;
 };
 ToolDialogue raw_to_png_dialogue(RawToPngParameters& p);
+
+struct RawRegionParameters {
+    std::string input;
+    std::int32_t width, height;
+    std::int32_t x, y, region_width, region_height;
+    std::string output;
+};
+ToolDialogue raw_region_dialogue(RawRegionParameters& p);
