@@ -54,10 +54,14 @@ if (held !== null) {
   if (left.length) console.log(`build_lab: the module holds no ${left.join(', ')}: the lab leaves them out`);
 }
 // The example files a lesson may start from, and the lessons, ct-chain first.
+// Text files are kept as text; a DICOM sample as {base64} of its bytes.
 const examples = Object.fromEntries(
   readdirSync(options.examples)
-    .filter((name) => name.endsWith('.txt'))
-    .map((name) => [name, read(join(options.examples, name))]),
+    .filter((name) => name.endsWith('.txt') || name.endsWith('.dcm'))
+    .map((name) => [
+      name,
+      name.endsWith('.dcm') ? { base64: readFileSync(join(options.examples, name)).toString('base64') } : read(join(options.examples, name)),
+    ]),
 );
 const lessons = readdirSync(options.lessons)
   .filter((name) => name.endsWith('.json') && !name.endsWith('.schema.json'))

@@ -15,7 +15,7 @@ else()
   set(ct_lab_module ct_suite)
 endif()
 file(GLOB_RECURSE ct_lab_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lab/*)
-file(GLOB ct_lab_lessons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/lessons/*.json ${PROJECT_SOURCE_DIR}/examples/*.txt)
+file(GLOB ct_lab_lessons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/lessons/*.json ${PROJECT_SOURCE_DIR}/examples/*.txt ${PROJECT_SOURCE_DIR}/examples/*.dcm)
 add_custom_command(OUTPUT ${ct_lab_page}
   COMMAND ${CT_NODE} ${CMAKE_CURRENT_LIST_DIR}/build_lab.mjs --tools-json ${CT_TOOLS_JSON}
           --suite $<TARGET_FILE:${ct_lab_module}> --run-tool ${CMAKE_CURRENT_LIST_DIR}/run_tool.js --out ${ct_lab_page}

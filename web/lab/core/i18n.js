@@ -263,6 +263,8 @@ const TEXTS = {
     confirm_upload_replace: 'A file {name} is in the workspace already. Replace it with the uploaded one?',
     upload_kept: '{name} was not uploaded.',
     uploaded_file: '{name} uploaded.',
+    dicom_read: '{name} read by dicom_to_raw into {output}: {columns} × {rows} pixels of {spacing} mm, in HU ({modality}, {syntax}).',
+    dicom_failed: '{name} uploaded, but dicom_to_raw could not read it: {message}',
     upload_wrong_size: '{name} was not uploaded: it holds {size} bytes, but {shape} float32 samples take {need} bytes (width × height × 4).',
     interrupted_run: 'A run was interrupted (the page was closed or reloaded during it): {what}, started {at}. Nothing of it was stored; run it again.',
     interrupted_step: 'step {n}, {tool}',
@@ -533,6 +535,8 @@ const TEXTS = {
     confirm_upload_replace: '作業フォルダに {name} がすでにあります。読み込んだファイルで置き換えますか？',
     upload_kept: '{name} は読み込みませんでした。',
     uploaded_file: '{name} を読み込みました。',
+    dicom_read: '{name} を dicom_to_raw で {output} に変換しました：{columns} × {rows} 画素、画素 {spacing} mm、HU（{modality}、{syntax}）。',
+    dicom_failed: '{name} を読み込みましたが、dicom_to_raw で変換できませんでした：{message}',
     upload_wrong_size: '{name} は読み込みませんでした：{size} バイトですが、{shape} のfloat32は {need} バイトです（幅 × 高さ × 4）。',
     interrupted_run:
       '実行が中断されました（実行中にページが閉じられたか再読み込みされました）：{what}、{at} 開始。結果は何も保存されていません。もう一度実行してください。',

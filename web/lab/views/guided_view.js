@@ -463,7 +463,14 @@ export class GuidedView {
   async seed() {
     for (const name of this.lesson.seed || []) {
       if (await this.session.workspace.get(name)) continue;
-      if (name in this.library.examples) await this.session.upload(name, new TextEncoder().encode(this.library.examples[name]), { format: 'text' });
+      const example = this.library.examples[name];
+      if (typeof example === 'string') await this.session.upload(name, new TextEncoder().encode(example), { format: 'text' });
+      else if (example)
+        await this.session.upload(
+          name,
+          Uint8Array.from(atob(example.base64), (c) => c.charCodeAt(0)),
+          { format: 'dicom' },
+        );
       else if (this.courseFiles.has(name)) await this.keepFile(name, this.courseFiles.get(name).bytes, this.courseFiles.get(name));
     }
   }

@@ -14,12 +14,22 @@ import { isQuotaError } from '../run/workspace.js';
 export const rawBytes = (columns, rows) => columns * rows * 4;
 
 // What an uploaded file is, by the kind of name the learner gave it: text
-// tables end in .txt, pictures in .png, anything else is raw samples.
-function uploadedFormat(name) {
+// tables end in .txt, pictures in .png, anything else is raw samples. A
+// DICOM file is known by its name or by the "DICM" every DICOM file (with
+// its file meta information) holds after its 128-byte preamble.
+function uploadedFormat(name, bytes) {
   if (/\.(txt|csv|tsv)$/i.test(name)) return 'table';
   if (/\.png$/i.test(name)) return 'png';
+  if (/\.(dcm|dicom)$/i.test(name) || isDicomPart10(bytes)) return 'dicom';
   return 'raw';
 }
+
+function isDicomPart10(bytes) {
+  return bytes.length > 132 && bytes[128] === 0x44 && bytes[129] === 0x49 && bytes[130] === 0x43 && bytes[131] === 0x4d;
+}
+
+// The raw image dicom_to_raw makes of a DICOM file: its name with .img.
+export const dicomImageName = (name) => name.replace(/\.(dcm|dicom)$/i, '') + '.img';
 
 export class WorkspaceView {
   // app: {openPicture(name), openPlot(name), openRun(tool, answers)}
@@ -205,15 +215,46 @@ export class WorkspaceView {
 
   async uploadOne(name, bytes) {
     if ((await this.session.workspace.get(name)) && !confirm(t('confirm_upload_replace', { name }))) return t('upload_kept', { name });
-    const format = uploadedFormat(name);
+    const format = uploadedFormat(name, bytes);
     const shape = format === 'raw' ? this.askShape(name, bytes) : null;
     if (shape && shape.refused) return shape.refused;
     try {
       await this.session.upload(name, bytes, { format, shape });
-      return t('uploaded_file', { name });
     } catch (error) {
       return `${name}: ${this.storageText(error)}`;
     }
+    return format === 'dicom' ? this.readDicom(name) : t('uploaded_file', { name });
+  }
+
+  // A DICOM file becomes a raw image in HU through the suite's own
+  // dicom_to_raw, which says what the file holds in its run's events; the
+  // picture opens in the file's own window, else a soft-tissue one.
+  async readDicom(name) {
+    const output = dicomImageName(name);
+    let result;
+    try {
+      result = await this.session.run('dicom_to_raw', [name, '1', '0', '', output]);
+    } catch (error) {
+      return t('dicom_failed', { name, message: error.message });
+    }
+    if (result.exit !== 0) return t('dicom_failed', { name, message: result.cause ? result.cause.message : result.stderr.trim() });
+    const read = (result.events || []).find((e) => e.event === 'file' && e.role === 'input' && e.format === 'dicom');
+    const header = (read && read.header) || {};
+    const window =
+      Number.isFinite(header.window_center) && Number.isFinite(header.window_width) && header.window_width >= 1
+        ? [header.window_center - header.window_width / 2, header.window_center + header.window_width / 2]
+        : [-160, 240];
+    const spacing = Number.isFinite(header.pixel_spacing_column_mm) ? header.pixel_spacing_column_mm : null;
+    await this.app.openPicture(output, window);
+    return t('dicom_read', {
+      name,
+      output,
+      columns: read ? read.columns : '?',
+      rows: read ? read.rows : '?',
+      spacing: spacing === null ? '?' : spacing.toFixed(3),
+      modality: header.modality || '?',
+      syntax: header.transfer_syntax || '?',
+    });
   }
 
   // [rows, columns] of an uploaded raw picture, as the learner gives them
