@@ -112,3 +112,19 @@ def test_a_course_runs_each_lesson_on_its_own_files(tmp_path):
         ctlesson.run_course(tmp_path / "bad.zip", tmp_path / "bad", tools=TOOLS)
     assert "names a folder" in str(refused.value)
     assert not (tmp_path / "bad").exists()
+
+
+@pytest.mark.parametrize("disc_mu, hounsfield", [(0.19, 0.0), (0.2, 1000 * (0.2 - 0.19) / 0.19)])
+def test_a_real_ct_slice_reads_the_suites_own_disc_in_hounsfield_units(tmp_path, disc_mu, hounsfield):
+    # The reconstruction of a simulated disc, through raw_to_dicom and back,
+    # reads 1000·(μ − μw)/μw in its centre within 1 HU; the region the knobs
+    # cut is the slice's own pixels.
+    run = ctlesson.run_lesson("real-ct-slice", tmp_path, {"disc_mu": disc_mu, "column": 40, "row": 100},
+                              tools=TOOLS, lang="en")
+    disc = np.fromfile(run.path("disc_hu.img"), dtype="<f4").reshape(128, 128)
+    assert abs(disc[56:72, 56:72].mean() - hounsfield) <= 1
+    assert abs(disc[64, 3:10] + 1000).max() <= 5  # air between the disc and the edge of the field
+    ct = np.fromfile(run.path("ct.img"), dtype="<f4").reshape(128, 128)
+    region = np.fromfile(run.path("region.img"), dtype="<f4").reshape(16, 32)
+    assert np.array_equal(region, ct[100:116, 40:72])
+    assert -100 <= ct[112:128, 44:76].mean() <= -85  # the fat the first question asks about
