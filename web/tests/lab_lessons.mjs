@@ -10,19 +10,21 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { seriousViolations, workspaceFiles } from './browser.mjs';
+import { realSliceChecks } from './lab_real_slice.mjs';
 
 const lastRun = (page) => page.evaluate(() => window.ctLab.guided.lastRun);
 
 // Words of a lesson's Japanese texts that are neither file names, tools,
 // units nor the field's abbreviations.
-async function englishWords(page) {
+export async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
-    const allowed = /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|sin|Parker|range_degrees|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?)$/;
+    const allowed =
+      /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|sin|Parker|range_degrees|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?|HU|DICOM|NEMA|pydicom|Explicit|VR|Little|Endian)$/;
     const selector =
       '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap(
-      (e) => e.textContent.replace(/[\w.()-]+\.(img|prj|txt|err)\b/g, ' ').match(/[A-Za-z][A-Za-z0-9^_-]+/g) || [],
+      (e) => e.textContent.replace(/[\w.()-]+\.(img|prj|txt|err|dcm)\b/g, ' ').match(/[A-Za-z][A-Za-z0-9^_-]+/g) || [],
     ); // one letter is a symbol (x, y, w)
     return [...new Set(words.filter((w) => !tools.has(w) && !allowed.test(w)))];
   });
@@ -165,6 +167,7 @@ export async function lessonChecks(lab, check, screenshots) {
 
   await iterationChecks(page, check, screenshots);
   await fanBeamChecks(page, check, screenshots);
+  await realSliceChecks(page, check, screenshots, englishWords);
 
   await check("can you see it: d' over the disc's diameter for three observers, in both languages", async () => {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('can-you-see-it')), { ok: true, problems: [] });
