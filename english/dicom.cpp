@@ -5,6 +5,12 @@ std::span<const TextPair> dicom_texts() {
     static const TextPair rows[] = {
         {" エラー：DICOM画像として読めません[%s]（%s）.\n",
          " error: cannot read a DICOM image from [%s] (%s).\n"},
+        {"長さの決まらない要素があります",
+         "an element that must say its length does not"},
+        {"ファイルより長い要素があります",
+         "an element declares more bytes than the file holds"},
+        {"フレームの数がありません",
+         "it does not say how many frames it holds"},
         {"画素データがありません",
          "it holds no pixel data"},
         {"DICOMファイルではないか、途中で切れています",

@@ -18,6 +18,7 @@
 
 #include "common/failure.h"
 #include "common/sample_arrays.h"
+#include "tools/dicom/element_lengths.h"
 #include "tools/dicom/md5.h"
 
 namespace {
@@ -127,18 +128,34 @@ bool pixel_data_fits(const std::string& bytes, const gdcm::TransferSyntax& ts, s
 
 DicomImage read_dicom_image(const std::string& name, const std::string& bytes, std::int32_t frame) {
     quiet_gdcm();
+    {
+        // The elements first, without making an image of them: a file that
+        // declares an element longer than itself is refused before GDCM
+        // sets its length aside; a file that is not DICOM, or holds no
+        // image, is told apart here; and a file whose frames follow a
+        // pointer without their number is refused before GDCM's image
+        // reader, which stops the whole program on it.
+        switch (check_element_lengths(bytes)) {
+            case ElementLengths::too_long: not_readable(name, "ファイルより長い要素があります");
+            case ElementLengths::pixels_too_long: not_readable(name, "画素データの途中でファイルが終わっています");
+            case ElementLengths::broken: not_readable(name, "長さの決まらない要素があります");
+            case ElementLengths::cut:
+            case ElementLengths::no_encoding_fits: not_readable(name, "DICOMファイルではないか、途中で切れています");
+            case ElementLengths::fit: break;
+        }
+        std::istringstream elements(bytes);
+        gdcm::Reader plain;
+        plain.SetStream(elements);
+        if (!plain.Read()) not_readable(name, "DICOMファイルではないか、途中で切れています");
+        const gdcm::DataSet& ds = plain.GetFile().GetDataSet();
+        if (!ds.FindDataElement(gdcm::Tag(0x7fe0, 0x0010))) not_readable(name, "画素データがありません");
+        if (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) && !ds.FindDataElement(gdcm::Tag(0x0028, 0x0008)))
+            not_readable(name, "フレームの数がありません");
+    }
     std::istringstream stream(bytes);
     gdcm::ImageReader reader;
     reader.SetStream(stream);
-    if (!reader.Read()) {
-        // Tell a DICOM file without an image from what is not DICOM at all.
-        std::istringstream again(bytes);
-        gdcm::Reader plain;
-        plain.SetStream(again);
-        if (plain.Read() && !plain.GetFile().GetDataSet().FindDataElement(gdcm::Tag(0x7fe0, 0x0010)))
-            not_readable(name, "画素データがありません");
-        not_readable(name, "DICOMファイルではないか、途中で切れています");
-    }
+    if (!reader.Read()) not_readable(name, "DICOMファイルではないか、途中で切れています");
     const gdcm::File& file = reader.GetFile();
     const gdcm::DataSet& ds = file.GetDataSet();
     const gdcm::Image& image = reader.GetImage();

@@ -1,0 +1,185 @@
+#include "tools/dicom/element_lengths.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "tools/dicom/inflated_data_set.h"
+
+namespace {
+
+constexpr std::uint32_t undefined_length = 0xFFFFFFFFu;
+constexpr int deepest = 32;
+
+enum class Encoding { explicit_little,
+                      explicit_big,
+                      implicit_little };
+enum class Walk { fits,
+                  too_long,
+                  pixels_too_long,
+                  cut,
+                  broken,
+                  unknown };
+
+struct Reader {
+    const std::string& bytes;
+    Encoding encoding;
+
+    std::size_t size() const { return bytes.size(); }
+    std::uint32_t number(std::size_t at, int count, bool big) const {
+        std::uint32_t v = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t b = static_cast<unsigned char>(bytes[at + (big ? i : count - 1 - i)]);
+            v = v << 8 | b;
+        }
+        return v;
+    }
+};
+
+// The VRs whose explicit form has two reserved bytes and a 32-bit length.
+bool long_form(const char* vr) {
+    static const char* const vrs[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"};
+    for (const char* v : vrs)
+        if (std::memcmp(v, vr, 2) == 0) return true;
+    return false;
+}
+
+bool looks_like_vr(const std::string& bytes, std::size_t at) {
+    return at + 2 <= bytes.size() && bytes[at] >= 'A' && bytes[at] <= 'Z' && bytes[at + 1] >= 'A' && bytes[at + 1] <= 'Z';
+}
+
+// Walks the elements from `at` up to `end` (or up to the delimitation item
+// that ends an undefined length, when `until_delimiter`), moving `at` past
+// them.
+Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimiter, int depth) {
+    if (depth > deepest) return Walk::unknown;
+    const bool big = r.encoding == Encoding::explicit_big;
+    while (at < end) {
+        if (at + 8 > end) return Walk::cut;  // inside an element's tag and length
+        const std::uint32_t group = r.number(at, 2, big), element = r.number(at + 2, 2, big);
+        // Items and delimitations have no VR in any encoding.
+        if (group == 0xFFFE) {
+            const std::uint32_t length = r.number(at + 4, 4, big);
+            at += 8;
+            if (element == 0xE00D || element == 0xE0DD) {
+                if (until_delimiter) return Walk::fits;
+                continue;
+            }
+            if (length == undefined_length) {
+                const Walk inner = walk(r, at, end, true, depth + 1);
+                if (inner != Walk::fits) return inner;
+            } else {
+                if (length > end - at) return Walk::too_long;
+                at += length;
+            }
+            continue;
+        }
+        std::uint32_t length;
+        bool may_nest;
+        // An element without a VR where one belongs is read as implicit,
+        // as GDCM reads a file that mixes the two.
+        if (r.encoding == Encoding::implicit_little || !looks_like_vr(r.bytes, at + 4)) {
+            length = r.number(at + 4, 4, false);
+            may_nest = true;  // an undefined length is a sequence
+            at += 8;
+        } else {
+            // What may have an undefined length: a sequence, an element of
+            // unknown VR, and encapsulated pixel data (OB, OW); GDCM stops
+            // the program on any other.
+            const char* vr = r.bytes.data() + at + 4;
+            const bool pixels = group == 0x7FE0 && element == 0x0010;
+            const auto is = [vr](const char* name) { return std::memcmp(vr, name, 2) == 0; };
+            may_nest = pixels ? is("OB") || is("OW") || is("UN") : is("SQ") || is("UN");
+            if (long_form(vr)) {
+                if (at + 12 > end) return Walk::cut;
+                length = r.number(at + 8, 4, big);
+                at += 12;
+            } else {
+                length = r.number(at + 6, 2, big);
+                at += 8;
+            }
+        }
+        if (length == undefined_length) {
+            if (!may_nest) return Walk::broken;
+            const Walk inner = walk(r, at, end, true, depth + 1);
+            if (inner != Walk::fits) return inner;
+            continue;
+        }
+        if (length > end - at) return group == 0x7FE0 && element == 0x0010 ? Walk::pixels_too_long : Walk::too_long;
+        at += length;
+    }
+    return until_delimiter ? Walk::cut : Walk::fits;  // a sequence or item never closed
+}
+
+// A deflated data set is inflated (up to a limit far beyond any CT image's
+// header and pixels) and walked in explicit VR little endian.
+ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
+    std::string inflated;
+    const std::size_t limit = std::size_t{1} << 28;
+    if (!inflate_data_set(bytes, from, limit, inflated))
+        return inflated.size() + (std::size_t{1} << 16) > limit ? ElementLengths::fit  // GDCM decides
+                                                                : ElementLengths::cut;
+    std::size_t at = 0;
+    switch (walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), false, 0)) {
+        case Walk::too_long: return ElementLengths::too_long;
+        case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
+        case Walk::cut: return ElementLengths::cut;
+        case Walk::broken: return ElementLengths::broken;
+        default: return ElementLengths::fit;
+    }
+}
+
+}  // namespace
+
+ElementLengths check_element_lengths(const std::string& bytes) {
+    std::size_t at = 0;
+    Encoding encoding = Encoding::explicit_little;
+    const bool with_meta = bytes.size() >= 132 && bytes.compare(128, 4, "DICM") == 0;
+    if (with_meta) {
+        // The file meta information: explicit VR little endian, its elements
+        // in group 0002, the transfer syntax among them; an element without
+        // a VR is read as implicit, as GDCM reads a meta group that mixes them.
+        at = 132;
+        const Reader meta{bytes, Encoding::explicit_little};
+        std::string syntax;
+        while (at + 8 <= bytes.size() && meta.number(at, 2, false) == 0x0002) {
+            const bool implicit = !looks_like_vr(bytes, at + 4);
+            const bool is_long = !implicit && long_form(bytes.data() + at + 4);
+            if (is_long && at + 12 > bytes.size()) return ElementLengths::cut;
+            const std::uint32_t length = implicit  ? meta.number(at + 4, 4, false)
+                                         : is_long ? meta.number(at + 8, 4, false)
+                                                   : meta.number(at + 6, 2, false);
+            const std::size_t value = at + (is_long ? 12 : 8);
+            if (length == undefined_length) return ElementLengths::broken;
+            if (length > bytes.size() - value) return ElementLengths::too_long;
+            if (meta.number(at + 2, 2, false) == 0x0010) syntax = bytes.substr(value, length);
+            at = value + length;
+        }
+        while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) syntax.pop_back();
+        if (syntax == "1.2.840.10008.1.2")
+            encoding = Encoding::implicit_little;
+        else if (syntax == "1.2.840.10008.1.2.2")
+            encoding = Encoding::explicit_big;
+        else if (syntax == "1.2.840.10008.1.2.1.99")
+            return deflated_lengths(bytes, at);
+        else
+            encoding = Encoding::explicit_little;
+    }
+    if (!with_meta) {
+        // A file without its meta information does not say its encoding,
+        // and a reader guesses it: the lengths must run past the end in
+        // every encoding before the file is refused for them.
+        for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
+            std::size_t from = 0;
+            const Walk w = walk(Reader{bytes, guess}, from, bytes.size(), false, 0);
+            if (w == Walk::fits || w == Walk::unknown) return ElementLengths::fit;
+        }
+        return ElementLengths::no_encoding_fits;
+    }
+    switch (walk(Reader{bytes, encoding}, at, bytes.size(), false, 0)) {
+        case Walk::too_long: return ElementLengths::too_long;
+        case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
+        case Walk::cut: return ElementLengths::cut;
+        case Walk::broken: return ElementLengths::broken;
+        default: return ElementLengths::fit;
+    }
+}

@@ -1,0 +1,100 @@
+// Files made to hurt the reader: elements that declare more bytes than the
+// file holds (GDCM would set the whole length aside first), and frames
+// that follow a pointer without their number (GDCM's image reader stops
+// the program on them). Each is refused by name, exit status 1, no file.
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "tests/support/tool_runner.h"
+#include "tools/dicom/dicom_image.h"
+#include "tools/dicom/element_lengths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A 4 × 2 CT image as raw_to_dicom writes it: meta information, then the
+// data set in explicit VR little endian, the pixel data last.
+std::string written_file() {
+    std::int64_t clamped = 0;
+    return dicom_ct_bytes({0, 10, -1000, 40, 1, 2, 3, 4}, 4, 2, DicomWriting{}, clamped);
+}
+
+// Sets the 32-bit little-endian length of the first long-form element with
+// this tag (group, element as in the file) to `length`.
+std::string with_long_length(std::string bytes, const char tag[4], std::uint32_t length) {
+    const std::size_t at = bytes.find(std::string(tag, 4), 132);
+    EXPECT_NE(at, std::string::npos);
+    for (int i = 0; i < 4; ++i) bytes[at + 8 + i] = static_cast<char>(length >> (8 * i) & 0xFF);
+    return bytes;
+}
+
+TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
+    const std::string file = written_file();
+    EXPECT_EQ(check_element_lengths(file), ElementLengths::fit);
+    // The meta information's version (OB) declaring 3.6 GB, and the pixels
+    // declaring more than the file holds, or cut short by one byte.
+    EXPECT_EQ(check_element_lengths(with_long_length(file, "\x02\x00\x01\x00", 0xD9000000u)), ElementLengths::too_long);
+    EXPECT_EQ(check_element_lengths(with_long_length(file, "\xe0\x7f\x10\x00", 0xF0000000u)), ElementLengths::pixels_too_long);
+    EXPECT_EQ(check_element_lengths(file.substr(0, file.size() - 1)), ElementLengths::pixels_too_long);
+    // Without the meta information the encoding is guessed: the file still fits.
+    const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
+    EXPECT_EQ(check_element_lengths(file.substr(144 + meta)), ElementLengths::fit);
+}
+
+// The data set of a written file (after its meta information) as a file of
+// the Deflated transfer syntax: a preamble, DICM, the syntax's UID, then the
+// data set through raw deflate.
+std::string deflated(const std::string& file) {
+    const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
+    const std::string data_set = file.substr(144 + meta);
+    std::string out(128, '\0');
+    out += std::string("DICM\x02\x00\x10\x00UI\x16\x00", 12) + "1.2.840.10008.1.2.1.99";
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string packed(deflateBound(&z, data_set.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_set.data()));
+    z.avail_in = static_cast<uInt>(data_set.size());
+    z.next_out = reinterpret_cast<Bytef*>(packed.data());
+    z.avail_out = static_cast<uInt>(packed.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    return out + packed;
+}
+
+TEST(DicomElementLengths, ADeflatedDataSetIsCheckedInflated) {
+    const std::string file = written_file();
+    EXPECT_EQ(check_element_lengths(deflated(file)), ElementLengths::fit);
+    EXPECT_EQ(check_element_lengths(deflated(with_long_length(file, "\xe0\x7f\x10\x00", 0xF0000000u))),
+              ElementLengths::pixels_too_long);
+}
+
+TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
+    ScratchDir dir;
+    write_file(dir / "huge.dcm", with_long_length(written_file(), "\x02\x00\x01\x00", 0xD9000000u));
+    write_file(dir / "pixels.dcm", with_long_length(written_file(), "\xe0\x7f\x10\x00", 0xF0000000u));
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {"huge.dcm", "error: cannot read a DICOM image from [huge.dcm] (an element declares more bytes than the file holds)"},
+        {"pixels.dcm", "error: cannot read a DICOM image from [pixels.dcm] (the file ends inside its pixel data)"},
+    };
+    // pydicom's single frame of RT dose points at its frames' offsets but
+    // does not say how many frames it holds.
+    const fs::path rtdose = fs::path(CT_PYDICOM_FILES) / "rtdose_1frame.dcm";
+    if (fs::exists(rtdose))
+        cases.push_back({rtdose.string(), "(it does not say how many frames it holds)"});
+    for (const auto& [file, says] : cases) {
+        const ToolRun run = run_tool_with("dicom_to_raw", {}, answers({file, "1", "0", "", "o.img"}), dir.path(),
+                                          {"CT_LANG=en", "CT_ENCODING=utf-8"});
+        EXPECT_EQ(run.exit_status, 1) << file;
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "o.img")) << file;
+    }
+}
+
+}  // namespace
