@@ -37,6 +37,11 @@ const shown = (page) =>
     return {
       hu: figure.dataset.hu,
       greys,
+      bar: (() => {
+        const bar = figure.querySelector('canvas.grey-bar');
+        const pixels = bar.getContext('2d').getImageData(0, 0, bar.width, 1).data;
+        return Array.from({ length: bar.width }, (_, i) => pixels[i * 4]);
+      })(),
       ticks: [...figure.querySelectorAll('.grey-ticks span')].map((s) => s.textContent),
       quantity: figure.querySelector('.grey-quantity')?.textContent,
     };
@@ -62,13 +67,19 @@ try {
 
   await check('μ through the soft-tissue preset: water 96, air black, the bar from −150 to 250 HU', async () => {
     await page.evaluate(() => window.ctLab.openPicture('w.img', null, '', { window: 'soft_tissue', waterMu: 0.19 }));
-    const { hu, greys, ticks, quantity } = await shown(page);
+    const { hu, greys, bar, ticks, quantity } = await shown(page);
     assert.equal(hu, 'true');
     const mu = floats(files['w.img']);
-    // Water is 0 HU: ((0 − 49.5)/399 + 0.5)·255 = 95.86; air −1000 HU.
     assert.deepEqual(
       greys,
-      mu.map((v) => (v === 0 ? 0 : 96)),
+      mu.map((v) => level((1000 * (v - WATER)) / WATER, 50, 400)),
+    );
+    // Water is 0 HU: ((0 − 49.5)/399 + 0.5)·255 = 95.86; air −1000 HU.
+    assert.deepEqual([greys[32 * 64 + 32], greys[0]], [96, 0]);
+    // The bar's 256 steps from −150 to 250 HU, each as the picture shows that HU.
+    assert.deepEqual(
+      bar,
+      bar.map((_, i) => level(-150 + (i / 255) * 400, 50, 400)),
     );
     assert.equal(ticks[0], '-150');
     assert.equal(ticks[ticks.length - 1], '250');
@@ -101,8 +112,57 @@ try {
     await page.evaluate(() => window.ctLab.openPicture('w.prj', null, '', { window: 'lung', waterMu: 0.19 }));
     const { hu } = await shown(page);
     assert.equal(hu, 'false');
+    assert.equal(await page.$eval('#picture-low', (input) => input.disabled), false, 'the plain window stays at hand');
     const message = await page.$eval('#view-picture p.hint[role="status"]', (p) => p.textContent);
     assert.match(message, /cannot be shown in HU/);
+  });
+
+  await check("a lesson's picture and region in HU: the grey bar's ends, the water disc's mean in HU", async () => {
+    const text = (en) => ({ en, ja: en });
+    const lesson = {
+      lesson: 1,
+      id: 'water-in-hu',
+      title: text('Water in HU'),
+      intro: text('A water disc, reconstructed.'),
+      knobs: [{ name: 'water', label: text('water'), kind: 'real', default: 0.19, min: 0.1, max: 0.3, scale: 'linear', unit: text('1/cm') }],
+      sections: [
+        {
+          title: text('The disc'),
+          steps: [
+            { tool: 'oval_draw', answers: { output: 'd.img', width: 64, height: 64, radius_x: 0.6, radius_y: 0.6, angle: 0, value: 0.19 }, what: text('disc') },
+            {
+              tool: 'raysum',
+              answers: { input: 'd.img', width: 64, height: 64, pixel_length: 0.3125, output: 'd.prj', bins: 64, angles: 90 },
+              what: text('projections'),
+            },
+            {
+              tool: 'reconstruct',
+              answers: { input: 'd.prj', bins: 64, angles: 90, output: 'd_fbp.img', width: 64, height: 64, pixel_length: 0.3125 },
+              what: text('reconstruction'),
+              views: [
+                { picture: 'd_fbp.img', hu: { water_mu: '{water}', window: 'soft_tissue' }, caption: text('in HU') },
+                { region: 'd_fbp.img', at: [28, 28], size: [8, 8], hu: { water_mu: '{water}', window: [0, 100] }, caption: text('centre') },
+              ],
+            },
+          ],
+        },
+      ],
+    };
+    assert.deepEqual(await page.evaluate((t) => window.ctLab.openLesson(t), JSON.stringify(lesson)), { ok: true, problems: [], id: 'water-in-hu' });
+    assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
+    const figure = await page.$eval('.picture-figure[data-file="d_fbp.img"]', (f) => ({
+      ticks: [...f.querySelectorAll('.grey-ticks span')].map((s) => s.textContent),
+      quantity: f.querySelector('.grey-quantity').textContent,
+    }));
+    assert.deepEqual([figure.ticks[0], figure.ticks.at(-1), figure.quantity], ['-150', '250', 'CT number (HU)']);
+    const region = await page.$eval('.region-figure[data-file="d_fbp.img"]', (f) => ({ ...f.dataset, text: f.textContent }));
+    assert.equal(region.unit, 'HU');
+    assert.ok(Math.abs(Number(region.mean)) < 60, `the water reads ${region.mean} HU`);
+    assert.match(region.text, /mean [-0-9.e]+ HU, standard deviation [0-9.e]+ HU/);
+    await page.evaluate(() => window.ctLab.show('guided'));
+    await page.$eval('.region-figure', (e) => e.scrollIntoView());
+    mkdirSync(screenshots, { recursive: true });
+    await page.screenshot({ path: join(screenshots, 'lesson-hu-1366.png') });
   });
 
   await check('screenshots of the Pictures view in HU at 1366 and 412 px, English and Japanese', async () => {

@@ -54,8 +54,8 @@ function viewHounsfield(view, values, record, session) {
   return { toHu, centre: window.centre, width: window.width, asked: { window: view.hu.window, waterMu } };
 }
 
-// A grey bar in HU for a picture drawn through `greyOf`.
-const huBar = (hu, name, greyOf) => greyBar(...huBarRange(hu), name, axisLabel('CT number', 'HU'), greyOf);
+// A grey bar in HU: each of its steps as the picture shows that HU.
+const huBar = (hu, name) => greyBar(...huBarRange(hu), name, axisLabel('CT number', 'HU'), (v) => huGrey(v, hu.centre, hu.width));
 
 const sizeText = ({ columns, rows }) => `${columns} × ${rows}`;
 
@@ -115,7 +115,7 @@ function differenceFigure(view, values, records, samples, size, window, pictures
       { className: 'side-by-side' },
       pictures.map((p) => p.canvas),
     ),
-    pictures[0].greyOf ? huBar(hus[0], records[0].name, pictures[0].greyOf) : greyBar(window[0], window[1], records[0].name),
+    pictures[0].greyOf ? huBar(hus[0], records[0].name) : greyBar(window[0], window[1], records[0].name),
     h('div', { className: 'difference-picture' }, canvas, greyBar(-spread, spread, name)),
     caption(view, values),
   );
@@ -182,7 +182,7 @@ function iterationFigure(view, values, series, size, window, app, hu = null) {
     { className: 'picture-figure iteration-figure', 'data-file': final, 'data-iterations': series.map((s) => s.iteration).join(' ') },
     h('div', { className: 'side-by-side' }, canvas),
     h('div', { className: 'control iteration-control' }, h('label', { for: id }, t('iteration_choice')), slider, readout),
-    hu ? huBar(hu, final, greyOf) : greyBar(window[0], window[1], final),
+    hu ? huBar(hu, final) : greyBar(window[0], window[1], final),
     caption(view, values),
   );
   const draw = () => {
@@ -320,7 +320,7 @@ export function lessonFigure(view, records, values, app, session, series = null)
       { className: 'side-by-side' },
       pictures.map((p) => p.canvas),
     ),
-    hus[0] ? huBar(hus[0], records[0].name, pictures[0].greyOf) : greyBar(window[0], window[1], records[0].name),
+    hus[0] ? huBar(hus[0], records[0].name) : greyBar(window[0], window[1], records[0].name),
     caption(view, values),
   );
   return { element, draw: () => pictures.forEach((p) => p.draw()) };

@@ -303,6 +303,8 @@ export class PictureView {
     const low = Number(this.low.value),
       high = Number(this.high.value);
     this.hu = this.huWindowAsked();
+    // The plain window rests while the picture is in HU.
+    for (const control of [this.low, this.high, this.autoButton]) control.disabled = !!this.huOf(this.current);
     if (this.hu && !this.huOf(this.current)) {
       this.message.textContent = t('hu_not_possible', { name: this.current.name, quantity: this.quantityText(this.current) || t('value') });
     }
@@ -310,7 +312,7 @@ export class PictureView {
       const toHu = this.huOf(picture);
       if (!toHu) return [plainLow, plainHigh, this.quantityText(picture), null, null];
       const { centre, width } = this.hu;
-      return [...huBarRange(this.hu), axisLabel('CT number', 'HU'), (v) => huGrey(toHu(v), centre, width), toHu];
+      return [...huBarRange(this.hu), axisLabel('CT number', 'HU'), (v) => huGrey(toHu(v), centre, width), toHu, (hu) => huGrey(hu, centre, width)];
     };
     const figures = [this.figure(this.current.name, this.current.samples, rows, columns, ...plainOrHu(this.current, low, high))];
     if (this.other) {
@@ -336,7 +338,8 @@ export class PictureView {
     this.drawLineProfile(false);
   }
 
-  figure(name, samples, rows, columns, low, high, quantity, greyOf = null, toHu = null) {
+  // greyOf: a sample's grey level (an HU window), toHu: a sample in HU, barGrey: the grey of a value in HU.
+  figure(name, samples, rows, columns, low, high, quantity, greyOf = null, toHu = null, barGrey = null) {
     const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name, width: columns, height: rows });
     const caption = h('figcaption', {}, name);
     const drawing = this.drawing;
@@ -377,7 +380,7 @@ export class PictureView {
       'figure',
       { className: 'picture-figure', 'data-hu': greyOf ? 'true' : 'false' },
       h('div', { className: 'picture-frame' }, canvas, marks),
-      greyBar(low, high, name, quantity, greyOf),
+      greyBar(low, high, name, quantity, barGrey),
       caption,
     );
   }
