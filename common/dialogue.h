@@ -35,7 +35,8 @@ enum class FileUse { none,
                      written };
 
 struct Question {
-    // Every name a tool asks for is a file name, so its use must be given.
+    // A text answer is a file name but for a word chosen from a list (a
+    // preset's name, FileUse::none), so its use must be given.
     Question(const char* label, const char* keyword, std::string& field, const char* initial, FileUse use)
         : label(label), keyword(keyword), field(&field), initial(initial), file(use) {}
     Question(const char* label, const char* keyword, std::int32_t& field, std::int32_t initial)

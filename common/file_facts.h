@@ -95,6 +95,9 @@ struct FileFact {
     // nor reported. Two facts may describe one question when each has this
     // and the answers choose one of them (a table or an image, say).
     std::function<bool()> used{};
+    // An image of μ·Δ: its pixel length Δ in cm from the answers (bound to
+    // the tool's record), so that a host can show it in 1/cm or HU.
+    std::function<double()> pixel_cm{};
 };
 
 // At most this many names of a series are planned ahead of a run (a host

@@ -186,6 +186,7 @@ void describe(Json& event, const ToolDialogue& d, const FileFact& f) {
         event["unit"] = f.quantity.unit;
     }
     if (f.quantity.like_input) event["like"] = "input";
+    if (f.pixel_cm) event["pixel_length_cm"] = f.pixel_cm();
     if (f.layout == TableLayout::column && f.axis) {
         const TableAxis axis = f.axis();
         event["layout"] = "column";

@@ -40,6 +40,7 @@ std::string row(const std::string& first, std::size_t width, const std::string& 
 const char* kind_text(const Question& q) {
     if (std::holds_alternative<std::int32_t*>(q.field)) return "整数";
     if (std::holds_alternative<double*>(q.field)) return "実数";
+    if (q.file == FileUse::none) return "文字列";
     return q.file == FileUse::written ? "書くファイル" : "読むファイル";
 }
 

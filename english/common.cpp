@@ -57,6 +57,8 @@ std::span<const TextPair> common_texts() {
          "output file"},
         {"読むファイル",
          "input file"},
+        {"文字列",
+         "text"},
         {"%s：%s\n\n",
          "%s: %s\n\n"},
         {"質問（標準入力から1行に1つずつ答える。空行は既定値のまま）:\n",

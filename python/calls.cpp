@@ -71,6 +71,13 @@ void answer_from_keywords(const char* function, const ToolDialogue& dialogue, co
         if (auto* integer = std::get_if<std::int32_t*>(&q.field))
             **integer = integer_keyword(function, q.keyword, value);
         if (auto* real = std::get_if<double*>(&q.field)) **real = real_keyword(function, q.keyword, value);
+        if (auto* text = std::get_if<std::string*>(&q.field)) {
+            if (!py::isinstance<py::str>(value)) {
+                throw py::type_error(std::string(function) + "(): " + q.keyword + " must be a str, got " +
+                                     py::str(py::type::of(value).attr("__name__")).cast<std::string>());
+            }
+            **text = value.cast<std::string>();
+        }
     }
 }
 

@@ -35,7 +35,7 @@ void register_viewer(py::module_& m) {
             p.height = image.rows;
             const DisplayWindow window = run_tool([&](MessageSink& sink) {
                 const GreyPicture picture = grey_picture(p, array_source(image.samples), sink);
-                write_grey_png(p.output, picture.grey, p.width, p.height);
+                write_grey_png(p.output, picture.grey, picture.width, picture.height);
                 return picture.window;
             });
             return window_type(window.low, window.high);

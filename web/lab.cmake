@@ -53,6 +53,11 @@ add_test(NAME Web.Lab.Page
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_page.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                  ${PROJECT_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/lab-screenshots ${CT_TOOLS_JSON})
 set_tests_properties(Web.Lab.Page PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)
+# The Pictures view in Hounsfield units: greys, grey bar and statistics
+# against DICOM's linear window; screenshots beside the page's own.
+add_test(NAME Web.Lab.Hounsfield
+         COMMAND ${CT_NODE} ${ct_lab_tests}/lab_hounsfield.test.mjs ${ct_lab_page} ${CMAKE_BINARY_DIR}/lab-screenshots)
+set_tests_properties(Web.Lab.Hounsfield PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 # Two tabs of one chromium profile on the workspace: changes in step, the
 # bin, slips that ask first, a full disk, interrupted runs, the keyboard.
 add_test(NAME Web.Lab.Workspace COMMAND ${CT_NODE} ${ct_lab_tests}/lab_workspace.test.mjs ${ct_lab_page})

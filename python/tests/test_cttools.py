@@ -175,6 +175,21 @@ def test_raw_to_png(tmp_path):
     assert f"表示範囲：{window.low:f} から {window.high:f}" in printed
 
 
+def test_raw_to_png_in_hounsfield_units(tmp_path):
+    mu = 0.19 * (1 + (image * 10000 - 1000) / 1000)  # −1000 … 1000 HU, in 1/cm
+    cttools.write_raw(tmp_path / "mu.img", mu)
+    answers = ["mu.img", 13, 9, "tool.png", 0, 0, 1, 0.19, 0.078125, "lung", 40, 0, 1]
+    printed = run_tool("raw_to_png", answers, tmp_path)
+    window = cttools.raw_to_png(mu, tmp_path / "python.png", unit=1, window="lung", grey_bar=1)
+    assert (tmp_path / "python.png").read_bytes() == (tmp_path / "tool.png").read_bytes()
+    assert f"表示範囲：{window.low:f} から {window.high:f}" in printed
+    with pytest.raises(TypeError, match="window must be a str"):
+        cttools.raw_to_png(mu, tmp_path / "x.png", window=3)
+    with pytest.raises(ValueError, match="lungs"):
+        cttools.raw_to_png(mu, tmp_path / "x.png", window="lungs")
+    assert not (tmp_path / "x.png").exists()
+
+
 def test_long_calls_let_other_threads_run():
     started, steps = threading.Event(), 0
 

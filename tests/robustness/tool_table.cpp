@@ -12,6 +12,7 @@ Ask out(const std::string& name) { return {Role::output, true, name}; }
 Ask size(const std::string& n) { return {Role::size, false, n}; }
 Ask work(const std::string& n) { return {Role::work, false, n}; }
 Ask value(const std::string& v) { return {Role::value, false, v}; }
+Ask word(const std::string& w) { return {Role::word, true, w}; }
 
 // One element of Explicit VR Little Endian: the long form (a 4-byte length
 // after two reserved bytes) for OB and OW.
@@ -89,7 +90,7 @@ const std::vector<ToolEntry>& every_tool() {
         {"bell_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("2")}},
         {"rank_smooth", {in("in.img"), out("o.img"), size("16"), size("16"), size("3")}},
         {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
-        {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0")}},
+        {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0"), value("2"), value("0.19"), value("0.078125"), word("soft_tissue"), value("40"), value("0"), value("1")}},
         {"raw_region", {in("in.img"), size("16"), size("16"), value("2"), value("3"), size("8"), size("4"), out("o.img")}},
 #if CT_WITH_DICOM_TOOLS
         {"dicom_to_raw", {in("in.dcm"), value("1"), value("0"), value("0.19"), out("o.img")}},

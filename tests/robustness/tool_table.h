@@ -12,11 +12,12 @@ enum class Role {
     size,  // a dimension: answers multiply into array sizes
     work,  // a count of repetitions or points: huge answers may ask for endless but legitimate work
     value,  // any other number
+    word,  // a text that names no file (a preset)
 };
 
 struct Ask {
     Role role;
-    bool is_name;  // a file name (else a number)
+    bool is_name;  // a file name or a word (else a number)
     std::string sane;  // the answer of the quick sane run
 };
 

@@ -85,7 +85,10 @@ TEST(QuestionTables, FileRowsSayWhetherTheToolReadsOrWritesAndAgreeWithTheBatter
                 EXPECT_EQ(q.file, FileUse::none) << q.label;
                 continue;
             }
-            EXPECT_EQ(q.file, entry.asks[i].role == Role::input ? FileUse::read : FileUse::written) << q.label;
+            const Role role = entry.asks[i].role;
+            EXPECT_EQ(q.file, role == Role::input ? FileUse::read : role == Role::output ? FileUse::written
+                                                                                         : FileUse::none)
+                << q.label;
         }
         // Files written under names of their own are listed for --help (a
         // tool may also read files of fixed names: observer_study's trials).

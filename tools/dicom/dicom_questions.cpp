@@ -60,6 +60,7 @@ ToolDialogue raw_to_dicom_dialogue(RawToDicomParameters& p) {
                    },
                    {}};
     d.files = raw_in_units("input", image, p.unit);
+    d.files[2].pixel_cm = [&p] { return p.pixel_mm / 10.0; };
     d.files.push_back(asked("output", FileFormat::dicom, {}, hounsfield));
     return d;
 }

@@ -7,6 +7,7 @@
 
 #include "common/language.h"
 #include "common/tool_start.h"
+#include "tools/dicom/hounsfield.h"
 
 namespace {
 
@@ -150,9 +151,19 @@ std::string program_json(const SuiteProgram& program) {
            ",\n      \"files\": [\n        " + files + "\n      ]\n    }";
 }
 
+// The named HU windows that raw_to_png's "window" answer takes, for hosts
+// that offer them in a menu.
+std::string presets_json() {
+    return list(window_presets(), ",\n    ", [](const WindowPreset& p) {
+        return "{\"name\": " + quoted(p.name) + ", \"label\": " + localized(p.label) +
+               ", \"centre\": " + real_number(p.centre) + ", \"width\": " + real_number(p.width) + "}";
+    });
+}
+
 }  // namespace
 
 std::string tools_json(const std::vector<SuiteProgram>& programs, const char* version) {
     return "{\n  \"suite\": \"ct_teaching_tools\",\n  \"version\": " + quoted(version) +
-           ",\n  \"programs\": [\n    " + list(programs, ",\n    ", program_json) + "\n  ]\n}\n";
+           ",\n  \"programs\": [\n    " + list(programs, ",\n    ", program_json) + "\n  ]" +
+           ",\n  \"window_presets\": [\n    " + presets_json() + "\n  ]\n}\n";
 }

@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
     RawToPngParameters p;
     return tool_main(argc, argv, raw_to_png_dialogue(p), [&] {
         const GreyPicture picture = grey_picture(p, raw_file_source(p.input), console_sink());
-        write_grey_png(p.output, picture.grey, p.width, p.height);
+        write_grey_png(p.output, picture.grey, picture.width, picture.height);
     });
 }

@@ -61,9 +61,11 @@ const app = {
     document.body.dataset.view = tab;
     if (keepClear) keepClear();
   },
-  async openPicture(name, window) {
+  // hu: {window: preset name or [centre, width], waterMu} to show it in HU.
+  async openPicture(name, window, hu = null) {
     app.show('picture');
     await pictures.open(name, window);
+    pictures.setHounsfield(hu ? hu.window : null, hu ? hu.waterMu : undefined);
   },
   async openPlot(name, log) {
     app.show('plot');

@@ -2,7 +2,8 @@
 // SVG of a plot (text ticks, quantity axes), CSV with its x column and an
 // English or Japanese header, region statistics against a plain loop
 // (clipped, empty, not-a-number samples), line profiles, the known answers,
-// and snapshot labels.
+// snapshot labels, and Hounsfield units (DICOM's linear window at known
+// levels, the quantities turned into HU, statistics in HU).
 //   node web/tests/lab_looking.test.mjs
 
 import assert from 'node:assert/strict';
@@ -10,6 +11,7 @@ import { axisLabel, meaningOf } from '../lab/core/file_meaning.js';
 import { linearAxis, logAxis, tickLabels } from '../lab/core/plot_axes.js';
 import { plotOfTables } from '../lab/views/plots.js';
 import { lineProfile, regionStats } from '../lab/core/region_stats.js';
+import { huConverter, huGrey, huWindow, voiLinear } from '../lab/core/hounsfield.js';
 import { answersLabel } from '../lab/core/snapshots.js';
 import { plotSvg } from '../lab/views/svg_export.js';
 import { plotCsv, tableCsv } from '../lab/core/table_csv.js';
@@ -203,4 +205,43 @@ assert.ok(rows.length === 2 && near(rows[0].values[1], 0.0025) && near(rows[1].v
   assert.equal(answersLabel(program, ['b.img', '2000.0', '256']), '', 'an answer equal to its default');
   assert.equal(axisLabel('MTF', '', 'ja'), 'MTF');
 }
-console.log('lab looking: ticks, SVG, CSV, overlays, region statistics, profiles, known answers, snapshot labels');
+// Hounsfield units: DICOM's linear window at its known points, each quantity
+// into HU, and a region's statistics in HU.
+{
+  // Width 1 is a threshold at c − 0.5; width 2 has one level between; the soft-tissue window (50, 400).
+  assert.deepEqual(
+    [-11, -10.5, -10, 9].map((x) => huGrey(x, -10, 1)),
+    [0, 0, 255, 255],
+  );
+  assert.deepEqual(
+    [-1, -0.5, 0, 0.5].map((x) => huGrey(x, 0, 2)),
+    [0, 128, 255, 255],
+  ); // −0.5 lies halfway: 127.5 goes up
+  assert.deepEqual(
+    [-150, -140, 49.5, 60, 249, 250].map((x) => huGrey(x, 50, 400)),
+    [0, 6, 128, 134, 255, 255],
+  );
+  assert.equal(voiLinear(0, 0.5, 2001, 0, 255), 127.5);
+  assert.equal(huGrey(NaN, 40, 400), 0);
+  const presets = [{ name: 'lung', centre: -600, width: 1500 }];
+  assert.deepEqual(huWindow('lung', presets), { centre: -600, width: 1500, preset: presets[0] });
+  assert.deepEqual(huWindow('lungs', presets), { problem: 'hu_unknown_preset' });
+  assert.deepEqual(huWindow([40, 0.5], presets), { problem: 'hu_bad_window' });
+  // Air, water and twice water's μ (0.25/cm) read −1000, 0 and 1000 HU in each quantity.
+  const cases = [
+    [{ quantity: 'CT number' }, [-1000, 0, 1000]],
+    [{ quantity: 'attenuation coefficient' }, [0, 0.25, 0.5]],
+    [{ quantity: 'attenuation per pixel', pixelLengthCm: 0.125 }, [0, 0.03125, 0.0625]],
+  ];
+  for (const [meaning, values] of cases) assert.deepEqual(values.map(huConverter(meaning, 0.25)), [-1000, 0, 1000], meaning.quantity);
+  assert.equal(huConverter({ quantity: 'attenuation per pixel', pixelLengthCm: null }, 0.25), null, 'no pixel length, no HU');
+  assert.equal(huConverter({ quantity: 'line integral' }, 0.25), null);
+  assert.equal(huConverter({ quantity: 'CT number' }, 0), null);
+  // μ = 0.25, 0.5, 0.5, 0.25 are 0, 1000, 1000, 0 HU: mean 500, sd √(4·500²/3)
+  const mu = Float32Array.from([0.25, 0.5, NaN, 0.5, 0.25, 0.25]); // 2 rows of 3
+  const inHu = regionStats(mu, 2, 3, { row: 0, column: 0, rows: 2, columns: 2 }, huConverter(cases[1][0], 0.25));
+  assert.deepEqual([inHu.count, inHu.mean, inHu.min, inHu.max], [4, 500, 0, 1000]);
+  assert.ok(Math.abs(inHu.sd - Math.sqrt((4 * 500 * 500) / 3)) < 1e-9);
+  assert.equal(regionStats(mu, 2, 3, { row: 0, column: 0, rows: 1, columns: 3 }, huConverter(cases[1][0], 0.25)).notANumber, 1);
+}
+console.log('lab looking: ticks, SVG, CSV, overlays, region statistics, profiles, known answers, snapshot labels, Hounsfield units');

@@ -223,6 +223,28 @@ assert.deepEqual(profile({ height: 256, row: '{photons}' }), ["step 2 (raysum), 
 assert.deepEqual(profile({ caption: { en: 'x' } }), ['step 2 (raysum), view 1, field "caption": the field "ja" is missing']);
 assert.deepEqual(profile({ row: undefined }), ['step 2 (raysum), view 1: needs "row" beside "profile"']);
 assert.deepEqual(profile({ row: 'middle' }), ['step 2 (raysum), view 1, field "row": must be a row number from 0, or the name of an integer knob in braces']);
+// A view in HU: a preset of the tools or [centre, width ≥ 1], water μ a positive number or a knob of positive numbers.
+const inHu = (hu, knob = null) =>
+  only((l, s) => {
+    if (knob) l.knobs.push(knob);
+    s[1].views = [{ picture: 'n3-2.img', hu, caption: { en: 'x', ja: 'x' } }];
+  });
+assert.deepEqual(inHu({ window: 'soft_tissue' }), []);
+assert.deepEqual(inHu({ water_mu: 0.2, window: [40, 400] }), []);
+assert.deepEqual(inHu({ window: 'softtissue' }), [
+  `step 2 (raysum), view 1: no HU window preset "softtissue" (known: ${registry.window_presets.map((p) => p.name).join(', ')})`,
+]);
+assert.deepEqual(inHu({ window: [40, 0.5] }), [
+  'step 2 (raysum), view 1, field "hu.window": must be the name of a window preset, or [centre, width] in HU with a width of 1 or more',
+]);
+assert.deepEqual(inHu({ water_mu: 0, window: 'lung' }), [
+  'step 2 (raysum), view 1, field "hu.water_mu": must be a positive number, or the name of a knob in braces',
+]);
+assert.deepEqual(inHu({ water_mu: '{mu}', window: 'lung' }), ['step 2 (raysum), view 1: {mu} names no knob of the lesson']);
+assert.deepEqual(inHu({ water_mu: '{mu}', window: 'lung' }, { name: 'mu', label: { en: 'mu', ja: 'mu' }, kind: 'real', default: 0.2, min: -1, max: 1 }), [
+  'step 2 (raysum), view 1: water μ {mu} is not a positive number',
+]);
+assert.deepEqual(inHu({ centre: 40, window: 'lung' }), ['step 2 (raysum), view 1, field "hu": "centre" is not a field here (misspelt?)']);
 assert.deepEqual(
   only((l, s) => {
     s[2].answers.incident = [[[[1]]]];

@@ -18,6 +18,7 @@ export async function fileInfo(events, name, recordOf) {
     if (record && record.info && record.info.quantity) {
       info.quantity = record.info.quantity;
       info.unit = record.info.unit;
+      if (record.info.pixel_length_cm !== undefined) info.pixel_length_cm = record.info.pixel_length_cm;
     }
   }
   return info;

@@ -10,6 +10,7 @@ import { currentLanguage } from './i18n.js';
 // the words a learner reads on an axis.
 const QUANTITIES = {
   'attenuation coefficient': { en: 'attenuation coefficient', ja: '線減弱係数' },
+  'CT number': { en: 'CT number', ja: 'CT 値' },
   'attenuation per pixel': { en: 'attenuation per pixel (μ × pixel length)', ja: '画素あたりの減弱（μ × 画素長）' },
   'line integral': { en: 'line integral', ja: '線積分' },
   counts: { en: 'counts', ja: 'カウント' },
@@ -38,6 +39,7 @@ const UNITS = {
   '1/cm': { en: '1/cm', ja: '1/cm' },
   photons: { en: 'photons', ja: '光子' },
   mm: { en: 'mm', ja: 'mm' },
+  HU: { en: 'HU', ja: 'HU' },
   'cycles/mm': { en: 'cycles per mm', ja: 'サイクル/mm' },
 };
 
@@ -64,7 +66,8 @@ export const NYQUIST = 0.5;
 const eventOf = (record) => record.info || null;
 
 // {format, rows, columns, quantity, unit, layout, axis: {quantity, unit,
-// start, step} | null, from: 'event' | 'nothing'}
+// start, step} | null, pixelLengthCm (an image of μ·Δ: its run's pixel
+// length, else null), from: 'event' | 'nothing'}
 export function meaningOf(record) {
   const event = eventOf(record);
   if (!event) return olderMeaning(record);
@@ -76,6 +79,7 @@ export function meaningOf(record) {
     unit: event.unit || '',
     layout: event.layout || null,
     axis: event.axis || null,
+    pixelLengthCm: Number.isFinite(event.pixel_length_cm) ? event.pixel_length_cm : null,
     from: 'event',
   };
 }
@@ -91,6 +95,7 @@ function olderMeaning(record) {
     unit: '',
     layout: null,
     axis: null,
+    pixelLengthCm: null,
     from: 'nothing',
   };
 }

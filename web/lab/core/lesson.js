@@ -282,6 +282,7 @@ export function checkLesson(lesson, registry, seed, validate) {
           else if (!knobTakesIntegers(knob)) problems.push(t('lesson_view_number_knob', { where: at, name }));
         }
         if (view.profile) checkProfile(view, knobs, at, problems);
+        if (view.hu) checkHounsfield(view.hu, knobs, registry, at, problems);
         for (const variant of view.variants || []) checkCondition(variant.when, knobs, at, problems);
       });
     }
@@ -320,6 +321,23 @@ function lessonTexts(lesson) {
   });
   (lesson.questions || []).forEach((question, i) => found.push([question.text, t('lesson_question', { n: i + 1 })]));
   return found.filter(([texts]) => texts);
+}
+
+// An HU view's preset, one of the tools' (tools.json), and its water μ:
+// a knob that gives it must exist and give only positive numbers.
+function checkHounsfield(hu, knobs, registry, where, problems) {
+  const presets = registry.window_presets || [];
+  if (typeof hu.window === 'string' && !presets.some((p) => p.name === hu.window)) {
+    problems.push(t('lesson_hu_preset', { where, name: hu.window, known: presets.map((p) => p.name).join(', ') }));
+  }
+  if (typeof hu.water_mu !== 'string') return;
+  const name = hu.water_mu.slice(1, -1);
+  const knob = knobs.get(name);
+  if (!knob) problems.push(t('lesson_unknown_knob', { where, name }));
+  else {
+    const numbers = knob.kind === 'choice' ? (knob.choices || []).map((c) => c.value) : [knob.min, knob.max];
+    if (!numbers.every((v) => typeof v === 'number' && v > 0)) problems.push(t('lesson_hu_water_mu', { where, value: hu.water_mu }));
+  }
 }
 
 // A file name as written (`template`) and with the default knobs (`name`).

@@ -19,8 +19,10 @@ export function clipRegion(region, rows, columns) {
 // {count, mean, sd, min, max, notANumber, region}: over the finite samples
 // of the region clipped to the picture, row by row, summed in double
 // precision; sd with n − 1 (the sample standard deviation), 0 for a single
-// sample. An empty region has count 0 and no numbers.
-export function regionStats(samples, rows, columns, region) {
+// sample. An empty region has count 0 and no numbers. `transform` (v → its
+// value in another unit, HU) is applied to every sample first; a sample it
+// makes infinite or NaN counts as not a number.
+export function regionStats(samples, rows, columns, region, transform = null) {
   const r = clipRegion(region, rows, columns);
   let count = 0,
     sum = 0,
@@ -30,7 +32,7 @@ export function regionStats(samples, rows, columns, region) {
   for (let y = r.row; y < r.row + r.rows; y++) {
     const start = y * columns + r.column;
     for (let i = start; i < start + r.columns; i++) {
-      const v = samples[i];
+      const v = transform ? transform(samples[i]) : samples[i];
       if (!Number.isFinite(v)) {
         notANumber++;
         continue;
@@ -47,7 +49,7 @@ export function regionStats(samples, rows, columns, region) {
   for (let y = r.row; y < r.row + r.rows; y++) {
     const start = y * columns + r.column;
     for (let i = start; i < start + r.columns; i++) {
-      const v = samples[i];
+      const v = transform ? transform(samples[i]) : samples[i];
       if (Number.isFinite(v)) squares += (v - mean) * (v - mean);
     }
   }

@@ -124,6 +124,8 @@ function what(error) {
 function oneOfWhat(error) {
   if (/\/(width|height)$/.test(error.instancePath)) return t('schema_size');
   if (/\/row$/.test(error.instancePath)) return t('schema_row');
+  if (/\/hu\/window$/.test(error.instancePath)) return t('schema_hu_window');
+  if (/\/hu\/water_mu$/.test(error.instancePath)) return t('schema_hu_water_mu');
   return t('schema_one_view');
 }
 
@@ -134,11 +136,15 @@ export function schemaProblems(validate, lesson, placeOf = (pointer) => lessonPl
   if (validate(lesson)) return [];
   const errors = validate.errors || [];
   const oneOfs = new Set(errors.filter((e) => e.keyword === 'oneOf').map((e) => e.instancePath));
+  // A branch's errors about an item inside the value (a width below 1 in [centre, width]).
+  const oneOfSchemas = errors.filter((e) => e.keyword === 'oneOf').map((e) => `${e.schemaPath}/`);
+  const insideOneOf = (error) => oneOfSchemas.some((path) => error.schemaPath.startsWith(path));
   const seen = new Set();
   const problems = [];
   for (const error of errors) {
     if (error.keyword !== 'oneOf' && /\/oneOf\/\d+\//.test(error.schemaPath) && oneOfs.has(error.instancePath)) continue;
     if (error.keyword !== 'oneOf' && [...oneOfs].some((path) => error.instancePath === path)) continue;
+    if (error.keyword !== 'oneOf' && insideOneOf(error)) continue;
     const line = t('schema_problem', { where: placeOf(error.instancePath), what: what(error) });
     if (!seen.has(line)) problems.push(line);
     seen.add(line);

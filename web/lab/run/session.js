@@ -51,6 +51,7 @@ export class Session {
   constructor(registry) {
     this.programs = registry.programs;
     this.byName = Object.fromEntries(registry.programs.map((p) => [p.name, p]));
+    this.windowPresets = registry.window_presets || []; // the HU windows raw_to_png takes by name
     this.workspace = new Workspace();
     this.runner = new Runner();
     this.checker = new Runner(); // --check-answers, never queued behind a run

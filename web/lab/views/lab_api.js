@@ -7,7 +7,8 @@
 //   regionStats(name, {row, column, rows, columns}) -> {count, mean, sd, min, max, …}
 //   snapshot(name, {label, knobs}) -> the names kept; snapshots() -> their names
 //   report() -> the report's HTML text
-//   openPlot(name, {log, theory, with}), openPicture(name, [low, high], compare),
+//   openPlot(name, {log, theory, with}), openPicture(name, [low, high], compare, hu)
+//   (hu: {window: a preset's name or [centre, width], waterMu} shows it in HU),
 //   measureInPicture(region), picturePng(): the views as a learner uses them
 
 import { download, h } from './dom.js';
@@ -84,9 +85,11 @@ export function labApi(session, registry, views) {
       views.app.show('plot');
       await views.plots.open(name, options);
     },
-    async openPicture(name, window, compare) {
+    async openPicture(name, window, compare, hu = null) {
       views.app.show('picture');
       await views.pictures.open(name, window, compare);
+      views.pictures.setHounsfield(hu ? hu.window : null, hu ? hu.waterMu : undefined);
+      await Promise.all(views.pictures.pending || []);
     },
     measureInPicture: (region) => views.pictures.setRegion(region),
     picturePng: () => (views.pictures.current ? views.pictures.pngOf(views.pictures.current) : null),

@@ -2,7 +2,9 @@
 // two pictures side by side in one window, a region's mean and standard
 // deviation, a table as a plot, a drawing of a fan-beam scan from its
 // geometry file, the images of an iterative run after chosen iterations,
-// one row of several pictures overlaid as profiles.
+// one row of several pictures overlaid as profiles. A picture, two compared
+// and a region can be in Hounsfield units (the view's `hu`): greys through
+// DICOM's linear window, the grey bar and the region's numbers in HU.
 // Captions, notes and axis labels come from
 // the lesson in the page's language with the knobs' values filled in.
 
@@ -14,6 +16,7 @@ import { drawPlot } from './plots.js';
 import { plotOfRecord } from './plot_view.js';
 import { regionStats, rowProfile } from '../core/region_stats.js';
 import { axisLabel, meaningOf } from '../core/file_meaning.js';
+import { huBarRange, huConverter, huGrey, huWindow } from '../core/hounsfield.js';
 import { fanGeometryDrawing } from './fan_geometry_figure.js';
 
 const text = (texts, values) => lessonText(texts, currentLanguage(), values);
@@ -24,13 +27,35 @@ function caption(view, values) {
   return h('figcaption', {}, text(said, values), note ? h('p', { className: 'note' }, text(note, values)) : null);
 }
 
-function pictureCanvas(size, record, samples, [low, high], app) {
+// hu: the view's HU window for this picture ({toHu, centre, width, asked}) or null.
+function pictureCanvas(size, record, samples, [low, high], app, hu = null) {
   const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': record.name, tabindex: '0', title: record.name });
-  const open = () => app.openPicture(record.name, [low, high]);
+  const open = () => app.openPicture(record.name, [low, high], hu && hu.asked);
   canvas.addEventListener('click', open);
   canvas.addEventListener('keydown', (event) => event.key === 'Enter' && open());
-  return { canvas, draw: () => drawSamples(canvas, samples, size.columns, size.rows, low, high) };
+  const greyOf = hu ? (v) => huGrey(hu.toHu(v), hu.centre, hu.width) : null;
+  return { canvas, draw: () => drawSamples(canvas, samples, size.columns, size.rows, low, high, greyOf), greyOf };
 }
+
+// The view's `hu` for a record: {toHu, centre, width, asked} ({problem} when
+// its window or water μ cannot be used, or the record holds no quantity
+// that turns into HU), null without `hu`.
+function viewHounsfield(view, values, record, session) {
+  if (!view.hu) return null;
+  const waterMu = view.hu.water_mu === undefined ? 0.19 : Number(fill(view.hu.water_mu, values));
+  const window = huWindow(view.hu.window, session && session.windowPresets);
+  if (window.problem) return { problem: t(window.problem, { window: JSON.stringify(view.hu.window) }) };
+  const meaning = meaningOf(record);
+  const toHu = huConverter(meaning, waterMu);
+  if (!toHu) {
+    const quantity = meaning.quantity === 'value' ? t('value') : axisLabel(meaning.quantity, meaning.unit);
+    return { problem: t('hu_not_possible', { name: record.name, quantity }) };
+  }
+  return { toHu, centre: window.centre, width: window.width, asked: { window: view.hu.window, waterMu } };
+}
+
+// A grey bar in HU: each of its steps as the picture shows that HU.
+const huBar = (hu, name) => greyBar(...huBarRange(hu), name, axisLabel('CT number', 'HU'), (v) => huGrey(v, hu.centre, hu.width));
 
 const sizeText = ({ columns, rows }) => `${columns} × ${rows}`;
 
@@ -72,7 +97,7 @@ export function viewSize(view, record, values) {
 // Two pictures in one window and, below them, their difference (first minus
 // second) in a window symmetric about zero that reaches its largest size:
 // grey is no difference, whichever picture is the larger.
-function differenceFigure(view, values, records, samples, size, window, pictures) {
+function differenceFigure(view, values, records, samples, size, window, pictures, hus) {
   const difference = new Float32Array(size.rows * size.columns);
   let largest = 0;
   for (let i = 0; i < difference.length; i++) {
@@ -90,7 +115,7 @@ function differenceFigure(view, values, records, samples, size, window, pictures
       { className: 'side-by-side' },
       pictures.map((p) => p.canvas),
     ),
-    greyBar(window[0], window[1], records[0].name),
+    pictures[0].greyOf ? huBar(hus[0], records[0].name) : greyBar(window[0], window[1], records[0].name),
     h('div', { className: 'difference-picture' }, canvas, greyBar(-spread, spread, name)),
     caption(view, values),
   );
@@ -132,7 +157,7 @@ const chosenIterations = {
 // time in one window, with a slider (arrow keys, Home, End) to step
 // through them; it opens at the last one, the picture itself. series:
 // [{iteration, record}] in order, every one of `size`.
-function iterationFigure(view, values, series, size, window, app) {
+function iterationFigure(view, values, series, size, window, app, hu = null) {
   const last = series[series.length - 1];
   const final = last.record.name;
   const total = last.iteration;
@@ -144,7 +169,8 @@ function iterationFigure(view, values, series, size, window, app) {
     return samples.get(i);
   };
   const canvas = h('canvas', { className: 'picture', role: 'img', tabindex: '0' });
-  const open = () => app.openPicture(series[index].record.name, window);
+  const open = () => app.openPicture(series[index].record.name, window, hu && hu.asked);
+  const greyOf = hu ? (v) => huGrey(hu.toHu(v), hu.centre, hu.width) : null;
   canvas.addEventListener('click', open);
   canvas.addEventListener('keydown', (event) => event.key === 'Enter' && open());
   const id = uniqueId('iteration');
@@ -156,7 +182,7 @@ function iterationFigure(view, values, series, size, window, app) {
     { className: 'picture-figure iteration-figure', 'data-file': final, 'data-iterations': series.map((s) => s.iteration).join(' ') },
     h('div', { className: 'side-by-side' }, canvas),
     h('div', { className: 'control iteration-control' }, h('label', { for: id }, t('iteration_choice')), slider, readout),
-    greyBar(window[0], window[1], final),
+    hu ? huBar(hu, final) : greyBar(window[0], window[1], final),
     caption(view, values),
   );
   const draw = () => {
@@ -166,7 +192,7 @@ function iterationFigure(view, values, series, size, window, app) {
     canvas.title = record.name;
     slider.setAttribute('aria-valuetext', shown(index));
     readout.textContent = shown(index);
-    drawSamples(canvas, samplesAt(index), size.columns, size.rows, window[0], window[1]);
+    drawSamples(canvas, samplesAt(index), size.columns, size.rows, window[0], window[1], greyOf);
   };
   slider.addEventListener('input', () => {
     index = Number(slider.value);
@@ -250,18 +276,22 @@ export function lessonFigure(view, records, values, app, session, series = null)
   }
   const size = sizes[0];
   const samples = records.map((r) => samplesOf(r.bytes));
+  const hus = records.map((r) => viewHounsfield(view, values, r, session));
+  const unusable = hus.find((hu) => hu && hu.problem);
+  if (unusable) return problemFigure(view, values, unusable.problem);
   if (view.region) {
     const [x, y] = view.at || [0, 0];
     const [width, height] = view.size || [size.columns, size.rows];
     if (x + width > size.columns || y + height > size.rows) {
       return problemFigure(view, values, t('view_region_outside', { name: records[0].name, size: sizeText(size) }));
     }
-    const { mean, sd } = regionStats(samples[0], size.rows, size.columns, { row: y, column: x, rows: height, columns: width });
+    const toHu = hus[0] ? hus[0].toHu : null;
+    const { mean, sd } = regionStats(samples[0], size.rows, size.columns, { row: y, column: x, rows: height, columns: width }, toHu);
     const shown = (v) => Number(v.toPrecision(4)).toString();
-    const line = t('region_stats', { name: records[0].name, width, height, x, y, mean: shown(mean), sd: shown(sd) });
+    const line = t(toHu ? 'region_stats_hu' : 'region_stats', { name: records[0].name, width, height, x, y, mean: shown(mean), sd: shown(sd) });
     const element = h(
       'figure',
-      { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean) },
+      { className: 'region-figure', 'data-file': records[0].name, 'data-sd': String(sd), 'data-mean': String(mean), 'data-unit': toHu ? 'HU' : '' },
       h('p', { className: 'region-stats' }, line),
       caption(view, values),
     );
@@ -277,10 +307,11 @@ export function lessonFigure(view, records, values, app, session, series = null)
         values,
         other.problem || t('view_sizes_differ', { names: series.map((s) => s.record.name).join(', '), sizes: sizeText(other) }),
       );
-    return iterationFigure(view, values, series, size, window, app);
+    const last = series[series.length - 1].record;
+    return iterationFigure(view, values, series, size, window, app, view.hu ? viewHounsfield(view, values, last, session) : null);
   }
-  const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app));
-  if (view.compare && view.difference) return differenceFigure(view, values, records, samples, size, window, pictures);
+  const pictures = records.map((record, i) => pictureCanvas(size, record, samples[i], window, app, hus[i]));
+  if (view.compare && view.difference) return differenceFigure(view, values, records, samples, size, window, pictures, hus);
   const element = h(
     'figure',
     { className: view.compare ? 'picture-figure compare' : 'picture-figure', 'data-file': records.map((r) => r.name).join(' ') },
@@ -289,7 +320,7 @@ export function lessonFigure(view, records, values, app, session, series = null)
       { className: 'side-by-side' },
       pictures.map((p) => p.canvas),
     ),
-    greyBar(window[0], window[1], records[0].name),
+    hus[0] ? huBar(hus[0], records[0].name) : greyBar(window[0], window[1], records[0].name),
     caption(view, values),
   );
   return { element, draw: () => pictures.forEach((p) => p.draw()) };

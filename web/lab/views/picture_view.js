@@ -2,11 +2,16 @@
 // zoom, the value under the pointer and a row profile; a second picture side
 // by side in the same window (when it holds the same quantity) with the
 // difference of the two; a rectangle's statistics and a line's profile,
-// drawn with the pointer or typed; export as PNG; snapshots.
+// drawn with the pointer or typed; export as PNG; snapshots. A picture of
+// HU, μ or μ·Δ (as its run said) can be shown in Hounsfield units through
+// an HU window (a preset of the tools or a centre and width): its grey bar,
+// the value under the pointer, the statistics and the profiles then read
+// in HU.
 
 import { clear, download, h } from './dom.js';
 import { axisLabel } from '../core/file_meaning.js';
-import { onLanguage, t } from '../core/i18n.js';
+import { huBarRange, huConverter, huGrey, huWindow } from '../core/hounsfield.js';
+import { onLanguage, pick, t } from '../core/i18n.js';
 import { breathe, drawSamplesInSteps, greyBar, picturePng, sampleRange, samplesOf } from './pictures.js';
 import { valueText } from '../core/plot_axes.js';
 import { drawPlot } from './plots.js';
@@ -34,6 +39,18 @@ export class PictureView {
     );
     this.row = numberInput('picture-row', { min: 0, step: 1 });
     this.autoButton = h('button', { type: 'button', onclick: () => this.fullRange() }, t('auto_window'));
+    // The HU window: none (the plain window above), centre and width typed, or a preset of the tools.
+    this.huSelect = h('select', { id: 'picture-hu-window', onchange: () => this.choosePreset() });
+    this.fillPresets();
+    this.waterMu = numberInput('picture-water-mu', { value: '0.19', min: 0 });
+    this.huCentre = numberInput('picture-hu-centre', { value: '40' });
+    this.huWidth = numberInput('picture-hu-width', { value: '400', min: 1 });
+    this.waterMu.addEventListener('input', () => this.draw());
+    for (const input of [this.huCentre, this.huWidth])
+      input.addEventListener('input', () => {
+        if (this.huSelect.value !== '') this.huSelect.value = 'custom';
+        this.draw();
+      });
     this.mode = h(
       'select',
       { id: 'picture-pointer' },
@@ -89,6 +106,14 @@ export class PictureView {
         labelled('profile_row', this.row),
         this.pngButton,
       ),
+      h(
+        'div',
+        { className: 'toolbar hu-toolbar' },
+        labelled('hu_window', this.huSelect),
+        labelled('water_mu', this.waterMu),
+        labelled('hu_centre', this.huCentre),
+        labelled('hu_width', this.huWidth),
+      ),
       this.message,
       this.pictures,
       this.pointer,
@@ -115,10 +140,63 @@ export class PictureView {
     this.pngButton.textContent = t('export_png');
     this.zoom.options[0].textContent = t('fit');
     [...this.mode.options].forEach((o) => (o.textContent = t(`pointer_${o.value}`)));
+    this.fillPresets();
     this.snapshots.relabel();
     // The grey bar's quantity and the profile's labels are drawn texts.
     if (this.current) this.draw();
     this.refreshNames();
+  }
+
+  // The HU window's menu in the page's language, keeping the choice.
+  fillPresets() {
+    const chosen = this.huSelect.value;
+    const presets = this.session.windowPresets || [];
+    clear(
+      this.huSelect,
+      h('option', { value: '' }, t('hu_off')),
+      h('option', { value: 'custom' }, t('hu_custom')),
+      presets.map((p) => h('option', { value: p.name }, t('hu_preset', { label: pick(p.label), centre: p.centre, width: p.width }))),
+    );
+    this.huSelect.value = chosen;
+  }
+
+  choosePreset() {
+    const preset = (this.session.windowPresets || []).find((p) => p.name === this.huSelect.value);
+    if (preset) {
+      this.huCentre.value = preset.centre;
+      this.huWidth.value = preset.width;
+    }
+    this.draw();
+  }
+
+  // Shows the pictures in HU: a preset's name or [centre, width], at water's μ (1/cm).
+  setHounsfield(window, waterMu = 0.19) {
+    this.waterMu.value = waterMu;
+    if (typeof window === 'string') {
+      this.huSelect.value = window;
+      this.choosePreset();
+    } else {
+      this.huSelect.value = window ? 'custom' : '';
+      if (window) [this.huCentre.value, this.huWidth.value] = window;
+      this.draw();
+    }
+  }
+
+  // The HU window asked for, {centre, width} or null (none, or a problem said in the message).
+  huWindowAsked() {
+    if (this.huSelect.value === '') return null;
+    const window = huWindow([this.huCentre.value === '' ? NaN : Number(this.huCentre.value), this.huWidth.value === '' ? NaN : Number(this.huWidth.value)]);
+    if (window.problem) {
+      this.message.textContent = t(window.problem, { window: `${this.huCentre.value}, ${this.huWidth.value}` });
+      return null;
+    }
+    return window;
+  }
+
+  // v → HU for a picture, when an HU window is on and its quantity allows.
+  huOf(picture) {
+    if (!picture || !this.hu) return null;
+    return huConverter(picture.meaning, Number(this.waterMu.value));
   }
 
   async refreshNames() {
@@ -224,12 +302,24 @@ export class PictureView {
     const [rows, columns] = shape;
     const low = Number(this.low.value),
       high = Number(this.high.value);
-    const figures = [this.figure(this.current.name, this.current.samples, rows, columns, low, high, this.quantityText(this.current))];
+    this.hu = this.huWindowAsked();
+    // The plain window rests while the picture is in HU.
+    for (const control of [this.low, this.high, this.autoButton]) control.disabled = !!this.huOf(this.current);
+    if (this.hu && !this.huOf(this.current)) {
+      this.message.textContent = t('hu_not_possible', { name: this.current.name, quantity: this.quantityText(this.current) || t('value') });
+    }
+    const plainOrHu = (picture, plainLow, plainHigh) => {
+      const toHu = this.huOf(picture);
+      if (!toHu) return [plainLow, plainHigh, this.quantityText(picture), null, null];
+      const { centre, width } = this.hu;
+      return [...huBarRange(this.hu), axisLabel('CT number', 'HU'), (v) => huGrey(toHu(v), centre, width), toHu, (hu) => huGrey(hu, centre, width)];
+    };
+    const figures = [this.figure(this.current.name, this.current.samples, rows, columns, ...plainOrHu(this.current, low, high))];
     if (this.other) {
       // Pictures of one quantity share the window, so that equal greys are equal values.
       const same = this.other.meaning.quantity === this.current.meaning.quantity;
       const [otherLow, otherHigh] = same ? [low, high] : sampleRange(this.other.samples);
-      figures.push(this.figure(this.other.name, this.other.samples, rows, columns, otherLow, otherHigh, this.quantityText(this.other)));
+      figures.push(this.figure(this.other.name, this.other.samples, rows, columns, ...plainOrHu(this.other, otherLow, otherHigh)));
       if (!same) this.message.textContent = t('own_window', { name: this.other.name });
       const difference = new Float32Array(rows * columns);
       let largest = 0;
@@ -248,12 +338,13 @@ export class PictureView {
     this.drawLineProfile(false);
   }
 
-  figure(name, samples, rows, columns, low, high, quantity) {
+  // greyOf: a sample's grey level (an HU window), toHu: a sample in HU, barGrey: the grey of a value in HU.
+  figure(name, samples, rows, columns, low, high, quantity, greyOf = null, toHu = null, barGrey = null) {
     const canvas = h('canvas', { className: 'picture', role: 'img', 'aria-label': name, width: columns, height: rows });
     const caption = h('figcaption', {}, name);
     const drawing = this.drawing;
     this.pending.push(
-      drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing).then((notANumber) => {
+      drawSamplesInSteps(canvas, samples, columns, rows, low, high, () => drawing === this.drawing, greyOf).then((notANumber) => {
         if (notANumber) caption.append(h('span', { className: 'nan-note' }, ' ', t('nan_note')));
       }),
     );
@@ -273,7 +364,9 @@ export class PictureView {
         this.drawMarks();
       }
       if (column < 0 || row < 0 || column >= columns || row >= rows) return;
-      const where = `${name} [${row}, ${column}] = ${samples[row * columns + column]}`;
+      const v = samples[row * columns + column];
+      // In an HU window the pixel reads in HU too.
+      const where = `${name} [${row}, ${column}] = ${v}${toHu ? ` (${valueText(toHu(v))} HU)` : ''}`;
       this.pointer.textContent = t('value_under_pointer', { where });
     });
     canvas.addEventListener('pointerdown', (event) => {
@@ -283,7 +376,13 @@ export class PictureView {
     });
     canvas.addEventListener('pointerup', () => this.endDrag(rows, columns));
     canvas.addEventListener('pointercancel', () => (this.drag = null));
-    return h('figure', { className: 'picture-figure' }, h('div', { className: 'picture-frame' }, canvas, marks), greyBar(low, high, name, quantity), caption);
+    return h(
+      'figure',
+      { className: 'picture-figure', 'data-hu': greyOf ? 'true' : 'false' },
+      h('div', { className: 'picture-frame' }, canvas, marks),
+      greyBar(low, high, name, quantity, barGrey),
+      caption,
+    );
   }
 
   // A click sets the profile row; a drag draws the rectangle or the line.
@@ -339,13 +438,13 @@ export class PictureView {
     }
     const [rows, columns] = shape;
     const pictures = [this.current, this.other].filter((p) => p && p.record.bytes.length >= rows * columns * 4);
-    const results = pictures.map((p) => ({ name: p.name, ...regionStats(p.samples, rows, columns, region) }));
+    const results = pictures.map((p) => ({ name: p.name, hu: !!this.huOf(p), ...regionStats(p.samples, rows, columns, region, this.huOf(p)) }));
     const r = results[0].region;
     const notes = [];
     if (r.clipped) notes.push(r.rows * r.columns ? t('region_clipped', r) : t('region_outside'));
     if (results[0].count === 0) notes.push(t('region_empty'));
     // One column per picture, one row per statistic: narrow enough for a phone.
-    const head = [h('td', {}), ...results.map((s) => h('th', { scope: 'col', className: 'file-name' }, s.name))];
+    const head = [h('td', {}), ...results.map((s) => h('th', { scope: 'col', className: 'file-name' }, s.hu ? `${s.name} (HU)` : s.name))];
     const body = ['count', 'mean', 'sd', 'min', 'max'].map((k) =>
       h(
         'tr',
@@ -368,7 +467,17 @@ export class PictureView {
     );
     if (record)
       reportLog.measure(
-        results.map((s) => ({ name: s.name, region: s.region, asked: region, count: s.count, mean: s.mean, sd: s.sd, min: s.min, max: s.max })),
+        results.map((s) => ({
+          name: s.name,
+          region: s.region,
+          asked: region,
+          count: s.count,
+          mean: s.mean,
+          sd: s.sd,
+          min: s.min,
+          max: s.max,
+          ...(s.hu ? { unit: 'HU' } : {}),
+        })),
       );
     return results;
   }
@@ -390,12 +499,12 @@ export class PictureView {
     const from = { row: line.row0, column: line.column0 },
       to = { row: line.row1, column: line.column1 };
     const main = lineProfile(this.current.samples, rows, columns, from, to);
-    const series = [{ label: this.current.name, values: main.values }];
-    if (this.other) series.push({ label: this.other.name, values: lineProfile(this.other.samples, rows, columns, from, to).values });
+    const series = [{ label: this.current.name, values: this.inHu(this.current, main.values) }];
+    if (this.other) series.push({ label: this.other.name, values: this.inHu(this.other, lineProfile(this.other.samples, rows, columns, from, to).values) });
     drawPlot(this.lineView, {
       title: t('line_title', { name: this.current.name, r0: main.from.row, c0: main.from.column, r1: main.to.row, c1: main.to.column }),
       xLabel: t('distance_along_line'),
-      yLabel: this.quantityText(this.current) || t('value'),
+      yLabel: this.profileLabel(),
       x: main.distance,
       series,
     });
@@ -434,6 +543,16 @@ export class PictureView {
     }
   }
 
+  // A profile's values in HU when the picture is shown in HU (a gap stays a gap).
+  inHu(picture, values) {
+    const toHu = this.huOf(picture);
+    return toHu ? values.map((v) => (v === null ? null : toHu(v))) : values;
+  }
+
+  profileLabel() {
+    return this.huOf(this.current) ? axisLabel('CT number', 'HU') : this.quantityText(this.current) || t('value');
+  }
+
   applyZoom() {
     const shape = this.shape();
     for (const canvas of this.pictures.querySelectorAll('canvas.picture')) {
@@ -452,12 +571,12 @@ export class PictureView {
     const [rows, columns] = shape;
     const row = Math.min(rows - 1, Math.max(0, Math.trunc(Number(this.row.value) || 0)));
     const line = (samples) => Array.from(samples.subarray(row * columns, (row + 1) * columns), (v) => (Number.isFinite(v) ? v : null));
-    const series = [{ label: this.current.name, values: line(this.current.samples) }];
-    if (this.other) series.push({ label: this.other.name, values: line(this.other.samples) });
+    const series = [{ label: this.current.name, values: this.inHu(this.current, line(this.current.samples)) }];
+    if (this.other) series.push({ label: this.other.name, values: this.inHu(this.other, line(this.other.samples)) });
     drawPlot(this.profile, {
       title: t('profile_title', { row, name: this.current.name }),
       xLabel: t('column'),
-      yLabel: this.quantityText(this.current) || t('value'),
+      yLabel: this.profileLabel(),
       x: Array.from({ length: columns }, (_, i) => i),
       series,
     });
@@ -473,6 +592,16 @@ export class PictureView {
 
   pngOf(picture) {
     const [rows, columns] = this.shape();
+    const toHu = this.huOf(picture);
+    if (toHu) {
+      const { centre, width } = this.hu;
+      const [low, high] = huBarRange(this.hu);
+      return picturePng(picture.samples, rows, columns, low, high, {
+        title: picture.name,
+        quantity: axisLabel('CT number', 'HU'),
+        greyOf: (v) => huGrey(toHu(v), centre, width),
+      });
+    }
     return picturePng(picture.samples, rows, columns, Number(this.low.value), Number(this.high.value), {
       title: picture.name,
       quantity: this.quantityText(picture),

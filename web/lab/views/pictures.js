@@ -34,8 +34,9 @@ export function sampleRange(samples) {
 export const breathe = () => new Promise((resolve) => setTimeout(resolve, 0));
 
 // Rows first … first + count − 1 of the picture into `context`; whether any
-// sample there is not a number (drawn red).
-function drawRows(context, samples, columns, first, count, low, high) {
+// sample there is not a number (drawn red). greyOf(v), when given, is the
+// grey level of a sample in place of the window low … high (an HU window).
+function drawRows(context, samples, columns, first, count, low, high, greyOf = null) {
   const image = context.createImageData(columns, count);
   const data = image.data;
   const scale = high > low ? 255 / (high - low) : 0;
@@ -51,7 +52,7 @@ function drawRows(context, samples, columns, first, count, low, high) {
       notANumber = true;
     } else {
       // An empty window (a flat picture at its full range) shows its value as mid grey.
-      const grey = v < low ? 0 : v > high ? 255 : high > low ? Math.round((v - low) * scale) : 128;
+      const grey = greyOf ? greyOf(v) : v < low ? 0 : v > high ? 255 : high > low ? Math.round((v - low) * scale) : 128;
       data[o] = data[o + 1] = data[o + 2] = grey;
     }
     data[o + 3] = 255;
@@ -60,17 +61,17 @@ function drawRows(context, samples, columns, first, count, low, high) {
   return notANumber;
 }
 
-export function drawSamples(canvas, samples, columns, rows, low, high) {
+export function drawSamples(canvas, samples, columns, rows, low, high, greyOf = null) {
   canvas.width = columns;
   canvas.height = rows;
-  return drawRows(canvas.getContext('2d'), samples, columns, 0, rows, low, high);
+  return drawRows(canvas.getContext('2d'), samples, columns, 0, rows, low, high, greyOf);
 }
 
 // The same in bands of about a million samples, giving the page its turn
 // between them, so that a 4096 × 4096 picture does not freeze it; stops
 // when stillWanted() turns false (a newer drawing has begun).
 const BAND = 1 << 20;
-export async function drawSamplesInSteps(canvas, samples, columns, rows, low, high, stillWanted = () => true) {
+export async function drawSamplesInSteps(canvas, samples, columns, rows, low, high, stillWanted = () => true, greyOf = null) {
   canvas.width = columns;
   canvas.height = rows;
   const context = canvas.getContext('2d');
@@ -79,7 +80,7 @@ export async function drawSamplesInSteps(canvas, samples, columns, rows, low, hi
   for (let first = 0; first < rows; first += step) {
     if (first > 0) await breathe();
     if (!stillWanted()) return notANumber;
-    notANumber = drawRows(context, samples, columns, first, Math.min(step, rows - first), low, high) || notANumber;
+    notANumber = drawRows(context, samples, columns, first, Math.min(step, rows - first), low, high, greyOf) || notANumber;
   }
   return notANumber;
 }
@@ -88,8 +89,9 @@ const tick = (v) => (Math.abs(v) >= 1e4 || (v !== 0 && Math.abs(v) < 1e-3) ? v.t
 const barValues = (low, high) => [0, 0.25, 0.5, 0.75, 1].map((f) => tick(low + f * (high - low)));
 
 // The grey bar from low to high with five values under it and, when known,
-// the quantity and unit the greys stand for.
-export function greyBar(low, high, label, quantity = '') {
+// the quantity and unit the greys stand for; greyOf(v), when given, draws
+// each of its 256 steps as the picture draws v (an HU window).
+export function greyBar(low, high, label, quantity = '', greyOf = null) {
   const bar = h('canvas', {
     width: 256,
     height: 1,
@@ -100,7 +102,8 @@ export function greyBar(low, high, label, quantity = '') {
   const context = bar.getContext('2d');
   const image = context.createImageData(256, 1);
   for (let i = 0; i < 256; i++) {
-    image.data.set([i, i, i, 255], i * 4);
+    const grey = greyOf ? greyOf(low + (i / 255) * (high - low)) : i;
+    image.data.set([grey, grey, grey, 255], i * 4);
   }
   context.putImageData(image, 0, 0);
   const ticks = h(
@@ -114,7 +117,7 @@ export function greyBar(low, high, label, quantity = '') {
 // A picture as PNG (a Blob) as the page shows it: its samples at one pixel
 // each in the window low … high, the grey bar with its values under it, the
 // window and the quantity, and the name as a title.
-export async function picturePng(samples, rows, columns, low, high, { title = '', quantity = '' } = {}) {
+export async function picturePng(samples, rows, columns, low, high, { title = '', quantity = '', greyOf = null } = {}) {
   const width = Math.max(columns, 360);
   const font = Math.max(12, Math.round(width / 40));
   const bar = Math.max(12, Math.round(font * 0.9));
@@ -129,7 +132,7 @@ export async function picturePng(samples, rows, columns, low, high, { title = ''
   context.textBaseline = 'top';
   context.fillText(title, 4, 4, width - 8);
   const picture = document.createElement('canvas');
-  await drawSamplesInSteps(picture, samples, columns, rows, low, high);
+  await drawSamplesInSteps(picture, samples, columns, rows, low, high, undefined, greyOf);
   let y = font * 2;
   context.drawImage(picture, Math.round((width - columns) / 2), y);
   y += rows + 8;
