@@ -228,7 +228,8 @@ export class WorkspaceView {
 
   // A DICOM file becomes a raw image in HU through the suite's own
   // dicom_to_raw, which says what the file holds in its run's events; the
-  // picture opens in the file's own window, else a soft-tissue one.
+  // picture opens in HU through the file's own window, else the soft-tissue
+  // preset.
   async readDicom(name) {
     const output = dicomImageName(name);
     let result;
@@ -242,10 +243,10 @@ export class WorkspaceView {
     const header = (read && read.header) || {};
     const window =
       Number.isFinite(header.window_center) && Number.isFinite(header.window_width) && header.window_width >= 1
-        ? [header.window_center - header.window_width / 2, header.window_center + header.window_width / 2]
-        : [-160, 240];
+        ? [header.window_center, header.window_width]
+        : 'soft_tissue';
     const spacing = Number.isFinite(header.pixel_spacing_column_mm) ? header.pixel_spacing_column_mm : null;
-    await this.app.openPicture(output, window);
+    await this.app.openPicture(output, undefined, { window });
     return t('dicom_read', {
       name,
       output,
