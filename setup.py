@@ -58,7 +58,10 @@ setup(
     # where ctlesson looks for them under the environment's prefix.
     py_modules=["ctlesson"],
     package_dir={"": "python"},
-    data_files=[("share/ct-teaching-tools/lessons", sorted(str(p.relative_to(ROOT)) for p in (ROOT / "lessons").glob("*.json")))],
+    data_files=[("share/ct-teaching-tools/lessons", sorted(str(p.relative_to(ROOT)) for p in (ROOT / "lessons").glob("*.json"))),
+                # The lessons' seed files (the ellipses, the DICOM sample and its licence).
+                ("share/doc/ct-teaching-tools/examples",
+                 sorted(str(p.relative_to(ROOT)) for p in (ROOT / "examples").iterdir() if p.is_file() and p.suffix != ".ipynb"))],
     ext_modules=[CMakeExtension("cttools")],
     cmdclass={"build_ext": CMakeBuild},
     # Out of the way of build/, the CMake build of scripts/build.

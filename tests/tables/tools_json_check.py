@@ -27,7 +27,7 @@ def problem(program, what):
 
 
 HELP_KINDS = {"整数": ("integer", None), "実数": ("real", None),
-              "読むファイル": ("name", "read"), "書くファイル": ("name", "written")}
+              "読むファイル": ("name", "read"), "書くファイル": ("name", "written"), "文字列": ("name", None)}
 QUESTION_ROW = re.compile(r"^  (.+?)  +(" + "|".join(HELP_KINDS) + r")  +(\S+) +\[(.*)\]$")
 
 
