@@ -9,9 +9,8 @@
 //                          [--run-tool web/run_tool.js] [--out build-web/ct-lab.html]
 //                          [--programs tool,tool,...]
 //
-// --programs names the programs the module holds: a build without a
-// library some tools need (GDCM for the DICOM tools) leaves them out, and
-// the lab's registry then keeps only the programs named.
+// --programs names the programs the module holds: should a build leave a
+// tool out, the lab's registry keeps only the programs named.
 
 import { build } from 'esbuild';
 import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
