@@ -9,13 +9,13 @@
 //                          [--run-tool web/run_tool.js] [--out build-web/ct-lab.html]
 //                          [--programs tool,tool,...]
 //
-// --programs names the programs the module holds: a build without a
-// library some tools need (GDCM for the DICOM tools) leaves them out, and
-// the lab's registry then keeps only the programs named.
+// --programs names the programs the module holds: should a build leave a
+// tool out, the lab's registry keeps only the programs named.
 
 import { build } from 'esbuild';
 import { readdirSync, readFileSync, writeFileSync, mkdirSync, renameSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
+import { deflateSync } from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 import { checkLesson } from './lab/core/lesson.js';
 import { compileSchema, readSchema, standaloneValidator } from './schema_check.mjs';
@@ -80,12 +80,29 @@ for (const lesson of lessons) {
 }
 // The module's WebAssembly, inlined as a data URI, is named once so that the
 // worker can compile it once and make every run's fresh instance from it.
+// It is inlined deflated (zlib), a third of its size: most of it is the DICOM
+// library's dictionaries, text that compresses well. The worker inflates it
+// once with fflate's inflater, bundled into the worker's source.
 let suite = read(options.suite);
-const inlined = /wasmBinaryFile="(data:application\/octet-stream;base64,[A-Za-z0-9+/=]+)"/.exec(suite);
+const inlined = /wasmBinaryFile="(data:application\/octet-stream;base64,([A-Za-z0-9+/=]+))"/.exec(suite);
+let inflater = '';
 if (inlined) {
-  suite = `var ctWasmDataUri=${JSON.stringify(inlined[1])};\n` + suite.replace(inlined[0], () => 'wasmBinaryFile=ctWasmDataUri');
+  const deflated = deflateSync(Buffer.from(inlined[2], 'base64'), { level: 9 }).toString('base64');
+  suite =
+    `var ctWasmDeflated=${JSON.stringify(deflated)};\n` +
+    suite.replace(inlined[0], () => `wasmBinaryFile=${JSON.stringify('data:application/octet-stream;base64,')}`);
+  const bundled = await build({
+    stdin: { contents: "import { unzlibSync } from 'fflate'; self.ctUnzlib = unzlibSync;", resolveDir: web },
+    bundle: true,
+    write: false,
+    format: 'iife',
+    minify: true,
+    target: ['chrome100', 'firefox100', 'safari15'],
+    logLevel: 'warning',
+  });
+  inflater = bundled.outputFiles[0].text;
 }
-const workerSource = [suite, read(options['run-tool']), read(join(web, 'lab/run/worker.js'))].join('\n;\n');
+const workerSource = [inflater, suite, read(options['run-tool']), read(join(web, 'lab/run/worker.js'))].join('\n;\n');
 
 const virtualModules = {
   'virtual:tools-json': registry,

@@ -92,10 +92,8 @@ const std::vector<ToolEntry>& every_tool() {
         {"edge_preserve", {in("in.img"), out("o.img"), size("16"), size("16"), size("3"), value("1.0"), value("0.1")}},
         {"raw_to_png", {in("in.img"), size("16"), size("16"), out("o.png"), value("0"), value("0"), value("2"), value("0.19"), value("0.078125"), word("soft_tissue"), value("40"), value("0"), value("1")}},
         {"raw_region", {in("in.img"), size("16"), size("16"), value("2"), value("3"), size("8"), size("4"), out("o.img")}},
-#if CT_WITH_DICOM_TOOLS
         {"dicom_to_raw", {in("in.dcm"), value("1"), value("0"), value("0.19"), out("o.img")}},
         {"raw_to_dicom", {in("in.img"), size("16"), size("16"), value("1"), value("0.19"), value("0.78125"), value("40"), value("400"), out("o.dcm")}},
-#endif
         {"detectability", {value("0"), in("mtf.txt"), value("0.5"), value("0.5"), value("0"), in("nnps.img"), value("1"), value("0.01"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("0.05"), value("1"), value("0.5"), value("1.3"), value("4"), value("500"), value("0.25"), value("1"), value("0.1"), value("1"), value("0.5"), value("5"), out("d.txt"), out("dd.txt"), out("di.txt")}},
         // Its trials are the fixed files present_1.img … absent_3.img.
         {"observer_study", {value("3"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("1"), value("0.5"), value("100"), value("1"), out("o.txt")}},

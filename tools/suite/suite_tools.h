@@ -19,8 +19,7 @@ struct SuiteProgram {
     const char* name() const { return dialogue.about.name; }
 };
 
-// The 35 programs in the order of the chain (33 where the build has no
-// GDCM for the DICOM tools: Windows, WebAssembly).
+// The 35 programs in the order of the chain.
 const std::vector<SuiteProgram>& suite_tools();
 
 // The program of that name, or nullptr.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path pydicom_files = CT_PYDICOM_FILES;
+const fs::path pydicom_hu = CT_PYDICOM_HU;  // pydicom's numbers of those files, as float32
 
 ToolRun english(const std::string& tool, const std::vector<std::string>& lines, const ScratchDir& dir,
                 const std::vector<std::string>& environment = {}) {
@@ -62,6 +64,27 @@ TEST(DicomTools, HounsfieldRoundTripIsExactForWholeNumbersAndRoundsTiesToEven) {
     EXPECT_TRUE(contains(events, R"("window_center":-600.0,"window_width":1500.0,"modality":"CT")")) << events;
     EXPECT_TRUE(contains(events, R"("name":"back.img","role":"output","format":"raw","quantity":"CT number","unit":"HU","rows":3,"columns":8)"))
         << events;
+}
+
+// Every transfer syntax the tool reads, 8 and 16 bits, signed and unsigned:
+// the same float32 bytes as pydicom's modality LUT in every build.
+TEST(DicomTools, EveryPixelIsPydicomsHounsfieldNumber) {
+    if (pydicom_hu.empty() || !fs::exists(pydicom_hu)) GTEST_SKIP() << "pydicom (Debian: python3-pydicom) is not installed";
+    ScratchDir dir;
+    std::string names = CT_PYDICOM_READ;
+    int files = 0;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = std::min(names.find(',', at), names.size());
+        const std::string name = names.substr(at, end - at);
+        at = end + 1;
+        const ToolRun run = english("dicom_to_raw", {(pydicom_files / name).string(), "", "", "", "hu.img"}, dir);
+        ASSERT_EQ(run.exit_status, 0) << name << ": " << run.err;
+        const std::string expected = read_file(pydicom_hu / (name + ".f32"));
+        ASSERT_FALSE(expected.empty()) << name;
+        EXPECT_TRUE(read_file(dir / "hu.img") == expected) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 6);
 }
 
 TEST(DicomTools, AttenuationImagesGoThroughHounsfieldAtTheWaterMu) {

@@ -3,7 +3,7 @@
 // this file into the worker's source) and posts the tool's output and its
 // events as they come, then the working folder after the run. A check runs
 // the tool's dialogue alone (--check-answers) and gives its events.
-/* global createCtSuite, runTool, ctWasmDataUri */
+/* global createCtSuite, runTool, ctWasmDeflated, ctUnzlib */
 'use strict';
 
 // The module's code, compiled once per worker (and optimised once): every
@@ -11,19 +11,20 @@
 let compiled = null;
 let failRun = () => {};
 
-function decodeDataUri(uri) {
-  const text = atob(uri.slice(uri.indexOf(',') + 1));
+// The module's code as the page holds it: base64 of its deflated bytes.
+function inflateWasm(base64) {
+  const text = atob(base64);
   const bytes = new Uint8Array(text.length);
   for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
-  return bytes;
+  return ctUnzlib(bytes);
 }
 
 function suiteFromCompiledCode(overrides) {
-  if (typeof ctWasmDataUri !== 'string') return createCtSuite(overrides);
+  if (typeof ctWasmDeflated !== 'string') return createCtSuite(overrides);
   return createCtSuite({
     ...overrides,
     instantiateWasm(imports, receiveInstance) {
-      if (!compiled) compiled = WebAssembly.compile(decodeDataUri(ctWasmDataUri));
+      if (!compiled) compiled = WebAssembly.compile(inflateWasm(ctWasmDeflated));
       compiled
         .then((module) => WebAssembly.instantiate(module, imports))
         .then((instance) => receiveInstance(instance))
