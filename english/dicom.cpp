@@ -5,6 +5,8 @@ std::span<const TextPair> dicom_texts() {
     static const TextPair rows[] = {
         {" エラー：DICOM画像として読めません[%s]（%s）.\n",
          " error: cannot read a DICOM image from [%s] (%s).\n"},
+        {"DICOMにない値表現（VR）の要素があります",
+         "an element has a value representation (VR) that DICOM does not have"},
         {"長さの決まらない要素があります",
          "an element that must say its length does not"},
         {"ファイルより長い要素があります",

@@ -18,6 +18,7 @@ enum class Walk { fits,
                   pixels_too_long,
                   cut,
                   broken,
+                  bad_vr,
                   unknown };
 
 struct Reader {
@@ -43,8 +44,14 @@ bool long_form(const char* vr) {
     return false;
 }
 
-bool looks_like_vr(const std::string& bytes, std::size_t at) {
-    return at + 2 <= bytes.size() && bytes[at] >= 'A' && bytes[at] <= 'Z' && bytes[at + 1] >= 'A' && bytes[at + 1] <= 'Z';
+// One of DICOM's value representations.
+bool is_vr(const std::string& bytes, std::size_t at) {
+    static const char* const vrs[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL", "IS", "LO", "LT", "OB", "OD", "OF", "OL", "OV",
+                                      "OW", "PN", "SH", "SL", "SQ", "SS", "ST", "SV", "TM", "UC", "UI", "UL", "UN", "UR", "US", "UT", "UV"};
+    if (at + 2 > bytes.size()) return false;
+    for (const char* v : vrs)
+        if (bytes.compare(at, 2, v) == 0) return true;
+    return false;
 }
 
 // Walks the elements from `at` up to `end` (or up to the delimitation item
@@ -74,10 +81,12 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimite
             continue;
         }
         std::uint32_t length;
-        bool may_nest;
-        // An element without a VR where one belongs is read as implicit,
-        // as GDCM reads a file that mixes the two.
-        if (r.encoding == Encoding::implicit_little || !looks_like_vr(r.bytes, at + 4)) {
+        bool may_nest, unknown_sequence = false;
+        // An element without one of DICOM's VRs where one belongs is
+        // refused: GDCM would guess how to go on (as implicit, or with
+        // 16-bit lengths) and set aside whatever length it then reads.
+        if (r.encoding != Encoding::implicit_little && !is_vr(r.bytes, at + 4)) return Walk::bad_vr;
+        if (r.encoding == Encoding::implicit_little) {
             length = r.number(at + 4, 4, false);
             may_nest = true;  // an undefined length is a sequence
             at += 8;
@@ -89,6 +98,9 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimite
             const bool pixels = group == 0x7FE0 && element == 0x0010;
             const auto is = [vr](const char* name) { return std::memcmp(vr, name, 2) == 0; };
             may_nest = pixels ? is("OB") || is("OW") || is("UN") : is("SQ") || is("UN");
+            // A sequence of unknown VR holds its items in implicit VR little
+            // endian, whatever the file's encoding.
+            unknown_sequence = !pixels && is("UN");
             if (long_form(vr)) {
                 if (at + 12 > end) return Walk::cut;
                 length = r.number(at + 8, 4, big);
@@ -100,7 +112,8 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimite
         }
         if (length == undefined_length) {
             if (!may_nest) return Walk::broken;
-            const Walk inner = walk(r, at, end, true, depth + 1);
+            const Walk inner = unknown_sequence ? walk(Reader{r.bytes, Encoding::implicit_little}, at, end, true, depth + 1)
+                                                : walk(r, at, end, true, depth + 1);
             if (inner != Walk::fits) return inner;
             continue;
         }
@@ -124,8 +137,21 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
         case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
         case Walk::cut: return ElementLengths::cut;
         case Walk::broken: return ElementLengths::broken;
+        case Walk::bad_vr: return ElementLengths::bad_vr;
         default: return ElementLengths::fit;
     }
+}
+
+// A data set whose encoding the file does not say (no meta information, or
+// none of it names the transfer syntax) is read by a guess: its lengths
+// must fail in every encoding before the file is refused for them.
+ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
+    for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
+        std::size_t at = from;
+        const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), false, 0);
+        if (w == Walk::fits || w == Walk::unknown) return ElementLengths::fit;
+    }
+    return ElementLengths::no_encoding_fits;
 }
 
 }  // namespace
@@ -136,18 +162,15 @@ ElementLengths check_element_lengths(const std::string& bytes) {
     const bool with_meta = bytes.size() >= 132 && bytes.compare(128, 4, "DICM") == 0;
     if (with_meta) {
         // The file meta information: explicit VR little endian, its elements
-        // in group 0002, the transfer syntax among them; an element without
-        // a VR is read as implicit, as GDCM reads a meta group that mixes them.
+        // in group 0002, the transfer syntax among them.
         at = 132;
         const Reader meta{bytes, Encoding::explicit_little};
         std::string syntax;
         while (at + 8 <= bytes.size() && meta.number(at, 2, false) == 0x0002) {
-            const bool implicit = !looks_like_vr(bytes, at + 4);
-            const bool is_long = !implicit && long_form(bytes.data() + at + 4);
+            if (!is_vr(bytes, at + 4)) return ElementLengths::bad_vr;
+            const bool is_long = long_form(bytes.data() + at + 4);
             if (is_long && at + 12 > bytes.size()) return ElementLengths::cut;
-            const std::uint32_t length = implicit  ? meta.number(at + 4, 4, false)
-                                         : is_long ? meta.number(at + 8, 4, false)
-                                                   : meta.number(at + 6, 2, false);
+            const std::uint32_t length = is_long ? meta.number(at + 8, 4, false) : meta.number(at + 6, 2, false);
             const std::size_t value = at + (is_long ? 12 : 8);
             if (length == undefined_length) return ElementLengths::broken;
             if (length > bytes.size() - value) return ElementLengths::too_long;
@@ -161,25 +184,22 @@ ElementLengths check_element_lengths(const std::string& bytes) {
             encoding = Encoding::explicit_big;
         else if (syntax == "1.2.840.10008.1.2.1.99")
             return deflated_lengths(bytes, at);
-        else
+        else if (!syntax.empty())
             encoding = Encoding::explicit_little;
+        else
+            return guessed_lengths(bytes, at);  // the meta does not say: a reader guesses
+        // A data set that says explicit but begins implicit (some writers
+        // get this wrong) is read as readers read it, by a guess.
+        if (encoding != Encoding::implicit_little && at + 6 <= bytes.size() && !is_vr(bytes, at + 4))
+            return guessed_lengths(bytes, at);
     }
-    if (!with_meta) {
-        // A file without its meta information does not say its encoding,
-        // and a reader guesses it: the lengths must run past the end in
-        // every encoding before the file is refused for them.
-        for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
-            std::size_t from = 0;
-            const Walk w = walk(Reader{bytes, guess}, from, bytes.size(), false, 0);
-            if (w == Walk::fits || w == Walk::unknown) return ElementLengths::fit;
-        }
-        return ElementLengths::no_encoding_fits;
-    }
+    if (!with_meta) return guessed_lengths(bytes, 0);
     switch (walk(Reader{bytes, encoding}, at, bytes.size(), false, 0)) {
         case Walk::too_long: return ElementLengths::too_long;
         case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
         case Walk::cut: return ElementLengths::cut;
         case Walk::broken: return ElementLengths::broken;
+        case Walk::bad_vr: return ElementLengths::bad_vr;
         default: return ElementLengths::fit;
     }
 }
