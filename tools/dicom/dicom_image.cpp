@@ -124,6 +124,14 @@ bool pixel_data_fits(const std::string& bytes, const gdcm::TransferSyntax& ts, s
     return true;
 }
 
+// Refuses an image of a transfer syntax the tool does not read (the
+// compressed ones), naming the syntax.
+void refuse_unread_syntax(const std::string& name, const gdcm::TransferSyntax& ts) {
+    if (is_read_syntax(ts)) return;
+    const std::string uid = gdcm::TransferSyntax::GetTSString(ts) != nullptr ? gdcm::TransferSyntax::GetTSString(ts) : "";
+    fail_with(" エラー：この転送構文の画像は読めません[%s]（%s %s）.\n", name.c_str(), syntax_name(uid).c_str(), uid.c_str());
+}
+
 }  // namespace
 
 DicomImage read_dicom_image(const std::string& name, const std::string& bytes, std::int32_t frame) {
@@ -152,6 +160,8 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         if (!ds.FindDataElement(gdcm::Tag(0x7fe0, 0x0010))) not_readable(name, "画素データがありません");
         if (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) && !ds.FindDataElement(gdcm::Tag(0x0028, 0x0008)))
             not_readable(name, "フレームの数がありません");
+        // A compressed image is refused before any decoder sees its bytes.
+        refuse_unread_syntax(name, plain.GetFile().GetHeader().GetDataSetTransferSyntax());
     }
     std::istringstream stream(bytes);
     gdcm::ImageReader reader;
@@ -166,9 +176,7 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
     const gdcm::TransferSyntax& ts = image.GetTransferSyntax();
     f.transfer_syntax_uid = gdcm::TransferSyntax::GetTSString(ts) != nullptr ? gdcm::TransferSyntax::GetTSString(ts) : "";
     f.transfer_syntax_name = syntax_name(f.transfer_syntax_uid);
-    if (!is_read_syntax(ts))
-        fail_with(" エラー：この転送構文の画像は読めません[%s]（%s %s）.\n", name.c_str(), f.transfer_syntax_name.c_str(),
-                  f.transfer_syntax_uid.c_str());
+    refuse_unread_syntax(name, ts);
 
     const gdcm::PixelFormat& pf = image.GetPixelFormat();
     f.photometric = gdcm::PhotometricInterpretation::GetPIString(image.GetPhotometricInterpretation()) != nullptr

@@ -54,25 +54,34 @@ bool is_vr(const std::string& bytes, std::size_t at) {
     return false;
 }
 
-// Walks the elements from `at` up to `end` (or up to the delimitation item
-// that ends an undefined length, when `until_delimiter`), moving `at` past
-// them.
-Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimiter, int depth) {
+// Where a walk is: in a data set (the file's, to its end, or an item's of
+// undefined length, to its delimitation item), or among the items of a
+// sequence or of encapsulated pixel data, where only items and the
+// sequence's delimitation may stand.
+enum class Inside { file,
+                    item,
+                    sequence };
+
+// Walks the elements from `at` on, moving `at` past them.
+Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int depth) {
     if (depth > deepest) return Walk::unknown;
     const bool big = r.encoding == Encoding::explicit_big;
     while (at < end) {
         if (at + 8 > end) return Walk::cut;  // inside an element's tag and length
         const std::uint32_t group = r.number(at, 2, big), element = r.number(at + 2, 2, big);
+        if (inside == Inside::sequence && !(group == 0xFFFE && (element == 0xE000 || element == 0xE0DD)))
+            return Walk::broken;  // GDCM would read it as a fragment of whatever length it holds
         // Items and delimitations have no VR in any encoding.
         if (group == 0xFFFE) {
             const std::uint32_t length = r.number(at + 4, 4, big);
             at += 8;
-            if (element == 0xE00D || element == 0xE0DD) {
-                if (until_delimiter) return Walk::fits;
-                continue;
-            }
+            // A delimitation's length is 0; GDCM would set aside any other.
+            if ((element == 0xE00D || element == 0xE0DD) && length != 0) return Walk::broken;
+            if (element == 0xE0DD && inside == Inside::sequence) return Walk::fits;
+            if (element == 0xE00D && inside == Inside::item) return Walk::fits;
+            if (element == 0xE00D || element == 0xE0DD) continue;  // a stray delimitation: readers pass over it
             if (length == undefined_length) {
-                const Walk inner = walk(r, at, end, true, depth + 1);
+                const Walk inner = walk(r, at, end, Inside::item, depth + 1);
                 if (inner != Walk::fits) return inner;
             } else {
                 if (length > end - at) return Walk::too_long;
@@ -112,15 +121,16 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, bool until_delimite
         }
         if (length == undefined_length) {
             if (!may_nest) return Walk::broken;
-            const Walk inner = unknown_sequence ? walk(Reader{r.bytes, Encoding::implicit_little}, at, end, true, depth + 1)
-                                                : walk(r, at, end, true, depth + 1);
+            const Walk inner = unknown_sequence
+                                   ? walk(Reader{r.bytes, Encoding::implicit_little}, at, end, Inside::sequence, depth + 1)
+                                   : walk(r, at, end, Inside::sequence, depth + 1);
             if (inner != Walk::fits) return inner;
             continue;
         }
         if (length > end - at) return group == 0x7FE0 && element == 0x0010 ? Walk::pixels_too_long : Walk::too_long;
         at += length;
     }
-    return until_delimiter ? Walk::cut : Walk::fits;  // a sequence or item never closed
+    return inside == Inside::file ? Walk::fits : Walk::cut;  // a sequence or item never closed
 }
 
 // A deflated data set is inflated (up to a limit far beyond any CT image's
@@ -132,7 +142,7 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
         return inflated.size() + (std::size_t{1} << 16) > limit ? ElementLengths::fit  // GDCM decides
                                                                 : ElementLengths::cut;
     std::size_t at = 0;
-    switch (walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), false, 0)) {
+    switch (walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), Inside::file, 0)) {
         case Walk::too_long: return ElementLengths::too_long;
         case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
         case Walk::cut: return ElementLengths::cut;
@@ -148,7 +158,7 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
 ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
     for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
         std::size_t at = from;
-        const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), false, 0);
+        const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), Inside::file, 0);
         if (w == Walk::fits || w == Walk::unknown) return ElementLengths::fit;
     }
     return ElementLengths::no_encoding_fits;
@@ -194,7 +204,7 @@ ElementLengths check_element_lengths(const std::string& bytes) {
             return guessed_lengths(bytes, at);
     }
     if (!with_meta) return guessed_lengths(bytes, 0);
-    switch (walk(Reader{bytes, encoding}, at, bytes.size(), false, 0)) {
+    switch (walk(Reader{bytes, encoding}, at, bytes.size(), Inside::file, 0)) {
         case Walk::too_long: return ElementLengths::too_long;
         case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
         case Walk::cut: return ElementLengths::cut;
