@@ -7,6 +7,8 @@ std::span<const TextPair> dicom_texts() {
          " error: cannot read a DICOM image from [%s] (%s).\n"},
         {"DICOMにない値表現（VR）の要素があります",
          "an element has a value representation (VR) that DICOM does not have"},
+        {"RLEの圧縮データが壊れています",
+         "its RLE compressed data is broken"},
         {"長さの決まらない要素があります",
          "an element that must say its length does not"},
         {"ファイルより長い要素があります",

@@ -5,6 +5,7 @@
 #include <gdcmFileMetaInformation.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
+#include <gdcmSequenceOfFragments.h>
 #include <gdcmReader.h>
 #include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
@@ -124,6 +125,37 @@ bool pixel_data_fits(const std::string& bytes, const gdcm::TransferSyntax& ts, s
     return true;
 }
 
+// An unsigned 16-bit element of a little-endian data set, or -1.
+int us_of(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+    if (!ds.FindDataElement(tag)) return -1;
+    const gdcm::ByteValue* bv = ds.GetDataElement(tag).GetByteValue();
+    if (bv == nullptr || bv->GetLength() < 2) return -1;
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bv->GetPointer());
+    return b[0] | b[1] << 8;
+}
+
+// Whether GDCM's RLE decoder can be given these frames: 8, 16 or 32 bits
+// of 1 or 3 samples (it asserts on any other), and every frame's header of
+// 64 bytes counting 1 to 15 segments (it divides by the count and indexes
+// its 15 offsets with it), the first at 64.
+bool rle_frames_readable(const gdcm::DataSet& ds) {
+    const int bits = us_of(ds, gdcm::Tag(0x0028, 0x0100)), samples = us_of(ds, gdcm::Tag(0x0028, 0x0002));
+    if ((bits != 8 && bits != 16 && bits != 32) || (samples != 1 && samples != 3)) return false;
+    const gdcm::SequenceOfFragments* fragments = ds.GetDataElement(gdcm::Tag(0x7fe0, 0x0010)).GetSequenceOfFragments();
+    if (fragments == nullptr || fragments->GetNumberOfFragments() == 0) return false;
+    for (std::size_t i = 0; i < fragments->GetNumberOfFragments(); ++i) {
+        const gdcm::ByteValue* bv = fragments->GetFragment(static_cast<unsigned int>(i)).GetByteValue();
+        if (bv == nullptr || bv->GetLength() < 64) return false;
+        const unsigned char* b = reinterpret_cast<const unsigned char*>(bv->GetPointer());
+        const auto word = [b](int k) {
+            return std::uint32_t{b[4 * k]} | std::uint32_t{b[4 * k + 1]} << 8 | std::uint32_t{b[4 * k + 2]} << 16 |
+                   std::uint32_t{b[4 * k + 3]} << 24;
+        };
+        if (word(0) < 1 || word(0) > 15 || word(1) != 64) return false;
+    }
+    return true;
+}
+
 // Refuses an image of a transfer syntax the tool does not read (the
 // compressed ones), naming the syntax.
 void refuse_unread_syntax(const std::string& name, const gdcm::TransferSyntax& ts) {
@@ -161,7 +193,10 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         if (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) && !ds.FindDataElement(gdcm::Tag(0x0028, 0x0008)))
             not_readable(name, "フレームの数がありません");
         // A compressed image is refused before any decoder sees its bytes.
-        refuse_unread_syntax(name, plain.GetFile().GetHeader().GetDataSetTransferSyntax());
+        const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
+        refuse_unread_syntax(name, syntax);
+        if (syntax == gdcm::TransferSyntax::RLELossless && !rle_frames_readable(ds))
+            not_readable(name, "RLEの圧縮データが壊れています");
     }
     std::istringstream stream(bytes);
     gdcm::ImageReader reader;
