@@ -9,6 +9,8 @@ std::span<const TextPair> dicom_texts() {
          "an element has a value representation (VR) that DICOM does not have"},
         {"RLEの圧縮データが壊れています",
          "its RLE compressed data is broken"},
+        {"辞書と違う値表現（VR）の要素があります",
+         "an element's value representation (VR) is not the one DICOM gives it"},
         {"長さの決まらない要素があります",
          "an element that must say its length does not"},
         {"ファイルより長い要素があります",

@@ -2,11 +2,14 @@
 
 #include <gdcmAttribute.h>
 #include <gdcmDataSet.h>
+#include <gdcmDicts.h>
+#include <gdcmGlobal.h>
 #include <gdcmFileMetaInformation.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
 #include <gdcmSequenceOfFragments.h>
 #include <gdcmReader.h>
+#include <gdcmSequenceOfItems.h>
 #include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
 #include <gdcmUIDs.h>
@@ -125,6 +128,26 @@ bool pixel_data_fits(const std::string& bytes, const gdcm::TransferSyntax& ts, s
     return true;
 }
 
+// Whether every element (in sequences too) whose VR the file states has a
+// VR that DICOM's dictionary allows for its tag: GDCM's image reader stops
+// the program on a Number of Frames stated as US, and the like.
+bool vrs_as_dictionary(const gdcm::DataSet& ds, int depth) {
+    if (depth > 16) return false;
+    const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
+    for (const gdcm::DataElement& de : ds.GetDES()) {
+        const gdcm::VR stated = de.GetVR();
+        if (stated != gdcm::VR::INVALID && stated != gdcm::VR::UN && !de.GetTag().IsPrivate()) {
+            const gdcm::VR known = dicts.GetDictEntry(de.GetTag()).GetVR();
+            if (known != gdcm::VR::INVALID && known != gdcm::VR::UN && !known.Compatible(stated)) return false;
+        }
+        const gdcm::SequenceOfItems* items = de.IsEmpty() ? nullptr : dynamic_cast<const gdcm::SequenceOfItems*>(&de.GetValue());
+        if (items != nullptr)
+            for (gdcm::SequenceOfItems::SizeType i = 1; i <= items->GetNumberOfItems(); ++i)
+                if (!vrs_as_dictionary(items->GetItem(i).GetNestedDataSet(), depth + 1)) return false;
+    }
+    return true;
+}
+
 // An unsigned 16-bit element of a little-endian data set, or -1.
 int us_of(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
     if (!ds.FindDataElement(tag)) return -1;
@@ -192,6 +215,7 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         if (!ds.FindDataElement(gdcm::Tag(0x7fe0, 0x0010))) not_readable(name, "画素データがありません");
         if (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) && !ds.FindDataElement(gdcm::Tag(0x0028, 0x0008)))
             not_readable(name, "フレームの数がありません");
+        if (!vrs_as_dictionary(ds, 0)) not_readable(name, "辞書と違う値表現（VR）の要素があります");
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
         refuse_unread_syntax(name, syntax);
