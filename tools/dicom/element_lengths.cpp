@@ -156,6 +156,26 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
 // none of it names the transfer syntax) is read by a guess: its lengths
 // must fail in every encoding before the file is refused for them.
 ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
+    // A file of meta elements alone (group 0002) and nothing after them:
+    // GDCM reads them as a meta group without its preamble and stops the
+    // program when the data set that must follow is not there.
+    bool data_set = false;
+    for (std::size_t at = from; at + 8 <= bytes.size() && !data_set;) {
+        const std::uint32_t group = static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+        if (group != 0x0002)
+            data_set = true;
+        else {
+            const bool explicit_vr = is_vr(bytes, at + 4);
+            const bool is_long = explicit_vr && long_form(bytes.data() + at + 4);
+            if (is_long && at + 12 > bytes.size()) break;
+            const std::uint32_t length = Reader{bytes, Encoding::explicit_little}.number(
+                explicit_vr ? (is_long ? at + 8 : at + 6) : at + 4, explicit_vr && !is_long ? 2 : 4, false);
+            const std::size_t value = at + (is_long ? 12 : 8);
+            if (length > bytes.size() - value) break;
+            at = value + length;
+        }
+    }
+    if (!data_set) return ElementLengths::no_encoding_fits;
     for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
         std::size_t at = from;
         const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), Inside::file, 0);
