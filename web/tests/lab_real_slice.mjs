@@ -1,11 +1,11 @@
 // The lesson "A real CT slice" and a DICOM file of the learner's: the
 // bundled sample read in HU, fat and muscle where the tables put them, the
 // suite's own disc written as DICOM and read back at its CT number, and an
-// uploaded file read by the page's own dicom_to_raw (or refused with its
-// reason, the file kept and no image made).
+// uploaded or dropped file read by the page's own dicom_to_raw (or refused
+// with its reason, the file kept and no image made).
 
 import assert from 'node:assert/strict';
-import { copyFileSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -68,6 +68,16 @@ export async function realSliceChecks(page, check, screenshots, englishWords) {
       assert.match(await status(), /^broken\.dcm uploaded, but dicom_to_raw could not read it: .*broken\.dcm/);
       const after = await page.evaluate(async () => (await window.ctLab.files()).map((f) => f.name));
       assert.ok(after.includes('broken.dcm') && !after.includes('broken.img'), after.join(', '));
+      // Dropped on the view, the same file is read the same way.
+      await page.evaluate(() => window.ctLab.show('workspace'));
+      await page.evaluate((base64) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], 'dropped.dcm'));
+        document.querySelector('#view-workspace').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      }, readFileSync(sample).toString('base64'));
+      await page.waitForFunction(() =>
+        /^dropped\.dcm read by dicom_to_raw into dropped\.img/.test(document.querySelector('#view-workspace .status').textContent),
+      );
     } finally {
       rmSync(folder, { recursive: true, force: true });
       await page.evaluate(() => window.ctLab.show('guided'));

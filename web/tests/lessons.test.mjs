@@ -34,7 +34,7 @@ const lessons = readdirSync(lessonDir)
   .filter((f) => f.endsWith('.json') && !f.endsWith('.schema.json'))
   .map((f) => JSON.parse(readFileSync(join(lessonDir, f), 'utf8')));
 const chain = lessons.find((l) => l.id === 'ct-chain');
-const seed = readdirSync(join(root, 'examples')).filter((f) => f.endsWith('.txt'));
+const seed = readdirSync(join(root, 'examples')).filter((f) => f.endsWith('.txt') || f.endsWith('.dcm')); // as the lab carries them
 const validate = compileSchema(readSchema(join(lessonDir, 'lesson.schema.json')));
 
 // The README's table of the chain: one row per step of ct-chain.

@@ -100,19 +100,46 @@ TEST(DicomElementLengths, PydicomsFilesPassButItsCutOnes) {
     EXPECT_GE(files, 60);
 }
 
+// The file with `inserted` put before the first occurrence of `before`.
+std::string with_inserted(std::string bytes, const std::string& before, const std::string& inserted) {
+    const std::size_t at = bytes.find(before, 132);
+    EXPECT_NE(at, std::string::npos);
+    return bytes.insert(at, inserted);
+}
+
 TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     ScratchDir dir;
     write_file(dir / "huge.dcm", with_long_length(written_file(), "\x02\x00\x01\x00", 0xD9000000u));
     write_file(dir / "pixels.dcm", with_long_length(written_file(), "\xe0\x7f\x10\x00", 0xF0000000u));
+    // Modality's VR "CS" made "ZZ"; Number of Frames (IS) stated as US.
+    std::string vr = written_file();
+    vr.replace(vr.find(std::string("\x08\x00\x60\x00" "CS", 6), 132) + 4, 2, "ZZ");
+    write_file(dir / "vr.dcm", vr);
+    write_file(dir / "frames.dcm", with_inserted(written_file(), std::string("\x28\x00\x10\x00US", 6),
+                                                 std::string("\x28\x00\x08\x00US\x02\x00\x01\x00", 10)));
     std::vector<std::pair<std::string, std::string>> cases = {
         {"huge.dcm", "error: cannot read a DICOM image from [huge.dcm] (an element declares more bytes than the file holds)"},
         {"pixels.dcm", "error: cannot read a DICOM image from [pixels.dcm] (the file ends inside its pixel data)"},
+        {"vr.dcm", "(an element has a value representation (VR) that DICOM does not have)"},
+        {"frames.dcm", "(an element's value representation (VR) is not the one DICOM gives it)"},
     };
     // pydicom's single frame of RT dose points at its frames' offsets but
     // does not say how many frames it holds.
     const fs::path rtdose = fs::path(CT_PYDICOM_FILES) / "rtdose_1frame.dcm";
     if (fs::exists(rtdose))
         cases.push_back({rtdose.string(), "(it does not say how many frames it holds)"});
+    // pydicom's RLE slice whose first frame counts 0 segments (GDCM's decoder divided by it).
+    const fs::path rle = fs::path(CT_PYDICOM_FILES) / "MR_small_RLE.dcm";
+    if (fs::exists(rle)) {
+        std::string bytes = read_file(rle);
+        const std::size_t pixels = bytes.rfind(std::string("\xe0\x7f\x10\x00OB", 6));
+        ASSERT_NE(pixels, std::string::npos);
+        const std::size_t table = pixels + 12;  // the basic offset table's item, then the first frame's
+        const std::uint32_t table_length = static_cast<unsigned char>(bytes[table + 4]) | static_cast<unsigned char>(bytes[table + 5]) << 8;
+        bytes.replace(table + 8 + table_length + 8, 4, std::string(4, '\0'));
+        write_file(dir / "rle.dcm", bytes);
+        cases.push_back({"rle.dcm", "(its RLE compressed data is broken)"});
+    }
     for (const auto& [file, says] : cases) {
         const ToolRun run = run_tool_with("dicom_to_raw", {}, answers({file, "1", "0", "", "o.img"}), dir.path(),
                                           {"CT_LANG=en", "CT_ENCODING=utf-8"});

@@ -37,7 +37,8 @@ const TEXTS = {
     new_file: 'Name of the new file',
     transcript: 'Console',
     reset_defaults: 'Defaults',
-    workspace_intro: 'Files the tools read and write. They stay in this browser until you delete them.',
+    workspace_intro:
+      'Files the tools read and write. They stay in this browser until you delete them. Upload files or drop them here; a DICOM file (.dcm) is read into an image in HU.',
     upload: 'Upload files',
     download_all: 'Download all as zip',
     clear_all: 'Delete all files',
@@ -324,7 +325,8 @@ const TEXTS = {
     new_file: '新しいファイルの名前',
     transcript: 'コンソール',
     reset_defaults: '既定値',
-    workspace_intro: 'ツールが読み書きするファイル。削除するまでこのブラウザに残ります。',
+    workspace_intro:
+      'ツールが読み書きするファイル。削除するまでこのブラウザに残ります。ファイルは読み込むか、ここにドロップしてください。DICOM ファイル（.dcm）は HU の画像に変換します。',
     upload: 'ファイルを読み込む',
     download_all: 'すべてをzipで保存',
     clear_all: 'すべて削除',

@@ -65,6 +65,12 @@ export class WorkspaceView {
         this.binList,
       ),
     );
+    // Files dropped on the view are uploaded as picked ones are (a DICOM file read into HU).
+    this.element.addEventListener('dragover', (event) => event.preventDefault());
+    this.element.addEventListener('drop', (event) => {
+      event.preventDefault();
+      this.uploadFiles(event.dataTransfer.files);
+    });
     session.workspace.onChange(() => this.refresh());
     onLanguage(() => this.relabel());
     this.refresh();
@@ -204,12 +210,16 @@ export class WorkspaceView {
   // Uploads the chosen files; asks before one replaces a file of the same
   // name and refuses a raw picture whose size is not width × height × 4.
   async upload() {
+    await this.uploadFiles(this.uploadInput.files);
+    this.uploadInput.value = '';
+  }
+
+  async uploadFiles(files) {
     const said = [];
-    for (const file of this.uploadInput.files) {
+    for (const file of files) {
       const bytes = new Uint8Array(await file.arrayBuffer());
       said.push(await this.uploadOne(file.name, bytes));
     }
-    this.uploadInput.value = '';
     this.status.textContent = said.filter(Boolean).join(' ');
   }
 
