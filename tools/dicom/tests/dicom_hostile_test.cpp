@@ -113,7 +113,12 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     write_file(dir / "pixels.dcm", with_long_length(written_file(), "\xe0\x7f\x10\x00", 0xF0000000u));
     // Modality's VR "CS" made "ZZ"; Number of Frames (IS) stated as US.
     std::string vr = written_file();
-    vr.replace(vr.find(std::string("\x08\x00\x60\x00" "CS", 6), 132) + 4, 2, "ZZ");
+    vr.replace(vr.find(std::string("\x08\x00\x60\x00"
+                                   "CS",
+                                   6),
+                       132) +
+                   4,
+               2, "ZZ");
     write_file(dir / "vr.dcm", vr);
     write_file(dir / "frames.dcm", with_inserted(written_file(), std::string("\x28\x00\x10\x00US", 6),
                                                  std::string("\x28\x00\x08\x00US\x02\x00\x01\x00", 10)));
