@@ -68,10 +68,6 @@ add_test(NAME Web.Lab.KnobSample
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_knob_sample.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                  ${PROJECT_SOURCE_DIR})
 set_tests_properties(Web.Lab.KnobSample PROPERTIES TIMEOUT 1500 RUN_SERIAL TRUE)
-# The DICOM tools in the page against the native tools, byte for byte.
-add_test(NAME Web.Lab.Dicom
-         COMMAND ${CT_NODE} ${ct_lab_tests}/lab_dicom.test.mjs ${ct_lab_page} ${CT_NATIVE_BIN} ${PROJECT_SOURCE_DIR}/examples)
-set_tests_properties(Web.Lab.Dicom PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 # The same page in Firefox ESR, at a phone's width.
 add_test(NAME Web.Lab.Firefox
          COMMAND ${CT_NODE} ${ct_lab_tests}/lab_firefox.test.mjs ${ct_lab_page} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}

@@ -22,6 +22,13 @@ export async function realSliceChecks(page, check, screenshots, englishWords) {
     assert.deepEqual(await page.evaluate(() => window.ctLab.openLesson('real-ct-slice')), { ok: true, problems: [] });
     assert.equal((await page.evaluate(() => window.ctLab.runLesson())).ok, true);
     const [fat, muscle, region, disc] = await regions();
+    // The soft-tissue preset's grey bar reads in HU; the regions say HU.
+    const bar = await page.$eval('#view-guided .picture-figure[data-file="ct.img"]', (f) => ({
+      ticks: [...f.querySelectorAll('.grey-ticks span')].map((s) => s.textContent),
+      quantity: f.querySelector('.grey-quantity').textContent,
+    }));
+    assert.deepEqual([bar.ticks[0], bar.ticks.at(-1), bar.quantity], ['-150', '250', 'CT number (HU)']);
+    assert.equal(await page.$eval('#view-guided .region-figure', (f) => f.dataset.unit), 'HU');
     assert.ok(fat.mean >= -100 && fat.mean <= -85, `fat reads ${fat.mean} HU`);
     assert.ok(muscle.mean >= 20 && muscle.mean <= 50, `muscle reads ${muscle.mean} HU`);
     assert.equal(region.file, 'region.img');

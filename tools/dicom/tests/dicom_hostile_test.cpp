@@ -37,10 +37,7 @@ std::string with_long_length(std::string bytes, const char tag[4], std::uint32_t
 TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
     const std::string file = written_file();
     EXPECT_EQ(check_element_lengths(file), ElementLengths::fit);
-    // The meta information's version (OB) declaring 3.6 GB, and the pixels
-    // declaring more than the file holds, or cut short by one byte.
-    EXPECT_EQ(check_element_lengths(with_long_length(file, "\x02\x00\x01\x00", 0xD9000000u)), ElementLengths::too_long);
-    EXPECT_EQ(check_element_lengths(with_long_length(file, "\xe0\x7f\x10\x00", 0xF0000000u)), ElementLengths::pixels_too_long);
+    // Pixels cut short by one byte (lengths past the end in whole files: below).
     EXPECT_EQ(check_element_lengths(file.substr(0, file.size() - 1)), ElementLengths::pixels_too_long);
     // Without the meta information the encoding is guessed: the file still fits.
     const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
