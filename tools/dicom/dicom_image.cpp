@@ -234,8 +234,7 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
 
     const gdcm::TransferSyntax& ts = image.GetTransferSyntax();
     f.transfer_syntax_uid = gdcm::TransferSyntax::GetTSString(ts) != nullptr ? gdcm::TransferSyntax::GetTSString(ts) : "";
-    f.transfer_syntax_name = syntax_name(f.transfer_syntax_uid);
-    refuse_unread_syntax(name, ts);
+    f.transfer_syntax_name = syntax_name(f.transfer_syntax_uid);  // one the tool reads: refused above otherwise
 
     const gdcm::PixelFormat& pf = image.GetPixelFormat();
     f.photometric = gdcm::PhotometricInterpretation::GetPIString(image.GetPhotometricInterpretation()) != nullptr
