@@ -1,9 +1,11 @@
 #pragma once
 // Direct filtered back projection of a fan sinogram: each view is weighted
 // (the cosine of the ray's fan angle, and the scan's redundancy weight),
-// convolved in the spatial domain with the fan-beam ramp kernel, and back
-// projected along the fan with the distance weight 1/L² (curved detector)
-// or 1/U² (flat detector). The image is in 1/cm.
+// convolved with the fan-beam ramp kernel (through the FFT, the kernel's
+// lags all in), and back projected along the fan with the distance weight
+// 1/L² (curved detector) or 1/U² (flat detector), the view interpolated
+// linearly where the ray meets it (a curved detector's view resampled first
+// on even steps of tan γ). The image is in 1/cm.
 //
 // The redundancy weights make every line count once in all: a full turn
 // sees every line twice, from either end, and weighs each view alike; a
