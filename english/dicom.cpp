@@ -13,6 +13,8 @@ std::span<const TextPair> dicom_texts() {
          "an element's value representation (VR) is not the one DICOM gives it"},
         {"長さの決まらない要素があります",
          "an element that must say its length does not"},
+        {"シーケンスの外に項目（item）があります",
+         "an item stands outside any sequence"},
         {"ファイルより長い要素があります",
          "an element declares more bytes than the file holds"},
         {"フレームの数がありません",

@@ -18,6 +18,7 @@ enum class Walk { fits,
                   pixels_too_long,
                   cut,
                   broken,
+                  misplaced_item,
                   bad_vr,
                   unknown };
 
@@ -80,6 +81,9 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int 
             if (element == 0xE0DD && inside == Inside::sequence) return Walk::fits;
             if (element == 0xE00D && inside == Inside::item) return Walk::fits;
             if (element == 0xE00D || element == 0xE0DD) continue;  // a stray delimitation: readers pass over it
+            // An item belongs to a sequence: GDCM stops the program on one
+            // that stands among a data set's elements.
+            if (inside != Inside::sequence) return Walk::misplaced_item;
             if (length == undefined_length) {
                 const Walk inner = walk(r, at, end, Inside::item, depth + 1);
                 if (inner != Walk::fits) return inner;
@@ -133,6 +137,19 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int 
     return inside == Inside::file ? Walk::fits : Walk::cut;  // a sequence or item never closed
 }
 
+// What a walk of the whole data set found; one it could not follow is GDCM's to decide.
+ElementLengths outcome(Walk w) {
+    switch (w) {
+        case Walk::too_long: return ElementLengths::too_long;
+        case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
+        case Walk::cut: return ElementLengths::cut;
+        case Walk::broken: return ElementLengths::broken;
+        case Walk::misplaced_item: return ElementLengths::misplaced_item;
+        case Walk::bad_vr: return ElementLengths::bad_vr;
+        default: return ElementLengths::fit;
+    }
+}
+
 // A deflated data set is inflated (up to a limit far beyond any CT image's
 // header and pixels) and walked in explicit VR little endian.
 ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
@@ -142,14 +159,7 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
         return inflated.size() + (std::size_t{1} << 16) > limit ? ElementLengths::fit  // GDCM decides
                                                                 : ElementLengths::cut;
     std::size_t at = 0;
-    switch (walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), Inside::file, 0)) {
-        case Walk::too_long: return ElementLengths::too_long;
-        case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
-        case Walk::cut: return ElementLengths::cut;
-        case Walk::broken: return ElementLengths::broken;
-        case Walk::bad_vr: return ElementLengths::bad_vr;
-        default: return ElementLengths::fit;
-    }
+    return outcome(walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), Inside::file, 0));
 }
 
 // A data set whose encoding the file does not say (no meta information, or
@@ -224,12 +234,5 @@ ElementLengths check_element_lengths(const std::string& bytes) {
             return guessed_lengths(bytes, at);
     }
     if (!with_meta) return guessed_lengths(bytes, 0);
-    switch (walk(Reader{bytes, encoding}, at, bytes.size(), Inside::file, 0)) {
-        case Walk::too_long: return ElementLengths::too_long;
-        case Walk::pixels_too_long: return ElementLengths::pixels_too_long;
-        case Walk::cut: return ElementLengths::cut;
-        case Walk::broken: return ElementLengths::broken;
-        case Walk::bad_vr: return ElementLengths::bad_vr;
-        default: return ElementLengths::fit;
-    }
+    return outcome(walk(Reader{bytes, encoding}, at, bytes.size(), Inside::file, 0));
 }

@@ -15,6 +15,7 @@ enum class ElementLengths {
     cut,  // the file (or its inflated data set) ends inside an element's
           // tag and length, or before a sequence or item is closed
     broken,  // an element of undefined length that cannot have one
+    misplaced_item,  // an item among a data set's elements, outside any sequence
     bad_vr,  // an element whose VR (explicit encodings) is none of DICOM's
     no_encoding_fits,  // a file without meta information whose lengths run
                        // past its end in every encoding: not DICOM, or cut
