@@ -32,6 +32,20 @@ export function plotScales(plot) {
 // What a plot says to a screen reader: its title and its curves.
 export const plotDescription = (plot) => `${plot.title}. ${plot.series.map((s) => s.label).join('; ')}.`;
 
+// uPlot's own font of an axis's label, set here so that a label's width
+// can be measured before it is drawn.
+const AXIS_LABEL_FONT =
+  'bold 12px system-ui, -apple-system, "Segoe UI", Roboto, "Helvetica Neue", Arial, "Noto Sans", sans-serif, "Apple Color Emoji", "Segoe UI Emoji", "Segoe UI Symbol", "Noto Color Emoji"';
+
+// The width of a label in that font: a y axis's label runs along the plot's
+// height, and one longer than that (a long unit, full-width characters at a
+// narrow width) gives way to its quantity's short name.
+function labelWidth(text) {
+  labelWidth.context = labelWidth.context || document.createElement('canvas').getContext('2d');
+  labelWidth.context.font = AXIS_LABEL_FONT;
+  return labelWidth.context.measureText(text).width;
+}
+
 // A plot in `container`: {title, xLabel, yLabel, x, series: [{label, values,
 // color, dash}], log, yRange, note}. The description stays on the container
 // (container.plot) for the report and the SVG export.
@@ -59,6 +73,7 @@ export function drawPlot(container, plot) {
   const data = [plot.x, ...plot.series.map((s) => (plot.log ? s.values.map(positive) : s.values))];
   const axis = (which, label) => ({
     label,
+    labelFont: AXIS_LABEL_FONT,
     stroke: '#333',
     grid: { stroke: '#eee' },
     splits: () => scales[which].ticks,
@@ -74,7 +89,7 @@ export function drawPlot(container, plot) {
       y: plot.log ? { distr: 3, log: 10, range: () => [scales.y.min, scales.y.max] } : { range: () => [scales.y.min, scales.y.max] },
     },
     // A long quantity on a short axis gives way to its short name.
-    axes: [axis('x', plot.xLabel), axis('y', plot.yLabel.length * 7 > height - 60 && plot.yShort ? plot.yShort : plot.yLabel)],
+    axes: [axis('x', plot.xLabel), axis('y', labelWidth(plot.yLabel) > height - 40 && plot.yShort ? plot.yShort : plot.yLabel)],
     series: [
       { label: plot.xLabel, value: (u, v) => valueText(v) },
       ...plot.series.map((s, i) => ({
