@@ -246,8 +246,11 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
     if (pf.GetSamplesPerPixel() != 1 ||
         (pi != gdcm::PhotometricInterpretation::MONOCHROME1 && pi != gdcm::PhotometricInterpretation::MONOCHROME2))
         fail_with(" エラー：グレースケールの画像ではありません[%s]（%s）.\n", name.c_str(), f.photometric.c_str());
+    // Bits allocated first: GDCM marks a format it cannot use with 0 bits
+    // allocated and keeps the bits stored it had, and asking it for those
+    // would then stop the program.
     f.bits_allocated = pf.GetBitsAllocated();
-    f.bits_stored = pf.GetBitsStored();
+    f.bits_stored = f.bits_allocated > 0 ? pf.GetBitsStored() : 0;
     f.is_signed = pf.GetPixelRepresentation() == 1;
     if ((f.bits_allocated != 8 && f.bits_allocated != 16) || f.bits_stored < 1 || f.bits_stored > f.bits_allocated)
         fail_with(" エラー：画素のビット数が読めません[%s]（割り当て %d、格納 %d）.\n", name.c_str(), f.bits_allocated,

@@ -134,6 +134,14 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     const fs::path rtdose = fs::path(CT_PYDICOM_FILES) / "rtdose_1frame.dcm";
     if (fs::exists(rtdose))
         cases.push_back({rtdose.string(), "(it does not say how many frames it holds)"});
+    // pydicom's CT slice with four bytes more in its preamble: no DICM where
+    // it belongs, GDCM reads a format of 0 bits allocated (and asked for its
+    // bits stored then, would stop the program).
+    const fs::path ct = fs::path(CT_PYDICOM_FILES) / "CT_small.dcm";
+    if (fs::exists(ct)) {
+        write_file(dir / "bits.dcm", read_file(ct).insert(4, "FLT\x18"));
+        cases.push_back({"bits.dcm", "error: pixels of these bit depths are not read [bits.dcm] (allocated 0, stored 0)"});
+    }
     // pydicom's RLE slice whose first frame counts 0 segments (GDCM's decoder divided by it).
     const fs::path rle = fs::path(CT_PYDICOM_FILES) / "MR_small_RLE.dcm";
     if (fs::exists(rle)) {
