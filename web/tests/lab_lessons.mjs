@@ -365,6 +365,17 @@ export async function fanBeamChecks(page, check, screenshots) {
     await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-flat-full-1366.png') });
     await page.evaluate(() => document.querySelector('figure[data-file="fan_200_fbp.img fan_fbp.img"]').scrollIntoView());
     await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-too-short-1366.png') });
+    // The water disc's noise: at R 30 cm the bins at the isocentre are coarser than the
+    // pixels; at 15 cm finer, the ramp runs to the pixels' limit and the noise is higher.
+    const noise = () => page.$eval('.region-figure[data-file="fan_water.img"]', (f) => Number(f.dataset.sd));
+    const nnps = () => page.$eval('figure[data-file="fan_water_nnps_x.txt"] figcaption', (e) => e.textContent);
+    assert.match(await nnps(), /R 30 cm: .*coarser than the 0\.156 cm pixels/);
+    const at30 = await noise();
+    assert.equal((await page.evaluate(() => window.ctLab.setKnob('source', 15))).ok, true);
+    assert.match(await nnps(), /R 15 cm: .*finer than the 0\.156 cm pixels/);
+    assert.ok((await noise()) > 1.3 * at30, `the noise at R 15 cm against ${at30} /cm at 30 cm`);
+    await page.evaluate(() => document.querySelector('figure[data-file="fan_water_nnps_x.txt"]').scrollIntoView());
+    await page.screenshot({ path: join(screenshots, 'lesson-fan-beams-noise-1366.png') });
   });
 }
 
