@@ -27,6 +27,8 @@ std::span<const TextPair> dicom_texts() {
          " error: images of this transfer syntax are not read [%s] (%s %s).\n"},
         {" エラー：グレースケールの画像ではありません[%s]（%s）.\n",
          " error: not a greyscale image [%s] (%s).\n"},
+        {" エラー：グレースケールの画像ではありません[%s]（1 画素に %d 標本）.\n",
+         " error: not a greyscale image [%s] (%d samples a pixel).\n"},
         {" エラー：画素のビット数が読めません[%s]（割り当て %d、格納 %d）.\n",
          " error: pixels of these bit depths are not read [%s] (allocated %d, stored %d).\n"},
         {" エラー：画像の大きさが正しくありません[%s]（%d × %d、%d フレーム）.\n",

@@ -148,7 +148,8 @@ bool vrs_as_dictionary(const gdcm::DataSet& ds, int depth) {
     return true;
 }
 
-// An unsigned 16-bit element of a little-endian data set, or -1.
+// An unsigned 16-bit element of a data set as GDCM holds it (in the
+// machine's little-endian order, a big-endian file's too), or -1.
 int us_of(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
     if (!ds.FindDataElement(tag)) return -1;
     const gdcm::ByteValue* bv = ds.GetDataElement(tag).GetByteValue();
@@ -220,6 +221,10 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
         refuse_unread_syntax(name, syntax);
+        // GDCM's image reader stops the program on more than 4 samples a
+        // pixel; a greyscale image has one.
+        const int samples = us_of(ds, gdcm::Tag(0x0028, 0x0002));
+        if (samples > 4) fail_with(" エラー：グレースケールの画像ではありません[%s]（1 画素に %d 標本）.\n", name.c_str(), samples);
         if (syntax == gdcm::TransferSyntax::RLELossless && !rle_frames_readable(ds))
             not_readable(name, "RLEの圧縮データが壊れています");
     }
