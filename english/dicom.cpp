@@ -19,6 +19,8 @@ std::span<const TextPair> dicom_texts() {
          "an element declares more bytes than the file holds"},
         {"フレームの数がありません",
          "it does not say how many frames it holds"},
+        {"線量グリッドのフレーム位置が 2 つ未満です",
+         "its dose grid gives fewer than 2 frame offsets"},
         {"画素データがありません",
          "it holds no pixel data"},
         {"DICOMファイルではないか、途中で切れています",

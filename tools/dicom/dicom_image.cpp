@@ -39,6 +39,11 @@ void quiet_gdcm() {
     gdcm::Trace::DebugOff();
 }
 
+// Whether the data set holds the element with a value.
+bool has_value(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+    return ds.FindDataElement(tag) && !ds.GetDataElement(tag).IsEmpty();
+}
+
 // The text of an element, without the blanks and NULs that pad it to an even length.
 std::string text_of(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
     if (!ds.FindDataElement(tag)) return {};
@@ -215,8 +220,14 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         if (!plain.Read()) not_readable(name, "DICOMファイルではないか、途中で切れています");
         const gdcm::DataSet& ds = plain.GetFile().GetDataSet();
         if (!ds.FindDataElement(gdcm::Tag(0x7fe0, 0x0010))) not_readable(name, "画素データがありません");
-        if (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) && !ds.FindDataElement(gdcm::Tag(0x0028, 0x0008)))
+        // Frames that follow a pointer, or a dose grid's frame offsets
+        // (which GDCM reads as the slices' spacing), without their number.
+        const bool has_frames = ds.FindDataElement(gdcm::Tag(0x0028, 0x0008));
+        if (!has_frames && (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) || has_value(ds, gdcm::Tag(0x3004, 0x000c))))
             not_readable(name, "フレームの数がありません");
+        // GDCM takes the spacing from the grid's first two offsets.
+        if (has_value(ds, gdcm::Tag(0x3004, 0x000c)) && text_of(ds, gdcm::Tag(0x3004, 0x000c)).find('\\') == std::string::npos)
+            not_readable(name, "線量グリッドのフレーム位置が 2 つ未満です");
         if (!vrs_as_dictionary(ds, 0)) not_readable(name, "辞書と違う値表現（VR）の要素があります");
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();

@@ -137,8 +137,14 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     // pydicom's single frame of RT dose points at its frames' offsets but
     // does not say how many frames it holds.
     const fs::path rtdose = fs::path(CT_PYDICOM_FILES) / "rtdose_1frame.dcm";
-    if (fs::exists(rtdose))
+    if (fs::exists(rtdose)) {
         cases.push_back({rtdose.string(), "(it does not say how many frames it holds)"});
+        // Nor when its pointer is gone: GDCM reads the number for the grid's frame offsets.
+        std::string gridded = read_file(rtdose);
+        gridded.replace(gridded.find(std::string("\x28\x00\x09\x00", 4)), 2, std::string("\x22\x00", 2));
+        write_file(dir / "grid.dcm", gridded);
+        cases.push_back({"grid.dcm", "(it does not say how many frames it holds)"});
+    }
     // pydicom's CT slice with four bytes more in its preamble: no DICM where
     // it belongs, GDCM reads a format of 0 bits allocated (and asked for its
     // bits stored then, would stop the program).
