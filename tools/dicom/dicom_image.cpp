@@ -225,9 +225,10 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         const bool has_frames = ds.FindDataElement(gdcm::Tag(0x0028, 0x0008));
         if (!has_frames && (ds.FindDataElement(gdcm::Tag(0x0028, 0x0009)) || has_value(ds, gdcm::Tag(0x3004, 0x000c))))
             not_readable(name, "フレームの数がありません");
-        // GDCM takes the spacing from the grid's first two offsets.
-        if (has_value(ds, gdcm::Tag(0x3004, 0x000c)) && text_of(ds, gdcm::Tag(0x3004, 0x000c)).find('\\') == std::string::npos)
-            not_readable(name, "線量グリッドのフレーム位置が 2 つ未満です");
+        // GDCM takes the spacing from the grid's first two offsets, which
+        // must be numbers.
+        if (has_value(ds, gdcm::Tag(0x3004, 0x000c)) && decimals_of(ds, gdcm::Tag(0x3004, 0x000c)).size() < 2)
+            not_readable(name, "線量グリッドのフレーム位置が 2 つ以上の数で書かれていません");
         if (!vrs_as_dictionary(ds, 0)) not_readable(name, "辞書と違う値表現（VR）の要素があります");
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();

@@ -145,6 +145,16 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
         write_file(dir / "grid.dcm", gridded);
         cases.push_back({"grid.dcm", "(it does not say how many frames it holds)"});
     }
+    // pydicom's RT dose of 15 frames whose grid offsets are no numbers (GDCM reads none and takes the second).
+    const fs::path dose = fs::path(CT_PYDICOM_FILES) / "rtdose.dcm";
+    if (fs::exists(dose)) {
+        std::string offsets = read_file(dose);
+        const std::size_t grid = offsets.find(std::string("\x04\x30\x0c\x00", 4));
+        ASSERT_NE(grid, std::string::npos);
+        offsets[offsets.find('\\', grid)] = 'x';
+        write_file(dir / "offsets.dcm", offsets);
+        cases.push_back({"offsets.dcm", "(its dose grid's frame offsets are not two numbers or more)"});
+    }
     // pydicom's CT slice with four bytes more in its preamble: no DICM where
     // it belongs, GDCM reads a format of 0 bits allocated (and asked for its
     // bits stored then, would stop the program).
