@@ -149,7 +149,9 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     const fs::path dose = fs::path(CT_PYDICOM_FILES) / "rtdose.dcm";
     if (fs::exists(dose)) {
         std::string offsets = read_file(dose);
-        const std::size_t grid = offsets.find(std::string("\x04\x30\x0c\x00", 4));
+        // The tag (3004,000C) itself, after the frame pointer's value that names it.
+        const std::string tag("\x04\x30\x0c\x00", 4);
+        const std::size_t grid = offsets.find(tag, offsets.find(tag) + 4);
         ASSERT_NE(grid, std::string::npos);
         offsets[offsets.find('\\', grid)] = 'x';
         write_file(dir / "offsets.dcm", offsets);
