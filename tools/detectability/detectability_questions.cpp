@@ -126,3 +126,46 @@ ToolDialogue observer_study_dialogue(ObserverStudyParameters& p) {
              trial_series(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"}),
              asked("output", FileFormat::table, {}, detectability_index)}};
 }
+
+namespace {
+
+// The trials a run writes: name k (1 … N) of the rule, N from the answers.
+FileFact written_trials(DetectionTrialsParameters& p, int index, const char* pattern, const char* prefix,
+                        std::vector<const char*> default_names) {
+    FileFact f = series(index, pattern, std::move(default_names), {"side", "side"}, attenuation_per_pixel);
+    f.series_names = [&p, prefix] {
+        std::vector<std::string> names;
+        for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
+            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
+        return names;
+    };
+    f.pixel_cm = [&p] { return p.pixel_length; };
+    return f;
+}
+
+}  // namespace
+
+ToolDialogue detection_trials_dialogue(DetectionTrialsParameters& p) {
+    return {{"detection_trials", "観察者実験の試行画像を作るプログラム", 44,
+             "水の円板（半径は画像の幅の半分の0.8倍）の中心に円板の病変がある画像 present_1.img … present_N.img と、"
+             "病変のない画像 absent_1.img … absent_N.img を作ります（observer_study の入力）。"
+             "1枚ごとに oval_draw の円板を raysum_quanta で投影して光子の雑音を加え（投影の幅は画像の幅）、"
+             "reconstruct で再構成した画像で、ファイルを順に渡したときと同じバイトになります。"
+             "乱数の種は信号ありの k 枚目が（最初の種＋k−1）、信号なしの k 枚目が（最初の種＋100000＋k−1）です。",
+             {{"present_1.img, present_2.img …", FileUse::written, "信号ありの試行画像"}, {"absent_1.img, absent_2.img …", FileUse::written, "信号なしの試行画像"}},
+             "detection_trials < answers.txt",
+             nullptr},
+            {
+                {" 1. 試行の数（信号あり・なし各）", "trials", p.trials, 200},
+                {" 2. 画像の幅と高さ（投影の幅）", "side", p.side, 128},
+                {" 3. 画素長 (cm/pixel)", "pixel_length", p.pixel_length, 0.15625},
+                {" 4. 水の円板の減弱係数（1/cm）", "background", p.background, 0.2},
+                {" 5. 病変の直径（mm）", "diameter", p.diameter, 10.0},
+                {" 6. 病変のコントラスト（減弱係数の差、1/cm）", "contrast", p.contrast, 0.04},
+                {" 7. 入射光子数", "incident", p.incident, 20000},
+                {" 8. 投影数", "angles", p.angles, 128},
+                {" 9. 最初の乱数の種（1以上）", "first_seed", p.first_seed, 1},
+            },
+            {written_trials(p, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}),
+             written_trials(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"})}};
+}
