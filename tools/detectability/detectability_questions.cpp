@@ -8,9 +8,11 @@ namespace {
 
 // A file question whose file the answers may leave unused (the MTF table
 // beside a Gaussian MTF, the NPS files beside white noise): planned and
-// reported only when the answers use it.
-FileFact used_when(FileFact f, std::function<bool()> used) {
-    f.used = std::move(used);
+// reported only when the integer answer `keyword` (held in `answer`) is one
+// of `values`.
+FileFact used_when(FileFact f, const char* keyword, const std::int32_t& answer, std::vector<std::int32_t> values) {
+    f.used = [&answer, values] { return std::find(values.begin(), values.end(), answer) != values.end(); };
+    f.used_when_answer = {keyword, std::move(values)};
     return f;
 }
 
@@ -70,10 +72,10 @@ ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
                 {"27. 直径ごとのd'の表のファイル名", "diameter_output", p.diameter_output, "dprime_d.txt", FileUse::written},
                 {"28. 被積分関数の表のファイル名", "integrand_output", p.integrand_output, "integrand.txt", FileUse::written},
             },
-            {used_when(asked("mtf_input", FileFormat::table, {}, mtf), [&p] { return p.mtf_kind == 0; }),
+            {used_when(asked("mtf_input", FileFormat::table, {}, mtf), "mtf_kind", p.mtf_kind, {0}),
              // One question, two kinds of file: the kind of NPS says which the answers name.
-             used_when(asked("nps_input", FileFormat::raw, image), [&p] { return p.nps_kind == 0 || p.nps_kind == 1; }),
-             used_when(spectrum_grid("nps_input", nps), [&p] { return p.nps_kind == 2; }),
+             used_when(asked("nps_input", FileFormat::raw, image), "nps_kind", p.nps_kind, {0, 1}),
+             used_when(spectrum_grid("nps_input", nps), "nps_kind", p.nps_kind, {2}),
              asked("output", FileFormat::table, {}, detectability_index),
              grid_over("diameter_output", detectability_index, "diameter", "mm"),
              grid_over("integrand_output", detectability_integrand, "spatial frequency", "cycles/mm")}};
@@ -85,6 +87,7 @@ namespace {
 FileFact trial_series(ObserverStudyParameters& p, int index, const char* pattern, const char* prefix,
                       std::vector<const char*> default_names) {
     FileFact f = series(index, pattern, std::move(default_names), image, Quantity{});
+    f.count = "trials";
     f.series_names = [&p, prefix] {
         std::vector<std::string> names;
         for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
@@ -133,6 +136,7 @@ namespace {
 FileFact written_trials(DetectionTrialsParameters& p, int index, const char* pattern, const char* prefix,
                         std::vector<const char*> default_names) {
     FileFact f = series(index, pattern, std::move(default_names), {"side", "side"}, attenuation_per_pixel);
+    f.count = "trials";
     f.series_names = [&p, prefix] {
         std::vector<std::string> names;
         for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
