@@ -90,11 +90,22 @@ struct FileFact {
     // of default names cannot show (an output's stem and an interval): a
     // host learns them from the run's events.
     bool named_by_run = false;
+    // A series numbered 1 … N ({n} in its pattern): the keyword of the
+    // integer question that answers N, so that a host names every file of
+    // the series from the answers (observer_study's trials).
+    const char* count = nullptr;
     // Whether the answers use the file at all (bound to the tool's record);
     // without it, always. A file the answers leave unused is neither planned
     // nor reported. Two facts may describe one question when each has this
     // and the answers choose one of them (a table or an image, say).
     std::function<bool()> used{};
+    // The same condition as data where it is one integer answer among some
+    // values (detectability's MTF table: MTF kind 0), so that a host that
+    // plans runs from tools.json alone leaves the file out as the run does.
+    struct AnswerIn {
+        const char* keyword = nullptr;
+        std::vector<std::int32_t> values;
+    } used_when_answer{};
     // An image of μ·Δ: its pixel length Δ in cm from the answers (bound to
     // the tool's record), so that a host can show it in 1/cm or HU.
     std::function<double()> pixel_cm{};

@@ -17,7 +17,11 @@ constexpr double output_scale = 1.0 / modulus;
 constexpr double output_cap = 0.99999988;
 constexpr double pi = 3.14159265358979;
 
-// The program-wide state of the generator: alive for the whole run.
+// The state of the generator shared by every random_state of a thread: alive
+// for the whole run. Each thread has its own, so that work split over
+// threads (independent noisy realisations, each started from its own seed)
+// draws the same sequences whichever thread runs it; a program that draws on
+// one thread sees one state, as before.
 struct ProgramRandomState {
     std::int32_t shuffle_table[table_size] = {};
     std::int32_t shuffle_last = 0;
@@ -30,7 +34,7 @@ struct ProgramRandomState {
     std::int32_t chosen_start = 0;  // > 0: the seed the next initialisation starts from
 };
 
-ProgramRandomState program_state;
+thread_local ProgramRandomState program_state;
 
 // seed × 16807 mod (2^31 − 1) without 32-bit overflow (Schrage).
 std::int32_t advance(std::int32_t seed) {

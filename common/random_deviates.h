@@ -3,7 +3,8 @@
 // minimal standard generator with a Bays–Durham shuffle, Gaussian deviates
 // by the polar method, Poisson deviates by the direct and the rejection
 // method. The shuffle table and the Gaussian and Poisson caches belong to
-// the program: every random_state of a run shares them.
+// the program's thread: every random_state of a run's thread shares them
+// (each thread has its own, so parallel realisations do not meet).
 
 #include <cstdint>
 
@@ -23,8 +24,8 @@ double poisson_deviate(double mean, random_state& state);
 // ln Γ(x) for x > 0 (six-term Lanczos series).
 double log_gamma(double x);
 
-// Puts the shuffle table and both caches back to their state at program
-// start, as a fresh run finds them.
+// Puts the shuffle table and both caches of the calling thread back to their
+// state at program start, as a fresh run finds them.
 void reset_random_program_state();
 
 // The same, and the first initialisation after it starts the sequence of

@@ -154,6 +154,36 @@ std::span<const TextPair> detectability_texts() {
          "CHO's d' needs more than %d trials of each kind\n"},
         {"試行から測った円板の高さ %e\n", "Height of the disc measured on the trials %e\n"},
         {"観察者  d'  95%%信頼区間（ブートストラップ %d 回）\n", "Observer  d'  95%% interval (bootstrap of %d resamples)\n"},
+        {"観察者実験の試行画像を作るプログラム", "Program that makes the trial images of an observer study"},
+        {"水の円板（半径は画像の幅の半分の0.8倍）の中心に円板の病変がある画像 present_1.img … present_N.img と、"
+         "病変のない画像 absent_1.img … absent_N.img を作ります（observer_study の入力）。"
+         "1枚ごとに oval_draw の円板を raysum_quanta で投影して光子の雑音を加え（投影の幅は画像の幅）、"
+         "reconstruct で再構成した画像で、ファイルを順に渡したときと同じバイトになります。"
+         "乱数の種は信号ありの k 枚目が（最初の種＋k−1）、信号なしの k 枚目が（最初の種＋100000＋k−1）です。",
+         "Makes the images present_1.img ... present_N.img of a water disc (radius 0.8 of half the image width) with "
+         "a round lesion at its centre, and absent_1.img ... absent_N.img without the lesion (the input of "
+         "observer_study). Each is the disc of oval_draw projected by raysum_quanta through photon noise (as many bins "
+         "as the image is wide) and reconstructed by reconstruct, with the very bytes the files passed from tool to "
+         "tool would give. The seed of the k-th signal-present image is (first seed + k - 1), that of the k-th "
+         "signal-absent image (first seed + 100000 + k - 1)."},
+        {" 2. 画像の幅と高さ（投影の幅）", " 2. Image width and height (projection width)"},
+        {" 3. 画素長 (cm/pixel)", " 3. Pixel length (cm/pixel)"},
+        {" 4. 水の円板の減弱係数（1/cm）", " 4. Attenuation coefficient of the water disc (1/cm)"},
+        {" 5. 病変の直径（mm）", " 5. Diameter of the lesion (mm)"},
+        {" 6. 病変のコントラスト（減弱係数の差、1/cm）", " 6. Contrast of the lesion (difference of attenuation, 1/cm)"},
+        {" 7. 入射光子数", " 7. Incident photons"},
+        {" 8. 投影数", " 8. Number of projections"},
+        {" 9. 最初の乱数の種（1以上）", " 9. First random seed (1 or more)"},
+        {"画像の幅と高さ", "image width and height"},
+        {"水の円板の減弱係数", "attenuation coefficient of the water disc"},
+        {"病変の直径", "diameter of the lesion"},
+        {"病変のコントラスト", "contrast of the lesion"},
+        {"最初の乱数の種", "first random seed"},
+        {" エラー：%sは -（水の円板の減弱係数）以上の有限の値にしてください[%f].\n",
+         " error: the %s must be finite and at least -(attenuation coefficient of the water disc) [%f].\n"},
+        {"試行 %d 組：%d × %d 画素（%f cm）、投影数 %d、入射光子数 %d、病変の直径 %f mm、コントラスト %f /cm\n",
+         "%d trial pairs: %d x %d pixels (%f cm), %d projections, %d incident photons, lesion diameter %f mm, "
+         "contrast %f /cm\n"},
     };
     return rows;
 }

@@ -9,8 +9,8 @@
 // ValueError (an unusable value or size), OSError (a file) or MemoryError
 // instead, and its warnings become Python warnings; nothing is printed.
 // Noise: every call of a noise function starts, as a fresh run of the tool
-// does, from the generator's state at program start; such calls take turns,
-// since that state belongs to the whole program. Their keyword seed=None
+// does, from the generator's state at program start (the state of the
+// calling thread); such calls take turns all the same. Their keyword seed=None
 // keeps the tool's own start; an integer starts the generator from that seed.
 
 #include <pybind11/pybind11.h>
@@ -48,7 +48,8 @@ void require_side(std::int32_t value, const char* keyword);
 // Emits the warnings as Python UserWarnings (may raise, when warnings are errors).
 void emit_warnings(const std::vector<run_events::WarningEvent>& warnings);
 
-// The generator's state belongs to the program: noise runs take turns.
+// Noise runs take turns (each thread has its generator's state, but a turn
+// at a time keeps the calls as ordered as the tools' runs).
 std::mutex& random_state_lock();
 
 // The seed a noise function was called with (none: the tool's own start),

@@ -31,6 +31,7 @@ PYBIND11_MODULE(cttools, m) {
     register_filters(m);
     register_viewer(m);
     register_detectability(m);
+    register_detection_trials(m);
     register_observer_study(m);
     register_dicom(m);
 }

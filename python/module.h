@@ -14,6 +14,7 @@ void register_iterative(py::module_& m);
 void register_fan(py::module_& m);
 void register_resolution(py::module_& m);
 void register_detectability(py::module_& m);
+void register_detection_trials(py::module_& m);
 void register_observer_study(py::module_& m);
 void register_noise(py::module_& m);
 void register_filters(py::module_& m);

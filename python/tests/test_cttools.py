@@ -209,7 +209,7 @@ def test_long_calls_let_other_threads_run():
 
 def test_every_tool_has_its_function():
     tools = {path.name for path in TOOLS.iterdir() if os.access(path, os.X_OK)}
-    assert len(tools) == 35 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
+    assert len(tools) == 36 and all(callable(getattr(cttools, tool, None)) for tool in tools), tools
 
 
 def test_defaults_are_the_tools(tmp_path):
@@ -392,3 +392,30 @@ def test_observer_study_is_the_tools_table(tmp_path):
         cttools.observer_study(present, absent, trials=1)
     with pytest.raises(ValueError, match="trials"):
         cttools.observer_study(present, absent)
+
+
+def test_detection_trials_are_the_chain_of_functions_and_the_tools_files(tmp_path):
+    """Trial k is oval_draw (+ the lesion) -> raysum_quanta from its seed -> reconstruct, bit for bit;
+    the tool writes the same trials, rounded to float32."""
+    side, pixel, diameter, photons, first = 32, 0.15625, 12.0, 8000, 5
+    r = cttools.detection_trials(trials=2, side=side, pixel_length=pixel, diameter=diameter, incident=photons,
+                                 angles=side, first_seed=first)
+    assert r.present.shape == r.absent.shape == (2, side, side)
+    half_mm = side / 2 * (10 * pixel)
+    back = cttools.oval_draw(width=side, height=side, radius_x=0.8, radius_y=0.8, angle=0.0, value=0.2)
+    lesion = cttools.oval_draw(width=side, height=side, radius_x=diameter / 2 / half_mm,
+                               radius_y=diameter / 2 / half_mm, angle=0.0, value=0.04)
+    geometry = dict(pixel_length=pixel, bins=side, angles=side)
+    for k in (1, 2):
+        for phantom, seed, got in ((back + lesion, first + k - 1, r.present), (back, first + 100000 + k - 1, r.absent)):
+            chain = cttools.reconstruct(cttools.raysum_quanta(phantom, incident=photons, seed=seed, **geometry),
+                                        width=side, height=side, pixel_length=pixel)
+            assert np.array_equal(got[k - 1], chain)
+    answers = ["2", str(side), str(pixel), "", str(diameter), "", str(photons), str(side), str(first)]
+    subprocess.run([str(TOOLS / "detection_trials")], input="\n".join(answers) + "\n", cwd=tmp_path,
+                   capture_output=True, check=True, text=True, encoding="cp932")
+    for k in (1, 2):
+        assert np.array_equal(np.fromfile(tmp_path / f"present_{k}.img", np.float32), r.present[k - 1].astype(np.float32).ravel())
+        assert np.array_equal(np.fromfile(tmp_path / f"absent_{k}.img", np.float32), r.absent[k - 1].astype(np.float32).ravel())
+    with pytest.raises(ValueError, match="入射光子数"):
+        cttools.detection_trials(trials=2, side=side, incident=0)

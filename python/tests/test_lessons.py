@@ -128,3 +128,33 @@ def test_a_real_ct_slice_reads_the_suites_own_disc_in_hounsfield_units(tmp_path,
     region = np.fromfile(run.path("region.img"), dtype="<f4").reshape(16, 32)
     assert np.array_equal(region, ct[100:116, 40:72])
     assert -100 <= ct[112:128, 44:76].mean() <= -85  # the fat the first question asks about
+
+
+def npw_of_trials(run):
+    rows = run.path("trials_observer.txt").read_text(encoding="cp932").splitlines()[1:]
+    return float(rows[0].split("\t")[1])
+
+
+def test_can_you_see_it_holds_its_self_checks_at_every_knobs_ends(tmp_path):
+    # At its own knobs (30 dB, 0.02) the first self-check's range holds the
+    # diameter where NPWE reaches d' = 3. The trials' part at each of its
+    # knobs' ends and defaults (the others at theirs): every step succeeds,
+    # and halving the photons (doubling them from the least) takes the
+    # trials' NPW d' to the ratio the dose self-check expects (1/sqrt(2) in
+    # theory).
+    lesson = ctlesson.read_lesson(ctlesson.lesson_file("can-you-see-it"))
+    first = lesson["questions"][0]["expect"]
+    dose = next(q for q in lesson["questions"] if "halve the photons" in q["text"]["en"])["expect"]
+    run = ctlesson.run_lesson(lesson, tmp_path / "whole", {"level": 30, "contrast": 0.02}, tools=TOOLS, lang="en")
+    npwe = run.path("dprime.txt").read_text(encoding="cp932").splitlines()[2].split("\t")
+    assert npwe[0] == "NPWE" and first["min"] <= float(npwe[2]) <= first["max"]
+
+    knobs = {k["name"]: k for k in lesson["knobs"]}
+    lesson["sections"] = lesson["sections"][-1:]
+    settings = [{}] + [{name: knobs[name][end]} for name in ("photons", "diameter", "lesion") for end in ("min", "max")]
+    for n, setting in enumerate(settings):
+        photons = setting.get("photons", knobs["photons"]["default"])
+        pair = (photons, photons // 2) if photons // 2 >= knobs["photons"]["min"] else (2 * photons, photons)
+        d = [npw_of_trials(ctlesson.run_lesson(lesson, tmp_path / f"{n}_{p}", dict(setting, photons=p), tools=TOOLS,
+                                               lang="en")) for p in pair]
+        assert dose["min"] <= d[1] / d[0] <= dose["max"], (setting, d)

@@ -95,6 +95,8 @@ const std::vector<ToolEntry>& every_tool() {
         {"dicom_to_raw", {in("in.dcm"), value("1"), value("0"), value("0.19"), out("o.img")}},
         {"raw_to_dicom", {in("in.img"), size("16"), size("16"), value("1"), value("0.19"), value("0.78125"), value("40"), value("400"), out("o.dcm")}},
         {"detectability", {value("0"), in("mtf.txt"), value("0.5"), value("0.5"), value("0"), in("nnps.img"), value("1"), value("0.01"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("0.05"), value("1"), value("0.5"), value("1.3"), value("4"), value("500"), value("0.25"), value("1"), value("0.1"), value("1"), value("0.5"), value("5"), out("d.txt"), out("dd.txt"), out("di.txt")}},
+        // Two trials of each kind, written as observer_study reads them.
+        {"detection_trials", {work("2"), size("16"), value("0.3125"), value("0.2"), value("10"), value("0.04"), value("5000"), size("16"), value("1")}, {"present_1.img", "present_2.img", "absent_1.img", "absent_2.img"}},
         // Its trials are the fixed files present_1.img … absent_3.img.
         {"observer_study", {value("3"), size("16"), size("16"), value("0.5"), value("0"), value("2"), value("1"), value("0.5"), value("100"), value("1"), out("o.txt")}},
     };

@@ -8,9 +8,11 @@ namespace {
 
 // A file question whose file the answers may leave unused (the MTF table
 // beside a Gaussian MTF, the NPS files beside white noise): planned and
-// reported only when the answers use it.
-FileFact used_when(FileFact f, std::function<bool()> used) {
-    f.used = std::move(used);
+// reported only when the integer answer `keyword` (held in `answer`) is one
+// of `values`.
+FileFact used_when(FileFact f, const char* keyword, const std::int32_t& answer, std::vector<std::int32_t> values) {
+    f.used = [&answer, values] { return std::find(values.begin(), values.end(), answer) != values.end(); };
+    f.used_when_answer = {keyword, std::move(values)};
     return f;
 }
 
@@ -70,10 +72,10 @@ ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
                 {"27. 直径ごとのd'の表のファイル名", "diameter_output", p.diameter_output, "dprime_d.txt", FileUse::written},
                 {"28. 被積分関数の表のファイル名", "integrand_output", p.integrand_output, "integrand.txt", FileUse::written},
             },
-            {used_when(asked("mtf_input", FileFormat::table, {}, mtf), [&p] { return p.mtf_kind == 0; }),
+            {used_when(asked("mtf_input", FileFormat::table, {}, mtf), "mtf_kind", p.mtf_kind, {0}),
              // One question, two kinds of file: the kind of NPS says which the answers name.
-             used_when(asked("nps_input", FileFormat::raw, image), [&p] { return p.nps_kind == 0 || p.nps_kind == 1; }),
-             used_when(spectrum_grid("nps_input", nps), [&p] { return p.nps_kind == 2; }),
+             used_when(asked("nps_input", FileFormat::raw, image), "nps_kind", p.nps_kind, {0, 1}),
+             used_when(spectrum_grid("nps_input", nps), "nps_kind", p.nps_kind, {2}),
              asked("output", FileFormat::table, {}, detectability_index),
              grid_over("diameter_output", detectability_index, "diameter", "mm"),
              grid_over("integrand_output", detectability_integrand, "spatial frequency", "cycles/mm")}};
@@ -85,6 +87,7 @@ namespace {
 FileFact trial_series(ObserverStudyParameters& p, int index, const char* pattern, const char* prefix,
                       std::vector<const char*> default_names) {
     FileFact f = series(index, pattern, std::move(default_names), image, Quantity{});
+    f.count = "trials";
     f.series_names = [&p, prefix] {
         std::vector<std::string> names;
         for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
@@ -125,4 +128,48 @@ ToolDialogue observer_study_dialogue(ObserverStudyParameters& p) {
             {trial_series(p, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}),
              trial_series(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"}),
              asked("output", FileFormat::table, {}, detectability_index)}};
+}
+
+namespace {
+
+// The trials a run writes: name k (1 … N) of the rule, N from the answers.
+FileFact written_trials(DetectionTrialsParameters& p, int index, const char* pattern, const char* prefix,
+                        std::vector<const char*> default_names) {
+    FileFact f = series(index, pattern, std::move(default_names), {"side", "side"}, attenuation_per_pixel);
+    f.count = "trials";
+    f.series_names = [&p, prefix] {
+        std::vector<std::string> names;
+        for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
+            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
+        return names;
+    };
+    f.pixel_cm = [&p] { return p.pixel_length; };
+    return f;
+}
+
+}  // namespace
+
+ToolDialogue detection_trials_dialogue(DetectionTrialsParameters& p) {
+    return {{"detection_trials", "観察者実験の試行画像を作るプログラム", 44,
+             "水の円板（半径は画像の幅の半分の0.8倍）の中心に円板の病変がある画像 present_1.img … present_N.img と、"
+             "病変のない画像 absent_1.img … absent_N.img を作ります（observer_study の入力）。"
+             "1枚ごとに oval_draw の円板を raysum_quanta で投影して光子の雑音を加え（投影の幅は画像の幅）、"
+             "reconstruct で再構成した画像で、ファイルを順に渡したときと同じバイトになります。"
+             "乱数の種は信号ありの k 枚目が（最初の種＋k−1）、信号なしの k 枚目が（最初の種＋100000＋k−1）です。",
+             {{"present_1.img, present_2.img …", FileUse::written, "信号ありの試行画像"}, {"absent_1.img, absent_2.img …", FileUse::written, "信号なしの試行画像"}},
+             "detection_trials < answers.txt",
+             nullptr},
+            {
+                {" 1. 試行の数（信号あり・なし各）", "trials", p.trials, 200},
+                {" 2. 画像の幅と高さ（投影の幅）", "side", p.side, 128},
+                {" 3. 画素長 (cm/pixel)", "pixel_length", p.pixel_length, 0.15625},
+                {" 4. 水の円板の減弱係数（1/cm）", "background", p.background, 0.2},
+                {" 5. 病変の直径（mm）", "diameter", p.diameter, 10.0},
+                {" 6. 病変のコントラスト（減弱係数の差、1/cm）", "contrast", p.contrast, 0.04},
+                {" 7. 入射光子数", "incident", p.incident, 20000},
+                {" 8. 投影数", "angles", p.angles, 128},
+                {" 9. 最初の乱数の種（1以上）", "first_seed", p.first_seed, 1},
+            },
+            {written_trials(p, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}),
+             written_trials(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"})}};
 }

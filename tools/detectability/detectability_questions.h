@@ -42,3 +42,19 @@ struct ObserverStudyParameters {
     std::string output;
 };
 ToolDialogue observer_study_dialogue(ObserverStudyParameters& p);
+
+// detection_trials writes the trials present_1.img … present_N.img and
+// absent_1.img … absent_N.img into the working folder, as observer_study
+// reads them.
+struct DetectionTrialsParameters {
+    std::int32_t trials;  // N of each kind
+    std::int32_t side;  // the image's width and height, the projection's bins
+    double pixel_length;  // cm
+    double background;  // μ of the water disc, 1/cm
+    double diameter;  // the lesion's, mm
+    double contrast;  // the lesion's μ above the background, 1/cm
+    std::int32_t incident;  // photons per ray
+    std::int32_t angles;
+    std::int32_t first_seed;  // present trial k: first_seed + k − 1; absent: 100000 more
+};
+ToolDialogue detection_trials_dialogue(DetectionTrialsParameters& p);

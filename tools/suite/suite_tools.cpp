@@ -70,7 +70,8 @@ std::vector<SuiteProgram> make_suite() {
         {bound<raw_to_png_dialogue>(), false, {"oval_stack", "reconstruct"}},
         {bound<raw_region_dialogue>(), false, {"noise_spectrum", "raw_to_png", "dicom_to_raw"}},
         {bound<detectability_dialogue>(), true, {"transfer_curve", "noise_spectrum", "recon_noise_sweep"}},
-        {bound<observer_study_dialogue>(), false, {"detectability", "oval_draw", "raysum_quanta", "reconstruct"}},
+        {bound<detection_trials_dialogue>(), true, {"observer_study", "oval_draw", "raysum_quanta", "reconstruct"}},
+        {bound<observer_study_dialogue>(), false, {"detectability", "detection_trials", "oval_draw", "raysum_quanta", "reconstruct"}},
         {bound<dicom_to_raw_dialogue>(), false, {"raw_to_dicom", "raw_to_png", "noise_spectrum"}},
         {bound<raw_to_dicom_dialogue>(), false, {"dicom_to_raw", "reconstruct", "raw_to_png"}},
     };

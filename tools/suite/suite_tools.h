@@ -19,7 +19,7 @@ struct SuiteProgram {
     const char* name() const { return dialogue.about.name; }
 };
 
-// The 35 programs in the order of the chain.
+// The 36 programs in the order of the chain.
 const std::vector<SuiteProgram>& suite_tools();
 
 // The program of that name, or nullptr.

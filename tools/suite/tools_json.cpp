@@ -104,12 +104,23 @@ std::string file_json(const SuiteProgram& program, const FileFact& f) {
             // Names that follow other answers (an output's stem, an interval):
             // `names` are the defaults' only, and a run's events say which.
             if (f.named_by_run) out += ", \"from_answers\": true";
+            if (f.count != nullptr) {
+                int number = 0;
+                question_of(program.dialogue, f.count, &number);
+                out += ", \"count\": " + std::to_string(number);
+            }
         } else {
             out += "\"name\": " + quoted(fixed.name);
         }
         out += ", \"about\": " + localized(fixed.about);
     }
     out += ", \"use\": " + quoted(use_of(use)) + ", \"format\": " + quoted(format_name(f.format));
+    if (f.used_when_answer.keyword != nullptr) {
+        int number = 0;
+        question_of(program.dialogue, f.used_when_answer.keyword, &number);
+        out += ", \"used_when\": {\"question\": " + std::to_string(number) + ", \"values\": [" +
+               list(f.used_when_answer.values, ", ", [](std::int32_t v) { return std::to_string(v); }) + "]}";
+    }
     if (!f.shape.empty()) {
         out += ", \"shape\": [" + list(f.shape, ", ", [](const Extent& e) {
                    return e.keyword != nullptr ? quoted(e.keyword) : std::to_string(e.count);

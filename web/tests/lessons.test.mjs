@@ -85,6 +85,15 @@ const changed = (lesson, knob, value) => {
   return downstreamOf(after, differ).map((i) => `${after[i].number} ${after[i].tool}`);
 };
 assert.deepEqual(changed(chain, 'photons', 200), ['3 attenuate', '4 quantum_noise', '5 linearize', '6 raysum_quanta', '7 raysum_normal', '9 reconstruct']);
+// Can you see it?: the trials' photons rerun the trials and what reads them
+// (every trial of the count answered, not the registry's two default names),
+// down to the detectability step of their NNPS, whose MTF is a Gaussian (the
+// edge's table unused); the noise level reruns the white-noise part alone,
+// though both parts write n4-4_nnps.img.
+const seeIt = lessons.find((l) => l.id === 'can-you-see-it');
+assert.deepEqual(changed(seeIt, 'photons', 2000), ['8 detection_trials', '9 observer_study', '10 raw_region', '11 noise_spectrum', '12 detectability']);
+assert.deepEqual(changed(seeIt, 'level', 20), ['5 level_noise', '6 noise_spectrum', '7 detectability']);
+assert.equal(expandLesson(seeIt, registry)[8].reads.length, 600, 'observer_study reads every trial');
 // A change at the top reruns what reads its output, directly or not.
 const runsOf = (...pairs) => pairs.map(([reads, writes]) => ({ reads, writes }));
 assert.deepEqual(downstreamOf(runsOf([[], ['a']], [['a'], ['b']], [['x'], ['y']], [['b'], ['c']], [['a'], ['b']], [['b'], ['d']]), [0]), [0, 1, 3, 4, 5]);

@@ -69,6 +69,15 @@ export function answerLines(program, answers, values) {
 // Answer lines as a tool's standard input: one line each.
 export const stdinText = (lines) => lines.map((line) => line + '\n').join('');
 
+// A series numbered 1 … N with N the answer to another question (trial
+// images): every name, as far as a run plans them ahead (SERIES_PLANNED),
+// the count read as the dialogue reads an integer (its leading digits).
+const SERIES_PLANNED = 1000;
+const numbered = (entry, answer) => {
+  const count = Math.min(Math.max(parseInt(answer, 10) || 0, 0), SERIES_PLANNED);
+  return Array.from({ length: count }, (_, k) => entry.pattern.replace('{n}', String(k + 1)));
+};
+
 // The files a run of `program` with answer `lines` reads and writes, from
 // the registry's list of its files (a name asked is the answer, or the
 // default for Enter alone): {reads: [names], writes: [names]}. The tests
@@ -82,7 +91,16 @@ export function filesOfRun(program, lines) {
     // chosen iterations) is known from the run's events alone: no lesson
     // step may read it, and a view shows it through the image it ends with.
     if (entry.from_answers) continue;
-    const names = entry.question !== undefined ? [asked(entry.question)] : entry.names ? entry.names : [entry.name];
+    // A file the answers leave unused (detectability's MTF table beside a Gaussian MTF).
+    if (entry.used_when && !entry.used_when.values.includes(parseInt(asked(entry.used_when.question), 10))) continue;
+    const names =
+      entry.question !== undefined
+        ? [asked(entry.question)]
+        : entry.count !== undefined
+          ? numbered(entry, asked(entry.count))
+          : entry.names
+            ? entry.names
+            : [entry.name];
     (entry.use === 'read' ? reads : writes).push(...names);
   }
   // One question may have two facts (detectability's NPS: an image or a
