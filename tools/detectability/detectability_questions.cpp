@@ -1,6 +1,9 @@
 #include "tools/detectability/detectability_questions.h"
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 using namespace file_facts;
 
@@ -83,17 +86,22 @@ ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
 
 namespace {
 
+// prefix1.img … prefixN.img with N the answer `trials` (as far as runs plan them).
+std::function<std::vector<std::string>()> numbered_names(const std::int32_t& trials, const char* prefix) {
+    return [&trials, prefix] {
+        std::vector<std::string> names;
+        for (std::int32_t k = 1; k <= std::min(trials, planned_series_limit); ++k)
+            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
+        return names;
+    };
+}
+
 // The trial series: name k (1 … N) of the rule, N from the answers.
 FileFact trial_series(ObserverStudyParameters& p, int index, const char* pattern, const char* prefix,
                       std::vector<const char*> default_names) {
     FileFact f = series(index, pattern, std::move(default_names), image, Quantity{});
     f.count = "trials";
-    f.series_names = [&p, prefix] {
-        std::vector<std::string> names;
-        for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
-            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
-        return names;
-    };
+    f.series_names = numbered_names(p.trials, prefix);
     return f;
 }
 
@@ -137,12 +145,7 @@ FileFact written_trials(DetectionTrialsParameters& p, int index, const char* pat
                         std::vector<const char*> default_names) {
     FileFact f = series(index, pattern, std::move(default_names), {"side", "side"}, attenuation_per_pixel);
     f.count = "trials";
-    f.series_names = [&p, prefix] {
-        std::vector<std::string> names;
-        for (std::int32_t k = 1; k <= std::min(p.trials, planned_series_limit); ++k)
-            names.push_back(std::string(prefix) + std::to_string(k) + ".img");
-        return names;
-    };
+    f.series_names = numbered_names(p.trials, prefix);
     f.pixel_cm = [&p] { return p.pixel_length; };
     return f;
 }
