@@ -204,6 +204,11 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // image, is told apart here; and a file whose frames follow a
         // pointer without their number is refused before GDCM's image
         // reader, which stops the whole program on it.
+        // A DICOM file has its preamble and "DICM" at byte 128. Without them
+        // GDCM guesses how the bytes are encoded, and its guesses, tried one
+        // after the other on a broken file, have read lengths of gigabytes.
+        if (bytes.size() < 132 || bytes.compare(128, 4, "DICM") != 0)
+            not_readable(name, "DICOMファイルではないか、途中で切れています");
         switch (check_element_lengths(bytes)) {
             case ElementLengths::too_long: not_readable(name, "ファイルより長い要素があります");
             case ElementLengths::pixels_too_long: not_readable(name, "画素データの途中でファイルが終わっています");

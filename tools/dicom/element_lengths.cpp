@@ -163,8 +163,8 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
 }
 
 // A data set whose encoding the file does not say (no meta information, or
-// none of it names the transfer syntax) is read by a guess: its lengths
-// must fail in every encoding before the file is refused for them.
+// none of it names the transfer syntax) is read by GDCM's guess: its
+// lengths must fit in that encoding.
 ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
     // A file of meta elements alone (group 0002) and nothing after them:
     // GDCM reads them as a meta group without its preamble and stops the
@@ -186,12 +186,20 @@ ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
         }
     }
     if (!data_set) return ElementLengths::no_encoding_fits;
-    for (const Encoding guess : {Encoding::explicit_little, Encoding::implicit_little, Encoding::explicit_big}) {
-        std::size_t at = from;
-        const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), Inside::file, 0);
-        if (w == Walk::fits || w == Walk::unknown) return ElementLengths::fit;
+    // GDCM reads such a data set as explicit VR when its first element has
+    // one (little endian, unless its group reads smaller in big-endian
+    // order), else as implicit VR little endian, and by no other guess: the
+    // lengths are checked in that encoding alone. (Accepted because another
+    // encoding fitted, a file went to GDCM read the wrong way, lengths and all.)
+    if (from + 6 > bytes.size()) return ElementLengths::no_encoding_fits;
+    Encoding guess = Encoding::implicit_little;
+    if (is_vr(bytes, from + 4)) {
+        const unsigned first = static_cast<unsigned char>(bytes[from]), second = static_cast<unsigned char>(bytes[from + 1]);
+        guess = (first << 8 | second) < (first | second << 8) ? Encoding::explicit_big : Encoding::explicit_little;
     }
-    return ElementLengths::no_encoding_fits;
+    std::size_t at = from;
+    const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), Inside::file, 0);
+    return w == Walk::fits || w == Walk::unknown ? ElementLengths::fit : ElementLengths::no_encoding_fits;
 }
 
 }  // namespace

@@ -158,12 +158,12 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
         cases.push_back({"offsets.dcm", "(its dose grid's frame offsets are not two numbers or more)"});
     }
     // pydicom's CT slice with four bytes more in its preamble: no DICM where
-    // it belongs, GDCM reads a format of 0 bits allocated (and asked for its
-    // bits stored then, would stop the program).
+    // it belongs (GDCM's guesses read a format of 0 bits allocated, or of
+    // lengths of gigabytes).
     const fs::path ct = fs::path(CT_PYDICOM_FILES) / "CT_small.dcm";
     if (fs::exists(ct)) {
-        write_file(dir / "bits.dcm", read_file(ct).insert(4, "FLT\x18"));
-        cases.push_back({"bits.dcm", "error: pixels of these bit depths are not read [bits.dcm] (allocated 0, stored 0)"});
+        write_file(dir / "shifted.dcm", read_file(ct).insert(4, "FLT\x18"));
+        cases.push_back({"shifted.dcm", "error: cannot read a DICOM image from [shifted.dcm] (it is not a DICOM file, or it is cut short)"});
     }
     // pydicom's RLE slice whose first frame counts 0 segments (GDCM's decoder divided by it).
     const fs::path rle = fs::path(CT_PYDICOM_FILES) / "MR_small_RLE.dcm";
