@@ -238,10 +238,11 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
         refuse_unread_syntax(name, syntax);
-        // GDCM's image reader stops the program on more than 4 samples a
-        // pixel; a greyscale image has one.
+        // GDCM's image reader stops the program on samples a pixel other
+        // than 1, 3 and 4; a greyscale image has one.
         const int samples = us_of(ds, gdcm::Tag(0x0028, 0x0002));
-        if (samples > 4) fail_with(" エラー：グレースケールの画像ではありません[%s]（1 画素に %d 標本）.\n", name.c_str(), samples);
+        if (samples == 0 || samples == 2 || samples > 4)
+            fail_with(" エラー：グレースケールの画像ではありません[%s]（1 画素に %d 標本）.\n", name.c_str(), samples);
         if (syntax == gdcm::TransferSyntax::RLELossless && !rle_frames_readable(ds))
             not_readable(name, "RLEの圧縮データが壊れています");
     }
