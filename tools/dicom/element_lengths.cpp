@@ -213,6 +213,10 @@ ElementLengths check_element_lengths(const std::string& bytes) {
         // in group 0002, the transfer syntax among them.
         at = 132;
         const Reader meta{bytes, Encoding::explicit_little};
+        // DICM is followed by the meta group: a file whose first element
+        // after it is of another group says nothing a reader can rely on
+        // (GDCM then takes a syntax from elements it reads the other way).
+        if (bytes.size() < 136 || meta.number(at, 2, false) != 0x0002) return ElementLengths::no_encoding_fits;
         std::string syntax;
         while (at + 8 <= bytes.size() && meta.number(at, 2, false) == 0x0002) {
             if (!is_vr(bytes, at + 4)) return ElementLengths::bad_vr;

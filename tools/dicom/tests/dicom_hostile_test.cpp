@@ -42,6 +42,10 @@ TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
     // Without the meta information the encoding is guessed: the file still fits.
     const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
     EXPECT_EQ(check_element_lengths(file.substr(144 + meta)), ElementLengths::fit);
+    // DICM followed by an element of another group than the meta information's.
+    std::string no_meta_first = file;
+    no_meta_first[132] = '\x09';
+    EXPECT_EQ(check_element_lengths(no_meta_first), ElementLengths::no_encoding_fits);
     // An item among the data set's elements (before the pixel data), outside any sequence.
     const std::size_t pixels = file.rfind(std::string("\xE0\x7F\x10\x00", 4));
     const std::string item("\xFE\xFF\x00\xE0\x00\x00\x00\x00", 8);
