@@ -17,6 +17,8 @@ std::span<const TextPair> dicom_texts() {
          "an item stands outside any sequence"},
         {"ファイルより長い要素があります",
          "an element declares more bytes than the file holds"},
+        {"認識コード（0008,0010）が ACR-NEMA のものではありません",
+         "its recognition code (0008,0010) is not one of ACR-NEMA's"},
         {"フレームの数がありません",
          "it does not say how many frames it holds"},
         {"線量グリッドのフレーム位置が 2 つ以上の数で書かれていません",

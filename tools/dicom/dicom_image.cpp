@@ -238,6 +238,14 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
         refuse_unread_syntax(name, syntax);
+        // An ACR-NEMA recognition code GDCM's image reader does not know
+        // stops the program.
+        if (has_value(ds, gdcm::Tag(0x0008, 0x0010))) {
+            const gdcm::ByteValue* code = ds.GetDataElement(gdcm::Tag(0x0008, 0x0010)).GetByteValue();
+            const std::string text = code == nullptr ? std::string() : std::string(code->GetPointer(), code->GetLength());
+            if (text.rfind("ACR-NEMA", 0) != 0 && text.rfind("ACRNEMA", 0) != 0 && text.rfind("MIPS 2.0", 0) != 0)
+                not_readable(name, "認識コード（0008,0010）が ACR-NEMA のものではありません");
+        }
         // GDCM's image reader stops the program on samples a pixel other
         // than 1, 3 and 4; a greyscale image has one.
         const int samples = us_of(ds, gdcm::Tag(0x0028, 0x0002));

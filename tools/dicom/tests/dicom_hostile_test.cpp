@@ -131,11 +131,17 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     std::string samples = written_file();
     samples.replace(samples.find(std::string("\x28\x00\x02\x00US\x02\x00", 8), 132) + 8, 2, std::string("\x02\x00", 2));
     write_file(dir / "samples.dcm", samples);
+    // A recognition code (0008,0010) of none of ACR-NEMA's kinds, before the modality.
+    write_file(dir / "code.dcm", with_inserted(written_file(), std::string("\x08\x00\x60\x00", 4),
+                                               std::string("\x08\x00\x10\x00SH\x04\x00"
+                                                           "ABCD",
+                                                           12)));
     std::vector<std::pair<std::string, std::string>> cases = {
         {"huge.dcm", "error: cannot read a DICOM image from [huge.dcm] (an element declares more bytes than the file holds)"},
         {"pixels.dcm", "error: cannot read a DICOM image from [pixels.dcm] (the file ends inside its pixel data)"},
         {"vr.dcm", "(an element has a value representation (VR) that DICOM does not have)"},
         {"frames.dcm", "(an element's value representation (VR) is not the one DICOM gives it)"},
+        {"code.dcm", "(its recognition code (0008,0010) is not one of ACR-NEMA's)"},
         {"samples.dcm", "error: not a greyscale image [samples.dcm] (2 samples a pixel)"},
     };
     // pydicom's single frame of RT dose points at its frames' offsets but
