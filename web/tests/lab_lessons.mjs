@@ -20,7 +20,7 @@ export async function englishWords(page) {
   return page.evaluate(() => {
     const tools = new Set(window.ctLab.programs());
     const allowed =
-      /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|sin|Parker|range_degrees|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?|HU|DICOM|NEMA|pydicom|Explicit|VR|Little|Endian)$/;
+      /^(NPS|NNPS|MTF|LSF|ESF|FBP|CT|JSON|I0|dB|cm|W[0-4w]|ln|cos|sin|Parker|range_degrees|NaN|e\^-p|SART(-TV)?|TV|RMSE|mm|NPWE?i?|CHO|HU|DICOM|NEMA|pydicom|Explicit|VR|Little|Endian)$/;
     const selector =
       '.lesson-title, .lesson-intro, #view-guided .lesson-body h2, .questions-heading, .section-text, .step .what, #view-guided figcaption, .knob label, .knob .unit, .lesson-question p';
     const words = [...document.querySelectorAll(selector)].flatMap(
