@@ -1,7 +1,6 @@
 #include "tools/detectability/detectability_questions.h"
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,22 +85,18 @@ ToolDialogue detectability_dialogue(DetectabilityParameters& p) {
 
 namespace {
 
-// prefix1.img … prefixN.img with N the answer `trials` (as far as runs plan them).
-std::function<std::vector<std::string>()> numbered_names(const std::int32_t& trials, const char* prefix) {
-    return [&trials, prefix] {
+// The trial series pattern (prefix1.img … prefixN.img), N the answer
+// `trials`: every name as far as runs plan them.
+FileFact trial_series(const std::int32_t& trials, int index, const char* pattern, const char* prefix,
+                      std::vector<const char*> default_names, std::vector<Extent> shape, Quantity quantity) {
+    FileFact f = series(index, pattern, std::move(default_names), std::move(shape), quantity);
+    f.count = "trials";
+    f.series_names = [&trials, prefix] {
         std::vector<std::string> names;
         for (std::int32_t k = 1; k <= std::min(trials, planned_series_limit); ++k)
             names.push_back(std::string(prefix) + std::to_string(k) + ".img");
         return names;
     };
-}
-
-// The trial series: name k (1 … N) of the rule, N from the answers.
-FileFact trial_series(ObserverStudyParameters& p, int index, const char* pattern, const char* prefix,
-                      std::vector<const char*> default_names) {
-    FileFact f = series(index, pattern, std::move(default_names), image, Quantity{});
-    f.count = "trials";
-    f.series_names = numbered_names(p.trials, prefix);
     return f;
 }
 
@@ -133,19 +128,18 @@ ToolDialogue observer_study_dialogue(ObserverStudyParameters& p) {
                 {"10. 乱数のパターン番号（1以上）", "pattern", p.pattern, 1},
                 {"11. d'の表のファイル名", "output", p.output, "observer.txt", FileUse::written},
             },
-            {trial_series(p, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}),
-             trial_series(p, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"}),
+            {trial_series(p.trials, 0, "present_{n}.img", "present_", {"present_1.img", "present_2.img"}, image, Quantity{}),
+             trial_series(p.trials, 1, "absent_{n}.img", "absent_", {"absent_1.img", "absent_2.img"}, image, Quantity{}),
              asked("output", FileFormat::table, {}, detectability_index)}};
 }
 
 namespace {
 
-// The trials a run writes: name k (1 … N) of the rule, N from the answers.
+// The trials a run writes, images of μ·Δ: Δ from the answers.
 FileFact written_trials(DetectionTrialsParameters& p, int index, const char* pattern, const char* prefix,
                         std::vector<const char*> default_names) {
-    FileFact f = series(index, pattern, std::move(default_names), {"side", "side"}, attenuation_per_pixel);
-    f.count = "trials";
-    f.series_names = numbered_names(p.trials, prefix);
+    FileFact f = trial_series(p.trials, index, pattern, prefix, std::move(default_names), {"side", "side"},
+                              attenuation_per_pixel);
     f.pixel_cm = [&p] { return p.pixel_length; };
     return f;
 }
