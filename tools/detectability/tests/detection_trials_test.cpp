@@ -17,6 +17,7 @@
 #include "common/raw_file.h"
 #include "tests/support/thread_counts.h"
 #include "tests/support/tool_runner.h"
+#include "tests/support/vector_codes.h"
 #include "tools/detectability/detection_trials_tool.h"
 #include "tools/phantom/phantom_images.h"
 #include "tools/projection/projection_tools.h"
@@ -80,7 +81,7 @@ Made made(const DetectionTrialsParameters& p) {
     return m;
 }
 
-TEST(DetectionTrials, EachTrialIsTheToolChainBitForBitWhateverTheThreads) {
+TEST(DetectionTrials, EachTrialIsTheToolChainBitForBitWhateverTheThreadsAndLanes) {
     const DetectionTrialsParameters p = small_trials();
     const Made m = made(p);
     ASSERT_EQ(m.present.size(), 3u);
@@ -90,6 +91,11 @@ TEST(DetectionTrials, EachTrialIsTheToolChainBitForBitWhateverTheThreads) {
         EXPECT_EQ(m.absent[k - 1], chain(p, false, 100006 + k)) << "absent " << k;
     }
     EXPECT_NE(m.present[0], m.present[1]);
+    for_each_vector_code([&] {
+        const Made lanes = made(p);
+        EXPECT_EQ(lanes.present, m.present);
+        EXPECT_EQ(lanes.absent, m.absent);
+    });
     expect_same_bytes_for_every_thread_count([&] {
         std::vector<double> all;
         const Made again = made(p);
