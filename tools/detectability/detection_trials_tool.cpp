@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "common/failure.h"
 #include "common/parallel.h"
@@ -104,6 +105,11 @@ void make_detection_trials(const DetectionTrialsParameters& p, const TrialReceiv
     const CijTable cij = make_cij(p.side, p.side, p.side, p.angles, sink.progress());
 
     const std::int64_t total = 2 * static_cast<std::int64_t>(p.trials);
+    // Trial t of the run: the present ones first, then the absent, each numbered from 1.
+    const auto trial_at = [&p](std::int64_t t) {
+        const bool present = t < p.trials;
+        return std::pair<bool, std::int32_t>{present, static_cast<std::int32_t>(present ? t + 1 : t - p.trials + 1)};
+    };
     const std::int64_t batch = std::clamp<std::int64_t>(batch_samples / pixels, 1, total);
     std::vector<std::vector<double>> images(static_cast<std::size_t>(batch));
     for (std::vector<double>& image : images) image = take_samples(pixels);
@@ -112,18 +118,14 @@ void make_detection_trials(const DetectionTrialsParameters& p, const TrialReceiv
         const std::int64_t count = std::min(batch, total - start);
         parallel_for_with_scratch(count, Schedule::dynamic, [&] {
             return LoopBody([&, sinogram = take_samples(samples), counts = take_samples(samples)](std::int64_t i) mutable {
-                const std::int64_t t = start + i;
-                const bool present = t < p.trials;
-                const auto k = static_cast<std::int32_t>(present ? t + 1 : t - p.trials + 1);
+                const auto [present, k] = trial_at(start + i);
                 make_trial(p, cij, present ? present_phantom : absent_phantom, detection_trial_seed(p, present, k),
                            sinogram, counts, images[static_cast<std::size_t>(i)]);
             });
         });
         for (std::int64_t i = 0; i < count; ++i) {
-            const std::int64_t t = start + i;
-            const bool present = t < p.trials;
-            receive(present, static_cast<std::int32_t>(present ? t + 1 : t - p.trials + 1),
-                    images[static_cast<std::size_t>(i)]);
+            const auto [present, k] = trial_at(start + i);
+            receive(present, k, images[static_cast<std::size_t>(i)]);
         }
         progress.rows_done(start + count);
     }
