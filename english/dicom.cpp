@@ -15,6 +15,8 @@ std::span<const TextPair> dicom_texts() {
          "an element that must say its length does not"},
         {"シーケンスの外に項目（item）があります",
          "an item stands outside any sequence"},
+        {"シーケンスか項目（item）の長さを越える要素があります",
+         "an element runs past the end of its sequence or item"},
         {"ファイルより長い要素があります",
          "an element declares more bytes than the file holds"},
         {"認識コード（0008,0010）が ACR-NEMA のものではありません",

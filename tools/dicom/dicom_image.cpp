@@ -214,6 +214,7 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
             case ElementLengths::pixels_too_long: not_readable(name, "画素データの途中でファイルが終わっています");
             case ElementLengths::broken: not_readable(name, "長さの決まらない要素があります");
             case ElementLengths::misplaced_item: not_readable(name, "シーケンスの外に項目（item）があります");
+            case ElementLengths::overruns_item: not_readable(name, "シーケンスか項目（item）の長さを越える要素があります");
             case ElementLengths::bad_vr: not_readable(name, "DICOMにない値表現（VR）の要素があります");
             case ElementLengths::cut:
             case ElementLengths::no_encoding_fits: not_readable(name, "DICOMファイルではないか、途中で切れています");

@@ -19,6 +19,7 @@ enum class Walk { fits,
                   cut,
                   broken,
                   misplaced_item,
+                  overruns_item,
                   bad_vr,
                   unknown };
 
@@ -63,10 +64,34 @@ enum class Inside { file,
                     item,
                     sequence };
 
+// What a walk among items knows of them: a sequence's items hold data sets,
+// encapsulated pixel data's hold fragments of compressed bytes.
+enum class Items { data_sets,
+                   fragments };
+
+// A stretch of bytes of a declared length (a sequence's or an item's): its
+// elements end exactly at its end, or GDCM, which reads them, throws from
+// inside a sequence and then rereads the file from a stream it left failed.
+struct Bounds {
+    std::size_t end;
+    bool declared;
+};
+
+Walk walk(const Reader& r, std::size_t& at, Bounds bounds, Inside inside, Items items, int depth);
+
+// The data set of an item of declared length, or the items of a sequence of
+// declared length: walked to exactly their end.
+Walk walk_declared(const Reader& r, std::size_t from, std::uint32_t length, Inside inside, int depth) {
+    std::size_t at = from;
+    const Walk w = walk(r, at, Bounds{from + length, true}, inside, Items::data_sets, depth);
+    return w == Walk::too_long || w == Walk::pixels_too_long || w == Walk::cut ? Walk::overruns_item : w;
+}
+
 // Walks the elements from `at` on, moving `at` past them.
-Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int depth) {
+Walk walk(const Reader& r, std::size_t& at, Bounds bounds, Inside inside, Items items, int depth) {
     if (depth > deepest) return Walk::unknown;
     const bool big = r.encoding == Encoding::explicit_big;
+    const std::size_t end = bounds.end;
     while (at < end) {
         if (at + 8 > end) return Walk::cut;  // inside an element's tag and length
         const std::uint32_t group = r.number(at, 2, big), element = r.number(at + 2, 2, big);
@@ -85,16 +110,21 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int 
             // that stands among a data set's elements.
             if (inside != Inside::sequence) return Walk::misplaced_item;
             if (length == undefined_length) {
-                const Walk inner = walk(r, at, end, Inside::item, depth + 1);
+                const Walk inner = walk(r, at, Bounds{end, false}, Inside::item, Items::data_sets, depth + 1);
                 if (inner != Walk::fits) return inner;
             } else {
                 if (length > end - at) return Walk::too_long;
+                if (items == Items::data_sets) {
+                    const Walk inner = walk_declared(r, at, length, Inside::file, depth + 1);
+                    if (inner != Walk::fits && inner != Walk::unknown) return inner;
+                }
                 at += length;
             }
             continue;
         }
         std::uint32_t length;
-        bool may_nest, unknown_sequence = false;
+        bool may_nest, unknown_sequence = false, sequence = false;
+        const bool pixels = group == 0x7FE0 && element == 0x0010;
         // An element without one of DICOM's VRs where one belongs is
         // refused: GDCM would guess how to go on (as implicit, or with
         // 16-bit lengths) and set aside whatever length it then reads.
@@ -108,9 +138,9 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int 
             // unknown VR, and encapsulated pixel data (OB, OW); GDCM stops
             // the program on any other.
             const char* vr = r.bytes.data() + at + 4;
-            const bool pixels = group == 0x7FE0 && element == 0x0010;
             const auto is = [vr](const char* name) { return std::memcmp(vr, name, 2) == 0; };
             may_nest = pixels ? is("OB") || is("OW") || is("UN") : is("SQ") || is("UN");
+            sequence = !pixels && is("SQ");
             // A sequence of unknown VR holds its items in implicit VR little
             // endian, whatever the file's encoding.
             unknown_sequence = !pixels && is("UN");
@@ -125,16 +155,24 @@ Walk walk(const Reader& r, std::size_t& at, std::size_t end, Inside inside, int 
         }
         if (length == undefined_length) {
             if (!may_nest) return Walk::broken;
-            const Walk inner = unknown_sequence
-                                   ? walk(Reader{r.bytes, Encoding::implicit_little}, at, end, Inside::sequence, depth + 1)
-                                   : walk(r, at, end, Inside::sequence, depth + 1);
+            const Items held = pixels ? Items::fragments : Items::data_sets;
+            const Walk inner = unknown_sequence ? walk(Reader{r.bytes, Encoding::implicit_little}, at, Bounds{end, false},
+                                                       Inside::sequence, held, depth + 1)
+                                                : walk(r, at, Bounds{end, false}, Inside::sequence, held, depth + 1);
             if (inner != Walk::fits) return inner;
             continue;
         }
-        if (length > end - at) return group == 0x7FE0 && element == 0x0010 ? Walk::pixels_too_long : Walk::too_long;
+        if (length > end - at) return pixels ? Walk::pixels_too_long : Walk::too_long;
+        if (sequence) {
+            // An explicit sequence of declared length: its items, each to its end.
+            const Walk inner = walk_declared(r, at, length, Inside::sequence, depth + 1);
+            if (inner != Walk::fits && inner != Walk::unknown) return inner;
+        }
         at += length;
     }
-    return inside == Inside::file ? Walk::fits : Walk::cut;  // a sequence or item never closed
+    // A stretch of declared length ends where it says; a sequence or item
+    // of undefined length that reaches the end was never closed.
+    return inside == Inside::file || bounds.declared ? Walk::fits : Walk::cut;
 }
 
 // What a walk of the whole data set found; one it could not follow is GDCM's to decide.
@@ -145,6 +183,7 @@ ElementLengths outcome(Walk w) {
         case Walk::cut: return ElementLengths::cut;
         case Walk::broken: return ElementLengths::broken;
         case Walk::misplaced_item: return ElementLengths::misplaced_item;
+        case Walk::overruns_item: return ElementLengths::overruns_item;
         case Walk::bad_vr: return ElementLengths::bad_vr;
         default: return ElementLengths::fit;
     }
@@ -159,7 +198,7 @@ ElementLengths deflated_lengths(const std::string& bytes, std::size_t from) {
         return inflated.size() + (std::size_t{1} << 16) > limit ? ElementLengths::fit  // GDCM decides
                                                                 : ElementLengths::cut;
     std::size_t at = 0;
-    return outcome(walk(Reader{inflated, Encoding::explicit_little}, at, inflated.size(), Inside::file, 0));
+    return outcome(walk(Reader{inflated, Encoding::explicit_little}, at, Bounds{inflated.size(), false}, Inside::file, Items::data_sets, 0));
 }
 
 // A data set whose encoding the file does not say (no meta information, or
@@ -198,7 +237,7 @@ ElementLengths guessed_lengths(const std::string& bytes, std::size_t from) {
         guess = (first << 8 | second) < (first | second << 8) ? Encoding::explicit_big : Encoding::explicit_little;
     }
     std::size_t at = from;
-    const Walk w = walk(Reader{bytes, guess}, at, bytes.size(), Inside::file, 0);
+    const Walk w = walk(Reader{bytes, guess}, at, Bounds{bytes.size(), false}, Inside::file, Items::data_sets, 0);
     return w == Walk::fits || w == Walk::unknown ? ElementLengths::fit : ElementLengths::no_encoding_fits;
 }
 
@@ -246,5 +285,5 @@ ElementLengths check_element_lengths(const std::string& bytes) {
             return guessed_lengths(bytes, at);
     }
     if (!with_meta) return guessed_lengths(bytes, 0);
-    return outcome(walk(Reader{bytes, encoding}, at, bytes.size(), Inside::file, 0));
+    return outcome(walk(Reader{bytes, encoding}, at, Bounds{bytes.size(), false}, Inside::file, Items::data_sets, 0));
 }

@@ -16,6 +16,7 @@ enum class ElementLengths {
           // tag and length, or before a sequence or item is closed
     broken,  // an element of undefined length that cannot have one
     misplaced_item,  // an item among a data set's elements, outside any sequence
+    overruns_item,  // an element runs past the end its sequence or item declares
     bad_vr,  // an element whose VR (explicit encodings) is none of DICOM's
     no_encoding_fits,  // a file without meta information whose lengths run
                        // past its end in every encoding: not DICOM, or cut

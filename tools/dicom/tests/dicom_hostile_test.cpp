@@ -50,6 +50,17 @@ TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
     const std::size_t pixels = file.rfind(std::string("\xE0\x7F\x10\x00", 4));
     const std::string item("\xFE\xFF\x00\xE0\x00\x00\x00\x00", 8);
     EXPECT_EQ(check_element_lengths(file.substr(0, pixels) + item + file.substr(pixels)), ElementLengths::misplaced_item);
+    // A sequence of declared length (20 bytes) holding one item whose data
+    // set, one element of 12 bytes, fits its declared length or overruns it:
+    // GDCM throws inside the sequence and then rereads from a failed stream.
+    const auto with_sequence = [&](char item_length) {
+        const std::string sequence = std::string("\x10\x00\x02\x10SQ\x00\x00\x14\x00\x00\x00", 12) +
+                                     std::string("\xFE\xFF\x00\xE0", 4) + std::string(1, item_length) +
+                                     std::string("\x00\x00\x00", 3) + std::string("\x10\x00\x20\x00LO\x04\x00", 8) + "ABCD";
+        return file.substr(0, pixels) + sequence + file.substr(pixels);
+    };
+    EXPECT_EQ(check_element_lengths(with_sequence('\x0C')), ElementLengths::fit);
+    EXPECT_EQ(check_element_lengths(with_sequence('\x08')), ElementLengths::overruns_item);
 }
 
 // The data set of a written file (after its meta information) as a file of
@@ -174,6 +185,16 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
     if (fs::exists(ct)) {
         write_file(dir / "shifted.dcm", read_file(ct).insert(4, "FLT\x18"));
         cases.push_back({"shifted.dcm", "error: cannot read a DICOM image from [shifted.dcm] (it is not a DICOM file, or it is cut short)"});
+        // Its Other Patient IDs sequence (declared length) with the second
+        // item 4 bytes shorter than its elements (GDCM then stopped the program).
+        std::string item = read_file(ct);
+        const std::size_t sequence = item.find(std::string("\x10\x00\x02\x10SQ", 6));
+        ASSERT_NE(sequence, std::string::npos);
+        const std::size_t second = item.find(std::string("\xFE\xFF\x00\xE0", 4), sequence + 16);
+        ASSERT_EQ(item[second + 4], '\x1C');
+        item[second + 4] = '\x18';
+        write_file(dir / "item.dcm", item);
+        cases.push_back({"item.dcm", "(an element runs past the end of its sequence or item)"});
     }
     // pydicom's RLE slice whose first frame counts 0 segments (GDCM's decoder divided by it).
     const fs::path rle = fs::path(CT_PYDICOM_FILES) / "MR_small_RLE.dcm";
