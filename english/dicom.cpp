@@ -17,6 +17,8 @@ std::span<const TextPair> dicom_texts() {
          "an item stands outside any sequence"},
         {"シーケンスか項目（item）の長さを越える要素があります",
          "an element runs past the end of its sequence or item"},
+        {"SOP クラス（0002,0002）が画像のものではありません",
+         "its SOP class (0002,0002) is not one of an image"},
         {"ファイルより長い要素があります",
          "an element declares more bytes than the file holds"},
         {"認識コード（0008,0010）が ACR-NEMA のものではありません",

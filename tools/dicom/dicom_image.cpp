@@ -239,6 +239,14 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // A compressed image is refused before any decoder sees its bytes.
         const gdcm::TransferSyntax syntax = plain.GetFile().GetHeader().GetDataSetTransferSyntax();
         refuse_unread_syntax(name, syntax);
+        // A file whose meta information names a SOP class that holds no
+        // image (a plan, a structure set), and whose data set names none
+        // GDCM knows, is one GDCM's image reader stops the program on.
+        const gdcm::FileMetaInformation& header = plain.GetFile().GetHeader();
+        const gdcm::MediaStorage declared = header.GetMediaStorage();
+        if (declared != gdcm::MediaStorage::MS_END && !gdcm::MediaStorage::IsImage(declared) &&
+            ds.GetMediaStorage() == gdcm::MediaStorage::MS_END && !header.IsEmpty())
+            not_readable(name, "SOP クラス（0002,0002）が画像のものではありません");
         // An ACR-NEMA recognition code GDCM's image reader does not know
         // stops the program.
         if (has_value(ds, gdcm::Tag(0x0008, 0x0010))) {

@@ -195,6 +195,17 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
         item[second + 4] = '\x18';
         write_file(dir / "item.dcm", item);
         cases.push_back({"item.dcm", "(an element runs past the end of its sequence or item)"});
+        // Its meta information naming Raw Data Storage, which holds no image,
+        // and its data set a SOP class GDCM does not know (GDCM's image
+        // reader stopped the program).
+        std::string plan = read_file(ct);
+        const std::string ct_class("1.2.840.10008.5.1.4.1.1.2\0", 26);
+        const std::size_t meta_class = plan.find(ct_class, 132);
+        ASSERT_NE(meta_class, std::string::npos);
+        plan.replace(meta_class, 26, "1.2.840.10008.5.1.4.1.1.66");
+        plan.replace(plan.find(ct_class, meta_class + 26), 26, "1.2.840.10008.5.1.4.1.9.99");
+        write_file(dir / "plan.dcm", plan);
+        cases.push_back({"plan.dcm", "(its SOP class (0002,0002) is not one of an image)"});
     }
     // pydicom's RLE slice whose first frame counts 0 segments (GDCM's decoder divided by it).
     const fs::path rle = fs::path(CT_PYDICOM_FILES) / "MR_small_RLE.dcm";
