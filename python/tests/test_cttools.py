@@ -419,3 +419,18 @@ def test_detection_trials_are_the_chain_of_functions_and_the_tools_files(tmp_pat
         assert np.array_equal(np.fromfile(tmp_path / f"absent_{k}.img", np.float32), r.absent[k - 1].astype(np.float32).ravel())
     with pytest.raises(ValueError, match="入射光子数"):
         cttools.detection_trials(trials=2, side=side, incident=0)
+
+
+@pytest.mark.parametrize("photons, diameter", [(5000, 10.0), (50000, 20.0)])
+def test_frequency_domain_npw_lies_within_the_fbp_trials_interval(photons, diameter):
+    """detectability's NPW from the trials' NPS falls within observer_study's 95 % interval on 200 + 200 FBP
+    trials of 64^2 (the developer's check at a small size: its trial_case, the lesion off the centre of
+    rotation); the trials come from fixed seeds, so the outcome is the same on every run."""
+    import importlib.machinery
+    import importlib.util
+    script = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check_detectability"
+    loader = importlib.machinery.SourceFileLoader("check_detectability", str(script))
+    check = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+    loader.exec_module(check)
+    _, frequency, image = check.trial_case(64, 200, photons, diameter, offset=6, crop=32)
+    assert image.lower[0] <= frequency <= image.upper[0]
