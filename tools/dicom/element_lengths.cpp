@@ -268,6 +268,9 @@ ElementLengths check_element_lengths(const std::string& bytes) {
             if (meta.number(at + 2, 2, false) == 0x0010) syntax = bytes.substr(value, length);
             at = value + length;
         }
+        // A data set follows, of one element at least: GDCM, reading the
+        // meta group to its end, stops the program on a file that ends there.
+        if (at + 8 > bytes.size()) return ElementLengths::cut;
         while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) syntax.pop_back();
         if (syntax == "1.2.840.10008.1.2")
             encoding = Encoding::implicit_little;

@@ -39,6 +39,9 @@ TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
     EXPECT_EQ(check_element_lengths(file), ElementLengths::fit);
     // Pixels cut short by one byte (lengths past the end in whole files: below).
     EXPECT_EQ(check_element_lengths(file.substr(0, file.size() - 1)), ElementLengths::pixels_too_long);
+    // The meta information alone, with nothing after it.
+    const std::uint32_t meta_length = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
+    EXPECT_EQ(check_element_lengths(file.substr(0, 144 + meta_length)), ElementLengths::cut);
     // Without the meta information the encoding is guessed: the file still fits.
     const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
     EXPECT_EQ(check_element_lengths(file.substr(144 + meta)), ElementLengths::fit);
