@@ -216,6 +216,7 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
             case ElementLengths::misplaced_item: not_readable(name, "シーケンスの外に項目（item）があります");
             case ElementLengths::overruns_item: not_readable(name, "シーケンスか項目（item）の長さを越える要素があります");
             case ElementLengths::bad_vr: not_readable(name, "DICOMにない値表現（VR）の要素があります");
+            case ElementLengths::not_dictionary_vr: not_readable(name, "辞書と違う値表現（VR）の要素があります");
             case ElementLengths::cut:
             case ElementLengths::no_encoding_fits: not_readable(name, "DICOMファイルではないか、途中で切れています");
             case ElementLengths::fit: break;

@@ -259,6 +259,8 @@ ElementLengths check_element_lengths(const std::string& bytes) {
         std::string syntax;
         while (at + 8 <= bytes.size() && meta.number(at, 2, false) == 0x0002) {
             if (!is_vr(bytes, at + 4)) return ElementLengths::bad_vr;
+            // No element of the meta group is a sequence: GDCM stops the program on one.
+            if (bytes.compare(at + 4, 2, "SQ") == 0) return ElementLengths::not_dictionary_vr;
             const bool is_long = long_form(bytes.data() + at + 4);
             if (is_long && at + 12 > bytes.size()) return ElementLengths::cut;
             const std::uint32_t length = is_long ? meta.number(at + 8, 4, false) : meta.number(at + 6, 2, false);

@@ -18,6 +18,7 @@ enum class ElementLengths {
     misplaced_item,  // an item among a data set's elements, outside any sequence
     overruns_item,  // an element runs past the end its sequence or item declares
     bad_vr,  // an element whose VR (explicit encodings) is none of DICOM's
+    not_dictionary_vr,  // an element whose VR is not the one DICOM gives it (a sequence among the meta elements)
     no_encoding_fits,  // a file without meta information whose lengths run
                        // past its end in every encoding: not DICOM, or cut
 };

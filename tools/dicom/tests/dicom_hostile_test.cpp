@@ -42,6 +42,10 @@ TEST(DicomElementLengths, LengthsPastTheEndAreFoundAndTheFilesOwnPass) {
     // The meta information alone, with nothing after it.
     const std::uint32_t meta_length = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
     EXPECT_EQ(check_element_lengths(file.substr(0, 144 + meta_length)), ElementLengths::cut);
+    // A meta element as a sequence (File Meta Information Version OB made SQ).
+    std::string meta_sequence = file;
+    meta_sequence.replace(meta_sequence.find(std::string("\x02\x00\x01\x00OB", 6), 132) + 4, 2, "SQ");
+    EXPECT_EQ(check_element_lengths(meta_sequence), ElementLengths::not_dictionary_vr);
     // Without the meta information the encoding is guessed: the file still fits.
     const std::uint32_t meta = static_cast<unsigned char>(file[140]) | static_cast<unsigned char>(file[141]) << 8;
     EXPECT_EQ(check_element_lengths(file.substr(144 + meta)), ElementLengths::fit);
