@@ -259,6 +259,13 @@ DicomImage read_dicom_image(const std::string& name, const std::string& bytes, s
         // GDCM's image reader stops the program on samples a pixel other
         // than 1, 3 and 4; a greyscale image has one.
         const int samples = us_of(ds, gdcm::Tag(0x0028, 0x0002));
+        // Pixels of other bit depths than 8 and 16 are refused before GDCM's
+        // image reader, which decodes a compressed frame to tell whether it
+        // is lossy and stops the program on 32 bits with fewer stored.
+        const int allocated = us_of(ds, gdcm::Tag(0x0028, 0x0100));
+        if (allocated >= 0 && allocated != 8 && allocated != 16)
+            fail_with(" エラー：画素のビット数が読めません[%s]（割り当て %d、格納 %d）.\n", name.c_str(), allocated,
+                      us_of(ds, gdcm::Tag(0x0028, 0x0101)));
         if (samples == 0 || samples == 2 || samples > 4)
             fail_with(" エラー：グレースケールの画像ではありません[%s]（1 画素に %d 標本）.\n", name.c_str(), samples);
         if (syntax == gdcm::TransferSyntax::RLELossless && !rle_frames_readable(ds))

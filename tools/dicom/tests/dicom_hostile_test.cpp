@@ -225,6 +225,14 @@ TEST(DicomElementLengths, HostileFilesAreRefusedByNameWithoutOutput) {
         bytes.replace(table + 8 + table_length + 8, 4, std::string(4, '\0'));
         write_file(dir / "rle.dcm", bytes);
         cases.push_back({"rle.dcm", "(its RLE compressed data is broken)"});
+        // Its pixels said to be of 32 bits allocated, 16 stored (GDCM, cleaning
+        // the unused bits of the frame it decodes first, stopped the program).
+        std::string wide = read_file(rle);
+        const std::size_t allocated = wide.find(std::string("\x28\x00\x00\x01US\x02\x00", 8));
+        ASSERT_NE(allocated, std::string::npos);
+        wide[allocated + 8] = 32;
+        write_file(dir / "wide.dcm", wide);
+        cases.push_back({"wide.dcm", "error: pixels of these bit depths are not read [wide.dcm] (allocated 32, stored 16)"});
     }
     for (const auto& [file, says] : cases) {
         const ToolRun run = run_tool_with("dicom_to_raw", {}, answers({file, "1", "0", "", "o.img"}), dir.path(),
