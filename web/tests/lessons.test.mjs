@@ -20,6 +20,7 @@ import {
   downstreamOf,
   expandLesson,
   filesOfEvents,
+  filesOfRun,
   fill,
   knobDefaults,
   lessonSteps,
@@ -127,6 +128,13 @@ if (process.argv[3] && existsSync(process.argv[3])) {
       assert.deepEqual(sorted(files), sorted(run), `${lesson.id}, step ${run.number} (${run.tool})`);
     }
     assert.deepEqual(await answerProblems(lesson, registry, check), [], `${lesson.id}'s answers`);
+  }
+  // Every program at its demo answers (at its defaults without them): the
+  // page sends a run only the files these facts say it reads.
+  for (const program of registry.programs) {
+    const lines = program.demo_answers ? readFileSync(join(root, program.demo_answers), 'utf8').replace(/\n$/, '').split('\n') : [];
+    const files = filesOfEvents((await check(program.name, lines)).events);
+    assert.deepEqual(sorted(files), sorted(filesOfRun(program, lines)), `${program.name} at ${program.demo_answers}`);
   }
   const warned = structuredClone(chain);
   lessonSteps(warned)[1].answers.width = '25x';

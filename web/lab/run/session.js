@@ -1,6 +1,6 @@
 // The lab's one session: the registry of programs, the workspace and the
-// runner, and the one way a run reaches the workspace. A run sees every
-// file of the workspace; only when it has completed are the files it wrote
+// runner, and the one way a run reaches the workspace. A run sees the
+// files of the workspace it reads; only when it has completed are the files it wrote
 // (new or changed) stored, each with the tool and answers that made it, the
 // values the tool took for them, and what the run said the file holds (its
 // file event: format, shape, quantity, a table's axis). Nothing here
@@ -13,11 +13,27 @@
 import { fileInfo } from '../core/file_kinds.js';
 import { fileNameProblem } from '../core/file_names.js';
 import { iterationOutputs } from '../core/iterations.js';
-import { stdinText } from '../core/lesson.js';
+import { filesOfRun, stdinText } from '../core/lesson.js';
 import { currentLanguage, t } from '../core/i18n.js';
 import { Runner } from './runner.js';
 import { Transcript } from '../core/transcript.js';
 import { isQuotaError, Workspace } from './workspace.js';
+
+// The workspace's files a run of `program` with answer `lines` reads, as
+// the registry's file facts name them (checked against every program's
+// --check-answers in the tests); a program that reads a numbered series
+// gets every file, its count being the learner's. The rest stays out of the
+// worker: each file sent is copied twice per run (to the worker, then into
+// the module's folder), for a large workspace tens of milliseconds.
+function inputsOf(program, lines, folder) {
+  if ((program.files || []).some((entry) => entry.use === 'read' && entry.count !== undefined)) return { ...folder };
+  // A line's CR before its LF is no part of the answer, as the dialogue reads it.
+  const { reads } = filesOfRun(
+    program,
+    lines.map((line) => line.replace(/\r$/, '')),
+  );
+  return Object.fromEntries(reads.filter((name) => Object.hasOwn(folder, name)).map((name) => [name, folder[name]]));
+}
 
 function sameBytes(a, b) {
   if (a.length !== b.length) return false;
@@ -111,7 +127,7 @@ export class Session {
     let result;
     try {
       result = await this.runner.run(
-        { tool, stdin, files: { ...before }, env: this.environment(), stderrIsTerminal },
+        { tool, stdin, files: inputsOf(program, lines, before), env: this.environment(), stderrIsTerminal },
         (stream, bytes) => {
           transcript.add(stream, bytes);
           changed();
