@@ -281,7 +281,7 @@ CT_LANES void back_project_view(const Projection& pr, double sin_beta, double co
 
 std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, const FanGeometry& g,
                                           std::int32_t width, std::int32_t height, double pixel_length,
-                                          std::int32_t window, bool parker, CodePath path) {
+                                          std::int32_t window, bool parker, CodePath path, const RowShares& shares) {
     const std::int64_t stride = static_cast<std::int64_t>(g.bins) + 1;
     const std::vector<double> filtered =
         filtered_views(sinogram, g, fan_kernel(g, window, filter_band(g, pixel_length)), fan_ray_weights(g, parker));
@@ -336,7 +336,36 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
     const auto sums_of = [&](std::vector<double>& sums, std::int32_t r) {
         return sums.data() + static_cast<std::int64_t>(r) * width;
     };
-    parallel_for(static_cast<std::int64_t>(lone_blocks) + pair_blocks, Schedule::dynamic, [&](std::int64_t task) {
+    // Row shares: a task writes both sums of its rows. A share file holds
+    // them as rows of one array of 2H rows, the low sums above the high.
+    const std::int64_t tasks = static_cast<std::int64_t>(lone_blocks) + pair_blocks;
+    const RowShares::UnitRows rows_of = [&](std::int64_t task, std::vector<std::int64_t>& rows) {
+        rows.clear();
+        const auto both = [&](std::int32_t r) {
+            rows.push_back(r);
+            rows.push_back(static_cast<std::int64_t>(height) + r);
+        };
+        if (task < lone_blocks) {
+            const std::int32_t first = static_cast<std::int32_t>(task) * rows_per_block;
+            for (std::int32_t k = first; k < std::min(first + rows_per_block, lone_count); ++k) both(lone_rows[k]);
+            return;
+        }
+        const std::int32_t first = pair_first + static_cast<std::int32_t>(task - lone_blocks) * (rows_per_block / 2);
+        for (std::int32_t r = first; r < std::min(first + rows_per_block / 2, half_h); ++r) {
+            both(r);
+            both(mirror_r - r);
+        }
+    };
+    const std::int64_t pixels = sample_count(width, height);
+    std::vector<char> given;
+    if (shares.is_whole_run()) {
+        std::vector<double> sums = take_samples(2 * pixels);
+        shares.take_given(sums.data(), tasks, width, rows_of, given);
+        std::copy(sums.begin(), sums.begin() + pixels, low.begin());
+        std::copy(sums.begin() + pixels, sums.end(), high.begin());
+    }
+    parallel_for(tasks, Schedule::dynamic, [&](std::int64_t task) {
+        if (!shares.computes(task, tasks) || (!given.empty() && given[static_cast<std::size_t>(task)] != 0)) return;
         with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
             using V = decltype(lanes);
             if (task < lone_blocks) {
@@ -379,6 +408,12 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
             }
         });
     });
+    if (shares.is_share_run()) {
+        std::vector<double> sums = take_samples(2 * pixels);
+        std::copy(low.begin(), low.end(), sums.begin());
+        std::copy(high.begin(), high.end(), sums.begin() + pixels);
+        shares.write_share(sums.data(), tasks, width, rows_of);
+    }
     const double angular_step = g.range / g.views;
     for (std::size_t j = 0; j < low.size(); ++j) low[j] = (low[j] + high[j]) * angular_step;
     return low;

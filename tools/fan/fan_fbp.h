@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/code_path.h"
+#include "common/row_shares.h"
 #include "tools/fan/fan_geometry.h"
 
 // The filter: the bare ramp or the ramp times one of the suite's cosine
@@ -58,7 +59,9 @@ bool parker_possible(const FanGeometry& g);
 std::vector<double> fan_ray_weights(const FanGeometry& g, bool parker);
 
 // The image (height × width, 1/cm) from the fan sinogram (views × bins).
+// With row shares, the units are the blocks of image rows the threads share
+// out (common/row_shares.h).
 std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, const FanGeometry& g,
                                           std::int32_t width, std::int32_t height, double pixel_length,
                                           std::int32_t window, bool parker,
-                                          CodePath path = CodePath::fastest);
+                                          CodePath path = CodePath::fastest, const RowShares& shares = RowShares{});

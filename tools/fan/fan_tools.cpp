@@ -127,7 +127,9 @@ std::vector<double> fan_reconstruct_from(const FanReconstructParameters& p, cons
     sink.show(Message(" *** Read projection data ***\n"));
     source(sinogram, samples);
     sink.show(Message(" *** Reconstruction ***\n"));
-    return fan_reconstruct_image(sinogram, g, p.width, p.height, p.pixel_length, p.window - 1, p.parker == 1);
+    // fan_reconstruct takes row shares: a host that splits its run over several workers.
+    return fan_reconstruct_image(sinogram, g, p.width, p.height, p.pixel_length, p.window - 1, p.parker == 1,
+                                 CodePath::fastest, RowShares::from_environment());
 }
 
 std::vector<double> fan_rebin_from(const FanRebinParameters& p, const FanGeometry& g, const SampleSource& source,

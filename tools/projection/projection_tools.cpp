@@ -61,7 +61,9 @@ std::vector<double> project_to_sinogram(const RaysumParameters& p, const SampleS
     std::vector<double> sinogram = take_samples(n.samples);
     const CijTable cij = make_cij(p.width, p.height, p.bins, p.angles, sink.progress());
     source(image, n.pixels);
-    project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data());
+    // raysum alone takes row shares: a host that splits its run over several workers.
+    project_image(image.data(), p.width, p.height, p.pixel_length, cij, sinogram.data(), CodePath::fastest,
+                  RowShares::from_environment());
     return sinogram;
 }
 

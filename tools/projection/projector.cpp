@@ -170,11 +170,17 @@ void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, 
 }
 
 void project_image(const double* image, std::int32_t width, std::int32_t height, double pixel_length,
-                   const CijTable& cij, double* sinogram, CodePath path) {
+                   const CijTable& cij, double* sinogram, CodePath path, const RowShares& shares) {
     const std::int32_t bins = cij.bins;
     const std::int64_t count = sample_count(bins, cij.angles);
     std::fill(sinogram, sinogram + std::max<std::int64_t>(count, 0), 0.0);
     if (width <= 0 || height <= 0 || bins <= 0) return;
+    // The angles other runs computed (a whole run of shares), and the ones this run computes.
+    std::vector<char> given;
+    if (shares.is_whole_run()) shares.take_given(sinogram, cij.angles, bins, RowShares::one_row, given);
+    const auto computed_here = [&](std::int64_t i) {
+        return shares.computes(i, cij.angles) && (given.empty() || given[static_cast<std::size_t>(i)] == 0);
+    };
     const std::int32_t empty_bins = std::min(bins, 3);
     const VectorCode code = vector_code(path);
     const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
@@ -183,6 +189,7 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     parallel_for_with_scratch(cij.angles, Schedule::dynamic, [&] {
         return LoopBody([&, column_cos = take_samples(width), row_sin = take_samples(height),
                          terms = CijRowEntries(width)](std::int64_t i) mutable {
+            if (!computed_here(i)) return;
             const CijAngle& a = cij.angle[i];
             double* projection = sinogram + i * bins;
             cij_products(a, width, height, column_cos.data(), row_sin.data());
@@ -214,4 +221,5 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
             }
         });
     });
+    if (shares.is_share_run()) shares.write_share(sinogram, cij.angles, bins, RowShares::one_row);
 }

@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/row_shares.h"
+
 #include "common/code_path.h"
 
 // π as the whole suite takes it.
@@ -76,5 +78,9 @@ void cij_row_entries(const CijAngle& a, const double* column_cos, double y_sin, 
 // to its bins: angles in order, pixels in row-major order, bins k = 0, 1, 2.
 // An empty entry adds (0 × pixel value) × Δ to bins 0, 1 and 2 (those that
 // exist): nothing for finite values, NaN for a NaN or infinite one.
+// With row shares, a share run computes only its share of the angles and
+// writes them to its file; a whole run takes the angles the share files
+// hold and computes the others (common/row_shares.h).
 void project_image(const double* image, std::int32_t width, std::int32_t height, double pixel_length,
-                   const CijTable& cij, double* sinogram, CodePath path = CodePath::fastest);
+                   const CijTable& cij, double* sinogram, CodePath path = CodePath::fastest,
+                   const RowShares& shares = RowShares{});

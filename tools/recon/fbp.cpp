@@ -449,7 +449,7 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
 }
 
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram, const CijTable& cij,
-                  CodePath path) {
+                  CodePath path, const RowShares& shares) {
     const std::int64_t pixels = sample_count(width, height);
     std::fill(image, image + std::max<std::int64_t>(pixels, 0), 0.0);
     const std::int32_t bins = cij.bins;
@@ -496,13 +496,33 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         // lone rows), each block small enough to stay in the cache while all
         // angles pass over it. A thread takes the next block when it is done
         // with one, so that a core shared with other programs holds no one up.
-        parallel_for_with_scratch(static_cast<std::int64_t>(pair_blocks) + 1, Schedule::dynamic, [&] {
+        // Row shares: block 0 writes the lone rows, block b the rows of its
+        // pairs and their mirrors.
+        const std::int64_t blocks = static_cast<std::int64_t>(pair_blocks) + 1;
+        const RowShares::UnitRows rows_of = [&](std::int64_t block, std::vector<std::int64_t>& rows) {
+            rows.clear();
+            if (block == 0) {
+                for (std::int32_t k = 0; k < bp.lone_count; ++k) rows.push_back(bp.lone_first[k]);
+                return;
+            }
+            const std::int32_t first_row = pair_first + static_cast<std::int32_t>(block - 1) * pairs_per_block;
+            for (std::int32_t r = first_row; r < std::min(first_row + pairs_per_block, half_h); ++r) {
+                rows.push_back(r);
+                rows.push_back(mirror_sum - r);
+            }
+        };
+        std::vector<char> given;
+        if (shares.is_whole_run()) shares.take_given(image, blocks, width, rows_of, given);
+        parallel_for_with_scratch(blocks, Schedule::dynamic, [&] {
             return LoopBody([&, column_cos = take_samples(width)](std::int64_t block) mutable {
+                if (!shares.computes(block, blocks) || (!given.empty() && given[static_cast<std::size_t>(block)] != 0))
+                    return;
                 with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
                     back_project_block<decltype(lanes)>(bp, block, column_cos.data());
                 });
             });
         });
+        if (shares.is_share_run()) shares.write_share(image, blocks, width, rows_of);
     }
     const double angular_step = projection_pi / cij.angles;
     for (std::int64_t j = 0; j < pixels; ++j) image[j] = image[j] * angular_step;

@@ -27,5 +27,7 @@ void ramp_filter(double* sinogram, std::int32_t bins, std::int32_t angles, doubl
 // Fills the W × H image from the filtered P × N sinogram: angles in order,
 // pixels in row-major order, p[b0 + k] × w_k for k = 0, 1, 2 of each entry,
 // then every value times π / P.
+// With row shares, the units are the blocks of image rows the threads share
+// out (common/row_shares.h).
 void back_project(double* image, std::int32_t width, std::int32_t height, const double* sinogram,
-                  const CijTable& cij, CodePath path = CodePath::fastest);
+                  const CijTable& cij, CodePath path = CodePath::fastest, const RowShares& shares = RowShares{});

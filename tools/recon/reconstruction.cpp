@@ -20,7 +20,9 @@ Measured reconstruct_image(const ReconstructParameters& p, const SampleSource& s
     const std::int64_t non_finite = source(sinogram, samples);
     sink.show(Message(" *** Reconstruction ***\n"));
     ramp_filter(sinogram.data(), p.bins, p.angles, p.pixel_length);
-    back_project(image.samples.data(), p.width, p.height, sinogram.data(), cij);
+    // reconstruct alone takes row shares: a host that splits its run over several workers.
+    back_project(image.samples.data(), p.width, p.height, sinogram.data(), cij, CodePath::fastest,
+                 RowShares::from_environment());
     sink.show(Message(" *** Write image data ***\n"));
     // The ramp filter spreads one NaN over its whole projection, and back
     // projection that projection over the whole image.

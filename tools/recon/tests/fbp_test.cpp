@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tests/support/thread_counts.h"
+#include "tests/support/tool_runner.h"
 #include "tests/support/vector_codes.h"
 #include "tools/projection/tests/stored_cij.h"
 
@@ -109,12 +110,12 @@ struct Size {
 };
 
 std::vector<double> back_projected(const std::vector<double>& sinogram, const Size& s,
-                                   CodePath path = CodePath::fastest) {
+                                   CodePath path = CodePath::fastest, const RowShares& shares = RowShares{}) {
     std::FILE* sink = std::fopen("/dev/null", "w");
     const CijTable cij = make_cij(s.width, s.height, s.bins, s.angles, sink);
     std::fclose(sink);
     std::vector<double> image(static_cast<std::size_t>(s.width) * s.height, -1.0);
-    back_project(image.data(), s.width, s.height, sinogram.data(), cij, path);
+    back_project(image.data(), s.width, s.height, sinogram.data(), cij, path, shares);
     return image;
 }
 
@@ -258,6 +259,27 @@ TEST(ThreadCounts, FilterAndBackProjectionGiveTheSameBytes) {
         for (CodePath path : {CodePath::fastest, CodePath::portable})
             expect_same_bytes_for_every_thread_count([&] { return back_projected(sinogram, s, path); });
     });
+}
+
+// Blocks of rows computed in share runs, then taken by a whole run, give the
+// image of one run: odd and even heights (a lone row 0 or not), more shares
+// than blocks, and a whole run given only some of the shares.
+TEST(BackProject, RowSharesGiveTheBytesOfOneRun) {
+    ScratchDir dir;
+    for (const Size& s : {Size{33, 17, 20, 7}, Size{40, 64, 45, 30}}) {
+        const auto sinogram = random_samples(static_cast<std::size_t>(s.bins) * s.angles, 5);
+        const std::vector<double> one_run = back_projected(sinogram, s);
+        for (int parts : {2, 3, 9}) {
+            std::vector<std::string> files;
+            for (int part = 0; part < parts; ++part) {
+                files.push_back((dir / ("share_" + std::to_string(part) + ".bin")).string());
+                back_projected(sinogram, s, CodePath::fastest, RowShares::share_run(part, parts, files.back()));
+            }
+            for (const auto& given : {files, std::vector<std::string>(files.begin() + 1, files.end())})
+                EXPECT_TRUE(same_bytes(back_projected(sinogram, s, CodePath::fastest, RowShares::whole_run(given)), one_run))
+                    << s.width << "x" << s.height << ", " << given.size() << " of " << parts << " shares";
+        }
+    }
 }
 
 }  // namespace
