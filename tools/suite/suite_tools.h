@@ -15,6 +15,9 @@ struct SuiteProgram {
     ToolDialogue dialogue;  // bound to a record that lives as long as the list
     bool threads;  // splits its work over the cores (OMP_NUM_THREADS)
     std::vector<const char*> see_also;
+    // A host may split a run into share runs of its main loop and a whole
+    // run that takes their rows (CT_ROW_SHARE, CT_ROW_SHARES: common/row_shares.h).
+    bool row_shares = false;
 
     const char* name() const { return dialogue.about.name; }
 };

@@ -154,7 +154,8 @@ std::string program_json(const SuiteProgram& program) {
            ",\n      \"summary\": " + localized(about.summary) +
            ",\n      \"label_width\": {\"ja\": " + std::to_string(about.label_width) + ", \"en\": " +
            std::to_string(label_width_in(Language::english, about.label_width, program.dialogue.questions)) + "}" +
-           ",\n      \"threads\": " + (program.threads ? "true" : "false") + ",\n      \"see_also\": [" +
+           ",\n      \"threads\": " + (program.threads ? "true" : "false") +
+           ",\n      \"row_shares\": " + (program.row_shares ? "true" : "false") + ",\n      \"see_also\": [" +
            list(program.see_also, ", ", [](const char* name) { return quoted(name); }) + "]" +
            ",\n      \"example\": " + quoted(about.example) +
            ",\n      \"demo_answers\": " + quoted_or_null(about.demo_answers) +
