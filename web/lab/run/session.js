@@ -35,6 +35,16 @@ function inputsOf(program, lines, folder) {
   return Object.fromEntries(reads.filter((name) => Object.hasOwn(folder, name)).map((name) => [name, folder[name]]));
 }
 
+// A run of a program that takes row shares (raysum, reconstruct) is split
+// over several workers when the machine has the cores and the inputs are
+// large enough to be worth a start-up each: n share runs compute their parts
+// of the main loop at once, then the whole run takes them and writes what
+// one run writes, byte for byte. (A page opened from a file gets no shared
+// memory, so one instance cannot use several cores itself.)
+const SHARED_INPUT_BYTES = 1 << 20;
+const MOST_SHARES = 4;
+const shareName = (k) => `.ct_row_share_${k}.bin`;
+
 function sameBytes(a, b) {
   if (a.length !== b.length) return false;
   for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
@@ -71,6 +81,7 @@ export class Session {
     this.workspace = new Workspace();
     this.runner = new Runner();
     this.checker = new Runner(); // --check-answers, never queued behind a run
+    this.helpers = []; // the workers of share runs beside the runner, made when first needed
     this.checks = Promise.resolve(); // the last check asked for
     this.runListeners = [];
   }
@@ -99,7 +110,11 @@ export class Session {
     }
   }
 
-  async runOnce(tool, answers, { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true, confirmReplace = null, lesson = null } = {}) {
+  async runOnce(
+    tool,
+    answers,
+    { onTranscript = () => {}, onEvent = () => {}, stderrIsTerminal = true, confirmReplace = null, lesson = null, shares = null } = {},
+  ) {
     const program = this.byName[tool];
     if (!program) throw new Error(`no program ${tool}`);
     const lines = typeof answers === 'string' ? answers.replace(/\n$/, '').split('\n') : answers.slice();
@@ -126,8 +141,16 @@ export class Session {
     this.notify({ tool, state: 'started' });
     let result;
     try {
+      const inputs = inputsOf(program, lines, before);
+      const given = await this.shareRuns(program, stdin, inputs, shares, onEvent);
       result = await this.runner.run(
-        { tool, stdin, files: inputsOf(program, lines, before), env: this.environment(), stderrIsTerminal },
+        {
+          tool,
+          stdin,
+          files: { ...inputs, ...given },
+          env: { ...this.environment(), ...(Object.keys(given).length ? { CT_ROW_SHARES: Object.keys(given).join('|') } : {}) },
+          stderrIsTerminal,
+        },
         (stream, bytes) => {
           transcript.add(stream, bytes);
           changed();
@@ -200,6 +223,58 @@ export class Session {
     return outcome;
   }
 
+  // How many share runs a run takes: `asked` when a script says (0 or 1:
+  // none), else one a core (at most MOST_SHARES) for large inputs.
+  shareCount(program, inputs, asked) {
+    if (!program.row_shares) return 0;
+    const count = Number.isInteger(asked)
+      ? asked
+      : Object.values(inputs).reduce((n, bytes) => n + bytes.length, 0) >= SHARED_INPUT_BYTES
+        ? Math.min(navigator.hardwareConcurrency || 1, MOST_SHARES)
+        : 0;
+    return count >= 2 ? count : 0;
+  }
+
+  // The share runs of a run, at once: share 0 in the runner, the others in
+  // helper workers. Resolves to their files ({name: bytes}, to be given to
+  // the whole run), or to none when the run is not split or a share run did
+  // not end well (the whole run, computing everything, then says why).
+  async shareRuns(program, stdin, inputs, asked, onEvent) {
+    const count = this.shareCount(program, inputs, asked);
+    if (count === 0) return {};
+    while (this.helpers.length < count - 1) this.helpers.push(new Runner());
+    const runners = [this.runner, ...this.helpers.slice(0, count - 1)];
+    const env = this.environment();
+    const settled = await Promise.allSettled(
+      runners.map((runner, k) =>
+        runner.run(
+          { tool: program.name, stdin, files: inputs, env: { ...env, CT_ROW_SHARE: `${k}/${count}:${shareName(k)}` }, stderrIsTerminal: false },
+          () => {},
+          // The first share's progress stands for all of them.
+          k === 0 ? (event) => event.event === 'progress' && onEvent(event) : () => {},
+        ),
+      ),
+    );
+    const failed = settled.find((outcome) => outcome.status === 'rejected');
+    if (failed) {
+      // Cancelled: every share run is stopped. A worker that failed: the
+      // whole run computes everything itself.
+      if (failed.reason && failed.reason.cancelled) {
+        this.cancel();
+        throw failed.reason;
+      }
+      return {};
+    }
+    const results = settled.map((outcome) => outcome.value);
+    const files = {};
+    for (const [k, result] of results.entries()) {
+      const bytes = result.files[shareName(k)];
+      if (result.exit !== 0 || !bytes) return {};
+      files[shareName(k)] = bytes;
+    }
+    return files;
+  }
+
   // The names among `records` that replace a file this lesson's runs did not make.
   async notTheLessons(records, lesson) {
     const names = [];
@@ -250,6 +325,7 @@ export class Session {
   }
 
   cancel() {
+    for (const helper of this.helpers) helper.cancel();
     return this.runner.cancel();
   }
 
