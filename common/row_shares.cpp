@@ -62,7 +62,8 @@ RowShares RowShares::from_environment() {
     return RowShares{};
 }
 
-bool RowShares::computes(std::int64_t unit, std::int64_t units) const {
+bool RowShares::computes(std::int64_t unit, std::int64_t units, const std::vector<char>& given) const {
+    if (!given.empty() && given[static_cast<std::size_t>(unit)] != 0) return false;
     return parts_ == 0 || unit * parts_ / units == part_;
 }
 

@@ -34,8 +34,10 @@ class RowShares {
     // rows_of(unit, rows) lists the rows a unit writes.
     using UnitRows = std::function<void(std::int64_t unit, std::vector<std::int64_t>& rows)>;
 
-    // Whether this run computes `unit` of `units` (every unit without shares).
-    bool computes(std::int64_t unit, std::int64_t units) const;
+    // Whether this run computes `unit` of `units`: every unit without
+    // shares, its own in a share run, those `given` (by take_given) lacks in
+    // a whole run.
+    bool computes(std::int64_t unit, std::int64_t units, const std::vector<char>& given = {}) const;
     // A whole run: fills the rows of the units the share files hold into
     // `out` and marks those units done (`done`: one flag a unit).
     void take_given(double* out, std::int64_t units, std::int64_t length, const UnitRows& rows_of,

@@ -365,7 +365,7 @@ std::vector<double> fan_reconstruct_image(const std::vector<double>& sinogram, c
         std::copy(sums.begin() + pixels, sums.end(), high.begin());
     }
     parallel_for(tasks, Schedule::dynamic, [&](std::int64_t task) {
-        if (!shares.computes(task, tasks) || (!given.empty() && given[static_cast<std::size_t>(task)] != 0)) return;
+        if (!shares.computes(task, tasks, given)) return;
         with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
             using V = decltype(lanes);
             if (task < lone_blocks) {

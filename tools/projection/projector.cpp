@@ -178,9 +178,6 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     // The angles other runs computed (a whole run of shares), and the ones this run computes.
     std::vector<char> given;
     if (shares.is_whole_run()) shares.take_given(sinogram, cij.angles, bins, RowShares::one_row, given);
-    const auto computed_here = [&](std::int64_t i) {
-        return shares.computes(i, cij.angles) && (given.empty() || given[static_cast<std::size_t>(i)] == 0);
-    };
     const std::int32_t empty_bins = std::min(bins, 3);
     const VectorCode code = vector_code(path);
     const std::vector<ValueSpan> spans = value_spans(image, width, height, std::isfinite(pixel_length));
@@ -189,7 +186,7 @@ void project_image(const double* image, std::int32_t width, std::int32_t height,
     parallel_for_with_scratch(cij.angles, Schedule::dynamic, [&] {
         return LoopBody([&, column_cos = take_samples(width), row_sin = take_samples(height),
                          terms = CijRowEntries(width)](std::int64_t i) mutable {
-            if (!computed_here(i)) return;
+            if (!shares.computes(i, cij.angles, given)) return;
             const CijAngle& a = cij.angle[i];
             double* projection = sinogram + i * bins;
             cij_products(a, width, height, column_cos.data(), row_sin.data());

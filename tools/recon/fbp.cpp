@@ -515,8 +515,7 @@ void back_project(double* image, std::int32_t width, std::int32_t height, const 
         if (shares.is_whole_run()) shares.take_given(image, blocks, width, rows_of, given);
         parallel_for_with_scratch(blocks, Schedule::dynamic, [&] {
             return LoopBody([&, column_cos = take_samples(width)](std::int64_t block) mutable {
-                if (!shares.computes(block, blocks) || (!given.empty() && given[static_cast<std::size_t>(block)] != 0))
-                    return;
+                if (!shares.computes(block, blocks, given)) return;
                 with_lanes(code, [&](auto lanes) CT_LANES_LAMBDA {
                     back_project_block<decltype(lanes)>(bp, block, column_cos.data());
                 });

@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 #include <vector>
 
+#include "tests/support/row_share_runs.h"
 #include "tests/support/thread_counts.h"
 #include "tests/support/tool_runner.h"
 #include "tests/support/vector_codes.h"
@@ -63,16 +63,12 @@ TEST(FanReconstruction, RowSharesGiveTheBytesOfOneRun) {
     for (bool short_scan : {false, true}) {
         const FanGeometry g = scan(FanDetector::curved, 1.4, 1.0, 50, short_scan, w);
         const std::vector<double> sinogram = fan_project_image(image.data(), w, w, 0.5, g);
-        const std::vector<double> one_run = fan_reconstruct_image(sinogram, g, w, w - 1, 0.5, 1, true);
+        const auto shared = [&](const RowShares& shares) {
+            return fan_reconstruct_image(sinogram, g, w, w - 1, 0.5, 1, true, CodePath::fastest, shares);
+        };
+        const std::vector<double> one_run = shared(RowShares{});
         for (int parts : {2, 5}) {
-            std::vector<std::string> files;
-            for (int part = 0; part < parts; ++part) {
-                files.push_back((dir / ("share_" + std::to_string(part) + ".bin")).string());
-                fan_reconstruct_image(sinogram, g, w, w - 1, 0.5, 1, true, CodePath::fastest,
-                                      RowShares::share_run(part, parts, files.back()));
-            }
-            const std::vector<double> whole = fan_reconstruct_image(sinogram, g, w, w - 1, 0.5, 1, true,
-                                                                    CodePath::fastest, RowShares::whole_run(files));
+            const std::vector<double> whole = whole_run_of_shares(dir.path(), parts, shared);
             EXPECT_TRUE(std::memcmp(whole.data(), one_run.data(), one_run.size() * sizeof(double)) == 0)
                 << (short_scan ? "short scan, " : "full turn, ") << parts << " shares";
         }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "tests/support/row_share_runs.h"
 #include "tests/support/thread_counts.h"
 #include "tests/support/tool_runner.h"
 #include "tests/support/vector_codes.h"
@@ -244,24 +245,17 @@ TEST(ProjectImage, RowSharesGiveTheBytesOfOneRun) {
     ScratchDir dir;
     for (const Size& s : {Size{33, 17, 20, 7}, Size{31, 31, 45, 180}}) {
         const std::vector<double> image = random_image(s, 11);
-        const std::vector<double> one_run = project(image, s, 0.3);
-        for (int parts : {1, 2, 3, 8}) {
-            std::vector<std::string> files;
-            for (int part = 0; part < parts; ++part) {
-                files.push_back((dir / ("share_" + std::to_string(part) + ".bin")).string());
-                std::vector<double> partial(one_run.size(), -1.0);
-                project_image(image.data(), s.width, s.height, 0.3, quiet_cij(s), partial.data(), CodePath::fastest,
-                              RowShares::share_run(part, parts, files.back()));
-            }
-            for (const std::vector<std::string>& given : {files, std::vector<std::string>(files.begin() + parts / 2, files.end())}) {
-                std::vector<double> whole(one_run.size(), -1.0);
-                project_image(image.data(), s.width, s.height, 0.3, quiet_cij(s), whole.data(), CodePath::fastest,
-                              RowShares::whole_run(given));
-                EXPECT_TRUE(same_bytes(whole, one_run)) << name(s) << ", " << given.size() << " of " << parts << " shares";
-            }
-        }
-        std::vector<double> other(static_cast<std::size_t>(s.bins) * (s.angles + 1));
+        const auto shared = [&](const RowShares& shares) {
+            std::vector<double> sinogram(static_cast<std::size_t>(s.bins) * s.angles, -1.0);
+            project_image(image.data(), s.width, s.height, 0.3, quiet_cij(s), sinogram.data(), CodePath::fastest, shares);
+            return sinogram;
+        };
+        for (int parts : {1, 2, 3, 8})
+            for (int given : {-1, parts / 2})
+                EXPECT_TRUE(same_bytes(whole_run_of_shares(dir.path(), parts, shared, given), project(image, s, 0.3)))
+                    << name(s) << ", " << given << " of " << parts << " shares";
         const Size more{s.width, s.height, s.bins, s.angles + 1};
+        std::vector<double> other(static_cast<std::size_t>(s.bins) * more.angles);
         EXPECT_THROW(project_image(image.data(), s.width, s.height, 0.3, quiet_cij(more), other.data(),
                                    CodePath::fastest, RowShares::whole_run({(dir / "share_0.bin").string()})),
                      Failure);
