@@ -35,7 +35,8 @@ function inputsOf(program, lines, folder) {
   return Object.fromEntries(reads.filter((name) => Object.hasOwn(folder, name)).map((name) => [name, folder[name]]));
 }
 
-// A run of a program that takes row shares (raysum, reconstruct) is split
+// A run of a program the registry marks row_shares (raysum, reconstruct,
+// fan_reconstruct) is split
 // over several workers when the machine has the cores and the inputs are
 // large enough to be worth a start-up each: n share runs compute their parts
 // of the main loop at once, then the whole run takes them and writes what
